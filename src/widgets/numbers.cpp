@@ -1,0 +1,106 @@
+#include "widgets/numbers.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace num {
+
+double roundEven(double v)
+{
+    if (std::isnan(v)) return 0.0;
+    if (std::isinf(v)) return v;
+    // nearbyint follows the current rounding mode, which is round-to-nearest-
+    // even unless somebody changed it; compute it explicitly to be independent.
+    double fl = std::floor(v);
+    double diff = v - fl;
+    if (diff > 0.5) return fl + 1.0;
+    if (diff < 0.5) return fl;
+    return std::fmod(fl, 2.0) == 0.0 ? fl : fl + 1.0;
+}
+
+int toInteger(double v)
+{
+    double r = roundEven(v);
+    if (r < kIntegerMin) return kIntegerMin;
+    if (r > kIntegerMax) return kIntegerMax;
+    return static_cast<int>(r);
+}
+
+std::int64_t toLong(double v)
+{
+    double r = roundEven(v);
+    if (r < static_cast<double>(kLongMin)) return kLongMin;
+    if (r > static_cast<double>(kLongMax)) return kLongMax;
+    return static_cast<std::int64_t>(r);
+}
+
+double textValue(const std::string& text)
+{
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+    std::string num;
+    if (i < n && (text[i] == '+' || text[i] == '-')) num += text[i++];
+    bool digits = false;
+    while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
+        num += text[i++];
+        digits = true;
+    }
+    if (i < n && text[i] == '.') {
+        num += text[i++];
+        while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
+            num += text[i++];
+            digits = true;
+        }
+    }
+    if (!digits) return 0.0;
+    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        std::string exp = "e";
+        if (j < n && (text[j] == '+' || text[j] == '-')) exp += text[j++];
+        bool expDigits = false;
+        while (j < n && std::isdigit(static_cast<unsigned char>(text[j]))) {
+            exp += text[j++];
+            expDigits = true;
+        }
+        if (expDigits) num += exp;
+    }
+    double v = std::strtod(num.c_str(), nullptr);
+    if (std::isnan(v)) return 0.0;
+    if (v > 1e308) return 1e308;
+    if (v < -1e308) return -1e308;
+    return v;
+}
+
+std::string plainNumber(std::int64_t v) { return std::to_string(v); }
+
+std::string blankNumber(std::int64_t v)
+{
+    if (v < 0) return std::to_string(v);
+    return " " + std::to_string(v);
+}
+
+std::string blankNumber(double v)
+{
+    if (std::isnan(v)) v = 0.0;
+    if (v == std::floor(v) && std::fabs(v) < 1e15) {
+        return blankNumber(static_cast<std::int64_t>(v));
+    }
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", v);
+    std::string s = buf;
+    if (v >= 0) s = " " + s;
+    return s;
+}
+
+std::int64_t seqOf(std::int64_t n, std::int64_t maxSequence)
+{
+    if (maxSequence < 1) return 0;
+    std::int64_t m = maxSequence + 1;
+    std::int64_t r = n % m;
+    return r < 0 ? r + m : r;
+}
+
+}  // namespace num

@@ -1,0 +1,36 @@
+// The one virtual-millisecond clock that drives every timer.
+//
+// Nothing in the model reads the wall clock: the window advances this
+// scheduler by the real time elapsed, tests and the script runner advance it
+// directly.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace widgets {
+
+class Timer;
+
+class Scheduler {
+public:
+    std::int64_t now() const { return m_now; }
+
+    // Fires, in time order, every timer that falls due at or before
+    // now() + ms. Timers due at the same millisecond fire in ascending
+    // `order`; one disabled (or re-timed) before its turn does not fire.
+    void advance(std::int64_t ms);
+    void advanceTo(std::int64_t t);
+
+    // The earliest millisecond at which an enabled timer is due; -1 if none.
+    std::int64_t nextDue() const;
+
+private:
+    friend class Timer;
+    void add(Timer* t);
+    void remove(Timer* t);
+    std::int64_t m_now = 0;
+    std::vector<Timer*> m_timers;  // sorted by order, stable
+};
+
+}  // namespace widgets

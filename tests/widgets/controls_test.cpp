@@ -1,0 +1,134 @@
+#include "widgets/controls.h"
+
+#include <gtest/gtest.h>
+
+#include "widgets/dump.h"
+
+using namespace widgets;
+
+namespace {
+struct Host {
+    Container window{Kind::Window, nullptr, "LinkDemo"};
+};
+}  // namespace
+
+TEST(ComboBox, SelectingRunsClickAndSettingTextRunsChange)
+{
+    Host h;
+    ComboBox c(&h.window, "cmbDelay", ComboBox::Style::Editable);
+    int clicks = 0, changes = 0;
+    c.onClick = [&] { ++clicks; };
+    c.onChange = [&] { ++changes; };
+    for (const char* s : {"0.5", "1.0", "2.0"}) c.addItem(s);
+    c.setListIndex(1);
+    EXPECT_EQ(c.text(), "1.0");
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(changes, 0);
+    c.setText("7");
+    EXPECT_EQ(c.listIndex(), -1);
+    EXPECT_EQ(changes, 1);
+    c.setText("7");  // unchanged text: no change event
+    EXPECT_EQ(changes, 1);
+    c.setText("2.0");
+    EXPECT_EQ(c.listIndex(), 2);
+    c.setListIndex(9);  // out of range: nothing
+    EXPECT_EQ(c.listIndex(), 2);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(ComboBox, ListOnlyTakesOnlyItsItems)
+{
+    Host h;
+    ComboBox c(&h.window, "cmbSize", ComboBox::Style::ListOnly);
+    int clicks = 0;
+    c.onClick = [&] { ++clicks; };
+    c.addItem("1");
+    c.addItem("2");
+    c.setText("5");
+    EXPECT_EQ(c.text(), "");
+    EXPECT_EQ(clicks, 0);
+    c.setText("2");
+    EXPECT_EQ(c.listIndex(), 1);
+    EXPECT_EQ(clicks, 1);
+    c.addItem("0", 0);  // inserted at the top: the selection follows its item
+    EXPECT_EQ(c.listIndex(), 2);
+    EXPECT_EQ(c.text(), "2");
+}
+
+TEST(CheckBox, ClickTogglesBeforeTheHandler)
+{
+    Host h;
+    CheckBox k(&h.window, "chkRxReady");
+    int seen = -1;
+    k.onClick = [&] { seen = k.value(); };
+    k.click();
+    EXPECT_EQ(seen, 1);
+    k.click();
+    EXPECT_EQ(seen, 0);
+}
+
+TEST(ScrollBar, ValueStaysInRangeAndMovesFireChange)
+{
+    Host h;
+    ScrollBar s(&h.window, "VScroll1");
+    int changes = 0;
+    s.onChange = [&] { ++changes; };
+    s.setMax(10);
+    s.setValue(7);
+    EXPECT_EQ(changes, 1);
+    s.setValue(70);
+    EXPECT_EQ(s.value(), 10);
+    EXPECT_EQ(changes, 2);
+    s.setMax(3);  // the value follows the shrinking range
+    EXPECT_EQ(s.value(), 3);
+    EXPECT_EQ(changes, 3);
+    s.userScroll(3);  // a user's move always runs the handler
+    EXPECT_EQ(changes, 4);
+}
+
+TEST(Container, RaiseAndFindChildren)
+{
+    Host h;
+    Button a(&h.window, "cmdPacket", 0), b(&h.window, "cmdPacket", 1);
+    EXPECT_EQ(h.window.child("cmdPacket(1)"), &b);
+    EXPECT_EQ(h.window.child("cmdPacket"), nullptr);
+    h.window.raise(a);
+    EXPECT_EQ(h.window.stacking().back(), &a);
+    EXPECT_EQ(h.window.children().front(), &a);  // creation order unchanged
+}
+
+TEST(Control, RevisionMovesOnlyOnChange)
+{
+    Host h;
+    Label l(&h.window, "lblTxMode");
+    auto r = l.revision();
+    l.setCaption("");
+    EXPECT_EQ(l.revision(), r);
+    l.setCaption("Waiting");
+    EXPECT_GT(l.revision(), r);
+}
+
+TEST(Control, ReachableNeedsEveryParentVisible)
+{
+    Host h;
+    Container comp(Kind::Component, &h.window, "Wire1");
+    Button b(&comp, "cmdEdit");
+    EXPECT_TRUE(b.reachable());
+    comp.setVisible(false);
+    EXPECT_FALSE(b.reachable());
+}
+
+TEST(Dump, ButtonFieldsInContractOrder)
+{
+    Host h;
+    Button b(&h.window, "cmdPacket", 0);
+    b.setCaption("( 0)");
+    b.setBackColour(16761024);
+    b.setGeometry(120, 360, 3975, 495);
+    const std::string expected =
+        R"j({"name":"Wire1.cmdPacket(0)","kind":"button","caption":"( 0)","backColour":16761024,)j"
+        R"j("visible":true,"left":120,"top":360,"width":3975,"height":495})j";
+    EXPECT_EQ(controlJson(b, "Wire1.cmdPacket(0)").dump(), expected);
+    b.setLeft(886.5);
+    EXPECT_EQ(controlJson(b, "x")["left"].dump(), "886.5");
+}
