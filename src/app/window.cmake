@@ -1,0 +1,1 @@
+# window executables (see window_main.cpp)
