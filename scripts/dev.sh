@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Developer entry point: installs what is missing, builds, and runs.
+#
+#   scripts/dev.sh window      build and start the demonstration window
+#   scripts/dev.sh test        build and run every test
+#   scripts/dev.sh asan        the tests under AddressSanitizer + UBSan
+#   scripts/dev.sh bench       build and run the benchmark
+#   scripts/dev.sh screenshot  render the window offscreen to docs/screenshot.png
+#   scripts/dev.sh setup       only install the packages
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+          nlohmann-json3-dev libbenchmark-dev clang-format xvfb xauth)
+
+setup() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    if ! $sudo apt-get install -y --no-install-recommends "${missing[@]}" </dev/null; then
+        $sudo apt-get update </dev/null
+        $sudo apt-get install -y --no-install-recommends "${missing[@]}" </dev/null
+    fi
+}
+
+build() {  # build DIR [cmake options...]
+    local dir="$1"
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" --parallel "$(nproc)"
+}
+
+cmd="${1:-window}"
+case "$cmd" in
+setup)
+    setup
+    ;;
+window)
+    setup
+    build build
+    exec ./build/src/app/linkdemo
+    ;;
+test)
+    setup
+    build build
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+    ;;
+asan)
+    setup
+    build build-asan -DLINKDEMO_SANITIZE=ON -DLINKDEMO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" QT_QPA_PLATFORM=offscreen \
+        ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"
+    ;;
+bench)
+    setup
+    build build -DCMAKE_BUILD_TYPE=Release
+    QT_QPA_PLATFORM=offscreen ./build/bench/linkdemo-bench
+    ;;
+screenshot)
+    setup
+    build build
+    QT_QPA_PLATFORM=offscreen ./build/src/app/linkdemo-screenshot docs/screenshot.png
+    ;;
+*)
+    echo "usage: scripts/dev.sh [window|test|asan|bench|screenshot|setup]" >&2
+    exit 2
+    ;;
+esac
