@@ -1,23 +1,663 @@
 #include "receiver/receiver.h"
 
-Receiver::Receiver(widgets::Container* window, std::string name, const ComponentContext& ctx)
-    : widgets::Component(window, std::move(name)), m_ctx(ctx)
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Slot-mark colours (0xBBGGRR) of the packet-number label.
+constexpr std::int64_t kFreshColour = 0x000000;
+constexpr std::int64_t kIdleColour = 0x808080;
+constexpr std::int64_t kIncomingColour = 0x804020;
+constexpr std::int64_t kMisnumberedColour = 0x0000FF;
+
+constexpr std::int64_t kWrongColour = 0x8080FF;
+constexpr num::Millis kWrongLife = 1000;
+constexpr num::Millis kTickMs = 100;
+
+// Panel sizes in display units.
+constexpr double kNarrowWidth = 2600;
+constexpr double kWideWidth = 3200;
+constexpr double kClosedHeight = 1695;
+constexpr double kOpenHeight = 4215;
+
+const char* const kWindowSizes[] = {"1", "2", "3", "4", "5", "6"};
+const char* const kProcTimes[] = {"0", "1", "2"};
+const char* const kMaxSequences[] = {"0", "1", "3", "5", "7", "15", "31"};
+const char* const kPolicies[] = {"In Order", "In Window"};
+const char* const kAckModes[] = {"None", "Single", "Cumulative", "Selective", "Delayed", "Software"};
+
+// Row captions, by lblControl index.
+const char* const kRowCaptions[] = {"Rx Window Size", "Rx Delay Time", "Rx Policy", "Ack Mode", "Max Sequence No"};
+
+std::int32_t toNumber(std::int64_t v)
 {
+    return static_cast<std::int32_t>(v);
 }
+
+Receiver::SlotMark markOfColour(std::int64_t c)
+{
+    switch (c) {
+        case kFreshColour:
+            return Receiver::SlotMark::Fresh;
+        case kIdleColour:
+            return Receiver::SlotMark::Idle;
+        case kIncomingColour:
+            return Receiver::SlotMark::Incoming;
+        case kMisnumberedColour:
+            return Receiver::SlotMark::Misnumbered;
+        default:
+            return Receiver::SlotMark::Arrived;
+    }
+}
+
+std::int64_t colourOfMark(Receiver::SlotMark m, std::int64_t packetColour)
+{
+    switch (m) {
+        case Receiver::SlotMark::Fresh:
+            return kFreshColour;
+        case Receiver::SlotMark::Idle:
+            return kIdleColour;
+        case Receiver::SlotMark::Incoming:
+            return kIncomingColour;
+        case Receiver::SlotMark::Misnumbered:
+            return kMisnumberedColour;
+        case Receiver::SlotMark::Arrived:
+            break;
+    }
+    return packetColour;
+}
+
+}  // namespace
+
+Receiver::Receiver(widgets::Container* window, std::string name, const ComponentContext& ctx)
+    : widgets::Component(window, std::move(name)), m_ctx(ctx), Timer1(this, "Timer1", ctx.scheduler, ctx.timerOrder)
+{
+    createControls();
+    initialise();
+}
+
 Receiver::~Receiver() = default;
-void Receiver::Arriving(Packet&) {}
-void Receiver::Arrive(Packet&) {}
-void Receiver::KillArriving(Packet&) {}
-void Receiver::TxFree() {}
-void Receiver::Pause(bool) {}
-void Receiver::Reset(int, int) {}
-void Receiver::SetIndex(int i) { m_routingIndex = i; }
-int Receiver::Index() const { return m_routingIndex; }
-void Receiver::SetRxPolicy(int) {}
-void Receiver::SetMaxSequence(int) {}
-void Receiver::SetRxWindow(int) {}
-void Receiver::SetACKMode(int) {}
-void Receiver::set_queue() {}
-void Receiver::fill_combos() {}
-widgets::Json Receiver::state() const { return widgets::Json::object(); }
-void Receiver::dumpRecords(std::vector<widgets::Json>&) const {}
+
+// ---- creation and reset ---------------------------------------------------
+
+void Receiver::createControls()
+{
+    lblRxMode.setGeometry(60, 60, 2595, 375);
+    lblRxMode.setCaption("Initial");
+    Line6.setPoints(240, 720, 0, 720);
+    for (int i = 0; i < kSlots; ++i) {
+        shpRxQueue[i].setGeometry(240 + 480 * i, 360, 495, 855);
+        lblRxPacket[i].setGeometry(180 + 480 * i, 420, 555, 375);
+        lblRxPacket[i].setFont(12, false);
+        lblRxPacket[i].setAlignment(widgets::Label::Align::Centre);
+        lblRxSeq[i].setGeometry(300 + 480 * i, 840, 375, 375);
+        lblRxSeq[i].setAlignment(widgets::Label::Align::Centre);
+    }
+    chkRxReady.setGeometry(240, 1260, 975, 375);
+    chkRxReady.setCaption("Ready");
+    cmdEdit.setGeometry(1260, 1260, 855, 375);
+    cmdEdit.setCaption("Edit");
+
+    for (int i = 0; i < 5; ++i) lblControl[i].setCaption(kRowCaptions[i]);
+    lblControl[2].setGeometry(240, 1860, 975, 375);
+    cmbRxPolicy.setGeometry(1320, 1800, 1635, 420);
+    lblControl[0].setGeometry(240, 2340, 1755, 375);
+    cmbRxWindowSize.setGeometry(2040, 2280, 915, 420);
+    lblControl[4].setGeometry(240, 2820, 1995, 375);
+    cmbMaxSequence.setGeometry(2280, 2760, 675, 420);
+    lblControl[1].setGeometry(240, 3300, 1575, 375);
+    cmbRxProcTime.setGeometry(1920, 3240, 1035, 420);
+    lblControl[3].setGeometry(240, 3780, 1155, 375);
+    cmbAckMode.setGeometry(1440, 3720, 1515, 420);
+    for (int i = 0; i < 5; ++i) lblControl[i].setVisible(false);
+    for (widgets::ComboBox* c : {&cmbRxWindowSize, &cmbRxProcTime, &cmbMaxSequence, &cmbRxPolicy, &cmbAckMode}) {
+        c->setVisible(false);
+    }
+
+    lblWrong.setGeometry(-120, 210, 3495, 1215);
+    lblWrong.setCaption("Wrong!");
+    lblWrong.setFont(36, true);
+    lblWrong.setForeColour(kWrongColour);
+    lblWrong.setAlignment(widgets::Label::Align::Centre);
+    lblWrong.setVisible(false);
+
+    Shape2.setGeometry(0, 0, kNarrowWidth, kClosedHeight);
+    Shape2.setFilled(true);
+    Shape2.setFillColour(0xE0E0E0);
+    Shape2.setBorderColour(0x808080);
+
+    // Shape2 is the background: everything else stacks above it, and the
+    // warning above the slots.
+    for (widgets::Control* c : children()) {
+        if (c != &Shape2) raise(*c);
+    }
+    raise(lblWrong);
+
+    chkRxReady.onClick = [this] { readyHoldClicked(); };
+    cmdEdit.onClick = [this] { editClicked(); };
+    cmbRxWindowSize.onClick = [this] { windowSizeChanged(); };
+    cmbRxWindowSize.onChange = [this] { windowSizeChanged(); };
+    cmbMaxSequence.onClick = [this] { maxSequenceChanged(); };
+    cmbMaxSequence.onChange = [this] { maxSequenceChanged(); };
+    Timer1.onTimer = [this] { clockTick(); };
+}
+
+void Receiver::initialise()
+{
+    Timer1.setInterval(kTickMs);
+    Timer1.setEnabled(true);
+    rxWindow = 1;
+    set_queue();
+    rxBase = 0;
+    fill_combos();
+    setPanelWidth(kNarrowWidth);
+    setPanelHeight(kClosedHeight);
+    ResetReceiverState();
+}
+
+void Receiver::fill_combos()
+{
+    // A repeated fill (Reset level 0) starts from empty lists rather than
+    // appending a second copy of every item.
+    cmbRxWindowSize.clear();
+    for (const char* s : kWindowSizes) cmbRxWindowSize.addItem(s);
+    cmbRxWindowSize.setListIndex(0);
+    cmbRxProcTime.clear();
+    for (const char* s : kProcTimes) cmbRxProcTime.addItem(s);
+    cmbRxProcTime.setText("0");
+    cmbMaxSequence.clear();
+    for (const char* s : kMaxSequences) cmbMaxSequence.addItem(s);
+    cmbMaxSequence.setText("3");
+    cmbRxPolicy.clear();
+    for (const char* s : kPolicies) cmbRxPolicy.addItem(s);
+    cmbRxPolicy.setListIndex(0);
+    cmbAckMode.clear();
+    for (const char* s : kAckModes) cmbAckMode.addItem(s);
+    cmbAckMode.setListIndex(1);
+}
+
+void Receiver::Reset(int iLevel, int RELEASE)
+{
+    if (iLevel == 0) {
+        initialise();
+    } else if (iLevel == 1) {
+        ResetReceiverState();
+    }
+    restricted = RELEASE;
+}
+
+void Receiver::ResetReceiverState()
+{
+    ++m_resets;
+    rxClock = 0;
+    wrongUntil = 0;
+    lblWrong.setVisible(false);
+    // The check box is left as it reads: a receiver reset while on Hold is
+    // Ready although the box still says "Hold".
+    rxReady = true;
+    ackLineBusy = false;
+    rxBase = 0;
+    for (Packet& e : m_ackBuffer) e.Initialise();
+    for (int i = 0; i < kSlots; ++i) {
+        Packet& r = m_rxQueue[static_cast<std::size_t>(i)];
+        r.Initialise();
+        r.Number = i;
+        lblRxPacket[i].setCaption(num::blankNumber(i));
+        setSlotMark(i, SlotMark::Fresh);
+        if (maxSequence > 0) {
+            r.SequenceNumber = toNumber(num::seqOf(i, maxSequence));
+            lblRxSeq[i].setCaption(num::blankNumber(std::int64_t{r.SequenceNumber}));
+        } else {
+            r.SequenceNumber = 0;
+            lblRxSeq[i].setCaption("");
+        }
+    }
+    lblRxMode.setCaption("Initial");
+}
+
+void Receiver::Pause(bool bPause)
+{
+    Timer1.setEnabled(!bPause);
+}
+
+// ---- properties -----------------------------------------------------------
+
+void Receiver::SetIndex(int iNewValue)
+{
+    routingIndex = iNewValue;
+}
+int Receiver::Index() const
+{
+    return routingIndex;
+}
+
+void Receiver::SetRxPolicy(int iNewValue)
+{
+    if (iNewValue < 0 || iNewValue >= static_cast<int>(std::size(kPolicies))) return;
+    cmbRxPolicy.setListIndex(iNewValue);
+}
+
+void Receiver::SetMaxSequence(int iNewValue)
+{
+    maxSequence = num::toInteger(iNewValue);
+    cmbMaxSequence.setText(num::blankNumber(maxSequence));
+}
+
+void Receiver::SetRxWindow(int iNewValue)
+{
+    if (iNewValue < 1 || iNewValue > kSlots) return;
+    rxWindow = iNewValue;
+    cmbRxWindowSize.setListIndex(iNewValue - 1);
+}
+
+void Receiver::SetACKMode(int iNewValue)
+{
+    if (iNewValue < 0 || iNewValue >= static_cast<int>(std::size(kAckModes))) return;
+    cmbAckMode.setListIndex(iNewValue);
+}
+
+// ---- slots ----------------------------------------------------------------
+
+Receiver::SlotMark Receiver::slotMark(int i) const
+{
+    return markOfColour(lblRxPacket[i].foreColour());
+}
+
+std::int64_t Receiver::slotNumber(int i) const
+{
+    return num::toLong(num::textValue(lblRxPacket[i].caption()));
+}
+
+std::int64_t Receiver::slotSequence(int i) const
+{
+    return num::toLong(num::textValue(lblRxSeq[i].caption()));
+}
+
+bool Receiver::isArriving(int i) const
+{
+    const SlotMark m = slotMark(i);
+    return m == SlotMark::Incoming || m == SlotMark::Misnumbered;
+}
+
+void Receiver::setSlotMark(int i, SlotMark mark, std::int64_t packetColour)
+{
+    lblRxPacket[i].setForeColour(colourOfMark(mark, packetColour));
+    if (mark == SlotMark::Fresh) return;  // a reset leaves the sequence label's colour
+    // The sequence label never turns red.
+    const SlotMark seqMark = mark == SlotMark::Misnumbered ? SlotMark::Incoming : mark;
+    lblRxSeq[i].setForeColour(colourOfMark(seqMark, packetColour));
+}
+
+bool Receiver::inWindowPolicy() const
+{
+    return cmbRxPolicy.text() == "In Window";
+}
+
+void Receiver::set_queue()
+{
+    for (int i = 0; i < rxWindow; ++i) {
+        lblRxSeq[i].setVisible(maxSequence != 0);
+        lblRxPacket[i].setVisible(true);
+        shpRxQueue[i].setVisible(true);
+        if (isArriving(i)) continue;
+        setSlotMark(i, SlotMark::Idle);
+        lblRxPacket[i].setCaption(num::blankNumber(slotNumber(0) + i));
+        lblRxSeq[i].setCaption(maxSequence < 1 ? "" : num::blankNumber(num::seqOf(slotSequence(0) + i, maxSequence)));
+    }
+    for (int i = rxWindow; i < kSlots; ++i) {
+        lblRxPacket[i].setVisible(false);
+        lblRxSeq[i].setVisible(false);
+        shpRxQueue[i].setVisible(false);
+    }
+    setPanelWidth(cmdEdit.caption() == "Edit" && rxWindow < 5 ? kNarrowWidth : kWideWidth);
+}
+
+// ---- reception ------------------------------------------------------------
+
+void Receiver::Arriving(Packet& pktArrival)
+{
+    const std::int64_t n = pktArrival.Number;
+    const std::int64_t s = pktArrival.SequenceNumber;
+
+    // In Order: only the lowest empty slot (the slots below it wait for
+    // delivery). In Window: any slot of the window.
+    int limit = 0;
+    if (inWindowPolicy()) {
+        limit = rxWindow - 1;
+    } else {
+        for (int i = 0; i < rxWindow; ++i) {
+            if (!m_rxQueue[static_cast<std::size_t>(i)].Active) {
+                limit = i;
+                break;
+            }
+        }
+    }
+    int k = -1;
+    for (int i = 0; i <= limit; ++i) {
+        if (m_rxQueue[static_cast<std::size_t>(i)].Active) continue;
+        if (maxSequence == 0 || slotSequence(i) == s) {
+            k = i;
+            break;
+        }
+    }
+    if (k < 0) {
+        lblRxMode.setCaption("Ignoring " + num::blankNumber(n));
+        return;
+    }
+
+    Packet& slot = m_rxQueue[static_cast<std::size_t>(k)];
+    pktArrival.CopyPacket(slot);
+    setSlotMark(k, SlotMark::Incoming);
+    lblRxSeq[k].setVisible(maxSequence > 0);
+    lblRxSeq[k].setCaption(num::plainNumber(s));
+    lblRxPacket[k].setVisible(true);
+    slot.Active = true;
+    slot.Colour = kIncomingColour;
+    if (slotNumber(k) != n) setSlotMark(k, SlotMark::Misnumbered);
+    // Taken under a sequence number that belongs to another packet: the
+    // sequence space is too small for the windows in use.
+    if (rxBase + k != n) ShowWrong();
+
+    if (slotNumber(0) != n) {
+        lblRxMode.setCaption("Receiving " + num::blankNumber(n) + " (not " + lblRxPacket[0].caption() + ")");
+    } else {
+        lblRxMode.setCaption("Receiving " + num::blankNumber(n));
+    }
+}
+
+void Receiver::Arrive(Packet& pktArrival)
+{
+    // The wire brings at most one packet at a time, so the one arriving slot
+    // is found by its mark.
+    int f = -1;
+    for (int i = 0; i < rxWindow; ++i) {
+        if (isArriving(i)) {
+            f = i;
+            break;
+        }
+    }
+    if (f >= 0) {
+        setSlotMark(f, SlotMark::Arrived, pktArrival.Colour);
+        m_rxQueue[static_cast<std::size_t>(f)].Colour = pktArrival.Colour;
+    }
+    if (rxReady && f == 0) {
+        DeliverPackets();
+        lblRxMode.setCaption("Expecting" + lblRxPacket[0].caption());
+    }
+    queueAck(pktArrival, f);
+}
+
+void Receiver::KillArriving(Packet&)
+{
+    for (int i = 0; i < rxWindow; ++i) {
+        if (!isArriving(i)) continue;
+        m_rxQueue[static_cast<std::size_t>(i)].Active = false;
+        setSlotMark(i, SlotMark::Idle);
+        lblRxMode.setCaption("Expecting " + num::blankNumber(std::int64_t{m_rxQueue[0].Number}));
+        return;
+    }
+}
+
+void Receiver::DeliverPackets()
+{
+    const int w = rxWindow - 1;
+    while (m_rxQueue[0].Active && m_rxQueue[0].Colour != kIncomingColour) {
+        for (int j = 0; j < w; ++j) {
+            m_rxQueue[static_cast<std::size_t>(j) + 1].CopyPacket(m_rxQueue[static_cast<std::size_t>(j)]);
+            lblRxPacket[j].setForeColour(lblRxPacket[j + 1].foreColour());
+            lblRxSeq[j].setForeColour(lblRxSeq[j + 1].foreColour());
+            lblRxPacket[j].setCaption(lblRxPacket[j + 1].caption());
+            lblRxSeq[j].setCaption(lblRxSeq[j + 1].caption());
+        }
+        ++rxBase;
+        // The slot entering at the right; its sequence label keeps its visibility.
+        const std::int64_t number = std::int64_t{rxBase} + w;
+        const std::int64_t seq = num::seqOf(number, maxSequence);
+        Packet& r = m_rxQueue[static_cast<std::size_t>(w)];
+        r.Initialise();
+        r.Number = toNumber(number);
+        r.SequenceNumber = toNumber(seq);
+        lblRxPacket[w].setCaption(num::blankNumber(number));
+        lblRxSeq[w].setCaption(maxSequence < 1 ? "" : num::blankNumber(seq));
+        setSlotMark(w, SlotMark::Idle);
+        r.Colour = kIdleColour;
+    }
+}
+
+void Receiver::ShowWrong()
+{
+    lblWrong.setVisible(true);
+    wrongUntil = rxClock + kWrongLife;
+}
+
+// ---- acknowledgements -----------------------------------------------------
+
+Receiver::AckMode Receiver::ackMode() const
+{
+    const std::string& t = cmbAckMode.text();
+    if (t == "Single") return AckMode::Single;
+    if (t == "Cumulative") return AckMode::Cumulative;
+    if (t == "Selective") return AckMode::Selective;
+    if (t == "Delayed") return AckMode::Delayed;
+    if (t == "Software") return AckMode::Software;
+    return AckMode::None;
+}
+
+num::Millis Receiver::readyTime() const
+{
+    // Seconds as typed; a value beyond the Long range of milliseconds clamps,
+    // which keeps the entry waiting for the rest of the run.
+    const double seconds = num::textValue(cmbRxProcTime.text());
+    return num::toLong(static_cast<double>(rxClock) + seconds * 1000.0);
+}
+
+int Receiver::lowestFreeEntry() const
+{
+    for (int i = 0; i < kAckEntries; ++i) {
+        if (!m_ackBuffer[static_cast<std::size_t>(i)].Active) return i;
+    }
+    return kAckEntries - 1;  // full: the last entry is overwritten
+}
+
+bool Receiver::holdsPacket(std::int64_t n) const
+{
+    if (n < rxBase) return true;
+    for (int i = 0; i < rxWindow; ++i) {
+        const Packet& r = m_rxQueue[static_cast<std::size_t>(i)];
+        if (r.Active && r.Number == n) return true;
+    }
+    return false;
+}
+
+void Receiver::queueAck(const Packet& pktArrival, int f)
+{
+    const AckMode mode = ackMode();
+    if (mode == AckMode::None || mode == AckMode::Software) return;
+
+    // A "Delayed" ACK for an in-order packet replaces the head and restarts
+    // its wait.
+    const int entry = mode == AckMode::Delayed && f == 0 ? 0 : lowestFreeEntry();
+    Packet& a = m_ackBuffer[static_cast<std::size_t>(entry)];
+    a.Initialise();
+    const std::int64_t n = pktArrival.Number;
+    a.Active = true;
+    a.ACKFlag = true;
+    a.Length = 1;
+    a.Colour = pkt::kAck;
+    if (mode == AckMode::Single) {
+        a.Number = toNumber(n + 1);
+        a.SequenceNumber = toNumber(num::seqOf(n + 1, maxSequence));
+        a.SelectiveACKFlag = true;
+    } else {
+        const std::int64_t e = slotNumber(0);
+        a.Number = toNumber(e);
+        a.SequenceNumber = toNumber(num::seqOf(e, maxSequence));
+        a.CumulativeACKFlag = true;
+        // The transmitter takes a selective ACK as acknowledging every slot
+        // with the trigger's sequence number; for a packet that was not taken
+        // that is only true when the receiver has the packet already.
+        // Otherwise the ACK merely repeats the next expected number.
+        a.SelectiveACKFlag = mode == AckMode::Selective && (f >= 0 || holdsPacket(n));
+    }
+    a.TriggerNumber = toNumber(num::seqOf(n, maxSequence));
+    a.ShowSequenceFlag = maxSequence != 0;
+    a.TimeStarted = readyTime();
+}
+
+void Receiver::QueueReadyHold(int v)
+{
+    Packet& e = m_ackBuffer[static_cast<std::size_t>(lowestFreeEntry())];
+    e.Initialise();
+    e.TimeStarted = readyTime();
+    e.Active = true;
+    e.ACKFlag = true;
+    e.Length = 1;
+    e.Colour = v ? pkt::kReady : pkt::kHold;
+    e.TriggerNumber = v;
+    e.SequenceNumber = v;
+    e.Number = v;
+}
+
+void Receiver::TxFree()
+{
+    ackLineBusy = false;
+}
+
+void Receiver::clockTick()
+{
+    if (rxClock > wrongUntil) lblWrong.setVisible(false);
+    const Packet& h = m_ackBuffer[0];
+    if (h.TimeStarted < rxClock && h.Active && (ackMode() == AckMode::Software || rxReady) && !ackLineBusy) {
+        const std::uint64_t resets = m_resets;
+        sendHead();
+        // A reset from inside the report has started the receiver afresh.
+        if (resets != m_resets) return;
+    }
+    rxClock += Timer1.interval();
+}
+
+void Receiver::sendHead()
+{
+    // Busy before the report: the line may be freed (TxFree) from inside it.
+    ackLineBusy = true;
+    const std::uint64_t resets = m_resets;
+    m_ctx.routing.PacketDone(routingIndex, SendACK, m_ackBuffer[0]);
+    if (resets != m_resets) return;
+    // The wire has copied the head during the report; the entry is reused.
+    for (int i = 0; i + 1 < kAckEntries; ++i) {
+        m_ackBuffer[static_cast<std::size_t>(i) + 1].CopyPacket(m_ackBuffer[static_cast<std::size_t>(i)]);
+    }
+    m_ackBuffer[kAckEntries - 1].Initialise();
+}
+
+void Receiver::readyHoldClicked()
+{
+    const bool software = ackMode() == AckMode::Software;
+    if (chkRxReady.caption() == "Ready") {
+        chkRxReady.setCaption("Hold");
+        if (software) QueueReadyHold(0);
+        rxReady = false;
+    } else {
+        chkRxReady.setCaption("Ready");
+        if (software) QueueReadyHold(1);
+        DeliverPackets();
+        rxReady = true;
+    }
+}
+
+// ---- panel ----------------------------------------------------------------
+
+void Receiver::setPanelWidth(double w)
+{
+    Shape2.setWidth(w);
+    setWidth(w);
+}
+
+void Receiver::setPanelHeight(double h)
+{
+    Shape2.setHeight(h);
+    setHeight(h);
+}
+
+void Receiver::editClicked()
+{
+    if (cmdEdit.caption() == "Edit") {
+        cmdEdit.setCaption("Done");
+        for (int i : {1, 2, 4, 0}) lblControl[i].setVisible(true);
+        cmbRxProcTime.setVisible(true);
+        cmbRxPolicy.setVisible(true);
+        cmbMaxSequence.setVisible(true);
+        cmbRxWindowSize.setVisible(true);
+        setPanelHeight(kOpenHeight);
+        setPanelWidth(kWideWidth);
+        if (restricted == 0) {
+            lblControl[3].setVisible(true);
+            cmbAckMode.setVisible(true);
+        }
+    } else {
+        cmdEdit.setCaption("Edit");
+        setPanelWidth(rxWindow < 5 ? kNarrowWidth : kWideWidth);
+        setPanelHeight(kClosedHeight);
+        for (int i = 0; i < 5; ++i) lblControl[i].setVisible(false);
+        for (widgets::ComboBox* c : {&cmbRxWindowSize, &cmbRxProcTime, &cmbMaxSequence, &cmbRxPolicy, &cmbAckMode}) {
+            c->setVisible(false);
+        }
+    }
+}
+
+void Receiver::windowSizeChanged()
+{
+    const double v = num::textValue(cmbRxWindowSize.text());
+    if (!(v > 0 && v <= kSlots)) return;
+    const int w = num::toInteger(v);
+    if (w < 1) return;  // a fraction below one half would round to no window at all
+    rxWindow = w;
+    set_queue();
+}
+
+void Receiver::maxSequenceChanged()
+{
+    // Free text: clamped to the Integer range; values below 1 switch sequence
+    // numbers off (seqOf never divides by zero).
+    maxSequence = num::toInteger(num::textValue(cmbMaxSequence.text()));
+    for (int i = 0; i < rxWindow; ++i) {
+        Packet& r = m_rxQueue[static_cast<std::size_t>(i)];
+        if (maxSequence >= 1) {
+            r.SequenceNumber = toNumber(num::seqOf(r.Number, maxSequence));
+            lblRxSeq[i].setVisible(true);
+        } else {
+            r.SequenceNumber = 0;
+            lblRxSeq[i].setVisible(false);
+        }
+        lblRxSeq[i].setCaption(num::plainNumber(r.SequenceNumber));
+    }
+}
+
+// ---- dump -----------------------------------------------------------------
+
+widgets::Json Receiver::state() const
+{
+    widgets::Json j = widgets::Json::object();
+    j["rxWindow"] = rxWindow;
+    j["rxBase"] = rxBase;
+    j["maxSequence"] = maxSequence;
+    j["rxClock"] = rxClock;
+    j["wrongUntil"] = wrongUntil;
+    j["rxReady"] = rxReady;
+    j["ackLineBusy"] = ackLineBusy;
+    j["routingIndex"] = routingIndex;
+    j["restricted"] = restricted;
+    return j;
+}
+
+void Receiver::dumpRecords(std::vector<widgets::Json>& out) const
+{
+    for (int i = 0; i < kSlots; ++i) {
+        out.push_back(packetJson(pktRxQueue(i), name() + ".pktRxQueue(" + std::to_string(i) + ")"));
+    }
+    for (int i = 0; i < kAckEntries; ++i) {
+        out.push_back(packetJson(pktRxACKBuffer(i), name() + ".pktRxACKBuffer(" + std::to_string(i) + ")"));
+    }
+}
