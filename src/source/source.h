@@ -1,5 +1,10 @@
 // A packet generator with rate, size, priority and arrival distribution. It
 // is present in the window but hidden, and nothing takes its packets.
+//
+// It holds one packet at a time: after offering a packet (code 4) it
+// generates nothing until TxFree says the packet has been taken. The gap to
+// the next generation tick is 1000 / rate ms ("Uniform") or exponentially
+// distributed with that mean ("Poisson"), always held in 100..30000 ms.
 #pragma once
 
 #include <cstdint>
@@ -7,23 +12,68 @@
 
 #include "packet/routing.h"
 #include "widgets/component.h"
+#include "widgets/scheduler.h"
 
 class Source : public widgets::Component {
 public:
+    static constexpr std::int64_t kMinGap = 100;    // ms
+    static constexpr std::int64_t kMaxGap = 30000;  // ms
+
     Source(widgets::Container* window, std::string name, const ComponentContext& ctx);
     ~Source() override;
 
     void TxFree();
     void Arrive(Packet& pktArrive);
     void Pause(bool bPause);
+    // 0 repeats the start-up sequence, 1 restarts the numbering; other levels
+    // do nothing.
     void Reset(int iLevel);
     void SetIndex(int iNewValue);
     int Index() const;
+
+    // One generation tick: offers a packet when allowed, then sets the gap to
+    // the next tick.
+    void GenerateTick();
+    // The gap to the next tick for the current rate and distribution texts;
+    // draws one random number for "Poisson" with a usable rate.
+    std::int64_t NextGap();
 
     widgets::Json state() const override;
     void dumpRecords(std::vector<widgets::Json>& out) const override;
 
 private:
     ComponentContext m_ctx;
-    int m_routingIndex = 0;
+
+public:
+    // Controls, in dump order.
+    widgets::ControlArray<widgets::Label> lblTxPacket{this, "lblTxPacket", 1};
+    widgets::ControlArray<widgets::Label> lblTxSeq{this, "lblTxSeq", 1};
+    widgets::Button cmdStart{this, "cmdStart"};
+    widgets::CheckBox chkPause{this, "chkPause"};
+    widgets::Button cmdEdit{this, "cmdEdit"};
+    widgets::ControlArray<widgets::Label> lblControl{this, "lblControl", 4};
+    widgets::ComboBox cmbPacketSize{this, "cmbPacketSize", widgets::ComboBox::Style::ListOnly};
+    widgets::ComboBox cmbRate{this, "cmbRate", widgets::ComboBox::Style::Editable};
+    widgets::ComboBox cmbDistribution{this, "cmbDistribution", widgets::ComboBox::Style::ListOnly};
+    widgets::ComboBox cmbPriority{this, "cmbPriority", widgets::ComboBox::Style::ListOnly};
+    widgets::Shape Shape2{this, "Shape2"};
+    widgets::Timer Timer1{this, "Timer1", m_ctx.scheduler, m_ctx.timerOrder};
+
+    // The packet being offered; reused for every packet, never shown.
+    Packet pktSource;
+
+private:
+    void startUp();
+    void FillSourceCombos();
+    void ShowSourcePanel(bool open);
+    void showPacketCount();
+    void onStartClick();
+    void onPauseClick();
+    void onEditClick();
+
+    int routingIndex = 0;
+    // Counted in 32 bits like the packet numbers it hands out.
+    std::int32_t packetCount = 0;
+    int maxSequence = 3;
+    bool packetWaiting = false;
 };
