@@ -1,32 +1,52 @@
 // The link: a wire with bit rate and propagation delay that carries packets
 // in both directions, reports their progress, lets the user destroy them and
 // keeps a time-sequence trace of everything that crossed it.
+//
+// The forward direction (data) runs from the line's left end X1 to its right
+// end X2, the reverse direction (acknowledgements, ACKFlag true) from X2 to
+// X1. The wire has no clock: it moves when the main window calls MovePackets
+// with the current simulated time, and reports through the routing with the
+// event codes DataHeadArrived ... ACKSendCancelled, always passing its own
+// copy of the packet. Reports are synchronous and may re-enter the wire
+// (PacketArrive from inside MovePackets or from inside a click).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "packet/routing.h"
 #include "widgets/component.h"
+#include "wire/trace.h"
 
 class Wire : public widgets::Component {
 public:
+    static constexpr int kSlots = 16;
+
     Wire(widgets::Container* window, std::string name, const ComponentContext& ctx);
     ~Wire() override;
 
+    // Puts a copy of the packet on the wire at time lTime (ms). A packet that
+    // finds all slots in use is lost; its direction is reported free on the
+    // next MovePackets.
     void PacketArrive(Packet& pktIN, std::int64_t lTime);
+    // Advances every packet to time lTime (ms) and reports what happened.
     void MovePackets(std::int64_t lTime);
     bool DataBusy() const;
     bool ACKBusy() const;
+    // X2 - X1 in display units; writing moves the right end.
     int Length() const;
     void SetLength(int n);
     void Trace(bool bOn);
     void DataCancel();
     void ACKCancel();
     void ReDrawTrace();
+    // 0: the start-up sequence again; 1: empty the wire; other levels: nothing.
     void Reset(int iLevel);
     void SetPicHeight(std::int64_t lNewValue);
+    // Seconds for an edge to cross the whole line; the combo shows it.
     void SetDelay(double v);
+    // Transmission time in seconds = Length / (4 x bit rate); the combo shows it.
     void SetBitRate(double v);
     void SetIndex(int iNewValue);
     int Index() const;
@@ -34,7 +54,72 @@ public:
     widgets::Json state() const override;
     void dumpRecords(std::vector<widgets::Json>& out) const override;
 
+    const TimeSequenceTrace& traceTable() const { return m_trace; }
+    TimeSequenceTrace& traceTable() { return m_trace; }
+
+    // Controls, in creation (dump) order.
+    widgets::Line Line1{this, "Line1"};
+    widgets::ControlArray<widgets::Shape> Shape1{this, "Shape1", 2};
+    // A slot is in use exactly while its button is visible.
+    widgets::ControlArray<widgets::Button> cmdPacket{this, "cmdPacket", kSlots};
+    widgets::Button cmdEdit{this, "cmdEdit"};
+    widgets::Label lblBitRate{this, "lblBitRate"};
+    widgets::ComboBox cmbBitRate{this, "cmbBitRate", widgets::ComboBox::Style::Editable};
+    widgets::Label lblDelay{this, "lblDelay"};
+    widgets::ComboBox cmbDelay{this, "cmbDelay", widgets::ComboBox::Style::Editable};
+    widgets::Picture Picture1{this, "Picture1"};
+    widgets::ScrollBar VScroll1{this, "VScroll1"};  // first second shown
+    widgets::ScrollBar VScroll2{this, "VScroll2"};  // vertical scale
+    widgets::ControlArray<widgets::TextBox> txtTrace{this, "txtTrace", TimeSequenceTrace::kLabels};
+
+    // The wire's own copies of the packets on it (slot i belongs to
+    // cmdPacket(i)); never shown.
+    std::array<Packet, kSlots> pktWire;
+
 private:
+    void FillWireCombos();
+    void ClearWire();
+    void destroyPacket(int i);
+    void toggleEdit();
+    void readBitRate();
+    void readDelay();
+    void showCaption(int i);
+    void moveForward(int i, std::int64_t lTime, std::uint64_t generation);
+    void moveReverse(int i, std::int64_t lTime, std::uint64_t generation);
+    // Writes into record r only while the table has room for more records.
+    TraceRecord* writableRecord(int r);
+    void report(int code, Packet& p);
+
+    double x1() const { return Line1.x1(); }
+    double x2() const { return Line1.x2(); }
+    // Where a fraction of the line lies, rounded; finite for any input.
+    double along(double fromX, double fraction) const;
+    // A position as a fraction of the line (0.0 at X1, 1.0 at X2).
+    double fractionOf(double x) const;
+
     ComponentContext m_ctx;
-    int m_routingIndex = 0;
+
+    // Data model, under the system's own names.
+    int routingIndex = 0;
+    double delay = 1.0;    // s, always > 0
+    double bitRate = 1.0;  // always > 0
+    bool dataSending = false;
+    bool ackSending = false;
+    int lastDataSlot = -1;
+    int lastACKSlot = -1;
+    int dataArrivingSlot = -1;
+    int ackArrivingSlot = -1;
+    std::array<int, kSlots> slotRecord{};
+
+    TimeSequenceTrace m_trace{Picture1, VScroll1, VScroll2, txtTrace};
+
+    // A packet that found the wire full: lost, its direction to be reported
+    // free at the next move (its sender is still inside the call that lost it).
+    bool m_dataLost = false;
+    bool m_ackLost = false;
+    Packet m_lostData;
+    Packet m_lostACK;
+    // Counts emptyings, so that a move interrupted by a reset from inside a
+    // report stops instead of writing into the emptied table.
+    std::uint64_t m_generation = 0;
 };

@@ -1,0 +1,149 @@
+#include "wire/trace.h"
+
+#include "widgets/numbers.h"
+
+namespace {
+
+// Offsets in display units that make each stroke look thick: the bar's foot
+// below the send-end height, its second stroke to the right, and the second
+// slanted line below the first (further at its start than at its end).
+constexpr double kFoot = 30;
+constexpr double kSecondBar = 20;
+constexpr double kSecondSlantStart = 45;
+constexpr double kSecondSlantEnd = 15;
+// A label is not placed this close to the picture's bottom.
+constexpr double kLabelClearance = 360;
+
+}  // namespace
+
+TimeSequenceTrace::TimeSequenceTrace(widgets::Picture& picture, widgets::ScrollBar& startBar,
+                                     widgets::ScrollBar& scaleBar, widgets::ControlArray<widgets::TextBox>& labels)
+    : m_picture(picture), m_startBar(startBar), m_scaleBar(scaleBar), m_labels(labels)
+{
+}
+
+std::int64_t TimeSequenceTrace::colourFor(std::int64_t packetColour)
+{
+    switch (packetColour) {
+        case pkt::kData:
+            return 0xC00000;
+        case pkt::kDataResent:
+            return 0xC000C0;
+        case pkt::kAck:
+            return 0x0000C0;
+        default:
+            return 0x000000;
+    }
+}
+
+int TimeSequenceTrace::open(const Packet& p, std::int64_t lTime)
+{
+    if (full()) return -1;
+    const int r = m_traceCount;
+    TraceRecord& rec = m_records[static_cast<std::size_t>(r)];
+    rec.startTime = lTime;
+    rec.sendEndTime = lTime;
+    rec.lastTime = lTime;
+    rec.fromPos = p.ACKFlag ? 1.0 : 0.0;
+    rec.toPos = rec.fromPos;
+    rec.seqLabel = p.ShowSequenceFlag ? p.SequenceNumber : -1;
+    rec.traceColour = colourFor(p.Colour);
+    ++m_traceCount;
+    m_records[static_cast<std::size_t>(m_traceCount)].labelled = false;
+    // The bar is a 16-bit control: a start time past 32767 s leaves it at its
+    // end. Pulling the value into the new range repaints (change handler).
+    m_startBar.setMax(num::toInteger(static_cast<double>(lTime) / 1000.0));
+    return r;
+}
+
+void TimeSequenceTrace::clear()
+{
+    m_picture.clear();
+    m_traceCount = 0;
+    m_labelCount = 0;
+    for (int i = 0; i < m_labels.size(); ++i) m_labels[i].setVisible(false);
+    m_records.fill(TraceRecord{});
+}
+
+void TimeSequenceTrace::setOn(bool bOn)
+{
+    m_picture.setVisible(bOn);
+    m_startBar.setVisible(bOn);
+    m_scaleBar.setVisible(bOn);
+    m_traceOn = bOn;
+    if (!bOn) {
+        for (int i = 0; i < m_labels.size(); ++i) m_labels[i].setVisible(false);
+        for (TraceRecord& rec : m_records) rec.labelled = false;
+    }
+}
+
+double TimeSequenceTrace::yOf(std::int64_t t) const
+{
+    const double secondsShown = static_cast<double>(t) / 1000.0 - m_startBar.value();
+    return num::roundEven(secondsShown * (m_scaleBar.value() + 10) * 5);
+}
+
+double TimeSequenceTrace::xOf(double p) const
+{
+    return ((p - 0.5) * 0.9 + 0.5) * m_picture.width();
+}
+
+void TimeSequenceTrace::drawRecord(int r)
+{
+    TraceRecord& rec = m_records.at(static_cast<std::size_t>(r));
+    const double w = m_picture.width();
+    const double h = m_picture.height();
+    const double x1 = xOf(rec.fromPos);
+    const double x2 = xOf(rec.toPos);
+    const double yS = yOf(rec.startTime);
+    const double yE = yOf(rec.sendEndTime);
+    const double yL = yOf(rec.lastTime);
+
+    m_picture.setDrawColour(rec.traceColour);
+    // Wholly below the picture, or ended before the first second shown.
+    if (!(h > yS && yL >= 1)) return;
+
+    m_picture.drawLine(x1, yS, x1, yE + kFoot);
+    m_picture.drawLine(x1 + kSecondBar, yS, x1 + kSecondBar, yE + kFoot);
+    m_picture.drawLine(x1, yE + kFoot, x2, yL);
+    m_picture.drawLine(x1, yE + kSecondSlantStart, x2, yL + kSecondSlantEnd);
+
+    if (!(h - kLabelClearance > yE) || rec.labelled || m_labelCount >= kLabels || !(yE >= 1)) return;
+    widgets::TextBox& label = m_labels[m_labelCount];
+    label.setText(num::blankNumber(rec.seqLabel));
+    if (rec.seqLabel < 0) return;
+    label.setTop(m_picture.top() + yE);
+    label.setForeColour(m_picture.drawColour());
+    if (0.5 * w > x1 && x1 + 0.1 * w < x2) {
+        // A forward trace that has crossed a tenth of the width: right of the
+        // sending-end bar.
+        label.setLeft(m_picture.left() + 0.2 * w);
+    } else if (0.5 * w < x1 && x1 - 0.1 * w > x2) {
+        // The same for a reverse trace: left of the receiving-end bar.
+        label.setLeft(m_picture.left() + 0.8 * w - label.width());
+    } else {
+        // Not far enough across yet; a later draw may place it.
+        return;
+    }
+    rec.labelled = true;
+    label.setVisible(true);
+    ++m_labelCount;
+}
+
+void TimeSequenceTrace::redraw()
+{
+    m_picture.clear();
+    for (int i = 0; i < m_labels.size(); ++i) m_labels[i].setVisible(false);
+    for (TraceRecord& rec : m_records) rec.labelled = false;
+    m_labelCount = 0;
+    for (int r = 0; r < kEntries; ++r) drawRecord(r);
+}
+
+void TimeSequenceTrace::setPictureHeight(std::int64_t h)
+{
+    const double height = static_cast<double>(h);
+    m_picture.setHeight(height);
+    m_startBar.setHeight(height * 4 / 5);
+    m_scaleBar.setTop(m_startBar.top() + m_startBar.height());
+    m_scaleBar.setHeight(height / 5);
+}

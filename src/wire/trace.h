@@ -1,0 +1,95 @@
+// The time-sequence trace of a wire: one record per packet put on the wire,
+// drawn below the line as a thick vertical bar at the sending end (as long as
+// the transmission lasted) followed by a thick slanted line that follows the
+// packet's trailing edge across to the other end.
+//
+// The table and its drawing rules live here; the controls it draws on belong
+// to the wire (they are the wire's children, named as the wire's controls) and
+// are handed in by reference.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "packet/packet.h"
+#include "widgets/controls.h"
+
+// One packet's trace. Times are simulated milliseconds; positions are
+// fractions of the line (0.0 at the sending end of the forward direction,
+// 1.0 at the receiving end).
+struct TraceRecord {
+    std::int64_t startTime = 0;    // put on the wire
+    std::int64_t sendEndTime = 0;  // latest tick with the tail still at the sending end
+    std::int64_t lastTime = 0;     // latest tick at which it moved; frozen once it is gone
+    double fromPos = 0.0;
+    double toPos = 0.0;     // where its tail was at lastTime
+    int seqLabel = 0;       // -1: no label
+    bool labelled = false;  // its label has been placed since the last repaint
+    std::int64_t traceColour = 0;
+
+    bool operator==(const TraceRecord&) const = default;
+};
+
+class TimeSequenceTrace {
+public:
+    // Records opened per clearing; the table has one entry more, whose only
+    // use is the `labelled` flag cleared when the last record is opened.
+    static constexpr int kRecords = 1000;
+    static constexpr int kEntries = kRecords + 1;
+    static constexpr int kLabels = 64;
+
+    TimeSequenceTrace(widgets::Picture& picture, widgets::ScrollBar& startBar, widgets::ScrollBar& scaleBar,
+                      widgets::ControlArray<widgets::TextBox>& labels);
+
+    int traceCount() const { return m_traceCount; }
+    int labelCount() const { return m_labelCount; }
+    bool full() const { return m_traceCount >= kRecords; }
+    bool traceOn() const { return m_traceOn; }
+
+    // Entry r, 0 <= r < kEntries.
+    const TraceRecord& record(int r) const { return m_records.at(static_cast<std::size_t>(r)); }
+    TraceRecord& record(int r) { return m_records.at(static_cast<std::size_t>(r)); }
+
+    // Opens the record of a packet put on the wire at lTime and returns its
+    // index; -1 (nothing opened) when the table is full. Moves the start-time
+    // bar's maximum to lTime in whole seconds, which may repaint through the
+    // bar's change handler.
+    int open(const Packet& p, std::int64_t lTime);
+
+    // Empties the table: picture cleared, every label hidden, all entries
+    // zeroed.
+    void clear();
+
+    // Shows or hides the drawing area and its bars. Hiding also hides the
+    // labels and forgets which records were labelled; the label count stays.
+    void setOn(bool bOn);
+
+    // Draws record r (DrawTraceRecord) and places its label if the rules allow.
+    void drawRecord(int r);
+
+    // Repaints the whole table from scratch, labels handed out again from the
+    // oldest visible record. Independent of traceOn.
+    void redraw();
+
+    // Height of the drawing area; the two bars share it four fifths to one
+    // fifth.
+    void setPictureHeight(std::int64_t h);
+
+    // The trace colour of a packet colour.
+    static std::int64_t colourFor(std::int64_t packetColour);
+
+    // Time (ms) to height and line fraction to width in the picture, at the
+    // bars' current values and the picture's current size.
+    double yOf(std::int64_t t) const;
+    double xOf(double p) const;
+
+private:
+    widgets::Picture& m_picture;
+    widgets::ScrollBar& m_startBar;
+    widgets::ScrollBar& m_scaleBar;
+    widgets::ControlArray<widgets::TextBox>& m_labels;
+    std::array<TraceRecord, kEntries> m_records{};
+    int m_traceCount = 0;
+    int m_labelCount = 0;
+    bool m_traceOn = false;
+};
