@@ -1,8 +1,17 @@
 // The sending protocol entity: a saturated sender with a send window of up to
 // six slots, sequence numbering, acknowledgement processing, retransmission
 // timers, round-trip-time estimation and its settings panel.
+//
+// The slot state lives where the user sees it: a slot's packet number is the
+// caption of its number label and its state is that label's text colour. The
+// helpers slotState / slotNumber read them back; SlotState and its colours are
+// mapped in one place (slotColour / slotStateOf).
+//
+// All times are milliseconds on the component's own clock `txClock`, which
+// advances only while Timer1 runs and is never set back.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -11,19 +20,42 @@
 
 class Transmitter : public widgets::Component {
 public:
+    enum class SlotState { New, Sending, Sent, Expired, Resending, Resent, Acknowledged, Unknown };
+
+    static constexpr int kSlots = 6;
+    static constexpr int kAckQueue = 10;
+    static constexpr std::int64_t kTickMs = 100;
+
+    // Number-label colours (0xBBGGRR); Unknown has no colour of its own.
+    static std::int64_t slotColour(SlotState s);
+    static SlotState slotStateOf(std::int64_t colour);
+
     Transmitter(widgets::Container* window, std::string name, const ComponentContext& ctx);
     ~Transmitter() override;
 
+    // Called when the forward direction of the outgoing wire is free again
+    // (the packet was wholly put on it, or destroyed while being sent).
     void TxFree();
+    // An acknowledgement or Ready/Hold message has wholly arrived. It is
+    // copied into the ACK queue; the caller keeps its packet.
     void Arrive(Packet& pktACK);
+    // Sends slot 0 at once and ends, with the first ACK processed, by asking
+    // the main window for a reset (event 99).
     void MeasureRTT();
+    // Removes the first Acknowledged packet (slot 0 when none is) and refills
+    // the last slot with the next packet number.
     void GoneMoveUp();
+    // Lays the panel out for panelMode, txWindow, reliable, individualTimers
+    // and restricted.
     void set_mode();
     void fill_combos();
     void Pause(bool bPause);
+    // 0: the start-up sequence again; 1: Restart; other levels reset nothing.
+    // `restricted` takes RELEASE in every case.
     void Reset(int iLevel, int RELEASE);
     void SetTxWindow(int iNewValue);
     void SetMaxSequence(int iNewValue);
+    // List indices; values outside the lists are ignored.
     void SetRetransmitMode(int iNewValue);
     void SetTimerMode(int iNewValue);
     void SetReliable(bool bNewValue);
@@ -31,10 +63,100 @@ public:
     void SetIndex(int iNewValue);
     int Index() const;
 
+    // The steps of the protocol, public so that tests can drive them alone.
+    void TransmitSlot(int i);
+    void ResizeWindow(int n);
+    void Restart();
+    void ProcessACK(int k);
+    void AcknowledgeSlot(int s);
+    void ComputeRetransmitTime();
+
+    SlotState slotState(int i) const;
+    std::int64_t slotNumber(int i) const;
+    // The sequence number as the slot's sequence label shows it.
+    std::int64_t slotSequenceLabel(int i) const;
+
+    const Packet& txPacket(int i) const { return pktTx.at(static_cast<std::size_t>(i)); }
+    const Packet& waitingPacket(int k) const { return pktWaiting.at(static_cast<std::size_t>(k)); }
+
     widgets::Json state() const override;
     void dumpRecords(std::vector<widgets::Json>& out) const override;
 
 private:
     ComponentContext m_ctx;
-    int m_routingIndex = 0;
+
+    // Component state, under the system's own names.
+    int txWindow = 1;
+    int maxSequence = 3;
+    bool reliable = true;
+    bool individualTimers = true;
+    bool individualRetransmit = false;
+    bool waitForAck = true;
+    bool sendPermitted = true;
+    bool measuringRTT = false;
+    bool txBusy = false;
+    std::int64_t txClock = 0;
+    std::int64_t retransmitTime = 25000;
+    std::int64_t rttEstimate = 25000;
+    std::int64_t resetRTT = 25000;
+    // Wider than the 16-bit Integer: long runs number past 32767.
+    std::int64_t nextPacketNumber = 1;
+    int routingIndex = 0;
+    int panelMode = 0;
+    int restricted = 0;
+
+    std::array<Packet, kSlots> pktTx{};
+    std::array<Packet, kAckQueue> pktWaiting{};
+
+    // Counts TxFree calls, so that TransmitSlot can tell whether the line was
+    // freed from inside its own SendData report.
+    std::uint64_t m_txFreeCount = 0;
+
+public:
+    // Controls, in creation (dump) order.
+    widgets::Label lblTxMode{this, "lblTxMode"};
+    widgets::ControlArray<widgets::Shape> shpTxQueue{this, "shpTxQueue", kSlots};
+    widgets::ControlArray<widgets::Label> lblTxPacket{this, "lblTxPacket", kSlots};
+    widgets::ControlArray<widgets::Label> lblTxSeq{this, "lblTxSeq", kSlots};
+    widgets::ControlArray<widgets::Label> lblRTO{this, "lblRTO", kSlots};
+    widgets::Button cmdMore{this, "cmdMore"};
+    widgets::Button cmdEdit{this, "cmdEdit"};
+    widgets::ControlArray<widgets::Label> lblControl{this, "lblControl", 8};
+    widgets::ComboBox cmbTxWindowSize{this, "cmbTxWindowSize", widgets::ComboBox::Style::ListOnly};
+    widgets::ComboBox cmbMaxSequence{this, "cmbMaxSequence", widgets::ComboBox::Style::Editable};
+    widgets::ComboBox cmbPacketLength{this, "cmbPacketLength", widgets::ComboBox::Style::Editable};
+    widgets::ComboBox cmbTxProcTime{this, "cmbTxProcTime", widgets::ComboBox::Style::Editable};
+    widgets::ComboBox cmbRetransmitTime{this, "cmbRetransmitTime", widgets::ComboBox::Style::ListOnly};
+    widgets::ComboBox cmbRetransmitMode{this, "cmbRetransmitMode", widgets::ComboBox::Style::ListOnly};
+    widgets::ComboBox cmbRetransmitTimers{this, "cmbRetransmitTimers", widgets::ComboBox::Style::ListOnly};
+    widgets::Label lblRTT{this, "lblRTT"};
+    widgets::Shape Shape1{this, "Shape1"};
+    widgets::Line Line2{this, "Line2"};
+    widgets::Timer Timer1{this, "Timer1", m_ctx.scheduler, m_ctx.timerOrder};
+
+private:
+    void buildPanel();
+    void startUp();
+    void tick();
+    void serveAckQueue();
+    void sendStep();
+    void timerStep();
+
+    void setSlotState(int i, SlotState s);
+    bool isTimed(int i) const { return i == 0 || individualTimers; }
+    static bool isOutstanding(SlotState s);
+    // The slot's sequence-label text for packet number n.
+    std::string sequenceText(std::int64_t n) const;
+    // A time in ms as the timer labels show it: tenths of a second.
+    static std::string tenthsText(std::int64_t ms);
+    std::string fullTimeText() const { return tenthsText(retransmitTime); }
+    void showRTT();
+
+    // Panel handlers.
+    void cmdEditClick();
+    void cmdMoreClick();
+    void txWindowSizeClick();
+    void maxSequenceClick();
+    void retransmitTimersClick();
+    void retransmitModeClick();
 };
