@@ -64,7 +64,7 @@ asan)
     ;;
 bench)
     setup
-    build build -DCMAKE_BUILD_TYPE=Release
+    build build
     QT_QPA_PLATFORM=offscreen ./build/bench/linkdemo-bench
     ;;
 screenshot)
