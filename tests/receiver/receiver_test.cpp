@@ -693,7 +693,8 @@ TEST_F(ReceiverTest, ResetEmptiesButLeavesTheCheckBox)
         EXPECT_FALSE(rx.pktRxQueue(i).Active);
     }
     EXPECT_EQ(sequences(6), (std::vector<std::string>{" 0", " 1", " 2", " 3", " 0", " 1"}));
-    rx.chkRxReady.click();  // back to "Ready": delivers nothing, stays Ready
+    EXPECT_EQ(rx.lblRxSeq[1].foreColour(), pkt::kData);  // a reset recolours only the packet numbers
+    rx.chkRxReady.click();                               // back to "Ready": delivers nothing, stays Ready
     EXPECT_EQ(state()["rxReady"], true);
 
     rx.Reset(0, 0);
