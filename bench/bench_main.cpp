@@ -1,0 +1,130 @@
+// Performance figures of the demonstration on the machine it runs on.
+//
+// Prints, one per line: the headless throughput of every scenario with the
+// router and traces on, the worst-case main-clock tick of the model, and —
+// when built with the window — the Qt repaint of a full trace, the window's
+// start-up to its first painted frame and its resident memory after ten
+// simulated minutes. Figures are measurements, never pass/fail.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/linkdemo.h"
+#include "shell/script.h"
+
+#ifdef LINKDEMO_BENCH_GUI
+#include "bench/gui_figures.h"
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+const char* const kScenarios[] = {"No Controls",   "Stop and Wait",        "Sliding Window", "Stop & Wait ARQ",
+                                  "Go-back-N ARQ", "Selective Repeat ARQ", "Software Flow"};
+
+// Simulated seconds per wall second for one scenario with the router,
+// driven through the script runner exactly as a script would.
+double throughput(const std::string& scenario, long simulatedMs, double* wallSeconds)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream setup("choose LinkDemo.cmbScenario " + scenario +
+                             "\npress LinkDemo.cmdRouter\npress LinkDemo.cmdPause\n");
+    runner.run(setup);
+    std::istringstream go("run " + std::to_string(simulatedMs) + "\n");
+    auto start = Clock::now();
+    runner.run(go);
+    *wallSeconds = secondsSince(start);
+    return (simulatedMs / 1000.0) / std::max(*wallSeconds, 1e-9);
+}
+
+class SilentBox : public widgets::MessageBox {
+public:
+    void show(const std::string&) override {}
+};
+
+// Fills every wire's trace table to 1000 records and leaves 16 packets in
+// flight on each, then times main-clock ticks.
+void worstCaseTick()
+{
+    SilentBox box;
+    LinkDemo demo(box);
+    Wire* wires[] = {&demo.Wire1, &demo.Wire2, &demo.Wire3, &demo.Wire4, &demo.Wire5};
+    for (Wire* w : wires) {
+        w->Trace(true);
+        w->SetPicHeight(8000);
+        w->SetDelay(10.0);
+        w->SetBitRate(5.0);
+    }
+    Packet p;
+    p.Active = true;
+    p.Colour = pkt::kData;
+    p.ShowSequenceFlag = true;
+    p.Length = 4;
+    int number = 0;
+    for (Wire* w : wires) {
+        // Records of destroyed packets stay in the table.
+        while (w->state()["traceCount"].get<int>() < 984) {
+            for (int i = 0; i < 16; ++i) {
+                p.Number = number;
+                p.SequenceNumber = number % 16;
+                p.ACKFlag = (number % 3) == 0;
+                ++number;
+                w->PacketArrive(p, demo.totalTime);
+            }
+            for (int i = 0; i < 16; ++i) w->cmdPacket[i].click();
+        }
+        for (int i = 0; i < 16; ++i) {
+            p.Number = number;
+            p.SequenceNumber = number % 16;
+            p.ACKFlag = (i % 2) == 1;
+            ++number;
+            w->PacketArrive(p, demo.totalTime);
+        }
+    }
+    demo.cmdPause.click();
+    const int ticks = 40;
+    double worst = 0, total = 0;
+    for (int i = 0; i < ticks; ++i) {
+        auto start = Clock::now();
+        demo.scheduler().advance(100);
+        double s = secondsSince(start);
+        worst = std::max(worst, s);
+        total += s;
+    }
+    std::printf("model tick, 16 packets on each of 5 wires, full traces: mean %.3f ms, worst %.3f ms (budget 100 ms)\n",
+                total / ticks * 1e3, worst * 1e3);
+}
+
+}  // namespace
+
+int main()
+{
+    std::printf("== headless throughput (router on, traces on), simulated s per wall s\n");
+    for (const char* s : kScenarios) {
+        double wall = 0;
+        double rate = throughput(s, 600000, &wall);
+        std::printf("  %-22s %10.0f x real time  (10 simulated min in %.3f s)\n", s, rate, wall);
+    }
+    double wall = 0;
+    throughput("Go-back-N ARQ", 3600000, &wall);
+    std::printf("  one simulated hour of Go-back-N ARQ with the router: %.3f s wall (target < 0.5 s)\n", wall);
+
+    std::printf("== main-clock tick\n  ");
+    worstCaseTick();
+
+#ifdef LINKDEMO_BENCH_GUI
+    guiFigures();
+#endif
+    return 0;
+}
