@@ -203,6 +203,17 @@ TEST_F(TransmitterTest, CancelledSendFreesTheLineLikeACompleteOne)
     EXPECT_EQ(sent(), (std::vector<int>{0, 1}));
 }
 
+TEST_F(TransmitterTest, LineFreedFromInsideTheSendReportIsNotLost)
+{
+    configure(1, 0, None, Individual);
+    env.routing.react = [&](int, int code, Packet&) {
+        if (code == SendData) tx.TxFree();
+    };
+    ticks(3);
+    EXPECT_EQ(sent(), (std::vector<int>{0, 1, 2}));
+    EXPECT_FALSE(st<bool>("txBusy"));
+}
+
 TEST_F(TransmitterTest, StopAndWaitSendsTheNextPacketOnlyAfterTheAck)
 {
     configure(1, 0, Wait, Individual);
