@@ -1,0 +1,549 @@
+#include "gui/modelwindow.h"
+
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSignalBlocker>
+
+#include "gui/units.h"
+
+namespace gui {
+
+namespace {
+
+// Shapes, lines and labels are drawn on their container, beneath every
+// control that is a window of its own (buttons, lists, pictures, text boxes,
+// components): the layouts were designed with that rule, so a label or a
+// frame created after a button never covers it.
+bool drawnOnContainer(widgets::Kind k)
+{
+    return k == widgets::Kind::Shape || k == widgets::Kind::Line || k == widgets::Kind::Label;
+}
+
+// Counts a model call in progress, also when it leaves by an exception.
+class BusyScope {
+public:
+    explicit BusyScope(int& counter) : m_counter(counter) { ++m_counter; }
+    ~BusyScope() { --m_counter; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    int& m_counter;
+};
+
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+void setGeometryFrom(QWidget* w, const widgets::Control& c)
+{
+    const QRect r = pixelRect(c.left(), c.top(), c.width(), c.height());
+    if (w->geometry() != r) w->setGeometry(r);
+}
+
+void setVisibleFrom(QWidget* w, const widgets::Control& c)
+{
+    if (w->isHidden() == c.visible()) w->setVisible(c.visible());
+}
+
+void setFontFrom(QWidget* w, const widgets::Control& c)
+{
+    const QFont f = toQFont(c.font());
+    if (w->font() != f) w->setFont(f);
+}
+
+void setTextColour(QWidget* w, const QColor& c)
+{
+    QPalette pal = w->palette();
+    if (pal.color(QPalette::WindowText) == c) return;
+    pal.setColor(QPalette::WindowText, c);
+    w->setPalette(pal);
+}
+
+void setFill(QWidget* w, std::int64_t backColour)
+{
+    const bool fill = backColour >= 0;
+    if (fill) {
+        QPalette pal = w->palette();
+        const QColor c = toQColor(backColour);
+        if (pal.color(QPalette::Window) != c) {
+            pal.setColor(QPalette::Window, c);
+            w->setPalette(pal);
+        }
+    }
+    if (w->autoFillBackground() != fill) w->setAutoFillBackground(fill);
+}
+
+Qt::Alignment toQt(widgets::Label::Align a)
+{
+    switch (a) {
+        case widgets::Label::Align::Centre:
+            return Qt::AlignHCenter | Qt::AlignTop;
+        case widgets::Label::Align::Right:
+            return Qt::AlignRight | Qt::AlignTop;
+        case widgets::Label::Align::Left:
+            break;
+    }
+    return Qt::AlignLeft | Qt::AlignTop;
+}
+
+QString withoutMnemonic(const std::string& s)
+{
+    QString q = toQString(s);
+    q.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return q;
+}
+
+}  // namespace
+
+// ---- units -----------------------------------------------------------------
+
+QRect pixelRect(double left, double top, double width, double height)
+{
+    auto px = [](double units) { return static_cast<int>(std::lround(toPixels(units))); };
+    const int l = px(left);
+    const int t = px(top);
+    const int r = px(left + std::max(0.0, width));
+    const int b = px(top + std::max(0.0, height));
+    return QRect(l, t, std::max(0, r - l), std::max(0, b - t));
+}
+
+QFont toQFont(const widgets::Font& font)
+{
+    QFont f;
+    f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Helvetica"),
+                   QStringLiteral("DejaVu Sans")});
+    f.setStyleHint(QFont::SansSerif);
+    const double points = std::isfinite(font.points) ? std::clamp(font.points, 1.0, 400.0) : 8.25;
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
+    f.setBold(font.bold);
+    return f;
+}
+
+QString toQString(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
+
+// ---- ModelWindow -----------------------------------------------------------
+
+ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(parent), m_root(root)
+{
+    onClick = [this] {
+        if (!onBackgroundClick) return;
+        auto action = onBackgroundClick;
+        userAction(0, action);
+    };
+    m_entries.push_back(Entry{&m_root, this, nullptr, 0});
+    m_index.insert(&m_root, 0);
+    m_stacks.push_back(Stack{&m_root, this, 0});
+    build(m_root, this, nullptr);
+    connect(&m_clock, &QTimer::timeout, this, &ModelWindow::tick);
+    sync();
+}
+
+ModelWindow::~ModelWindow() = default;
+
+void ModelWindow::build(widgets::Container& container, QWidget* host, widgets::Component* owner)
+{
+    for (widgets::Control* c : container.children()) {
+        const std::size_t entry = m_entries.size();
+        widgets::Component* childOwner = owner;
+        if (c->kind() == widgets::Kind::Window || c->kind() == widgets::Kind::Component) {
+            if (auto* component = dynamic_cast<widgets::Component*>(c)) childOwner = component;
+        }
+        QWidget* w = createWidget(*c, host, childOwner, entry);
+        if (!w) continue;
+        m_entries.push_back(Entry{c, w, childOwner, 0});
+        m_index.insert(c, entry);
+        if (auto* sub = dynamic_cast<widgets::Container*>(c)) {
+            m_stacks.push_back(Stack{sub, w, 0});
+            build(*sub, w, childOwner);
+        }
+    }
+}
+
+QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner,
+                                   std::size_t entry)
+{
+    using widgets::Kind;
+    switch (control.kind()) {
+        case Kind::Window:
+        case Kind::Component: {
+            auto* panel = new PanelView(host);
+            panel->onPress = [this, owner] {
+                if (!owner || m_syncing || busy()) return;
+                {
+                    BusyScope scope(m_busy);
+                    owner->focus();
+                }
+                sync();
+            };
+            return panel;
+        }
+        case Kind::Button: {
+            auto* b = new ButtonView(host);
+            auto* model = static_cast<widgets::Button*>(&control);
+            connect(b, &QPushButton::clicked, this,
+                    [this, entry, model] { userAction(entry, [model] { model->click(); }); });
+            watchFocus(b, owner);
+            return b;
+        }
+        case Kind::Label:
+        case Kind::TextBox: {
+            auto* l = new QLabel(host);
+            l->setTextFormat(Qt::PlainText);
+            l->setWordWrap(control.kind() == Kind::Label);
+            l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return l;
+        }
+        case Kind::Combo: {
+            auto* model = static_cast<widgets::ComboBox*>(&control);
+            auto* cb = new QComboBox(host);
+            cb->setEditable(model->editable());
+            cb->setInsertPolicy(QComboBox::NoInsert);
+            cb->setMaxVisibleItems(20);
+            // A user's pick from the list or by arrow keys; never emitted by
+            // the binding's own setCurrentIndex.
+            connect(cb, QOverload<int>::of(&QComboBox::activated), this,
+                    [this, entry, model](int i) { userAction(entry, [model, i] { model->userChoose(i); }); });
+            if (QLineEdit* le = cb->lineEdit()) {
+                // No inline completion: the text is what the user typed.
+                cb->setCompleter(nullptr);
+                // textEdited is the user's keystrokes only, never setText.
+                connect(le, &QLineEdit::textEdited, this, [this, entry, model](const QString& text) {
+                    userAction(entry, [model, text] { model->userEdit(text.toStdString()); });
+                });
+                watchFocus(le, owner);
+            }
+            watchFocus(cb, owner);
+            return cb;
+        }
+        case Kind::Check: {
+            auto* box = new QCheckBox(host);
+            auto* model = static_cast<widgets::CheckBox*>(&control);
+            connect(box, &QCheckBox::clicked, this,
+                    [this, entry, model] { userAction(entry, [model] { model->click(); }); });
+            watchFocus(box, owner);
+            return box;
+        }
+        case Kind::Shape:
+            return new ShapeView(host);
+        case Kind::Line:
+            return new LineView(host);
+        case Kind::Picture:
+            return new PictureView(static_cast<widgets::Picture&>(control), host);
+        case Kind::ScrollBar: {
+            auto* sb = new QScrollBar(Qt::Vertical, host);
+            auto* model = static_cast<widgets::ScrollBar*>(&control);
+            // Arrows, page clicks, dragging and the wheel all end in a value
+            // change; the binding's own updates are blocked and guarded.
+            connect(sb, &QScrollBar::valueChanged, this, [this, entry, model](int v) {
+                if (m_syncing) return;
+                userAction(entry, [model, v] { model->userScroll(v); });
+            });
+            watchFocus(sb, owner);
+            return sb;
+        }
+        case Kind::Timer:
+            break;
+    }
+    return nullptr;
+}
+
+void ModelWindow::watchFocus(QWidget* w, widgets::Component* owner)
+{
+    if (!owner) return;
+    m_focusOwner.insert(w, owner);
+    w->installEventFilter(this);
+}
+
+bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn && !m_syncing && !busy()) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        // Only focus a user moved here: not focus restored on activation or
+        // passed on because a widget was hidden.
+        const bool byUser = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
+                            reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+        widgets::Component* owner = m_focusOwner.value(watched, nullptr);
+        if (byUser && owner) {
+            {
+                BusyScope scope(m_busy);
+                owner->focus();
+            }
+            sync();
+        }
+    }
+    return PanelView::eventFilter(watched, event);
+}
+
+void ModelWindow::userAction(std::size_t entry, const std::function<void()>& action)
+{
+    if (m_syncing) return;
+    if (entry >= m_entries.size()) return;
+    if (busy()) {
+        // A nested event loop inside a model call: the model cannot take
+        // input now. Restore the widget from the model at the next sync.
+        m_entries[entry].revision = 0;
+        return;
+    }
+    {
+        BusyScope scope(m_busy);
+        if (widgets::Component* owner = m_entries[entry].owner) owner->focus();
+        action();
+    }
+    // The widget may hold a state of its own (a tick, a slider position)
+    // that the model did not take: mirror the model over it.
+    m_entries[entry].revision = 0;
+    sync();
+}
+
+int ModelWindow::sync()
+{
+    if (m_syncing) return 0;
+    FlagScope scope(m_syncing);
+    int updated = 0;
+    for (Entry& e : m_entries) {
+        const std::uint64_t rev = e.control->revision();
+        if (rev == e.revision) continue;
+        update(e);
+        e.revision = rev;
+        ++updated;
+    }
+    for (Stack& s : m_stacks) {
+        const std::uint64_t rev = s.container->stackingRevision();
+        if (rev == s.revision) continue;
+        restack(s);
+        s.revision = rev;
+    }
+    return updated;
+}
+
+void ModelWindow::restack(const Stack& s)
+{
+    const auto& order = s.container->stacking();
+    for (int layer = 0; layer < 2; ++layer) {
+        for (widgets::Control* c : order) {
+            if (drawnOnContainer(c->kind()) != (layer == 0)) continue;
+            if (QWidget* w = widgetFor(*c)) w->raise();
+        }
+    }
+}
+
+void ModelWindow::update(Entry& e)
+{
+    using widgets::Kind;
+    widgets::Control& c = *e.control;
+    QWidget* w = e.widget;
+    if (w == this) {
+        const auto& root = static_cast<const widgets::Container&>(c);
+        setBackColour(toQColor(root.backColour()));
+        const QRect r = pixelRect(0, 0, root.width(), root.height());
+        if (!r.isEmpty() && size() != r.size()) setFixedSize(r.size());
+        setFontFrom(this, c);
+        return;
+    }
+    if (c.kind() != Kind::Line) setGeometryFrom(w, c);
+    setFontFrom(w, c);
+    switch (c.kind()) {
+        case Kind::Window:
+        case Kind::Component:
+            static_cast<PanelView*>(w)->setBackColour(toQColor(static_cast<widgets::Container&>(c).backColour()));
+            break;
+        case Kind::Button: {
+            const auto& m = static_cast<const widgets::Button&>(c);
+            auto* b = static_cast<ButtonView*>(w);
+            b->setCaption(toQString(m.caption()));
+            b->setBackColour(toQColor(m.backColour()));
+            break;
+        }
+        case Kind::Label: {
+            const auto& m = static_cast<const widgets::Label&>(c);
+            auto* l = static_cast<QLabel*>(w);
+            const QString text = toQString(m.caption());
+            if (l->text() != text) l->setText(text);
+            setTextColour(l, toQColor(m.foreColour()));
+            setFill(l, m.backColour());
+            if (l->alignment() != toQt(m.alignment())) l->setAlignment(toQt(m.alignment()));
+            break;
+        }
+        case Kind::TextBox: {
+            const auto& m = static_cast<const widgets::TextBox&>(c);
+            auto* l = static_cast<QLabel*>(w);
+            const QString text = toQString(m.text());
+            if (l->text() != text) l->setText(text);
+            setTextColour(l, toQColor(m.foreColour()));
+            break;
+        }
+        case Kind::Combo: {
+            const auto& m = static_cast<const widgets::ComboBox&>(c);
+            auto* cb = static_cast<QComboBox*>(w);
+            QSignalBlocker blockCombo(cb);
+            QLineEdit* le = cb->lineEdit();
+            QSignalBlocker blockEdit(le);
+            const int cursor = le ? le->cursorPosition() : 0;
+            const QString before = le ? le->text() : QString();
+            const auto& items = m.items();
+            bool same = cb->count() == static_cast<int>(items.size());
+            for (int i = 0; same && i < cb->count(); ++i) {
+                same = cb->itemText(i) == toQString(items[static_cast<std::size_t>(i)]);
+            }
+            if (!same) {
+                cb->clear();
+                for (const auto& item : items) cb->addItem(toQString(item));
+            }
+            if (cb->currentIndex() != m.listIndex()) cb->setCurrentIndex(m.listIndex());
+            if (le) {
+                const QString text = toQString(m.text());
+                if (le->text() != text) cb->setEditText(text);
+                // Keep the caret where the user is typing.
+                if (le->text() == before) le->setCursorPosition(std::min(cursor, static_cast<int>(before.size())));
+            }
+            break;
+        }
+        case Kind::Check: {
+            const auto& m = static_cast<const widgets::CheckBox&>(c);
+            auto* box = static_cast<QCheckBox*>(w);
+            QSignalBlocker block(box);
+            const QString text = withoutMnemonic(m.caption());
+            if (box->text() != text) box->setText(text);
+            box->setChecked(m.value() != 0);
+            break;
+        }
+        case Kind::Shape: {
+            const auto& m = static_cast<const widgets::Shape&>(c);
+            static_cast<ShapeView*>(w)->setLook(m.form(), toQColor(m.fillColour()), m.filled(),
+                                                toQColor(m.borderColour()));
+            break;
+        }
+        case Kind::Line: {
+            const auto& m = static_cast<const widgets::Line&>(c);
+            static_cast<LineView*>(w)->setLine(
+                QLineF(toPixels(m.x1()), toPixels(m.y1()), toPixels(m.x2()), toPixels(m.y2())), toQColor(m.colour()));
+            break;
+        }
+        case Kind::Picture:
+            // After the geometry, so that the image has the new size.
+            setVisibleFrom(w, c);
+            static_cast<PictureView*>(w)->syncFromModel();
+            return;
+        case Kind::ScrollBar: {
+            const auto& m = static_cast<const widgets::ScrollBar&>(c);
+            auto* sb = static_cast<QScrollBar*>(w);
+            QSignalBlocker block(sb);
+            const bool inverted = m.min() > m.max();
+            sb->setInvertedAppearance(inverted);
+            sb->setInvertedControls(inverted);
+            sb->setRange(std::min(m.min(), m.max()), std::max(m.min(), m.max()));
+            sb->setSingleStep(std::max(1, m.smallChange()));
+            sb->setPageStep(std::max(1, m.largeChange()));
+            sb->setValue(m.value());
+            break;
+        }
+        case Kind::Timer:
+            break;
+    }
+    setVisibleFrom(w, c);
+}
+
+QWidget* ModelWindow::widgetFor(const widgets::Control& control) const
+{
+    auto it = m_index.constFind(&control);
+    if (it == m_index.constEnd()) return nullptr;
+    return m_entries[*it].widget;
+}
+
+PictureView* ModelWindow::pictureFor(const widgets::Picture& picture) const
+{
+    return static_cast<PictureView*>(widgetFor(picture));
+}
+
+void ModelWindow::repaintAll()
+{
+    for (const Entry& e : m_entries) {
+        if (e.control->kind() == widgets::Kind::Picture) static_cast<PictureView*>(e.widget)->repaintAll();
+    }
+}
+
+void ModelWindow::addShortcut(const QKeySequence& key, widgets::Button& button)
+{
+    auto it = m_index.constFind(&button);
+    if (it == m_index.constEnd()) return;
+    const std::size_t entry = *it;
+    auto* shortcut = new QShortcut(key, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setAutoRepeat(false);
+    connect(shortcut, &QShortcut::activated, this, [this, entry, &button] {
+        if (!button.reachable()) return;
+        userAction(entry, [&button] { button.click(); });
+    });
+}
+
+// ---- the wall clock --------------------------------------------------------
+
+void ModelWindow::setTimeSource(std::function<std::int64_t()> source)
+{
+    m_time = std::move(source);
+    rebaseClock();
+}
+
+void ModelWindow::startClock(widgets::Scheduler& scheduler, int intervalMs, std::int64_t maxCatchUpMs)
+{
+    m_scheduler = &scheduler;
+    m_maxCatchUp = std::max<std::int64_t>(1, maxCatchUpMs);
+    if (!m_time) {
+        m_elapsed.start();
+        m_time = [this] { return m_elapsed.elapsed(); };
+    }
+    rebaseClock();
+    if (intervalMs > 0) m_clock.start(intervalMs);
+}
+
+void ModelWindow::stopClock()
+{
+    m_clock.stop();
+}
+
+void ModelWindow::rebaseClock()
+{
+    if (!m_scheduler || !m_time) return;
+    m_base = m_time() - m_scheduler->now();
+}
+
+void ModelWindow::tick()
+{
+    // Inside a model call a modal box runs its own event loop; the model is
+    // mid-operation and must not be advanced from there.
+    if (!m_scheduler || !m_time || busy()) return;
+    const std::int64_t now = m_scheduler->now();
+    std::int64_t target = m_time() - m_base;
+    if (target - now > m_maxCatchUp) {
+        // A stall (a suspended machine, a debugger): drop what is beyond one
+        // catch-up rather than racing through minutes of simulation.
+        m_base += target - now - m_maxCatchUp;
+        target = now + m_maxCatchUp;
+    }
+    if (target <= now) return;
+    {
+        BusyScope scope(m_busy);
+        m_scheduler->advanceTo(target);
+    }
+    sync();
+}
+
+}  // namespace gui

@@ -1,0 +1,123 @@
+// The Qt binding: a top-level window that mirrors a model window (a
+// widgets::Container of kind Window) with one real widget per model control,
+// and feeds the user's clicks, choices, typing and scrolling back into the
+// model controls' own entry points.
+//
+// The binding only mirrors. It polls each control's revision and updates
+// only the widgets whose control changed (sync), never writes a model change
+// back into the model, and keeps no rule of the demonstration. The tree of
+// controls is walked once, at construction: the model creates every control
+// up front and never adds one later.
+//
+// Time: startClock() runs the one wall-clock timer, which advances the
+// model's scheduler to the elapsed real time and then syncs. Tests leave it
+// off, advance the scheduler themselves and call sync().
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QKeySequence>
+#include <QTimer>
+
+#include "gui/views.h"
+#include "widgets/component.h"
+#include "widgets/controls.h"
+#include "widgets/scheduler.h"
+
+namespace gui {
+
+class ModelWindow : public PanelView {
+    Q_OBJECT
+public:
+    // The window takes the model window's size (fixed) and background colour.
+    explicit ModelWindow(widgets::Container& root, QWidget* parent = nullptr);
+    ~ModelWindow() override;
+
+    widgets::Container& root() const { return m_root; }
+
+    // Updates every widget whose control changed since the previous sync, and
+    // the stacking of every container that was re-stacked. Returns the number
+    // of controls updated.
+    int sync();
+
+    // The widget standing for a control; nullptr for timers and unknown ones.
+    QWidget* widgetFor(const widgets::Control& control) const;
+    PictureView* pictureFor(const widgets::Picture& picture) const;
+    // Redraws every picture area whole and repaints it at once.
+    void repaintAll();
+
+    // Runs, as a user action, on a click on the window's own background.
+    std::function<void()> onBackgroundClick;
+
+    // A key that presses `button` (as a user's click would) while the window
+    // is active and the button can be reached. A key that an editable combo
+    // takes as text stays text there; no focused button or list also reacts.
+    void addShortcut(const QKeySequence& key, widgets::Button& button);
+
+    // The wall clock: every `intervalMs` the scheduler is advanced to the
+    // real time elapsed since the start, catching up at most `maxCatchUpMs`
+    // in one step (time beyond that is dropped, as after a stall). An
+    // interval of 0 starts no timer: the caller calls tick() itself.
+    void startClock(widgets::Scheduler& scheduler, int intervalMs = 10, std::int64_t maxCatchUpMs = 1000);
+    void stopClock();
+    // One wake-up of the wall clock.
+    void tick();
+    // Where the clock reads real milliseconds (a monotonic clock unless
+    // replaced; tests replace it to run the clock without waiting).
+    void setTimeSource(std::function<std::int64_t()> source);
+    // Forgets the real time that has passed: the clock continues from the
+    // scheduler's present time. Called when a modal message box closes, so
+    // that the time it stood open is not caught up.
+    void rebaseClock();
+
+    // True while the model is running a user action or a clock advance; a
+    // modal message box opened from inside it runs a nested event loop, in
+    // which the wall clock and user input must not re-enter the model.
+    bool busy() const { return m_busy > 0; }
+
+private:
+    struct Entry {
+        widgets::Control* control;
+        QWidget* widget;
+        widgets::Component* owner;  // nearest component above, or nullptr
+        std::uint64_t revision;     // last revision mirrored; 0 forces an update
+    };
+    struct Stack {
+        widgets::Container* container;
+        QWidget* widget;
+        std::uint64_t revision;
+    };
+
+    void build(widgets::Container& container, QWidget* host, widgets::Component* owner);
+    QWidget* createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner, std::size_t entry);
+    void update(Entry& e);
+    void restack(const Stack& s);
+    void watchFocus(QWidget* w, widgets::Component* owner);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    // Runs a user action on the model: the owning component receives the
+    // focus first, then `action` runs, then everything is synced. Dropped
+    // (and the widget restored from the model) while the model is busy.
+    void userAction(std::size_t entry, const std::function<void()>& action);
+
+    widgets::Container& m_root;
+    std::vector<Entry> m_entries;
+    std::vector<Stack> m_stacks;
+    QHash<const widgets::Control*, std::size_t> m_index;
+    QHash<const QObject*, widgets::Component*> m_focusOwner;
+    bool m_syncing = false;
+    int m_busy = 0;
+
+    widgets::Scheduler* m_scheduler = nullptr;
+    QTimer m_clock;
+    QElapsedTimer m_elapsed;
+    std::function<std::int64_t()> m_time;
+    std::int64_t m_base = 0;  // scheduler time = elapsed real time - m_base
+    std::int64_t m_maxCatchUp = 1000;
+};
+
+}  // namespace gui

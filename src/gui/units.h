@@ -1,0 +1,46 @@
+// Conversions between the model's units and Qt's.
+//
+// The model measures in display units of 1/1440 inch. Widgets are placed in
+// device-independent pixels of 1/96 inch, so one pixel is 15 units; Qt's
+// high-DPI scaling maps those pixels to the screen. Colours are 0xBBGGRR.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include "widgets/controls.h"
+
+namespace gui {
+
+inline constexpr double kUnitsPerPixel = 15.0;
+
+inline qreal toPixels(double units)
+{
+    return std::isfinite(units) ? units / kUnitsPerPixel : 0.0;
+}
+
+// The integer widget rectangle of a model rectangle. Edges are rounded on
+// their own, so two controls that touch in units touch on screen.
+QRect pixelRect(double left, double top, double width, double height);
+
+// A colour in the model's 0xBBGGRR form; negative values (used for "none")
+// and bits above 24 are masked off.
+inline QColor toQColor(std::int64_t bgr)
+{
+    const auto v = static_cast<std::uint32_t>(bgr & 0xFFFFFF);
+    return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF));
+}
+
+// The proportional sans-serif face at the model's point size. The size is
+// converted to pixels at 96 per inch so that text keeps its proportion to
+// the control whatever logical DPI the platform reports.
+QFont toQFont(const widgets::Font& font);
+
+QString toQString(const std::string& s);
+
+}  // namespace gui

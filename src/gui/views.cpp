@@ -1,0 +1,331 @@
+#include "gui/views.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPen>
+#include <QVector>
+
+#include "gui/units.h"
+
+namespace gui {
+
+namespace {
+
+// Clips the segment to the rectangle (Liang-Barsky). Returns false when
+// nothing of it is inside or a coordinate is not finite. Clipping here keeps
+// far-off coordinates (a trace scrolled hours away) out of the rasteriser.
+bool clipLine(double& x1, double& y1, double& x2, double& y2, const QRectF& r)
+{
+    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return false;
+    const double dx = x2 - x1;
+    const double dy = y2 - y1;
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - r.left(), r.right() - x1, y1 - r.top(), r.bottom() - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            if (t > t1) return false;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0) return false;
+            t1 = std::min(t1, t);
+        }
+    }
+    const double ox = x1;
+    const double oy = y1;
+    x1 = ox + t0 * dx;
+    y1 = oy + t0 * dy;
+    x2 = ox + t1 * dx;
+    y2 = oy + t1 * dy;
+    return true;
+}
+
+}  // namespace
+
+// ---- ButtonView ------------------------------------------------------------
+
+ButtonView::ButtonView(QWidget* parent) : QPushButton(parent), m_back(0xE0, 0xE0, 0xE0)
+{
+    setFlat(true);
+}
+
+void ButtonView::setBackColour(const QColor& c)
+{
+    if (c == m_back) return;
+    m_back = c;
+    update();
+}
+
+void ButtonView::setCaption(const QString& s)
+{
+    if (s == m_caption) return;
+    m_caption = s;
+    // Doubled so that QPushButton makes no mnemonic of an "&".
+    QString escaped = s;
+    escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
+    setText(escaped);
+    update();
+}
+
+void ButtonView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QRect r = rect();
+    p.fillRect(r, m_back);
+    const bool down = isDown();
+    const QColor light = down ? m_back.darker(150) : m_back.lighter(140);
+    const QColor dark = down ? m_back.lighter(140) : m_back.darker(150);
+    if (r.width() > 2 && r.height() > 2) {
+        p.setPen(light);
+        p.drawLine(r.left() + 1, r.top() + 1, r.right() - 1, r.top() + 1);
+        p.drawLine(r.left() + 1, r.top() + 1, r.left() + 1, r.bottom() - 1);
+        p.setPen(dark);
+        p.drawLine(r.left() + 1, r.bottom() - 1, r.right() - 1, r.bottom() - 1);
+        p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
+    }
+    p.setPen(QColor(0x40, 0x40, 0x40));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+
+    QRect textRect = r.adjusted(2, 1, -2, -1);
+    if (down) textRect.translate(1, 1);
+    p.setPen(Qt::black);
+    p.setFont(font());
+    p.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, text());
+
+    if (hasFocus() && r.width() > 12 && r.height() > 12) {
+        QPen focusPen(QColor(0x20, 0x20, 0x20));
+        focusPen.setStyle(Qt::DotLine);
+        p.setPen(focusPen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(3, 3, -4, -4));
+    }
+}
+
+// ---- ShapeView -------------------------------------------------------------
+
+ShapeView::ShapeView(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void ShapeView::setLook(widgets::Shape::Form form, const QColor& fill, bool filled, const QColor& border)
+{
+    if (form == m_form && fill == m_fill && filled == m_filled && border == m_border) return;
+    m_form = form;
+    m_fill = fill;
+    m_filled = filled;
+    m_border = border;
+    update();
+}
+
+void ShapeView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (r.width() <= 0 || r.height() <= 0) return;
+    p.setPen(QPen(m_border, 1.0));
+    p.setBrush(m_filled ? QBrush(m_fill) : QBrush(Qt::NoBrush));
+    if (m_form == widgets::Shape::Form::Circle) {
+        // A circle as large as the smaller side, centred.
+        const qreal d = std::min(r.width(), r.height());
+        const QRectF c(r.center().x() - d / 2, r.center().y() - d / 2, d, d);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.drawEllipse(c);
+    } else {
+        p.drawRect(r);
+    }
+}
+
+// ---- LineView --------------------------------------------------------------
+
+LineView::LineView(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void LineView::setLine(const QLineF& inParent, const QColor& colour)
+{
+    const QRectF box = QRectF(inParent.p1(), inParent.p2()).normalized();
+    const QRect geometry(static_cast<int>(std::floor(box.left())) - 1, static_cast<int>(std::floor(box.top())) - 1,
+                         static_cast<int>(std::ceil(box.width())) + 3, static_cast<int>(std::ceil(box.height())) + 3);
+    setGeometry(geometry);
+    m_line = inParent.translated(-QPointF(geometry.topLeft()));
+    m_colour = colour;
+    update();
+}
+
+void LineView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(QPen(m_colour, 1.0));
+    p.drawLine(m_line);
+}
+
+// ---- PictureView -----------------------------------------------------------
+
+PictureView::PictureView(const widgets::Picture& model, QWidget* parent) : QWidget(parent), m_model(model)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+bool PictureView::imageStale() const
+{
+    if (m_needsFull || m_image.isNull()) return true;
+    const qreal dpr = devicePixelRatioF();
+    if (m_image.devicePixelRatio() != dpr) return true;
+    return m_image.width() != static_cast<int>(std::ceil(width() * dpr)) ||
+           m_image.height() != static_cast<int>(std::ceil(height() * dpr));
+}
+
+void PictureView::syncFromModel()
+{
+    const QColor back = toQColor(m_model.backColour());
+    const auto& lines = m_model.lines();
+    if (back != m_back || m_model.clearCount() != m_clearCount || lines.size() < m_drawn) m_needsFull = true;
+    if (!isVisible()) {
+        // Drawn when it is next painted; a hidden picture costs nothing.
+        if (lines.size() != m_drawn) m_needsFull = true;
+        return;
+    }
+    if (imageStale()) {
+        redrawImage();
+        update();
+        return;
+    }
+    if (lines.size() > m_drawn) {
+        const QRect dirty = drawLines(m_drawn, lines.size());
+        m_drawn = lines.size();
+        if (!dirty.isEmpty()) update(dirty);
+    }
+}
+
+void PictureView::repaintAll()
+{
+    m_needsFull = true;
+    redrawImage();
+    repaint();
+}
+
+void PictureView::redrawImage()
+{
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels(std::max(1, static_cast<int>(std::ceil(width() * dpr))),
+                       std::max(1, static_cast<int>(std::ceil(height() * dpr))));
+    if (m_image.size() != pixels || m_image.devicePixelRatio() != dpr) {
+        m_image = QImage(pixels, QImage::Format_RGB32);
+        m_image.setDevicePixelRatio(dpr);
+    }
+    m_back = toQColor(m_model.backColour());
+    m_image.fill(m_back);
+    m_clearCount = m_model.clearCount();
+    m_drawn = 0;
+    drawLines(0, m_model.lines().size());
+    m_drawn = m_model.lines().size();
+    m_needsFull = false;
+    ++m_fullRedraws;
+}
+
+QRect PictureView::drawLines(std::size_t from, std::size_t to)
+{
+    if (from >= to) return {};
+    const auto& lines = m_model.lines();
+    QPainter p(&m_image);
+    p.setRenderHint(QPainter::Antialiasing, false);
+    // A margin so that a pen's width at the edge still shows.
+    const QRectF bounds(-2.0, -2.0, width() + 4.0, height() + 4.0);
+    QVector<QLineF> batch;
+    batch.reserve(64);
+    std::int64_t colour = -1;
+    QRectF touched;
+    auto flush = [&] {
+        if (batch.isEmpty()) return;
+        p.setPen(QPen(toQColor(colour), 1.0, Qt::SolidLine, Qt::FlatCap));
+        p.drawLines(batch);
+        batch.clear();
+    };
+    for (std::size_t i = from; i < to && i < lines.size(); ++i) {
+        const widgets::DrawnLine& l = lines[i];
+        double x1 = toPixels(l.x1), y1 = toPixels(l.y1), x2 = toPixels(l.x2), y2 = toPixels(l.y2);
+        if (!clipLine(x1, y1, x2, y2, bounds)) continue;
+        if (l.colour != colour) {
+            flush();
+            colour = l.colour;
+        }
+        const QLineF line(x1, y1, x2, y2);
+        batch.append(line);
+        touched |= QRectF(line.p1(), line.p2()).normalized();
+    }
+    flush();
+    return touched.toAlignedRect().adjusted(-2, -2, 2, 2) & rect();
+}
+
+void PictureView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_needsFull = true;
+}
+
+void PictureView::paintEvent(QPaintEvent* event)
+{
+    if (imageStale()) redrawImage();
+    QPainter p(this);
+    const QRect r = event->rect();
+    const qreal dpr = m_image.devicePixelRatio();
+    p.drawImage(QRectF(r), m_image, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+    // A thin frame over the edge; the drawing keeps the whole area.
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+// ---- PanelView -------------------------------------------------------------
+
+PanelView::PanelView(QWidget* parent) : QWidget(parent)
+{
+    setAutoFillBackground(true);
+}
+
+void PanelView::setBackColour(const QColor& c)
+{
+    QPalette pal = palette();
+    if (pal.color(QPalette::Window) == c) return;
+    pal.setColor(QPalette::Window, c);
+    setPalette(pal);
+}
+
+void PanelView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_pressed = true;
+    event->accept();
+    if (onPress) onPress();
+}
+
+void PanelView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_pressed) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    m_pressed = false;
+    event->accept();
+    if (rect().contains(event->position().toPoint()) && onClick) onClick();
+}
+
+}  // namespace gui

@@ -1,0 +1,136 @@
+// The widgets that stand for model controls that Qt has no ready widget for,
+// or whose Qt widget needs a different look: flat coloured buttons, shapes,
+// lines, the picture area and the plain panels of the window and components.
+//
+// None of them knows a protocol rule: each only draws what the binding
+// (ModelWindow) hands it from the model.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include <QColor>
+#include <QImage>
+#include <QLineF>
+#include <QPushButton>
+#include <QWidget>
+
+#include "widgets/controls.h"
+
+namespace gui {
+
+// A button drawn flat in the model's back colour with a thin bevel, so that a
+// packet on a wire reads as a coloured block with its caption.
+class ButtonView : public QPushButton {
+    Q_OBJECT
+public:
+    explicit ButtonView(QWidget* parent);
+    const QColor& backColour() const { return m_back; }
+    void setBackColour(const QColor& c);
+    // The caption exactly as the model holds it ("&" shows as "&").
+    QString caption() const { return m_caption; }
+    void setCaption(const QString& s);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor m_back;
+    QString m_caption;
+};
+
+// A rectangle or circle, filled or transparent, with a one-pixel border.
+// Mouse events pass through to whatever lies beneath, as they do for the
+// lightweight shapes the demonstration was laid out with.
+class ShapeView : public QWidget {
+public:
+    explicit ShapeView(QWidget* parent);
+    void setLook(widgets::Shape::Form form, const QColor& fill, bool filled, const QColor& border);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    widgets::Shape::Form m_form = widgets::Shape::Form::Rectangle;
+    QColor m_fill = Qt::white;
+    bool m_filled = false;
+    QColor m_border = Qt::black;
+};
+
+// A straight line. The widget covers the line's bounding box (plus a pixel);
+// the line is given in the parent's pixel coordinates.
+class LineView : public QWidget {
+public:
+    explicit LineView(QWidget* parent);
+    void setLine(const QLineF& inParent, const QColor& colour);
+    QLineF line() const { return m_line; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLineF m_line;  // in own coordinates
+    QColor m_colour = Qt::black;
+};
+
+// The picture area. Its lines are drawn once onto a persistent image at the
+// screen's pixel ratio: a sync draws only the lines added since the previous
+// one, and a paint event (after being covered, say) only copies the image.
+// The image is redrawn whole only after the model cleared the picture, after
+// a change of size, colour or pixel ratio, or on request (repaintAll).
+class PictureView : public QWidget {
+public:
+    PictureView(const widgets::Picture& model, QWidget* parent);
+
+    // Brings the image up to date with the model's lines.
+    void syncFromModel();
+    // Redraws the whole image from every line the model holds and repaints
+    // the widget at once.
+    void repaintAll();
+
+    // Lines of the model already on the image.
+    std::size_t drawnLines() const { return m_drawn; }
+    // Full redraws of the image so far (for tests and measurements).
+    std::uint64_t fullRedraws() const { return m_fullRedraws; }
+    const QImage& image() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    bool imageStale() const;
+    void redrawImage();
+    // Draws model lines [from, to) onto the image; returns the widget area
+    // they touched.
+    QRect drawLines(std::size_t from, std::size_t to);
+
+    const widgets::Picture& m_model;
+    QImage m_image;
+    QColor m_back;
+    std::size_t m_drawn = 0;
+    std::uint64_t m_clearCount = 0;
+    std::uint64_t m_fullRedraws = 0;
+    bool m_needsFull = true;
+};
+
+// The panel of the main window or of a component: a plain widget filled with
+// the model's background colour. `onPress` runs on a mouse press on the
+// panel itself, `onClick` on a release over it after such a press.
+class PanelView : public QWidget {
+public:
+    explicit PanelView(QWidget* parent);
+    void setBackColour(const QColor& c);
+    std::function<void()> onPress;
+    std::function<void()> onClick;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_pressed = false;
+};
+
+}  // namespace gui
