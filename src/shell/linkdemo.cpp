@@ -1,5 +1,524 @@
 #include "shell/linkdemo.h"
 
-LinkDemo::LinkDemo(widgets::MessageBox&, widgets::Random*) : widgets::Container(widgets::Kind::Window, nullptr, "LinkDemo") {}
-LinkDemo::~LinkDemo() = default;
-void LinkDemo::PacketDone(int, int, Packet&) {}
+#include "widgets/dump.h"
+
+namespace route {
+
+Target targetFor(int topology, int iIndex, int iType)
+{
+    const bool direct = topology < 10;
+    const bool router = !direct && topology < 20;
+    const auto is = [&](int index, int code) { return iIndex == index && iType == code; };
+
+    if (iType == ResetRequest) return Target::ResetAll;
+    if (is(kTransmitter1, SendData)) return Target::Wire1PacketArrive;
+    if (is(kWire1, DataLineFree) || is(kWire1, DataSendCancelled)) return Target::Transmitter1TxFree;
+    if (is(kWire1, ACKArrived)) return Target::Transmitter1Arrive;
+
+    if (direct) {
+        if (is(kWire1, DataHeadArrived)) return Target::Receiver1Arriving;
+        if (is(kWire1, DataArrived)) return Target::Receiver1Arrive;
+        if (is(kWire1, DataArrivalKilled)) return Target::Receiver1KillArriving;
+        if (is(kWire1, ACKLineFree) || is(kWire1, ACKSendCancelled)) return Target::Receiver1TxFree;
+        if (is(kReceiver1, SendACK)) return Target::Wire1PacketArrive;
+    } else if (router) {
+        constexpr int kWire2 = 2;
+        if (is(kWire1, DataHeadArrived)) return Target::Queue1Arriving;
+        if (is(kWire1, DataArrived)) return Target::Queue1Arrive;
+        if (is(kWire1, DataArrivalKilled)) return Target::Queue1KillArriving;
+        if (is(kWire1, ACKLineFree) || is(kWire1, ACKSendCancelled)) return Target::Queue1DepartedACK;
+        if (is(kQueue1, SendACK)) return Target::Wire1PacketArrive;
+        if (is(kWire2, DataLineFree) || is(kWire2, DataSendCancelled)) return Target::Queue1DepartedData;
+        if (is(kWire2, ACKHeadArrived)) return Target::Queue1Arriving;
+        if (is(kWire2, ACKArrived)) return Target::Queue1Arrive;
+        if (is(kQueue1, SendData)) return Target::Wire2PacketArrive;
+        if (is(kWire2, DataHeadArrived)) return Target::Receiver1Arriving;
+        if (is(kWire2, DataArrived)) return Target::Receiver1Arrive;
+        if (is(kWire2, DataArrivalKilled)) return Target::Receiver1KillArriving;
+        if (is(kWire2, ACKLineFree) || is(kWire2, ACKSendCancelled)) return Target::Receiver1TxFree;
+        if (is(kReceiver1, SendACK)) return Target::Wire2PacketArrive;
+        // An acknowledgement destroyed while arriving at the router would
+        // otherwise stay in its ACK queue for good, and once it is the head
+        // nothing more is forwarded: the router discards the entry.
+        if (is(kWire2, ACKArrivalKilled)) return Target::Queue1KillArriving;
+    }
+    return Target::Ignored;
+}
+
+}  // namespace route
+
+namespace {
+
+constexpr std::int64_t kWindowWidth = 14895;
+constexpr std::int64_t kWindowHeight = 11115;
+constexpr std::int64_t kWindowColour = 0xE0E0E0;
+constexpr std::int64_t kClockInterval = 100;  // ms
+
+const char* const kScenarios[] = {"No Controls",   "Stop and Wait",        "Sliding Window", "Stop & Wait ARQ",
+                                  "Go-back-N ARQ", "Selective Repeat ARQ", "Software Flow"};
+
+constexpr const char* kStart = "Start";
+constexpr const char* kPause = "Pause";
+constexpr const char* kCont = "Cont";
+constexpr const char* kAddRouter = "Add Router";
+constexpr const char* kRemoveRouter = "Remove Router";
+
+// The window's controls use the interface face at the size of the
+// components' captions.
+constexpr double kControlPoints = 12.0;
+
+bool offersMeasureRTT(int scenario)
+{
+    return scenario >= 3 && scenario <= 5;
+}
+
+}  // namespace
+
+ComponentContext LinkDemo::context(int timerOrder)
+{
+    return ComponentContext{m_scheduler, *this, m_messageBox, m_random, timerOrder};
+}
+
+LinkDemo::LinkDemo(widgets::MessageBox& messageBox, widgets::Random* random)
+    : widgets::Container(widgets::Kind::Window, nullptr, "LinkDemo"),
+      m_random(random ? *random : m_ownRandom),
+      m_messageBox(messageBox),
+      cmbScenario(this, "cmbScenario", widgets::ComboBox::Style::ListOnly),
+      cmdPause(this, "cmdPause"),
+      cmdReset(this, "cmdReset"),
+      cmdRTT(this, "cmdRTT"),
+      cmdRouter(this, "cmdRouter"),
+      Timer1(this, "Timer1", m_scheduler, 0),
+      // Timer orders fix the firing order of timers due at the same
+      // millisecond; wires and queues have no timer of their own.
+      Transmitter1(this, "Transmitter1", context(1)),
+      Transmitter2(this, "Transmitter2", context(2)),
+      Wire1(this, "Wire1", context(100)),
+      Wire2(this, "Wire2", context(100)),
+      Wire3(this, "Wire3", context(100)),
+      Wire4(this, "Wire4", context(100)),
+      Wire5(this, "Wire5", context(100)),
+      Queue1(this, "Queue1", context(100)),
+      Queue2(this, "Queue2", context(100)),
+      Source1(this, "Source1", context(5)),
+      Source2(this, "Source2", context(6)),
+      Receiver1(this, "Receiver1", context(3)),
+      Receiver2(this, "Receiver2", context(4))
+{
+    setGeometry(0, 0, kWindowWidth, kWindowHeight);
+    setBackColour(kWindowColour);
+
+    cmbScenario.setGeometry(120, 6300, 3315, 405);
+    cmdPause.setGeometry(120, 6900, 1275, 495);
+    cmdReset.setGeometry(1500, 6900, 1275, 495);
+    cmdRTT.setGeometry(120, 7620, 2655, 495);
+    cmdRouter.setGeometry(120, 8220, 2655, 495);
+    for (widgets::Control* c :
+         std::initializer_list<widgets::Control*>{&cmbScenario, &cmdPause, &cmdReset, &cmdRTT, &cmdRouter}) {
+        c->setFont(kControlPoints, false);
+    }
+    cmdPause.setCaption(kPause);
+    cmdReset.setCaption("Reset");
+    cmdRTT.setCaption("Measure RTT");
+    cmdRouter.setCaption(kAddRouter);
+
+    // The router's design place, which the router set-up keeps.
+    Queue1.setGeometry(6120, 360, 2595, 3135);
+    Queue2.setGeometry(6120, 360, 2595, 3135);
+
+    cmbScenario.onClick = [this] { scenarioChosen(); };
+    cmbScenario.onChange = [this] { scenarioChosen(); };
+    cmdPause.onClick = [this] { pauseClicked(); };
+    cmdReset.onClick = [this] { Reset(); };
+    cmdRTT.onClick = [this] { measureRTTClicked(); };
+    cmdRouter.onClick = [this] { routerClicked(); };
+    Timer1.onTimer = [this] { tick(); };
+    Timer1.setInterval(kClockInterval);
+    Timer1.setEnabled(true);
+
+    // Wire3..Wire5 are never shown and have no focus reaction.
+    for (widgets::Component* c :
+         std::initializer_list<widgets::Component*>{&Queue1, &Queue2, &Receiver1, &Receiver2, &Source1, &Source2,
+                                                    &Transmitter1, &Transmitter2, &Wire1, &Wire2}) {
+        raiseOnFocus(*c);
+    }
+
+    m_routingLive = true;
+
+    // Start-up, in the window's order: the scenario list selects "No
+    // Controls" (its handler configures and resets), then the same again,
+    // the routing indices only after the resets, then the link settings,
+    // and last the transmitter's RTT.
+    totalTime = 0;
+    paused = false;
+    for (const char* s : kScenarios) cmbScenario.addItem(s);
+    cmbScenario.setListIndex(0);
+    topology = 0;
+    ConfigureScenario();
+    Reset();
+
+    Wire1.SetIndex(1);
+    Wire2.SetIndex(2);
+    Wire3.SetIndex(3);
+    Wire4.SetIndex(4);
+    Wire5.SetIndex(5);
+    Queue1.SetIndex(route::kQueue1);
+    Queue2.SetIndex(route::kQueue2);
+    Source1.SetIndex(route::kSource1);
+    Source2.SetIndex(route::kSource2);
+    Receiver1.SetIndex(route::kReceiver1);
+    Receiver2.SetIndex(route::kReceiver2);
+    Transmitter1.SetIndex(route::kTransmitter1);
+    Transmitter2.SetIndex(route::kTransmitter2);
+
+    // The only place the link settings are made: scenario changes and
+    // resets keep what the user chooses afterwards.
+    Wire1.setWidth(10000);
+    Wire1.setHeight(9915);
+    Wire1.SetBitRate(1.0);
+    Wire1.SetDelay(2.0);
+    Wire2.setWidth(10000);
+    Wire2.setHeight(9915);
+    Wire2.SetBitRate(5.0);
+    Wire2.SetDelay(1.0);
+
+    Transmitter1.SetRTT(150);
+}
+
+LinkDemo::~LinkDemo()
+{
+    m_routingLive = false;
+}
+
+void LinkDemo::raiseOnFocus(widgets::Component& c)
+{
+    c.onFocus = [this, &c] { raise(c); };
+}
+
+void LinkDemo::tick()
+{
+    if (paused) return;
+    totalTime += Timer1.interval();
+    // Hidden wires move too.
+    Wire1.MovePackets(totalTime);
+    Wire2.MovePackets(totalTime);
+    Wire3.MovePackets(totalTime);
+    Wire4.MovePackets(totalTime);
+    Wire5.MovePackets(totalTime);
+}
+
+void LinkDemo::PacketDone(int iIndex, int iType, Packet& pPacket)
+{
+    if (!m_routingLive) return;
+    using route::Target;
+    switch (route::targetFor(topology, iIndex, iType)) {
+        case Target::Ignored:
+            break;
+        case Target::ResetAll:
+            Reset();
+            break;
+        case Target::Wire1PacketArrive:
+            Wire1.PacketArrive(pPacket, totalTime);
+            break;
+        case Target::Wire2PacketArrive:
+            Wire2.PacketArrive(pPacket, totalTime);
+            break;
+        case Target::Transmitter1TxFree:
+            Transmitter1.TxFree();
+            break;
+        case Target::Transmitter1Arrive:
+            Transmitter1.Arrive(pPacket);
+            break;
+        case Target::Receiver1Arriving:
+            Receiver1.Arriving(pPacket);
+            break;
+        case Target::Receiver1Arrive:
+            Receiver1.Arrive(pPacket);
+            break;
+        case Target::Receiver1KillArriving:
+            Receiver1.KillArriving(pPacket);
+            break;
+        case Target::Receiver1TxFree:
+            Receiver1.TxFree();
+            break;
+        case Target::Queue1Arriving:
+            Queue1.Arriving(pPacket);
+            break;
+        case Target::Queue1Arrive:
+            Queue1.Arrive(pPacket);
+            break;
+        case Target::Queue1KillArriving:
+            Queue1.KillArriving(pPacket);
+            break;
+        case Target::Queue1DepartedACK:
+            Queue1.Departed(true);
+            break;
+        case Target::Queue1DepartedData:
+            Queue1.Departed(false);
+            break;
+    }
+}
+
+void LinkDemo::pauseComponents()
+{
+    Transmitter1.Pause(paused);
+    Transmitter2.Pause(paused);
+    Receiver1.Pause(paused);
+    Receiver2.Pause(paused);
+    Source1.Pause(paused);
+    Source2.Pause(paused);
+}
+
+void LinkDemo::Reset()
+{
+    totalTime = 0;
+    paused = true;
+    pauseComponents();
+    cmdPause.setCaption(kStart);
+    Transmitter1.Reset(1, 1);
+    Transmitter2.Reset(1, 1);
+    Wire1.Reset(1);
+    Wire2.Reset(1);
+    Wire3.Reset(1);
+    Wire4.Reset(1);
+    Wire5.Reset(1);
+    Source1.Reset(1);
+    Source2.Reset(1);
+    Receiver1.Reset(1, 1);
+    Receiver2.Reset(1, 1);
+    Queue1.Reset(1, 1);
+    Queue2.Reset(1, 1);
+}
+
+void LinkDemo::ConfigureScenario()
+{
+    for (widgets::Component* c : std::initializer_list<widgets::Component*>{
+             &Wire1, &Wire2, &Wire3, &Wire4, &Wire5, &Transmitter1, &Transmitter2, &Source1, &Source2, &Receiver1,
+             &Receiver2, &Queue1, &Queue2}) {
+        c->setVisible(false);
+    }
+
+    const auto showWire = [](Wire& w, double left, int length) {
+        w.setTop(480);
+        w.setLeft(left);
+        w.SetLength(length);
+        w.setVisible(true);
+        w.Trace(true);
+        w.SetPicHeight(8000);
+    };
+
+    if (topology < 20) {
+        Transmitter1.setTop(240);
+        Transmitter1.setLeft(120);
+        Transmitter1.setVisible(true);
+        showWire(Wire1, 3240, 7950);
+        Receiver1.setTop(240);
+        Receiver1.setLeft(11340);
+        Receiver1.setVisible(true);
+        Transmitter1.SetMaxSequence(0);
+        Transmitter1.SetReliable(false);
+        Transmitter1.SetTxWindow(1);
+        Transmitter1.SetRetransmitMode(0);
+        Transmitter1.SetTimerMode(1);
+        Receiver1.SetMaxSequence(0);
+        Receiver1.SetRxWindow(1);
+        Receiver1.SetRxPolicy(0);
+        Receiver1.SetACKMode(0);
+        Transmitter1.SetRTT(250);
+    }
+
+    if (topology >= 10 && topology < 20) {
+        // A line starts 120 right of its wire's Left: Wire1 then ends at
+        // 6120, the router's left edge, and Wire2 at 11340, the receiver's.
+        showWire(Wire1, 3240, 2760);
+        showWire(Wire2, 8520, 2700);
+        Queue1.setVisible(true);
+    }
+
+    switch (topology % 10) {
+        case 1:  // Stop and Wait
+            Transmitter1.SetRetransmitMode(3);
+            Transmitter1.SetMaxSequence(0);
+            Receiver1.SetACKMode(1);
+            break;
+        case 2:  // Sliding Window
+            Transmitter1.SetMaxSequence(0);
+            Transmitter1.SetRetransmitMode(3);
+            Receiver1.SetMaxSequence(0);
+            Transmitter1.SetTxWindow(3);
+            Receiver1.SetRxWindow(3);
+            Receiver1.SetACKMode(1);
+            Receiver1.SetRxPolicy(1);
+            break;
+        case 3:  // Stop & Wait ARQ
+            Transmitter1.SetMaxSequence(1);
+            Receiver1.SetMaxSequence(1);
+            Receiver1.SetACKMode(1);
+            Transmitter1.SetRetransmitMode(2);
+            Transmitter1.SetRTT(150);
+            break;
+        case 4:  // Go-back-N ARQ
+            Receiver1.SetMaxSequence(15);
+            Receiver1.SetACKMode(2);
+            Receiver1.SetRxWindow(3);
+            Transmitter1.SetMaxSequence(15);
+            Transmitter1.SetTxWindow(3);
+            Transmitter1.SetRetransmitMode(2);
+            Transmitter1.SetTimerMode(1);
+            break;
+        case 5:  // Selective Repeat ARQ
+            Receiver1.SetMaxSequence(7);
+            Receiver1.SetACKMode(3);
+            Receiver1.SetRxWindow(3);
+            Transmitter1.SetMaxSequence(7);
+            Transmitter1.SetTxWindow(3);
+            Transmitter1.SetTimerMode(1);
+            Receiver1.SetRxPolicy(1);
+            Transmitter1.SetRetransmitMode(1);
+            break;
+        case 6:  // Software Flow
+            Transmitter1.SetRetransmitMode(0);
+            Transmitter1.SetMaxSequence(0);
+            Transmitter1.SetTxWindow(1);
+            Receiver1.SetRxWindow(6);
+            Receiver1.SetACKMode(5);
+            break;
+        default:  // No Controls: the base set-up alone
+            break;
+    }
+}
+
+void LinkDemo::scenarioChosen()
+{
+    const int scenario = cmbScenario.listIndex();
+    // Only a deselection gives no index; it chooses no scenario.
+    if (scenario < 0) return;
+    topology = scenario;
+    cmdRouter.setCaption(kAddRouter);
+    ConfigureScenario();
+    Reset();
+    cmdRTT.setVisible(offersMeasureRTT(scenario));
+}
+
+void LinkDemo::routerClicked()
+{
+    if (cmdRouter.caption() == kAddRouter) {
+        topology += 10;
+        cmdRouter.setCaption(kRemoveRouter);
+    } else {
+        topology -= 10;
+        cmdRouter.setCaption(kAddRouter);
+    }
+    ConfigureScenario();
+    Reset();
+}
+
+void LinkDemo::pauseClicked()
+{
+    if (cmdPause.caption() == kStart) {
+        cmdPause.setCaption(kPause);
+        paused = false;
+    } else if (cmdPause.caption() == kPause) {
+        cmdPause.setCaption(kCont);
+        paused = true;
+    } else {
+        cmdPause.setCaption(kPause);
+        paused = false;
+    }
+    pauseComponents();
+}
+
+void LinkDemo::measureRTTClicked()
+{
+    Reset();
+    Transmitter1.MeasureRTT();
+    // The caption reads "Start" after the reset, so this starts the run.
+    pauseClicked();
+}
+
+void LinkDemo::backgroundClick()
+{
+    Wire1.ReDrawTrace();
+    Wire2.ReDrawTrace();
+    Wire3.ReDrawTrace();
+    Wire4.ReDrawTrace();
+    Wire5.ReDrawTrace();
+}
+
+widgets::Component* LinkDemo::findComponent(const std::string& name)
+{
+    for (widgets::Control* c : children()) {
+        if (c->kind() == widgets::Kind::Component && c->fullName() == name) return static_cast<widgets::Component*>(c);
+    }
+    return nullptr;
+}
+
+widgets::Control* LinkDemo::findControl(const std::string& fullName)
+{
+    const auto dot = fullName.find('.');
+    if (dot == std::string::npos) return nullptr;
+    const std::string owner = fullName.substr(0, dot);
+    const std::string rest = fullName.substr(dot + 1);
+    widgets::Container* container = nullptr;
+    if (owner == name()) {
+        container = this;
+    } else {
+        container = findComponent(owner);
+    }
+    if (!container) return nullptr;
+    widgets::Control* c = container->child(rest);
+    // A component is reached by its own name, not as a window control.
+    if (c && c->kind() == widgets::Kind::Component) return nullptr;
+    return c;
+}
+
+std::vector<widgets::Json> LinkDemo::dump(const std::string& prefix) const
+{
+    std::vector<widgets::Json> out;
+    const auto wanted = [&prefix](const std::string& n) { return n.compare(0, prefix.size(), prefix) == 0; };
+
+    if (wanted(name())) {
+        widgets::Json w;
+        w["name"] = name();
+        w["kind"] = "window";
+        w["caption"] = m_caption;
+        w["width"] = widgets::jsonNumber(width());
+        w["height"] = widgets::jsonNumber(height());
+        w["backColour"] = backColour();
+        w["totalTime"] = totalTime;
+        w["paused"] = paused;
+        w["topology"] = topology;
+        out.push_back(std::move(w));
+    }
+
+    for (const widgets::Control* c : children()) {
+        if (c->kind() == widgets::Kind::Component) continue;
+        const std::string n = name() + "." + c->fullName();
+        if (wanted(n)) out.push_back(widgets::controlJson(*c, n));
+    }
+    const std::string mainPacket = name() + ".MainPacket";
+    if (wanted(mainPacket)) out.push_back(packetJson(MainPacket, mainPacket));
+
+    for (const widgets::Control* c : children()) {
+        if (c->kind() != widgets::Kind::Component) continue;
+        const auto& component = static_cast<const widgets::Component&>(*c);
+        const std::string& cn = component.fullName();
+        if (wanted(cn)) {
+            widgets::Json j = widgets::controlJson(component, cn);
+            j["state"] = component.state();
+            out.push_back(std::move(j));
+        }
+        for (const widgets::Control* k : component.children()) {
+            const std::string n = cn + "." + k->fullName();
+            if (wanted(n)) out.push_back(widgets::controlJson(*k, n));
+        }
+        std::vector<widgets::Json> records;
+        component.dumpRecords(records);
+        for (auto& r : records) {
+            if (r.contains("name") && r["name"].is_string() && wanted(r["name"].get<std::string>())) {
+                out.push_back(std::move(r));
+            }
+        }
+    }
+    return out;
+}

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "packet/routing.h"
 #include "queue/queue.h"
@@ -18,18 +19,131 @@
 #include "widgets/scheduler.h"
 #include "wire/wire.h"
 
+// Routing indices the window hands out at start-up.
+namespace route {
+inline constexpr int kWire1 = 1;  // Wire1..Wire5 are 1..5
+inline constexpr int kQueue1 = 10;
+inline constexpr int kQueue2 = 11;
+inline constexpr int kSource1 = 12;
+inline constexpr int kSource2 = 13;
+inline constexpr int kReceiver1 = 14;
+inline constexpr int kReceiver2 = 15;
+inline constexpr int kTransmitter1 = 16;
+inline constexpr int kTransmitter2 = 17;
+
+// The one operation a packet event leads to.
+enum class Target {
+    Ignored,
+    ResetAll,           // the window's Reset
+    Wire1PacketArrive,  // PacketArrive on Wire1 at totalTime
+    Wire2PacketArrive,  // PacketArrive on Wire2 at totalTime
+    Transmitter1TxFree,
+    Transmitter1Arrive,
+    Receiver1Arriving,
+    Receiver1Arrive,
+    Receiver1KillArriving,
+    Receiver1TxFree,
+    Queue1Arriving,
+    Queue1Arrive,
+    Queue1KillArriving,  // data destroyed on Wire1, or an ACK destroyed on Wire2
+    Queue1DepartedACK,   // Departed(true): the router's ACK output is free
+    Queue1DepartedData,  // Departed(false): the router's data output is free
+};
+
+// The routing table: what event `iType` reported by index `iIndex` leads to
+// under `topology` (below 10 the direct link, 10..19 the router between Wire1
+// and Wire2, anything else routes only the transmitter's own events).
+Target targetFor(int topology, int iIndex, int iType);
+}  // namespace route
+
 class LinkDemo : public widgets::Container, public Routing {
 public:
     // Builds every component and performs the window's start-up sequence at
     // virtual time 0. `messageBox` answers the modal message box; `random`
-    // (optional) replaces the process-wide generator.
+    // (optional, must outlive the window) replaces the window's own
+    // generator, which is never seeded from the clock.
     explicit LinkDemo(widgets::MessageBox& messageBox, widgets::Random* random = nullptr);
     ~LinkDemo() override;
 
     void PacketDone(int iIndex, int iType, Packet& pPacket) override;
 
     widgets::Scheduler& scheduler() { return m_scheduler; }
+    const widgets::Scheduler& scheduler() const { return m_scheduler; }
+
+    static constexpr const char* kCaption = "Brelk's Vorn Demo";
+    const std::string& caption() const { return m_caption; }
+
+    // The window's Reset (cmdReset's action, also scenario and router changes,
+    // "Measure RTT" and the transmitter's reset request): time 0, paused,
+    // every component emptied.
+    void Reset();
+    // Lays out and configures the components for the current topology.
+    void ConfigureScenario();
+    // A click on the window background: repaints every wire's trace.
+    void backgroundClick();
 
 private:
+    // Declared first: the controls and components below need them at their
+    // construction.
     widgets::Scheduler m_scheduler;
+    widgets::DefaultRandom m_ownRandom;
+    widgets::Random& m_random;
+    widgets::MessageBox& m_messageBox;
+    std::string m_caption = kCaption;
+    // Routing is live only once every member exists: a component that
+    // reported while the window was still being built would reach
+    // half-constructed neighbours.
+    bool m_routingLive = false;
+
+    ComponentContext context(int timerOrder);
+
+public:
+    // Controls of the window, in creation (dump) order.
+    widgets::ComboBox cmbScenario;
+    widgets::Button cmdPause;
+    widgets::Button cmdReset;
+    widgets::Button cmdRTT;
+    widgets::Button cmdRouter;
+    widgets::Timer Timer1;
+    Packet MainPacket;  // never used
+
+    // Components, in creation (dump) order.
+    Transmitter Transmitter1;
+    Transmitter Transmitter2;
+    Wire Wire1;
+    Wire Wire2;
+    Wire Wire3;
+    Wire Wire4;
+    Wire Wire5;
+    Queue Queue1;
+    Queue Queue2;
+    Source Source1;
+    Source Source2;
+    Receiver Receiver1;
+    Receiver Receiver2;
+
+    // Running total of simulated milliseconds handed to the wires.
+    std::int64_t totalTime = 0;
+    // While true the main clock does not advance.
+    bool paused = false;
+    // Scenario number (0..6), plus 10 while the router is added.
+    int topology = 0;
+
+    // A control by its full name: "LinkDemo.cmdPause", "Wire1.cmdPacket(3)".
+    widgets::Control* findControl(const std::string& fullName);
+    // A component by its name ("Wire1"); nullptr when there is none.
+    widgets::Component* findComponent(const std::string& name);
+    // Every object of the script runner's dump whose name starts with
+    // `prefix`: the window, its controls and MainPacket, then each component
+    // followed by its controls and its packet and trace records.
+    std::vector<widgets::Json> dump(const std::string& prefix) const;
+
+private:
+    void tick();
+    void scenarioChosen();
+    void routerClicked();
+    void pauseClicked();
+    void measureRTTClicked();
+    void pauseComponents();
+    void raiseOnFocus(widgets::Component& c);
 };

@@ -1,0 +1,229 @@
+#include "shell/script.h"
+
+#include <charconv>
+#include <istream>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+#include "widgets/dump.h"
+
+namespace {
+
+// A bad line: the reason, without the line number.
+struct ScriptError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Splits one line: words separated by blanks, and the literal rest of a
+// line after a word and exactly one blank.
+class Words {
+public:
+    explicit Words(const std::string& line) : m_line(line) {}
+
+    bool atEnd()
+    {
+        skipBlanks();
+        return m_pos >= m_line.size();
+    }
+    // The next word; empty at the end of the line.
+    std::string next()
+    {
+        skipBlanks();
+        const std::size_t start = m_pos;
+        while (m_pos < m_line.size() && !isBlank(m_line[m_pos])) ++m_pos;
+        return m_line.substr(start, m_pos - start);
+    }
+    // Whether text follows the last word (possibly empty text after a
+    // blank), and that text, taken literally after one blank.
+    bool hasRest() const { return m_pos < m_line.size(); }
+    std::string rest() const { return hasRest() ? m_line.substr(m_pos + 1) : std::string(); }
+
+private:
+    void skipBlanks()
+    {
+        while (m_pos < m_line.size() && isBlank(m_line[m_pos])) ++m_pos;
+    }
+    const std::string& m_line;
+    std::size_t m_pos = 0;
+};
+
+std::string required(Words& w, const std::string& command, const char* what)
+{
+    std::string s = w.next();
+    if (s.empty()) throw ScriptError("missing argument: " + command + " needs " + what);
+    return s;
+}
+
+void noMore(Words& w, const std::string& command)
+{
+    if (!w.atEnd()) throw ScriptError("unexpected text after " + command + ": '" + w.next() + "'");
+}
+
+template <class T>
+T wholeNumber(const std::string& s, bool allowNegative, const std::string& command)
+{
+    T v{};
+    const char* first = s.data();
+    const char* last = s.data() + s.size();
+    if (!allowNegative && !s.empty() && s[0] == '-') first = last;  // rejected below
+    auto [ptr, ec] = std::from_chars(first, last, v);
+    if (first == last || ec != std::errc() || ptr != last) {
+        throw ScriptError(command + " needs a whole number" + (allowNegative ? "" : " >= 0") + ", not '" + s + "'");
+    }
+    return v;
+}
+
+// The prefixes of a UTF-8 text that end on character boundaries, shortest
+// first: what the field holds after each keystroke.
+std::vector<std::string> keystrokes(const std::string& text)
+{
+    std::vector<std::string> out;
+    for (std::size_t i = 1; i <= text.size(); ++i) {
+        const bool boundary = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (boundary) out.push_back(text.substr(0, i));
+    }
+    return out;
+}
+
+}  // namespace
+
+void ScriptRunner::PrintingMessageBox::show(const std::string& text)
+{
+    m_out << "{\"messageBox\": " << widgets::Json(text).dump() << "}\n";
+}
+
+ScriptRunner::ScriptRunner(std::ostream& out, std::ostream& err, widgets::Random* random)
+    : m_out(out), m_err(err), m_messageBox(out), m_demo(std::make_unique<LinkDemo>(m_messageBox, random))
+{
+}
+
+ScriptRunner::~ScriptRunner() = default;
+
+int ScriptRunner::run(std::istream& script)
+{
+    std::string line;
+    long number = 0;
+    while (std::getline(script, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        try {
+            execute(line);
+        } catch (const ScriptError& e) {
+            m_out.flush();
+            m_err << "line " << number << ": " << e.what() << '\n';
+            m_err.flush();
+            return kScriptError;
+        }
+    }
+    m_out.flush();
+    return kOk;
+}
+
+widgets::Control& ScriptRunner::control(const std::string& name)
+{
+    widgets::Control* c = m_demo->findControl(name);
+    if (!c) throw ScriptError("unknown control '" + name + "'");
+    return *c;
+}
+
+bool ScriptRunner::reachable(const widgets::Control& c, const std::string& name)
+{
+    if (c.reachable()) return true;
+    m_err << "ignored: " << name << " is hidden\n";
+    return false;
+}
+
+void ScriptRunner::execute(const std::string& line)
+{
+    Words words(line);
+    if (words.atEnd()) return;
+    const std::string command = words.next();
+    if (command[0] == '#') return;
+
+    if (command == "run") {
+        const auto ms = wholeNumber<std::int64_t>(required(words, command, "a time in ms"), false, command);
+        noMore(words, command);
+        m_demo->scheduler().advance(ms);
+    } else if (command == "press") {
+        const std::string name = required(words, command, "a control name");
+        noMore(words, command);
+        widgets::Control& c = control(name);
+        if (c.kind() == widgets::Kind::Button) {
+            if (reachable(c, name)) static_cast<widgets::Button&>(c).click();
+        } else if (c.kind() == widgets::Kind::Check) {
+            if (reachable(c, name)) static_cast<widgets::CheckBox&>(c).click();
+        } else {
+            throw ScriptError(name + " is not a button or check box");
+        }
+    } else if (command == "choose") {
+        const std::string name = required(words, command, "a combo box and an item");
+        if (!words.hasRest()) throw ScriptError("missing argument: choose needs an item after " + name);
+        const std::string item = words.rest();
+        widgets::Control& c = control(name);
+        if (c.kind() != widgets::Kind::Combo) throw ScriptError(name + " is not a combo box");
+        auto& combo = static_cast<widgets::ComboBox&>(c);
+        const int index = combo.itemIndex(item);
+        if (index < 0) throw ScriptError("'" + item + "' is not an item of " + name);
+        if (reachable(c, name)) combo.userChoose(index);
+    } else if (command == "type") {
+        const std::string name = required(words, command, "a combo box");
+        const std::string text = words.rest();
+        widgets::Control& c = control(name);
+        if (c.kind() != widgets::Kind::Combo) throw ScriptError(name + " is not a combo box");
+        auto& combo = static_cast<widgets::ComboBox&>(c);
+        if (!combo.editable()) throw ScriptError("cannot type into " + name + ": it is a list-only combo box");
+        if (!reachable(c, name)) return;
+        // Select all, then type: an empty text only empties the field.
+        if (text.empty()) {
+            combo.userEdit(text);
+        } else {
+            for (const std::string& s : keystrokes(text)) combo.userEdit(s);
+        }
+    } else if (command == "scroll") {
+        const std::string name = required(words, command, "a scroll bar and a value");
+        const auto value = wholeNumber<int>(required(words, command, "a value"), true, command);
+        noMore(words, command);
+        widgets::Control& c = control(name);
+        if (c.kind() != widgets::Kind::ScrollBar) throw ScriptError(name + " is not a scroll bar");
+        if (reachable(c, name)) static_cast<widgets::ScrollBar&>(c).userScroll(value);
+    } else if (command == "focus") {
+        const std::string name = required(words, command, "a component name");
+        noMore(words, command);
+        widgets::Component* component = m_demo->findComponent(name);
+        if (!component) throw ScriptError("unknown component '" + name + "'");
+        component->focus();
+    } else if (command == "background") {
+        noMore(words, command);
+        m_demo->backgroundClick();
+    } else if (command == "dump") {
+        dump(words.rest());
+    } else if (command == "lines") {
+        const std::string name = required(words, command, "a picture name");
+        noMore(words, command);
+        lines(name);
+    } else {
+        throw ScriptError("unknown command '" + command + "'");
+    }
+}
+
+void ScriptRunner::dump(const std::string& prefix)
+{
+    const std::vector<widgets::Json> objects = m_demo->dump(prefix);
+    for (const auto& j : objects) m_out << j.dump() << '\n';
+    m_out << "{\"dumped\": " << objects.size() << ", \"time\": " << m_demo->scheduler().now() << "}\n";
+}
+
+void ScriptRunner::lines(const std::string& name)
+{
+    widgets::Control& c = control(name);
+    if (c.kind() != widgets::Kind::Picture) throw ScriptError(name + " is not a picture area");
+    const auto& drawn = static_cast<const widgets::Picture&>(c).lines();
+    for (const auto& l : drawn) m_out << widgets::lineJson(l).dump() << '\n';
+    m_out << "{\"lines\": " << drawn.size() << "}\n";
+}

@@ -1,0 +1,57 @@
+// The headless script runner: builds the window's model with no display,
+// reads a script of user actions, advances simulated time and prints the
+// state of the controls as one compact JSON object a line.
+//
+// Script errors (an unknown command or control, an item not in a combo's
+// list, typing into a list-only combo, a missing or malformed argument) stop
+// the script at once with a message naming the line and status 2.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "shell/linkdemo.h"
+#include "widgets/messagebox.h"
+
+class ScriptRunner {
+public:
+    static constexpr int kOk = 0;
+    static constexpr int kScriptError = 2;
+
+    // Builds the model (its start-up runs at virtual time 0). Dumps and
+    // message boxes go to `out`, diagnostics to `err`. `random`, when given,
+    // replaces the model's own generator and must outlive the runner.
+    ScriptRunner(std::ostream& out, std::ostream& err, widgets::Random* random = nullptr);
+    ~ScriptRunner();
+
+    // Runs every line of `script` in turn; returns kOk when the whole script
+    // ran, kScriptError at the first bad line.
+    int run(std::istream& script);
+
+    LinkDemo& demo() { return *m_demo; }
+    // The message box the model shows its messages in.
+    widgets::MessageBox& messageBox() { return m_messageBox; }
+
+private:
+    // Answers every message box OK at once, after printing it.
+    class PrintingMessageBox : public widgets::MessageBox {
+    public:
+        explicit PrintingMessageBox(std::ostream& out) : m_out(out) {}
+        void show(const std::string& text) override;
+
+    private:
+        std::ostream& m_out;
+    };
+
+    void execute(const std::string& line);
+    widgets::Control& control(const std::string& name);
+    bool reachable(const widgets::Control& c, const std::string& name);
+    void dump(const std::string& prefix);
+    void lines(const std::string& name);
+
+    std::ostream& m_out;
+    std::ostream& m_err;
+    PrintingMessageBox m_messageBox;
+    std::unique_ptr<LinkDemo> m_demo;
+};

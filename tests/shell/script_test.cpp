@@ -1,0 +1,261 @@
+// The headless script runner: commands, output format, errors, determinism.
+#include "shell/script.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell_support.h"
+
+using namespace shelltest;
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Result runScript(const std::string& script)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream in(script);
+    const int status = runner.run(in);
+    return Result{status, out.str(), err.str()};
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> v;
+    std::istringstream in(text);
+    std::string l;
+    while (std::getline(in, l)) v.push_back(l);
+    return v;
+}
+
+}  // namespace
+
+TEST(Script, ReproducesTheContractExample)
+{
+    const Result r = runScript("press LinkDemo.cmdPause\nrun 1100\ndump Wire1.cmdPacket(0)\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out,
+              "{\"name\":\"Wire1.cmdPacket(0)\",\"kind\":\"button\",\"caption\":\"( 0)\",\"backColour\":16761024,"
+              "\"visible\":true,\"left\":120,\"top\":360,\"width\":3975,\"height\":495}\n"
+              "{\"dumped\": 1, \"time\": 1100}\n");
+}
+
+TEST(Script, DumpsTheWindowFirstAndCountsWhatItPrinted)
+{
+    const Result r = runScript("run 250\ndump\ndump LinkDemo.cmd\ndump NoSuchThing\n");
+    ASSERT_EQ(r.status, 0);
+    const auto out = lines(r.out);
+    ASSERT_GT(out.size(), 10u);
+    EXPECT_EQ(out[0],
+              R"({"name":"LinkDemo","kind":"window","caption":"Brelk's Vorn Demo","width":14895,"height":11115,)"
+              R"("backColour":14737632,"totalTime":0,"paused":true,"topology":0})");
+    std::size_t firstEnd = 0;
+    while (out[firstEnd].rfind("{\"dumped\": ", 0) != 0) ++firstEnd;
+    EXPECT_EQ(out[firstEnd], "{\"dumped\": " + std::to_string(firstEnd) + ", \"time\": 250}");
+    // Every object line is compact JSON with a name and a kind.
+    for (std::size_t i = 0; i < firstEnd; ++i) {
+        const auto j = widgets::Json::parse(out[i]);
+        EXPECT_TRUE(j.contains("name") && j.contains("kind")) << out[i];
+        EXPECT_EQ(j.dump(), out[i]);
+    }
+    const std::vector<std::string> rest(out.begin() + static_cast<long>(firstEnd) + 1, out.end());
+    ASSERT_EQ(rest.size(), 6u);
+    EXPECT_EQ(rest[0], R"({"name":"LinkDemo.cmdPause","kind":"button","caption":"Start","backColour":14737632,)"
+                       R"("visible":true,"left":120,"top":6900,"width":1275,"height":495})");
+    EXPECT_EQ(widgets::Json::parse(rest[2])["caption"], "Measure RTT");
+    EXPECT_EQ(widgets::Json::parse(rest[2])["visible"], false);
+    EXPECT_EQ(rest[4], "{\"dumped\": 4, \"time\": 250}");
+    EXPECT_EQ(rest[5], "{\"dumped\": 0, \"time\": 250}");
+}
+
+TEST(Script, CommandsActOnTheModel)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream in(
+        "# a comment, then a blank line\n"
+        "\n"
+        "choose LinkDemo.cmbScenario Selective Repeat ARQ\n"
+        "press LinkDemo.cmdRouter\n"
+        "press LinkDemo.cmdPause\n"
+        "run 0\n"
+        "run 2000\n"
+        "press Receiver1.chkRxReady\n"
+        "focus Transmitter1\n"
+        "press Wire2.cmdEdit\n"
+        "type Wire2.cmbBitRate 2.5\n"
+        "scroll Wire1.VScroll2 40\n"
+        "background\n");
+    ASSERT_EQ(runner.run(in), 0) << err.str();
+    EXPECT_EQ(err.str(), "");
+    LinkDemo& demo = runner.demo();
+    EXPECT_EQ(demo.topology, 15);
+    EXPECT_EQ(demo.cmdRouter.caption(), "Remove Router");
+    EXPECT_EQ(demo.totalTime, 2000);
+    EXPECT_EQ(demo.scheduler().now(), 2000);
+    EXPECT_EQ(demo.cmdPause.caption(), "Pause");
+    EXPECT_EQ(static_cast<widgets::CheckBox&>(control(demo, "Receiver1.chkRxReady")).caption(), "Hold");
+    EXPECT_EQ(demo.stacking().back(), &demo.Transmitter1);
+    EXPECT_EQ(state(demo, "Wire2")["bitRate"], 2.5);
+    EXPECT_EQ(static_cast<widgets::ScrollBar&>(control(demo, "Wire1.VScroll2")).value(), 40);
+}
+
+TEST(Script, TypingRunsTheChangeHandlerOncePerKeystroke)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    LinkDemo& demo = runner.demo();
+    auto& delay = combo(demo, "Wire1.cmbDelay");
+    std::vector<std::string> seen;
+    auto original = delay.onChange;
+    delay.onChange = [&] {
+        seen.push_back(delay.text());
+        if (original) original();
+    };
+    std::istringstream in(
+        "press Wire1.cmdEdit\ntype Wire1.cmbDelay 1.5\ntype Wire1.cmbDelay\n"
+        "type Wire1.cmbDelay 4\xC3\xA9x\n");
+    ASSERT_EQ(runner.run(in), 0) << err.str();
+    // Each prefix, shortest first; an empty text is one change; a character
+    // of several bytes is one keystroke.
+    EXPECT_EQ(seen, (std::vector<std::string>{"1", "1.", "1.5", "", "4", "4\xC3\xA9", "4\xC3\xA9x"}));
+}
+
+TEST(Script, ChoosingRunsTheClickHandlerEvenForTheSameItem)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream in("press LinkDemo.cmdPause\nrun 500\nchoose LinkDemo.cmbScenario No Controls\n");
+    ASSERT_EQ(runner.run(in), 0);
+    EXPECT_EQ(runner.demo().totalTime, 0);
+    EXPECT_EQ(runner.demo().cmdPause.caption(), "Start");
+}
+
+TEST(Script, ActionsOnHiddenControlsAreIgnored)
+{
+    const Result r = runScript(
+        "press Wire2.cmdEdit\n"        // the component is hidden
+        "choose Wire1.cmbDelay 5.0\n"  // the panel is closed
+        "type Wire1.cmbBitRate 2\n"
+        "scroll Wire2.VScroll1 1\n"
+        "press Wire1.cmdPacket(0)\n"  // a free slot
+        "press LinkDemo.cmdRTT\n"     // not offered in this scenario
+        "dump LinkDemo.cmdPause\n"
+        "dump Wire1\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err,
+              "ignored: Wire2.cmdEdit is hidden\n"
+              "ignored: Wire1.cmbDelay is hidden\n"
+              "ignored: Wire1.cmbBitRate is hidden\n"
+              "ignored: Wire2.VScroll1 is hidden\n"
+              "ignored: Wire1.cmdPacket(0) is hidden\n"
+              "ignored: LinkDemo.cmdRTT is hidden\n");
+    EXPECT_NE(r.out.find("\"caption\":\"Start\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"delay\":2.0"), std::string::npos);
+    EXPECT_NE(r.out.find("\"bitRate\":1.0"), std::string::npos);
+}
+
+TEST(Script, BadLinesStopTheScriptWithStatusTwo)
+{
+    struct Case {
+        const char* script;
+        const char* reason;  // part of the message
+    };
+    const Case cases[] = {
+        {"jump 5\n", "unknown command 'jump'"},
+        {"press LinkDemo.cmdNothing\n", "unknown control 'LinkDemo.cmdNothing'"},
+        {"press Wire9.cmdEdit\n", "unknown control 'Wire9.cmdEdit'"},
+        {"press Wire1.cmdPacket(16)\n", "unknown control"},
+        {"choose LinkDemo.cmbScenario Fast Retransmit\n", "'Fast Retransmit' is not an item of LinkDemo.cmbScenario"},
+        {"choose LinkDemo.cmbScenario no controls\n", "not an item"},
+        {"type LinkDemo.cmbScenario Go-back-N ARQ\n", "list-only"},
+        {"run\n", "missing argument"},
+        {"run ten\n", "whole number"},
+        {"run -100\n", "whole number"},
+        {"run 1.5\n", "whole number"},
+        {"run 100 200\n", "unexpected text"},
+        {"press\n", "missing argument"},
+        {"choose LinkDemo.cmbScenario\n", "missing argument"},
+        {"type\n", "missing argument"},
+        {"scroll Wire1.VScroll1\n", "missing argument"},
+        {"scroll Wire1.VScroll1 up\n", "whole number"},
+        {"focus\n", "missing argument"},
+        {"focus Wire7\n", "unknown component 'Wire7'"},
+        {"lines Wire1.cmdEdit\n", "not a picture"},
+        {"press LinkDemo.cmbScenario\n", "not a button or check box"},
+        {"choose LinkDemo.cmdPause Start\n", "not a combo box"},
+        {"background now\n", "unexpected text"},
+    };
+    for (const Case& c : cases) {
+        const std::string script = std::string("# first line\nrun 100\n") + c.script + "dump\n";
+        const Result r = runScript(script);
+        EXPECT_EQ(r.status, 2) << c.script;
+        EXPECT_EQ(r.err.rfind("line 3: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        // Nothing after the bad line runs.
+        EXPECT_EQ(r.out, "") << c.script;
+    }
+}
+
+TEST(Script, ToleratesTrailingCarriageReturnsAndIndentation)
+{
+    const Result r =
+        runScript("  press LinkDemo.cmdPause\r\n\t# indented comment\r\n   \r\nrun 300\r\ndump LinkDemo.cmdPause\r\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"caption\":\"Pause\""), std::string::npos);
+    EXPECT_NE(r.out.find("{\"dumped\": 1, \"time\": 300}"), std::string::npos);
+}
+
+TEST(Script, ListsTheLinesOfAPictureArea)
+{
+    const Result r = runScript("lines Wire1.Picture1\npress LinkDemo.cmdPause\nrun 3000\nlines Wire1.Picture1\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_GE(out.size(), 3u);
+    EXPECT_EQ(out[0], "{\"lines\": 0}");
+    const auto last = out.back();
+    ASSERT_EQ(last.rfind("{\"lines\": ", 0), 0u);
+    const std::size_t n = std::stoul(last.substr(10));
+    EXPECT_EQ(n, out.size() - 2);
+    EXPECT_GT(n, 0u);
+    const auto first = widgets::Json::parse(out[1]);
+    for (const char* k : {"x1", "y1", "x2", "y2", "colour"}) EXPECT_TRUE(first.contains(k)) << k;
+}
+
+TEST(Script, MessageBoxesPrintAndAnswerAtOnce)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    runner.messageBox().show("Unknown Retransmission Time");
+    EXPECT_EQ(out.str(), "{\"messageBox\": \"Unknown Retransmission Time\"}\n");
+}
+
+TEST(Script, TheSameScriptGivesTheSameDumps)
+{
+    // Go-back-N through the router with losses at fixed moments: everything
+    // the dump shows repeats exactly.
+    std::string script =
+        "choose LinkDemo.cmbScenario Go-back-N ARQ\n"
+        "press LinkDemo.cmdRouter\n"
+        "press LinkDemo.cmdPause\n";
+    for (int i = 0; i < 12; ++i) {
+        script += "run 3700\npress Wire1.cmdPacket(0)\npress Wire2.cmdPacket(1)\n";
+    }
+    script += "run 20000\ndump\n";
+    const Result a = runScript(script);
+    const Result b = runScript(script);
+    ASSERT_EQ(a.status, 0) << a.err;
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_EQ(a.err, b.err);
+    EXPECT_GT(a.out.size(), 10000u);
+}

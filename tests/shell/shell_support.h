@@ -1,0 +1,95 @@
+// Helpers for driving the whole window model in tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/linkdemo.h"
+#include "support/testenv.h"
+
+namespace shelltest {
+
+inline widgets::Control& control(LinkDemo& demo, const std::string& name)
+{
+    widgets::Control* c = demo.findControl(name);
+    if (!c) {
+        ADD_FAILURE() << "no control " << name;
+        static widgets::Container none{widgets::Kind::Window, nullptr, "none"};
+        return none;
+    }
+    return *c;
+}
+
+inline widgets::Button& button(LinkDemo& demo, const std::string& name)
+{
+    return static_cast<widgets::Button&>(control(demo, name));
+}
+
+inline widgets::ComboBox& combo(LinkDemo& demo, const std::string& name)
+{
+    return static_cast<widgets::ComboBox&>(control(demo, name));
+}
+
+inline std::string comboText(LinkDemo& demo, const std::string& name)
+{
+    return combo(demo, name).text();
+}
+
+inline widgets::Json state(LinkDemo& demo, const std::string& component)
+{
+    widgets::Component* c = demo.findComponent(component);
+    if (!c) {
+        ADD_FAILURE() << "no component " << component;
+        return widgets::Json::object();
+    }
+    return c->state();
+}
+
+// The one dump object named `name`; null when there is none.
+inline widgets::Json object(const LinkDemo& demo, const std::string& name)
+{
+    for (auto& j : demo.dump(name)) {
+        if (j["name"] == name) return j;
+    }
+    return nullptr;
+}
+
+// Visible packet buttons of a wire: its packets in flight.
+struct InFlight {
+    int forward = 0;
+    int reverse = 0;
+};
+inline InFlight inFlight(LinkDemo& demo, const std::string& wire)
+{
+    InFlight f;
+    for (int i = 0; i < 16; ++i) {
+        widgets::Control* c = demo.findControl(wire + ".cmdPacket(" + std::to_string(i) + ")");
+        if (!c || !c->visible()) continue;
+        // Reverse packets travel in the upper lane.
+        if (c->top() < 360) {
+            ++f.reverse;
+        } else {
+            ++f.forward;
+        }
+    }
+    return f;
+}
+
+// Advances simulated time in main-clock steps, calling `each` after every step.
+template <class F>
+void runSteps(LinkDemo& demo, std::int64_t ms, F&& each)
+{
+    for (std::int64_t t = 0; t < ms; t += 100) {
+        demo.scheduler().advance(100);
+        each();
+    }
+}
+
+inline void run(LinkDemo& demo, std::int64_t ms)
+{
+    demo.scheduler().advance(ms);
+}
+
+}  // namespace shelltest
