@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "widgets/dump.h"
 #include "widgets/numbers.h"
@@ -27,10 +28,9 @@ constexpr double kMarkerFromEnd = 120;
 constexpr double kBarsFromEnd = 360;
 constexpr double kPictureFromEnd = 585;
 
-// Positions are kept far inside the range where doubles hold whole numbers
-// exactly, so that a tiny delay or bit rate cannot produce an infinite or
-// undefined position.
-constexpr double kFar = 1e12;
+// A vanishing delay or bit rate makes positions overflow: they are held at the
+// largest finite value, so that no position is ever infinite or undefined.
+constexpr double kFar = std::numeric_limits<double>::max();
 
 const char* const kDelayItems[] = {"0.5", "1.0", "2.0", "5.0", "10.0"};
 const char* const kBitRateItems[] = {"0.2", "0.5", "1.0", "2.0", "5.0"};
@@ -293,7 +293,9 @@ double Wire::along(double fromX, double fraction) const
 {
     double d = fraction * (x2() - x1());
     if (std::isnan(d)) d = 0;  // an infinite fraction of a line of length 0
-    return num::roundEven(std::clamp(fromX + d, -kFar, kFar));
+    const double v = fromX + d;
+    if (std::isnan(v)) return fromX;  // a held extreme met an infinite length
+    return num::roundEven(std::clamp(v, -kFar, kFar));
 }
 
 double Wire::fractionOf(double x) const
