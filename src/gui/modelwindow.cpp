@@ -362,9 +362,12 @@ void ModelWindow::update(Entry& e)
     setFontFrom(w, c);
     switch (c.kind()) {
         case Kind::Window:
-        case Kind::Component:
-            static_cast<PanelView*>(w)->setBackColour(toQColor(static_cast<widgets::Container&>(c).backColour()));
+        case Kind::Component: {
+            const std::int64_t colour = static_cast<widgets::Container&>(c).backColour();
+            const bool sameAsBeneath = c.parent() && c.parent()->backColour() == colour;
+            static_cast<PanelView*>(w)->setBackColour(toQColor(colour), !sameAsBeneath);
             break;
+        }
         case Kind::Button: {
             const auto& m = static_cast<const widgets::Button&>(c);
             auto* b = static_cast<ButtonView*>(w);

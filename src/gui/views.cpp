@@ -298,8 +298,9 @@ PanelView::PanelView(QWidget* parent) : QWidget(parent)
     setAutoFillBackground(true);
 }
 
-void PanelView::setBackColour(const QColor& c)
+void PanelView::setBackColour(const QColor& c, bool fill)
 {
+    if (autoFillBackground() != fill) setAutoFillBackground(fill);
     QPalette pal = palette();
     if (pal.color(QPalette::Window) == c) return;
     pal.setColor(QPalette::Window, c);

@@ -115,13 +115,17 @@ private:
     bool m_needsFull = true;
 };
 
-// The panel of the main window or of a component: a plain widget filled with
-// the model's background colour. `onPress` runs on a mouse press on the
-// panel itself, `onClick` on a release over it after such a press.
+// The panel of the main window or of a component: a plain widget in the
+// model's background colour. `onPress` runs on a mouse press on the panel
+// itself, `onClick` on a release over it after such a press.
 class PanelView : public QWidget {
 public:
     explicit PanelView(QWidget* parent);
-    void setBackColour(const QColor& c);
+    // `fill` false: the panel paints nothing of its own, and what lies
+    // beneath it shows through where it holds no control. Used where the
+    // colour equals the container's, so that a component laid out wider than
+    // its drawing (a wire) does not cut into its neighbours' edges.
+    void setBackColour(const QColor& c, bool fill = true);
     std::function<void()> onPress;
     std::function<void()> onClick;
 

@@ -1,0 +1,168 @@
+// The real demonstration window, offscreen: its controls stand where the
+// layout puts them, a run shows packets and traces, and the window's own
+// inputs (a packet click, the background, the keys) reach the model.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QTest>
+
+#include "gui/demowindow.h"
+#include "gui/units.h"
+#include "shell/linkdemo.h"
+
+namespace {
+
+class NoMessages : public widgets::MessageBox {
+public:
+    std::vector<std::string> shown;
+    void show(const std::string& text) override { shown.push_back(text); }
+};
+
+struct DemoFixture : ::testing::Test {
+    NoMessages messages;
+    LinkDemo demo{messages};
+    gui::DemoWindow window{demo};
+
+    void SetUp() override
+    {
+        window.show();
+        window.activateWindow();
+        QApplication::setActiveWindow(&window);
+    }
+
+    // Go-back-N ARQ with the router, 25 simulated seconds after "Start".
+    void runDefaultScene()
+    {
+        demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+        demo.cmdRouter.click();
+        demo.cmdPause.click();
+        demo.scheduler().advance(25000);
+        window.sync();
+    }
+
+    // Where a control of a component stands in the window, in pixels.
+    static QPointF layoutPosition(const widgets::Control& c)
+    {
+        const widgets::Control* parent = c.parent();
+        return QPointF(gui::toPixels(parent->left() + c.left()), gui::toPixels(parent->top() + c.top()));
+    }
+};
+
+TEST_F(DemoFixture, StartsAsTheWindowIsDesigned)
+{
+    EXPECT_EQ(window.windowTitle(), QString("Brelk's Vorn Demo"));
+    EXPECT_EQ(window.size(), QSize(993, 741));
+    auto* pause = qobject_cast<gui::ButtonView*>(window.widgetFor(demo.cmdPause));
+    ASSERT_NE(pause, nullptr);
+    EXPECT_EQ(pause->caption(), QString("Start"));
+    EXPECT_EQ(pause->geometry(), QRect(8, 460, 85, 33));
+    auto* scenario = qobject_cast<QComboBox*>(window.widgetFor(demo.cmbScenario));
+    ASSERT_NE(scenario, nullptr);
+    EXPECT_EQ(scenario->currentText(), QString("No Controls"));
+    EXPECT_EQ(scenario->count(), 7);
+    EXPECT_EQ(window.widgetFor(demo.cmdRTT)->isVisible(), demo.cmdRTT.reachable());
+    EXPECT_TRUE(window.widgetFor(demo.Wire1)->isVisible());
+    EXPECT_FALSE(window.widgetFor(demo.Wire3)->isVisible());
+}
+
+TEST_F(DemoFixture, WireControlsStandWhereTheLayoutPutsThem)
+{
+    runDefaultScene();
+    int checked = 0;
+    for (widgets::Control* c : demo.Wire1.children()) {
+        QWidget* w = window.widgetFor(*c);
+        if (c->kind() == widgets::Kind::Timer) continue;
+        ASSERT_NE(w, nullptr) << c->fullName();
+        EXPECT_EQ(w->isVisible(), c->reachable()) << c->fullName();
+        if (!c->reachable() || c->kind() == widgets::Kind::Line) continue;
+        const QPointF expected = layoutPosition(*c);
+        const QPoint actual = w->mapTo(&window, QPoint(0, 0));
+        EXPECT_LE(std::abs(actual.x() - expected.x()), 1.0) << c->fullName();
+        EXPECT_LE(std::abs(actual.y() - expected.y()), 1.0) << c->fullName();
+        EXPECT_LE(std::abs(w->width() - gui::toPixels(c->width())), 1.0) << c->fullName();
+        EXPECT_LE(std::abs(w->height() - gui::toPixels(c->height())), 1.0) << c->fullName();
+        ++checked;
+    }
+    EXPECT_GT(checked, 8);
+    // The link line runs between the two end markers.
+    auto* line = dynamic_cast<gui::LineView*>(window.widgetFor(demo.Wire1.Line1));
+    ASSERT_NE(line, nullptr);
+    const QLineF onScreen = line->line().translated(line->mapTo(&window, QPoint(0, 0)));
+    EXPECT_NEAR(onScreen.x1(), gui::toPixels(demo.Wire1.left() + demo.Wire1.Line1.x1()), 1.0);
+    EXPECT_NEAR(onScreen.x2(), gui::toPixels(demo.Wire1.left() + demo.Wire1.Line1.x2()), 1.0);
+}
+
+TEST_F(DemoFixture, RenderedRunShowsPacketsAndTraces)
+{
+    runDefaultScene();
+    int packets = 0;
+    for (int w = 0; w < 2; ++w) {
+        Wire& wire = w == 0 ? demo.Wire1 : demo.Wire2;
+        for (int i = 0; i < wire.cmdPacket.size(); ++i) {
+            if (!wire.cmdPacket[i].visible()) continue;
+            auto* b = qobject_cast<gui::ButtonView*>(window.widgetFor(wire.cmdPacket[i]));
+            ASSERT_NE(b, nullptr);
+            EXPECT_TRUE(b->isVisible());
+            EXPECT_EQ(b->caption(), QString::fromStdString(wire.cmdPacket[i].caption()));
+            EXPECT_EQ(b->backColour(), gui::toQColor(wire.cmdPacket[i].backColour()));
+            ++packets;
+        }
+    }
+    EXPECT_GT(packets, 0);
+
+    const QImage shot = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QColor background = gui::toQColor(demo.backColour());
+    const QColor dataTrace = gui::toQColor(0xC00000);
+    long differing = 0;
+    long traced = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c != background) ++differing;
+            if (c == dataTrace) ++traced;
+        }
+    }
+    EXPECT_GT(differing, shot.width() * shot.height() / 10) << "the window is not blank";
+    EXPECT_GT(traced, 500) << "data traces are drawn";
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(DemoFixture, ClickOnAPacketDestroysIt)
+{
+    runDefaultScene();
+    int slot = -1;
+    for (int i = 0; i < demo.Wire1.cmdPacket.size() && slot < 0; ++i) {
+        if (demo.Wire1.cmdPacket[i].visible() && demo.Wire1.cmdPacket[i].width() > 150) slot = i;
+    }
+    ASSERT_GE(slot, 0) << "a packet on Wire1";
+    QWidget* b = window.widgetFor(demo.Wire1.cmdPacket[slot]);
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(b->width() / 2, b->height() / 2));
+    EXPECT_FALSE(demo.Wire1.cmdPacket[slot].visible());
+    EXPECT_FALSE(b->isVisible());
+}
+
+TEST_F(DemoFixture, BackgroundClickAndKeysActAsTheirButtons)
+{
+    runDefaultScene();
+    const std::uint64_t clears = demo.Wire1.Picture1.clearCount();
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(900, 725));
+    EXPECT_GT(demo.Wire1.Picture1.clearCount(), clears) << "the traces are repainted";
+    EXPECT_GT(demo.Wire1.Picture1.lines().size(), 0u);
+
+    ASSERT_EQ(demo.cmdPause.caption(), "Pause");
+    QTest::keyClick(&window, Qt::Key_Space);
+    EXPECT_EQ(demo.cmdPause.caption(), "Cont");
+    EXPECT_TRUE(demo.paused);
+    QTest::keyClick(&window, Qt::Key_R);
+    EXPECT_EQ(demo.cmdPause.caption(), "Start");
+    EXPECT_EQ(demo.totalTime, 0);
+    EXPECT_EQ(qobject_cast<gui::ButtonView*>(window.widgetFor(demo.cmdPause))->caption(), QString("Start"));
+}
+
+}  // namespace
