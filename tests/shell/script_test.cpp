@@ -160,9 +160,12 @@ TEST(Script, ActionsOnHiddenControlsAreIgnored)
               "ignored: Wire2.VScroll1 is hidden\n"
               "ignored: Wire1.cmdPacket(0) is hidden\n"
               "ignored: LinkDemo.cmdRTT is hidden\n");
-    EXPECT_NE(r.out.find("\"caption\":\"Start\""), std::string::npos);
-    EXPECT_NE(r.out.find("\"delay\":2.0"), std::string::npos);
-    EXPECT_NE(r.out.find("\"bitRate\":1.0"), std::string::npos);
+    const auto out = lines(r.out);
+    EXPECT_EQ(widgets::Json::parse(out[0])["caption"], "Start");
+    const auto wire = widgets::Json::parse(out[2]);
+    ASSERT_EQ(wire["name"], "Wire1");
+    EXPECT_EQ(wire["state"]["delay"], 2);
+    EXPECT_EQ(wire["state"]["bitRate"], 1);
 }
 
 TEST(Script, BadLinesStopTheScriptWithStatusTwo)
