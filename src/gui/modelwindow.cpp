@@ -114,7 +114,7 @@ QString withoutMnemonic(const std::string& s)
 
 QRect pixelRect(double left, double top, double width, double height)
 {
-    auto px = [](double units) { return static_cast<int>(std::lround(toPixels(units))); };
+    auto px = [](double units) { return static_cast<int>(std::lround(clampPixels(toPixels(units)))); };
     const int l = px(left);
     const int t = px(top);
     const int r = px(left + std::max(0.0, width));
@@ -217,6 +217,10 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
             cb->setEditable(model->editable());
             cb->setInsertPolicy(QComboBox::NoInsert);
             cb->setMaxVisibleItems(20);
+            // A wheel turned over a list the user is not working in scrolls
+            // nothing; otherwise it would change the scenario by accident.
+            cb->setFocusPolicy(Qt::StrongFocus);
+            cb->installEventFilter(this);
             // A user's pick from the list or by arrow keys; never emitted by
             // the binding's own setCurrentIndex.
             connect(cb, QOverload<int>::of(&QComboBox::activated), this,
@@ -274,6 +278,13 @@ void ModelWindow::watchFocus(QWidget* w, widgets::Component* owner)
 
 bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Wheel) {
+        auto* combo = qobject_cast<QComboBox*>(watched);
+        if (combo && !combo->hasFocus()) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusIn && !m_syncing && !busy()) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         // Only focus a user moved here: not focus restored on activation or
@@ -436,8 +447,9 @@ void ModelWindow::update(Entry& e)
         }
         case Kind::Line: {
             const auto& m = static_cast<const widgets::Line&>(c);
-            static_cast<LineView*>(w)->setLine(
-                QLineF(toPixels(m.x1()), toPixels(m.y1()), toPixels(m.x2()), toPixels(m.y2())), toQColor(m.colour()));
+            static_cast<LineView*>(w)->setLine(QLineF(clampPixels(toPixels(m.x1())), clampPixels(toPixels(m.y1())),
+                                                      clampPixels(toPixels(m.x2())), clampPixels(toPixels(m.y2()))),
+                                               toQColor(m.colour()));
             break;
         }
         case Kind::Picture:

@@ -24,6 +24,13 @@ inline qreal toPixels(double units)
     return std::isfinite(units) ? units / kUnitsPerPixel : 0.0;
 }
 
+// Widget coordinates are integers: a position far beyond any screen (a model
+// value gone wild) is held at a million pixels rather than overflowing.
+inline qreal clampPixels(qreal px)
+{
+    return px < -1e6 ? -1e6 : (px > 1e6 ? 1e6 : px);
+}
+
 // The integer widget rectangle of a model rectangle. Edges are rounded on
 // their own, so two controls that touch in units touch on screen.
 QRect pixelRect(double left, double top, double width, double height);

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "gui/modelwindow.h"
 #include "gui/units.h"
@@ -179,6 +180,10 @@ TEST(Binding, GeometryIsFifteenUnitsPerPixel)
 
     // A negative size or an impossible coordinate never reaches Qt as such.
     EXPECT_EQ(gui::pixelRect(std::numeric_limits<double>::quiet_NaN(), 0, -30, 15), QRect(0, 0, 0, 1));
+    EXPECT_EQ(gui::pixelRect(1e300, -1e300, 1e300, 15).topLeft(), QPoint(1000000, -1000000));
+    s.lnLink.setPoints(0, 0, 1e200, 1e200);
+    w.sync();
+    EXPECT_LE(line->width(), 1000003);
 }
 
 TEST(Binding, ButtonClickReachesTheModelOnceAfterItsComponentTakesFocus)
@@ -214,6 +219,13 @@ TEST(Binding, ComboChoiceAndTypingReachTheModelOnceEachWithoutEcho)
     s.cmbList.setListIndex(0);
     s.events.clear();
     w.sync();
+    EXPECT_EQ(list->currentIndex(), 0);
+    EXPECT_TRUE(s.events.empty());
+
+    // The wheel over a list the user is not working in changes nothing.
+    QWheelEvent wheel(QPointF(10, 10), list->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(list, &wheel);
     EXPECT_EQ(list->currentIndex(), 0);
     EXPECT_TRUE(s.events.empty());
 
