@@ -156,7 +156,17 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(
     sync();
 }
 
-ModelWindow::~ModelWindow() = default;
+ModelWindow::~ModelWindow()
+{
+    // The views go first, while the tables their handlers use still exist;
+    // nothing they do on the way out reaches the model.
+    m_syncing = true;
+    m_clock.stop();
+    const QObjectList kids = children();
+    for (QObject* k : kids) {
+        if (k->isWidgetType()) delete k;
+    }
+}
 
 void ModelWindow::build(widgets::Container& container, QWidget* host, widgets::Component* owner)
 {
