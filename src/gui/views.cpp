@@ -242,33 +242,55 @@ QRect PictureView::drawLines(std::size_t from, std::size_t to)
 {
     if (from >= to) return {};
     const auto& lines = m_model.lines();
-    QPainter p(&m_image);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    // A margin so that a pen's width at the edge still shows.
-    const QRectF bounds(-2.0, -2.0, width() + 4.0, height() + 4.0);
-    QVector<QLineF> batch;
-    batch.reserve(64);
-    std::int64_t colour = -1;
-    QRectF touched;
-    auto flush = [&] {
-        if (batch.isEmpty()) return;
-        p.setPen(QPen(toQColor(colour), 1.0, Qt::SolidLine, Qt::FlatCap));
-        p.drawLines(batch);
-        batch.clear();
+    // Solid one-pixel lines, plotted straight into the image: a full trace
+    // is thousands of lines, and the raster engine's general line path costs
+    // several times as much for the same pixels. At a device pixel ratio of
+    // 2 or more the pen is that many device pixels wide.
+    const qreal dpr = m_image.devicePixelRatio();
+    const int pen = std::max(1, static_cast<int>(std::lround(dpr)));
+    const QRectF bounds(-2.0, -2.0, m_image.width() / dpr + 4.0, m_image.height() / dpr + 4.0);
+    QRgb* bits = reinterpret_cast<QRgb*>(m_image.bits());
+    const int stride = static_cast<int>(m_image.bytesPerLine() / sizeof(QRgb));
+    const int w = m_image.width();
+    const int h = m_image.height();
+    auto plot = [&](int x, int y, QRgb c) {
+        for (int oy = 0; oy < pen; ++oy) {
+            const int yy = y + oy;
+            if (yy < 0 || yy >= h) continue;
+            for (int ox = 0; ox < pen; ++ox) {
+                const int xx = x + ox;
+                if (xx >= 0 && xx < w) bits[yy * stride + xx] = c;
+            }
+        }
     };
+    QRectF touched;
     for (std::size_t i = from; i < to && i < lines.size(); ++i) {
         const widgets::DrawnLine& l = lines[i];
         double x1 = toPixels(l.x1), y1 = toPixels(l.y1), x2 = toPixels(l.x2), y2 = toPixels(l.y2);
         if (!clipLine(x1, y1, x2, y2, bounds)) continue;
-        if (l.colour != colour) {
-            flush();
-            colour = l.colour;
+        touched |= QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized();
+        const QRgb c = toQColor(l.colour).rgb();
+        // Bresenham between the rounded device-pixel end points; the clip
+        // above bounds the walk by the image's size.
+        int ax = static_cast<int>(std::lround(x1 * dpr)), ay = static_cast<int>(std::lround(y1 * dpr));
+        const int bx = static_cast<int>(std::lround(x2 * dpr)), by = static_cast<int>(std::lround(y2 * dpr));
+        const int dx = std::abs(bx - ax), sx = ax < bx ? 1 : -1;
+        const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
+        int err = dx + dy;
+        for (;;) {
+            plot(ax, ay, c);
+            if (ax == bx && ay == by) break;
+            const int e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                ax += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                ay += sy;
+            }
         }
-        const QLineF line(x1, y1, x2, y2);
-        batch.append(line);
-        touched |= QRectF(line.p1(), line.p2()).normalized();
     }
-    flush();
     return touched.toAlignedRect().adjusted(-2, -2, 2, 2) & rect();
 }
 
