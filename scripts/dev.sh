@@ -13,7 +13,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          nlohmann-json3-dev libbenchmark-dev clang-format xvfb xauth)
+          nlohmann-json3-dev clang-format xvfb xauth)
 
 setup() {
     local missing=()
