@@ -59,14 +59,12 @@ private:
     template <class F>
     void watchDeliveries(F&& action)
     {
-        std::vector<int> slots;
-        for (int k = 0; k < 6; ++k) {
-            slots.push_back(object(*this, "Receiver1.pktRxQueue(" + std::to_string(k) + ")")["Number"]);
-        }
+        int slots[Receiver::kSlots];
+        for (int k = 0; k < Receiver::kSlots; ++k) slots[k] = Receiver1.pktRxQueue(k).Number;
         const int before = rxBase();
         action();
         const int moved = rxBase() - before;
-        for (int k = 0; k < moved && k < 6; ++k) delivered.push_back(slots[static_cast<std::size_t>(k)]);
+        for (int k = 0; k < moved && k < Receiver::kSlots; ++k) delivered.push_back(slots[k]);
     }
 };
 
@@ -94,20 +92,20 @@ struct Observed {
 Observed observe(ObservedDemo& demo, std::int64_t ms)
 {
     Observed o;
+    const auto wire1 = packetButtons(demo, "Wire1");
+    const auto wire2 = packetButtons(demo, "Wire2");
+    const widgets::Control& wrong = control(demo, "Receiver1.lblWrong");
     runSteps(demo, ms, [&] {
-        const InFlight w1 = inFlight(demo, "Wire1");
-        const InFlight w2 = inFlight(demo, "Wire2");
+        const InFlight w1 = inFlight(wire1);
+        const InFlight w2 = inFlight(wire2);
         o.maxForward = std::max(o.maxForward, w1.forward);
         if (w1.reverse > 0) ++o.reverseSteps;
         if (w2.forward + w2.reverse > 0) ++o.wire2Steps;
-        for (int i = 0; i < 16; ++i) {
-            const auto& b = button(demo, "Wire1.cmdPacket(" + std::to_string(i) + ")");
-            if (b.visible() && b.backColour() == pkt::kDataResent) {
-                ++o.resentSteps;
-                break;
-            }
+        if (std::any_of(wire1.begin(), wire1.end(),
+                        [](const widgets::Button* b) { return b->visible() && b->backColour() == pkt::kDataResent; })) {
+            ++o.resentSteps;
         }
-        if (control(demo, "Receiver1.lblWrong").visible()) o.wrongShown = true;
+        if (wrong.visible()) o.wrongShown = true;
     });
     return o;
 }
@@ -246,16 +244,16 @@ void runWithLosses(ObservedDemo& demo, std::uint32_t seed, std::int64_t ms, doub
 {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> chance(0.0, 1.0);
-    const std::vector<std::string> wires =
-        demo.topology >= 10 ? std::vector<std::string>{"Wire1", "Wire2"} : std::vector<std::string>{"Wire1"};
+    std::vector<widgets::Button*> buttons = packetButtons(demo, "Wire1");
+    if (demo.topology >= 10) {
+        const auto wire2 = packetButtons(demo, "Wire2");
+        buttons.insert(buttons.end(), wire2.begin(), wire2.end());
+    }
     runSteps(demo, ms, [&] {
         if (chance(rng) >= lossPerStep) return;
         std::vector<widgets::Button*> flying;
-        for (const auto& w : wires) {
-            for (int i = 0; i < 16; ++i) {
-                auto& b = button(demo, w + ".cmdPacket(" + std::to_string(i) + ")");
-                if (b.reachable()) flying.push_back(&b);
-            }
+        for (widgets::Button* b : buttons) {
+            if (b->reachable()) flying.push_back(b);
         }
         if (flying.empty()) return;
         flying[std::uniform_int_distribution<std::size_t>(0, flying.size() - 1)(rng)]->click();

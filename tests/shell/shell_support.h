@@ -56,25 +56,35 @@ inline widgets::Json object(const LinkDemo& demo, const std::string& name)
     return nullptr;
 }
 
-// Visible packet buttons of a wire: its packets in flight.
+// The packet buttons of a wire; a visible one is a packet in flight.
+inline std::vector<widgets::Button*> packetButtons(LinkDemo& demo, const std::string& wire)
+{
+    std::vector<widgets::Button*> v;
+    for (int i = 0; i < 16; ++i) v.push_back(&button(demo, wire + ".cmdPacket(" + std::to_string(i) + ")"));
+    return v;
+}
+
 struct InFlight {
     int forward = 0;
     int reverse = 0;
 };
-inline InFlight inFlight(LinkDemo& demo, const std::string& wire)
+inline InFlight inFlight(const std::vector<widgets::Button*>& buttons)
 {
     InFlight f;
-    for (int i = 0; i < 16; ++i) {
-        widgets::Control* c = demo.findControl(wire + ".cmdPacket(" + std::to_string(i) + ")");
-        if (!c || !c->visible()) continue;
+    for (const widgets::Button* b : buttons) {
+        if (!b->visible()) continue;
         // Reverse packets travel in the upper lane.
-        if (c->top() < 360) {
+        if (b->top() < 360) {
             ++f.reverse;
         } else {
             ++f.forward;
         }
     }
     return f;
+}
+inline InFlight inFlight(LinkDemo& demo, const std::string& wire)
+{
+    return inFlight(packetButtons(demo, wire));
 }
 
 // Advances simulated time in main-clock steps, calling `each` after every step.
