@@ -309,16 +309,30 @@ void Transmitter::tick()
 
 // Only the first New or Expired slot is considered: while sending is not
 // permitted nothing goes out, retransmissions included.
+//
+// Acknowledged packets leave the window from anywhere, so after a loss the
+// packets in it need not be consecutive. A new packet whose number is a
+// window or more beyond the oldest one in the window (slot 0) waits until
+// that one has gone: otherwise the numbers in flight would spread over more
+// than the sequence space can tell apart, and a late copy of an old packet
+// would be taken for a new one with the same sequence number.
 void Transmitter::sendStep()
 {
     if (txBusy) return;
     for (int i = 0; i < txWindow; ++i) {
         const SlotState s = slotState(i);
+        if (s == SlotState::New && !withinSendWindow(i)) continue;
         if (s == SlotState::New || s == SlotState::Expired) {
             if (sendPermitted) TransmitSlot(i);
             return;
         }
     }
+}
+
+bool Transmitter::withinSendWindow(int i) const
+{
+    if (!waitForAck || maxSequence < 1) return true;
+    return slotNumber(i) - slotNumber(0) < txWindow;
 }
 
 void Transmitter::timerStep()

@@ -140,6 +140,8 @@ private:
     void tick();
     void serveAckQueue();
     void sendStep();
+    // A New slot may be sent: its number is less than a window beyond slot 0's.
+    bool withinSendWindow(int i) const;
     void timerStep();
 
     void setSlotState(int i, SlotState s);

@@ -380,11 +380,22 @@ TEST_F(TransmitterTest, SelectiveAckOutOfOrderLeavesTheBaseInPlace)
     EXPECT_EQ(tx.slotNumber(1), 2);
     EXPECT_EQ(tx.slotNumber(2), 3);
     EXPECT_EQ(tx.txPacket(0).HopStarted, deadline);
-    EXPECT_EQ(states(), "Sent Sent Sending");
-    tx.TxFree();
-    deliver(selectiveAck(3));  // only the last slot: it alone is replaced
+    // Packet 3 is a whole window beyond packet 0, still outstanding: it
+    // waits, so that the numbers in flight never spread over more than a
+    // window.
+    EXPECT_EQ(states(), "Sent Sent New");
+    env.scheduler.advance(300);
+    EXPECT_EQ(states(), "Sent Sent New");
+    deliver(selectiveAck(0));
+    EXPECT_EQ(tx.slotNumber(0), 2);
+    EXPECT_EQ(tx.slotNumber(1), 3);
     EXPECT_EQ(tx.slotNumber(2), 4);
-    EXPECT_EQ(tx.slotNumber(1), 2);
+    EXPECT_EQ(states(), "Sent Sending New");
+    tx.TxFree();
+    deliver(selectiveAck(3));  // only the middle slot: it alone leaves
+    EXPECT_EQ(tx.slotNumber(0), 2);
+    EXPECT_EQ(tx.slotNumber(1), 4);
+    EXPECT_EQ(tx.slotNumber(2), 5);
 }
 
 TEST_F(TransmitterTest, SequencedAckWithoutFlagsAcknowledgesNothing)
