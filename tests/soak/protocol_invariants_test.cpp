@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <iostream>
 #include <random>
 #include <set>
@@ -463,4 +464,164 @@ INSTANTIATE_TEST_SUITE_P(Flow, SoftwareFlow, ::testing::Combine(::testing::Bool(
                          [](const ::testing::TestParamInfo<std::tuple<bool, std::uint32_t>>& info) {
                              return std::string(std::get<0>(info.param) ? "Router" : "Direct") + "Seed" +
                                     std::to_string(std::get<1>(info.param));
+                         });
+
+// ---- the wires' event contract --------------------------------------------------
+
+namespace {
+
+// Every report a wire makes about one packet, checked against the contract
+// the routing relies on: a packet starts arriving at most once, wholly
+// arrives at most once and never after it was destroyed, frees its
+// direction at most once, and is reported destroyed while arriving only
+// after it started arriving.
+class ContractWatch {
+public:
+    std::string broken;
+    long reports = 0;
+
+    void report(const LinkDemo& d, int index, int code, const Packet& p)
+    {
+        if (index != 1 && index != 2) return;
+        ++reports;
+        const Key key{index,           p.HopStarted,  p.Number,  p.SequenceNumber,
+                      p.TriggerNumber, p.TimeStarted, p.ACKFlag, p.Colour};
+        Seen& s = m_seen[key];
+        const auto fault = [&](const char* what) {
+            if (broken.empty()) {
+                broken = "Wire" + std::to_string(index) + ", packet" + (p.ACKFlag ? " (reverse) " : " ") +
+                         std::to_string(p.Number) + " put on at " + std::to_string(p.HopStarted) + ": " + what +
+                         " (at totalTime " + std::to_string(d.totalTime) + ")";
+            }
+        };
+        switch (code) {
+            case DataHeadArrived:
+            case ACKHeadArrived:
+                if (s.head) fault("reported starting to arrive twice");
+                if (s.gone) fault("reported starting to arrive after it was gone");
+                s.head = true;
+                break;
+            case DataArrived:
+            case ACKArrived:
+                if (s.gone) fault("reported arrived after it was gone");
+                s.gone = true;
+                break;
+            case DataArrivalKilled:
+            case ACKArrivalKilled:
+                if (!s.head) fault("reported destroyed while arriving before it started arriving");
+                if (s.gone) fault("reported destroyed after it was gone");
+                s.gone = true;
+                break;
+            case DataLineFree:
+            case ACKLineFree:
+            case DataSendCancelled:
+            case ACKSendCancelled:
+                if (s.freed) fault("freed its direction twice");
+                s.freed = true;
+                break;
+            default:
+                break;
+        }
+    }
+    // After a reset the wires start again at time 0.
+    void reset() { m_seen.clear(); }
+
+private:
+    struct Key {
+        int wire;
+        std::int64_t hop;
+        std::int32_t number, seq, trigger;
+        std::int64_t started;
+        bool ack;
+        std::int64_t colour;
+        auto operator<=>(const Key&) const = default;
+    };
+    struct Seen {
+        bool head = false, gone = false, freed = false;
+    };
+    std::map<Key, Seen> m_seen;
+};
+
+struct ContractCase {
+    std::uint32_t seed;
+    // Packet size, delay and bit rate changed while packets are in flight.
+    bool settingsChange;
+};
+
+class WireEventContract : public ::testing::TestWithParam<ContractCase> {};
+
+void runContract(const ContractCase& c)
+{
+    std::mt19937 rng(c.seed + seedOffset());
+    const auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const int scenario = uniform(0, 6);
+    const bool router = uniform(0, 1) == 1;
+    Trial run(scenario, router);
+    ContractWatch watch;
+    run.demo.before = [&](int index, int code, Packet& p) { watch.report(run.demo, index, code, p); };
+
+    const char* const sizes[] = {"1", "2", "4", "8", "16", "32", "0", "abc", "7.5"};
+    const char* const delays[] = {"0.5", "1.0", "2.0", "5.0", "10.0", "0", "abc", "0.01", "99999999999"};
+    const char* const rates[] = {"0.2", "0.5", "1.0", "2.0", "5.0", "0", "abc", "0.01", "1e309"};
+    const auto type = [&](widgets::ComboBox& combo, const std::string& name, const std::string& text) {
+        run.act("type " + name + " " + text, [&] {
+            for (std::size_t k = 1; k <= text.size(); ++k) combo.userEdit(text.substr(0, k));
+        });
+    };
+    run.act("press Transmitter1.cmdEdit", [&] { run.demo.Transmitter1.cmdEdit.click(); });
+    run.act("press Wire1.cmdEdit", [&] { run.demo.Wire1.cmdEdit.click(); });
+    if (router) run.act("press Wire2.cmdEdit", [&] { run.demo.Wire2.cmdEdit.click(); });
+
+    for (std::int64_t t = 0; t < 10 * kMinute / kTick && watch.broken.empty(); ++t) {
+        run.tick();
+        const int what = uniform(0, 99);
+        Wire& wire = router && uniform(0, 1) ? run.demo.Wire2 : run.demo.Wire1;
+        if (what < 3 && c.settingsChange) {
+            type(run.demo.Transmitter1.cmbPacketLength, "Transmitter1.cmbPacketLength", sizes[uniform(0, 8)]);
+        } else if (what < 5 && c.settingsChange) {
+            type(wire.cmbDelay, wire.name() + ".cmbDelay", delays[uniform(0, 8)]);
+        } else if (what < 7 && c.settingsChange) {
+            type(wire.cmbBitRate, wire.name() + ".cmbBitRate", rates[uniform(0, 8)]);
+        } else if (what < 10) {
+            const int i = uniform(0, Wire::kSlots - 1);
+            if (wire.cmdPacket[i].visible()) {
+                run.act("press " + wire.name() + ".cmdPacket(" + std::to_string(i) + ")",
+                        [&] { wire.cmdPacket[i].click(); });
+            }
+        } else if (what == 10) {
+            run.act("press LinkDemo.cmdReset", [&] { run.demo.cmdReset.click(); });
+            watch.reset();
+            run.act("press LinkDemo.cmdPause", [&] { run.demo.cmdPause.click(); });
+        }
+    }
+    run.demo.before = nullptr;
+    EXPECT_EQ(watch.broken, "") << kScenarios[scenario] << (router ? " with router\n" : "\n") << run.text();
+    EXPECT_GT(watch.reports, 100);
+}
+
+}  // namespace
+
+// Packets destroyed at random on every wire in use, in every scenario, with
+// and without the router, and the demonstration reset now and then.
+TEST_P(WireEventContract, EachPacketIsReportedOnceForEachStepOfItsWay)
+{
+    runContract(GetParam());
+}
+
+// The same with packet size, delay and bit rate changed in flight. Disabled:
+// a packet overtaken while arriving is reported arriving again (see
+// Findings.DISABLED_APacketOvertakenWhileArrivingIsReportedArrivingAgain).
+TEST_P(WireEventContract, DISABLED_EachPacketIsReportedOnceWhileTheSettingsChange)
+{
+    ContractCase c = GetParam();
+    c.settingsChange = true;
+    runContract(c);
+}
+
+INSTANTIATE_TEST_SUITE_P(Contract, WireEventContract,
+                         ::testing::Values(ContractCase{1, false}, ContractCase{2, false}, ContractCase{3, false},
+                                           ContractCase{4, false}, ContractCase{5, false}, ContractCase{6, false},
+                                           ContractCase{7, false}, ContractCase{8, false}),
+                         [](const ::testing::TestParamInfo<ContractCase>& info) {
+                             return "Seed" + std::to_string(info.param.seed);
                          });
