@@ -310,6 +310,13 @@ void Receiver::set_queue()
         lblRxPacket[i].setVisible(false);
         lblRxSeq[i].setVisible(false);
         shpRxQueue[i].setVisible(false);
+        // A packet arriving into a slot that leaves the window is lost with
+        // it: its arrival looks only inside the window and would otherwise
+        // leave the mark standing, to be found by a later arrival.
+        if (isArriving(i)) {
+            m_rxQueue[static_cast<std::size_t>(i)].Active = false;
+            setSlotMark(i, SlotMark::Idle);
+        }
     }
     setPanelWidth(cmdEdit.caption() == "Edit" && rxWindow < 5 ? kNarrowWidth : kWideWidth);
 }

@@ -394,7 +394,10 @@ void Wire::moveForward(int i, std::int64_t lTime, std::uint64_t generation)
         b.setVisible(false);
         report(DataArrived, p);
         if (generation != m_generation) return;
-        dataArrivingSlot = -1;
+        // Only the marked packet's own arrival clears the mark: a packet that
+        // overtook it (after a rate change, or a zero-length one) must not
+        // make the marked packet report that it starts arriving again.
+        if (dataArrivingSlot == i) dataArrivingSlot = -1;
         if (TraceRecord* rec = writableRecord(r)) {
             rec->lastTime = lTime;
             rec->toPos = 1.0;
@@ -450,7 +453,10 @@ void Wire::moveReverse(int i, std::int64_t lTime, std::uint64_t generation)
         b.setVisible(false);
         report(ACKArrived, p);
         if (generation != m_generation) return;
-        ackArrivingSlot = -1;
+        // Only the marked packet's own arrival clears the mark: a packet that
+        // overtook it (after a rate change, or a zero-length one) must not
+        // make the marked packet report that it starts arriving again.
+        if (ackArrivingSlot == i) ackArrivingSlot = -1;
         if (TraceRecord* rec = writableRecord(r)) {
             rec->lastTime = lTime;
             rec->toPos = 0.0;

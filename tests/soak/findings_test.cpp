@@ -1,6 +1,5 @@
-// Faults the soak found in components owned elsewhere, each as the shortest
-// script that shows it. Disabled while the fault stands (they would fail the
-// suite); run them with --gtest_also_run_disabled_tests.
+// Faults the soak once found, each as the shortest script that showed it,
+// kept so that they stay mended.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,14 +30,11 @@ int arrivingSlots(const Receiver& r)
 }  // namespace
 
 // Shrinking the receive window while a packet arrives into a slot that leaves
-// the window strands that slot: Arrive looks only inside the window, so the
-// slot keeps its arriving mark and its half-received record for good, and
-// set_queue skips arriving slots when the window grows again. Afterwards the
-// receiver has an arriving slot with nothing arriving, two slots arriving at
-// once when the next packet comes, and every Arrive or KillArriving acts on
-// the stranded slot (the lowest marked) instead of the packet's own.
-// Seen in the soak as "Receiver1: 2 slots arriving at once".
-TEST(Findings, DISABLED_ShrinkingTheReceiveWindowDuringAnArrivalStrandsTheSlot)
+// the window: that arrival is lost with the slot. Its Arrive looks only
+// inside the window, so a slot that kept its arriving mark would be stranded
+// (an arriving slot with nothing arriving, two slots arriving at once when
+// the window grows again, and later arrivals acting on the wrong slot).
+TEST(Findings, ShrinkingTheReceiveWindowDuringAnArrivalStrandsTheSlot)
 {
     std::ostringstream out, err;
     ScriptRunner runner(out, err);
@@ -67,14 +63,12 @@ TEST(Findings, DISABLED_ShrinkingTheReceiveWindowDuringAnArrivalStrandsTheSlot)
     EXPECT_LE(most, 1);
 }
 
-// A wire marks one arriving packet per direction and clears the mark when any
-// packet of that direction wholly arrives. When a later packet wholly arrives
-// first (a long packet ahead of short ones after the bit rate or the delay is
-// lowered in flight, or a packet of size 0), the packet still arriving loses
-// its mark and is reported as starting to arrive again at the next tick: the
-// receiver takes and delivers it again and again. Here packet 0 (size 32) is
-// delivered once for every short packet that overtakes it.
-TEST(Findings, DISABLED_APacketOvertakenWhileArrivingIsReportedArrivingAgain)
+// A wire marks one arriving packet per direction. When a later packet wholly
+// arrives first (a long packet ahead of short ones after the bit rate or the
+// delay is lowered in flight, or a packet of size 0), the marked packet keeps
+// its mark: it is reported as starting to arrive once, and the receiver
+// takes and delivers it once.
+TEST(Findings, APacketOvertakenWhileArrivingIsReportedArrivingAgain)
 {
     std::ostringstream out, err;
     ScriptRunner runner(out, err);
