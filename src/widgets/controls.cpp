@@ -91,14 +91,9 @@ void Control::setFont(double points, bool bold)
 
 Container::Container(Kind kind, Container* parent, std::string name) : Control(kind, parent, std::move(name)) {}
 
-Container::~Container()
-{
-    // Children are owned by the derived class and are destroyed before this
-    // base; any that remain are only forgotten.
-    for (Control* c : m_children) {
-        (void)c;
-    }
-}
+// Children are owned by the derived class and are destroyed before this
+// base, each unregistering itself.
+Container::~Container() = default;
 
 void Container::adopt(Control* c)
 {
