@@ -134,7 +134,9 @@ Control* Container::child(const std::string& fullName) const
 
 // ---- Button --------------------------------------------------------------
 
-Button::Button(Container* parent, std::string name, int index) : Control(Kind::Button, parent, std::move(name), index) {}
+Button::Button(Container* parent, std::string name, int index) : Control(Kind::Button, parent, std::move(name), index)
+{
+}
 
 void Button::setCaption(const std::string& s)
 {
@@ -256,7 +258,10 @@ void ComboBox::setText(const std::string& s)
 
 // ---- CheckBox ------------------------------------------------------------
 
-CheckBox::CheckBox(Container* parent, std::string name, int index) : Control(Kind::Check, parent, std::move(name), index) {}
+CheckBox::CheckBox(Container* parent, std::string name, int index)
+    : Control(Kind::Check, parent, std::move(name), index)
+{
+}
 
 void CheckBox::setCaption(const std::string& s)
 {
@@ -332,7 +337,10 @@ void Line::setPoints(double x1, double y1, double x2, double y2)
     }
 }
 
-void Line::setX2(double v) { setPoints(m_x1, m_y1, v, m_y2); }
+void Line::setX2(double v)
+{
+    setPoints(m_x1, m_y1, v, m_y2);
+}
 
 void Line::setColour(std::int64_t c)
 {
@@ -344,7 +352,10 @@ void Line::setColour(std::int64_t c)
 
 // ---- Picture -------------------------------------------------------------
 
-Picture::Picture(Container* parent, std::string name, int index) : Control(Kind::Picture, parent, std::move(name), index) {}
+Picture::Picture(Container* parent, std::string name, int index)
+    : Control(Kind::Picture, parent, std::move(name), index)
+{
+}
 
 void Picture::setBackColour(std::int64_t c)
 {
@@ -369,7 +380,10 @@ void Picture::drawLine(double x1, double y1, double x2, double y2)
 
 // ---- ScrollBar -----------------------------------------------------------
 
-ScrollBar::ScrollBar(Container* parent, std::string name, int index) : Control(Kind::ScrollBar, parent, std::move(name), index) {}
+ScrollBar::ScrollBar(Container* parent, std::string name, int index)
+    : Control(Kind::ScrollBar, parent, std::move(name), index)
+{
+}
 
 void ScrollBar::clampValue()
 {
@@ -442,7 +456,10 @@ void ScrollBar::userScroll(int v)
 
 // ---- TextBox -------------------------------------------------------------
 
-TextBox::TextBox(Container* parent, std::string name, int index) : Control(Kind::TextBox, parent, std::move(name), index) {}
+TextBox::TextBox(Container* parent, std::string name, int index)
+    : Control(Kind::TextBox, parent, std::move(name), index)
+{
+}
 
 void TextBox::setText(const std::string& s)
 {
@@ -469,7 +486,10 @@ Timer::Timer(Container* parent, std::string name, Scheduler& scheduler, int orde
     m_scheduler.add(this);
 }
 
-Timer::~Timer() { m_scheduler.remove(this); }
+Timer::~Timer()
+{
+    m_scheduler.remove(this);
+}
 
 void Timer::setEnabled(bool e)
 {

@@ -74,7 +74,10 @@ double textValue(const std::string& text)
     return v;
 }
 
-std::string plainNumber(std::int64_t v) { return std::to_string(v); }
+std::string plainNumber(std::int64_t v)
+{
+    return std::to_string(v);
+}
 
 std::string blankNumber(std::int64_t v)
 {

@@ -40,7 +40,10 @@ double textValue(const std::string& text);
 // trailing zeros: 7 -> " 7", -3 -> "-3", 0.25 -> " 0.25", 5.0 -> " 5".
 std::string blankNumber(std::int64_t v);
 std::string blankNumber(double v);
-inline std::string blankNumber(int v) { return blankNumber(static_cast<std::int64_t>(v)); }
+inline std::string blankNumber(int v)
+{
+    return blankNumber(static_cast<std::int64_t>(v));
+}
 
 // Plain decimal form without the leading blank: 7 -> "7".
 std::string plainNumber(std::int64_t v);
@@ -50,9 +53,18 @@ std::string plainNumber(std::int64_t v);
 std::int64_t seqOf(std::int64_t n, std::int64_t maxSequence);
 
 // Colours are 0xBBGGRR (blue in the high byte).
-inline constexpr int red(std::int64_t c) { return static_cast<int>(c & 0xFF); }
-inline constexpr int green(std::int64_t c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline constexpr int blue(std::int64_t c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline constexpr int red(std::int64_t c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+inline constexpr int green(std::int64_t c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+inline constexpr int blue(std::int64_t c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 inline constexpr std::int64_t rgb(int r, int g, int b)
 {
     return static_cast<std::int64_t>(r & 0xFF) | (static_cast<std::int64_t>(g & 0xFF) << 8) |

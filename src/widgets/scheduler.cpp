@@ -13,7 +13,10 @@ void Scheduler::add(Timer* t)
     m_timers.insert(it, t);
 }
 
-void Scheduler::remove(Timer* t) { m_timers.erase(std::remove(m_timers.begin(), m_timers.end(), t), m_timers.end()); }
+void Scheduler::remove(Timer* t)
+{
+    m_timers.erase(std::remove(m_timers.begin(), m_timers.end(), t), m_timers.end());
+}
 
 std::int64_t Scheduler::nextDue() const
 {

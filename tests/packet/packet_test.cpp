@@ -34,8 +34,7 @@ TEST(Packet, InitialiseEmptiesAllButCongestion)
     EXPECT_EQ(p.TriggerNumber, -1);
     EXPECT_EQ(p.Length, 1);
     EXPECT_EQ(p.Colour, 0xFFFFFF);
-    EXPECT_FALSE(p.Active || p.ACKFlag || p.Errored || p.ShowSequenceFlag || p.CumulativeACKFlag ||
-                 p.SelectiveACKFlag);
+    EXPECT_FALSE(p.Active || p.ACKFlag || p.Errored || p.ShowSequenceFlag || p.CumulativeACKFlag || p.SelectiveACKFlag);
     EXPECT_EQ(p.TimeStarted, 0);
     EXPECT_EQ(p.HopStarted, 0);
     EXPECT_EQ(p.Flag, 0);
