@@ -26,21 +26,6 @@ Packet ack(int number, std::int64_t colour = pkt::kAck)
     return p;
 }
 
-// Counts the draws and replays a fixed sequence.
-class CountingRandom : public widgets::Random {
-public:
-    explicit CountingRandom(std::vector<double> values) : m_seq(std::move(values)) {}
-    double next() override
-    {
-        ++draws;
-        return m_seq.next();
-    }
-    int draws = 0;
-
-private:
-    widgets::SequenceRandom m_seq;
-};
-
 class QueueTest : public ::testing::Test {
 protected:
     TestEnv env;

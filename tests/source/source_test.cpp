@@ -8,20 +8,6 @@
 
 namespace {
 
-class CountingRandom : public widgets::Random {
-public:
-    explicit CountingRandom(std::vector<double> values) : m_seq(std::move(values)) {}
-    double next() override
-    {
-        ++draws;
-        return m_seq.next();
-    }
-    int draws = 0;
-
-private:
-    widgets::SequenceRandom m_seq;
-};
-
 class SourceTest : public ::testing::Test {
 protected:
     TestEnv env;

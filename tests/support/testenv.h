@@ -45,6 +45,21 @@ public:
     void show(const std::string& text) override { shown.push_back(text); }
 };
 
+// Replays a fixed sequence and counts the draws.
+class CountingRandom : public widgets::Random {
+public:
+    explicit CountingRandom(std::vector<double> values) : m_seq(std::move(values)) {}
+    double next() override
+    {
+        ++draws;
+        return m_seq.next();
+    }
+    int draws = 0;
+
+private:
+    widgets::SequenceRandom m_seq;
+};
+
 // A host window, a clock and the doubles, ready to build one component:
 //   TestEnv env;  Wire wire(&env.window, "Wire1", env.context());
 struct TestEnv {
