@@ -194,9 +194,10 @@ void Receiver::ResetReceiverState()
     rxClock = 0;
     wrongUntil = 0;
     lblWrong.setVisible(false);
-    // The check box is left as it reads: a receiver reset while on Hold is
-    // Ready although the box still says "Hold".
+    // The box shows the state: a reset receiver is Ready.
     rxReady = true;
+    chkRxReady.setCaption("Ready");
+    chkRxReady.setValue(0);
     ackLineBusy = false;
     rxBase = 0;
     for (Packet& e : m_ackBuffer) e.Initialise();

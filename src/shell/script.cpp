@@ -1,9 +1,11 @@
 #include "shell/script.h"
 
 #include <charconv>
+#include <cstdint>
 #include <istream>
 #include <ostream>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "widgets/dump.h"
@@ -79,6 +81,43 @@ T wholeNumber(const std::string& s, bool allowNegative, const std::string& comma
     return v;
 }
 
+// Whether `s` is well-formed UTF-8 (no stray continuation bytes, overlong
+// forms, surrogates or code points beyond U+10FFFF).
+bool validUtf8(const std::string& s)
+{
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        int extra = 0;
+        std::uint32_t cp = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + static_cast<std::size_t>(extra) >= s.size()) return false;
+        for (int k = 1; k <= extra; ++k) {
+            const auto d = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+            if ((d & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        const std::uint32_t least[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return true;
+}
+
 // The prefixes of a UTF-8 text that end on character boundaries, shortest
 // first: what the field holds after each keystroke.
 std::vector<std::string> keystrokes(const std::string& text)
@@ -141,6 +180,8 @@ bool ScriptRunner::reachable(const widgets::Control& c, const std::string& name)
 
 void ScriptRunner::execute(const std::string& line)
 {
+    // Typed text is kept and later printed as JSON, which holds only UTF-8.
+    if (!validUtf8(line)) throw ScriptError("the line is not valid UTF-8");
     Words words(line);
     if (words.atEnd()) return;
     const std::string command = words.next();
@@ -149,6 +190,11 @@ void ScriptRunner::execute(const std::string& line)
     if (command == "run") {
         const auto ms = wholeNumber<std::int64_t>(required(words, command, "a time in ms"), false, command);
         noMore(words, command);
+        if (!m_demo->scheduler().canAdvance(ms)) {
+            throw ScriptError("run " + std::to_string(ms) +
+                              " would take the time past the latest the model can hold (" +
+                              std::to_string(widgets::Scheduler::kLatest) + " ms)");
+        }
         m_demo->scheduler().advance(ms);
     } else if (command == "press") {
         const std::string name = required(words, command, "a control name");

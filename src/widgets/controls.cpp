@@ -249,10 +249,13 @@ void ComboBox::setText(const std::string& s)
         if (i >= 0) setListIndex(i);
         return;
     }
-    if (s == m_text) return;
-    m_text = s;
-    m_listIndex = itemIndex(s);
-    touch();
+    // The change handler runs on every assignment, also of the text the box
+    // already holds: a retyped value or a re-applied setting takes effect.
+    if (s != m_text) {
+        m_text = s;
+        m_listIndex = itemIndex(s);
+        touch();
+    }
     if (onChange) onChange();
 }
 

@@ -171,7 +171,7 @@ public:
 
     const std::string& text() const { return m_text; }
     // Editable: the text becomes s (list index follows an exact item match)
-    // and, when it changed, the change handler runs. List-only: selects the
+    // and the change handler runs, also when the text was already s. List-only: selects the
     // item equal to s (running the click handler); other texts are ignored.
     void setText(const std::string& s);
 

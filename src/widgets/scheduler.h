@@ -14,7 +14,13 @@ class Timer;
 
 class Scheduler {
 public:
+    // The latest time the model may reach: far beyond any run, and low enough
+    // that every interval and delay the model adds to a time stays in range.
+    static constexpr std::int64_t kLatest = std::int64_t{1} << 61;
+
     std::int64_t now() const { return m_now; }
+    // Whether advancing by `ms` (>= 0) stays at or before kLatest.
+    bool canAdvance(std::int64_t ms) const { return ms >= 0 && ms <= kLatest - m_now; }
 
     // Fires, in time order, every timer that falls due at or before
     // now() + ms. Timers due at the same millisecond fire in ascending

@@ -359,9 +359,13 @@ void Wire::moveForward(int i, std::int64_t lTime, std::uint64_t generation)
 
     double head = along(x1(), elapsed / 1000 / delay);
     double tail = along(head, -drawn);
+    // A packet shorter than the arrival mark can wholly arrive in the tick
+    // before its head would pass the end: it is then seen arriving in that
+    // tick, so that whoever takes it has a slot to take it into.
+    const bool whollyArrives = std::max(tail, x1()) > x2() - kArrivalMark;
 
-    if (head > x2()) {
-        head = x2();
+    if (head > x2() || whollyArrives) {
+        head = std::min(head, x2());
         if (dataArrivingSlot == -1) {
             dataArrivingSlot = i;
             report(DataHeadArrived, p);

@@ -671,7 +671,7 @@ TEST_F(ReceiverTest, NumbersKeepCountingPast32767)
 
 // ---- reset, pause and dump -------------------------------------------------
 
-TEST_F(ReceiverTest, ResetEmptiesButLeavesTheCheckBox)
+TEST_F(ReceiverTest, ResetEmptiesAndTheBoxReadsReady)
 {
     configure(3, 3, InWindow, Single);
     rx.chkRxReady.click();
@@ -680,7 +680,8 @@ TEST_F(ReceiverTest, ResetEmptiesButLeavesTheCheckBox)
     ticks(7);
     rx.Reset(1, 1);
     EXPECT_EQ(state()["rxReady"], true);
-    EXPECT_EQ(rx.chkRxReady.caption(), "Hold");
+    EXPECT_EQ(rx.chkRxReady.caption(), "Ready");
+    EXPECT_EQ(rx.chkRxReady.value(), 0);
     EXPECT_EQ(state()["rxClock"], 0);
     EXPECT_EQ(state()["restricted"], 1);
     EXPECT_EQ(activeAcks(), 0);
@@ -694,8 +695,9 @@ TEST_F(ReceiverTest, ResetEmptiesButLeavesTheCheckBox)
     }
     EXPECT_EQ(sequences(6), (std::vector<std::string>{" 0", " 1", " 2", " 3", " 0", " 1"}));
     EXPECT_EQ(rx.lblRxSeq[1].foreColour(), pkt::kData);  // a reset recolours only the packet numbers
-    rx.chkRxReady.click();                               // back to "Ready": delivers nothing, stays Ready
-    EXPECT_EQ(state()["rxReady"], true);
+    rx.chkRxReady.click();                               // the next click holds, as the box says
+    EXPECT_EQ(rx.chkRxReady.caption(), "Hold");
+    EXPECT_EQ(state()["rxReady"], false);
 
     rx.Reset(0, 0);
     EXPECT_EQ(rx.cmbRxWindowSize.items().size(), 6u);

@@ -198,6 +198,10 @@ TEST(Script, BadLinesStopTheScriptWithStatusTwo)
         {"press LinkDemo.cmbScenario\n", "not a button or check box"},
         {"choose LinkDemo.cmdPause Start\n", "not a combo box"},
         {"background now\n", "unexpected text"},
+        {"type Wire1.cmbDelay \xFF\n", "not valid UTF-8"},
+        {"type Wire1.cmbDelay \xC0\xAF\n", "not valid UTF-8"},  // an overlong '/'
+        {"type Wire1.cmbDelay 4\xC3\n", "not valid UTF-8"},     // cut short
+        {"run 9223372036854775807\n", "latest"},
     };
     for (const Case& c : cases) {
         const std::string script = std::string("# first line\nrun 100\n") + c.script + "dump\n";
@@ -261,4 +265,43 @@ TEST(Script, TheSameScriptGivesTheSameDumps)
     EXPECT_EQ(a.out, b.out);
     EXPECT_EQ(a.err, b.err);
     EXPECT_GT(a.out.size(), 10000u);
+}
+
+// A packet shorter than the wire's arrival mark is still taken and delivered.
+TEST(Script, ShortPacketsOnFastWiresAreDelivered)
+{
+    const std::string settings =
+        "press Transmitter1.cmdEdit\nchoose Transmitter1.cmbPacketLength 1\n"
+        "press Wire1.cmdEdit\nchoose Wire1.cmbBitRate 5.0\nchoose Wire1.cmbDelay 10.0\n";
+    for (const std::string& router : {std::string(), std::string("press LinkDemo.cmdRouter\n")}) {
+        std::ostringstream out, err;
+        ScriptRunner runner(out, err);
+        std::istringstream in("choose LinkDemo.cmbScenario Go-back-N ARQ\n" + router + settings +
+                              (router.empty() ? "" : "press Wire2.cmdEdit\nchoose Wire2.cmbDelay 2.0\n") +
+                              "press LinkDemo.cmdPause\nrun 60000\n");
+        ASSERT_EQ(runner.run(in), 0) << err.str();
+        EXPECT_GE(state(runner.demo(), "Receiver1")["rxBase"].get<int>(), 2) << (router.empty() ? "direct" : "router");
+    }
+}
+
+// Assigning a combo the text it holds runs its change handler, as typing does.
+TEST(Script, RetypingTheSameTextTakesEffect)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream first(
+        "choose LinkDemo.cmbScenario Selective Repeat ARQ\npress LinkDemo.cmdPause\nrun 9000\n"
+        "press Receiver1.cmdEdit\ntype Receiver1.cmbMaxSequence 7\ntype Receiver1.cmbMaxSequence 7\n");
+    ASSERT_EQ(runner.run(first), 0) << err.str();
+    LinkDemo& demo = runner.demo();
+    for (int i = 0; i < state(demo, "Receiver1")["rxWindow"].get<int>(); ++i) {
+        const std::string seq =
+            static_cast<widgets::Label&>(control(demo, "Receiver1.lblRxSeq(" + std::to_string(i) + ")")).caption();
+        EXPECT_TRUE(seq.empty() || seq[0] != ' ') << i << ": '" << seq << "'";
+    }
+    std::istringstream second(
+        "choose LinkDemo.cmbScenario Sliding Window\npress LinkDemo.cmdPause\nrun 9000\n"
+        "choose LinkDemo.cmbScenario Software Flow\n");
+    ASSERT_EQ(runner.run(second), 0) << err.str();
+    EXPECT_EQ(static_cast<widgets::Label&>(control(demo, "Transmitter1.lblTxSeq(1)")).caption(), "0");
 }

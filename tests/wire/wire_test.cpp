@@ -169,12 +169,15 @@ TEST_F(WireTest, PacketLongerThanTheWireArrivesWhileStillBeingSent)
     EXPECT_EQ(codes(), (std::vector<int>{DataHeadArrived, DataLineFree, DataArrived}));
 }
 
-TEST_F(WireTest, ShortFastPacketArrivesWithoutReportingItsHead)
+TEST_F(WireTest, ShortFastPacketIsSeenArrivingInTheTickItWhollyArrives)
 {
     wire.SetBitRate(20);  // drawn 87 units: the tail passes the mark before the head passes X2
     put(dataPacket(0, 1));
+    tickTo(900);
+    EXPECT_EQ(codes(), (std::vector<int>{DataLineFree}));
     tickTo(1000);
-    EXPECT_EQ(codes(), (std::vector<int>{DataLineFree, DataArrived}));
+    EXPECT_EQ(codes(), (std::vector<int>{DataLineFree, DataHeadArrived, DataArrived}));
+    EXPECT_EQ(st("dataArrivingSlot"), -1);
 }
 
 TEST_F(WireTest, OneArrivalMarkPerDirection)
