@@ -1,6 +1,7 @@
 // The demonstration's main window on screen: the binding of the LinkDemo
 // model with the window's caption, its background click and the presenter's
-// keys (Space: the pause button, "Start"/"Pause"/"Cont"; R: "Reset").
+// keys (Space: the pause button, "Start"/"Pause"/"Cont"; R: "Reset"), which
+// act when the focused control does not take the key itself.
 #pragma once
 
 #include "gui/modelwindow.h"

@@ -4,13 +4,17 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QSignalBlocker>
 
+#include "gui/textfit.h"
 #include "gui/units.h"
 
 namespace gui {
@@ -20,10 +24,30 @@ namespace {
 // Shapes, lines and labels are drawn on their container, beneath every
 // control that is a window of its own (buttons, lists, pictures, text boxes,
 // components): the layouts were designed with that rule, so a label or a
-// frame created after a button never covers it.
-bool drawnOnContainer(widgets::Kind k)
+// frame created after a button never covers it. Inside a component, an open
+// settings panel's lists and captions (labels on a background of their own)
+// lie above its buttons, so that the packets passing on a wire never hide
+// them; they are hidden while the panel is closed.
+int layerOf(const widgets::Control& c)
 {
-    return k == widgets::Kind::Shape || k == widgets::Kind::Line || k == widgets::Kind::Label;
+    using widgets::Kind;
+    const bool inComponent = c.parent() && c.parent()->kind() == Kind::Component;
+    switch (c.kind()) {
+        case Kind::Shape:
+        case Kind::Line:
+            return 0;
+        case Kind::Label:
+            return inComponent && static_cast<const widgets::Label&>(c).backColour() >= 0 ? 2 : 0;
+        case Kind::Combo:
+            return inComponent ? 2 : 1;
+        default:
+            return 1;
+    }
+}
+
+bool isContainer(const widgets::Control& c)
+{
+    return c.kind() == widgets::Kind::Window || c.kind() == widgets::Kind::Component;
 }
 
 // Counts a model call in progress, also when it leaves by an exception.
@@ -148,10 +172,14 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(
         auto action = onBackgroundClick;
         userAction(0, action);
     };
-    m_entries.push_back(Entry{&m_root, this, nullptr, 0});
+    m_entries.push_back(Entry{&m_root, this, nullptr, 0, 0});
     m_index.insert(&m_root, 0);
-    m_stacks.push_back(Stack{&m_root, this, 0});
-    build(m_root, this, nullptr);
+    m_stacks.push_back(Stack{&m_root, this, 0, false});
+    build(m_root, this, nullptr, 0);
+    m_focusFrame = new FocusFrame(this);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        m_focusFrame->follow(now && now != this && isAncestorOf(now) ? now : nullptr);
+    });
     connect(&m_clock, &QTimer::timeout, this, &ModelWindow::tick);
     sync();
 }
@@ -162,27 +190,28 @@ ModelWindow::~ModelWindow()
     // nothing they do on the way out reaches the model.
     m_syncing = true;
     m_clock.stop();
+    disconnect(qApp, nullptr, this, nullptr);
     const QObjectList kids = children();
     for (QObject* k : kids) {
         if (k->isWidgetType()) delete k;
     }
 }
 
-void ModelWindow::build(widgets::Container& container, QWidget* host, widgets::Component* owner)
+void ModelWindow::build(widgets::Container& container, QWidget* host, widgets::Component* owner, std::size_t stack)
 {
     for (widgets::Control* c : container.children()) {
         const std::size_t entry = m_entries.size();
         widgets::Component* childOwner = owner;
-        if (c->kind() == widgets::Kind::Window || c->kind() == widgets::Kind::Component) {
+        if (isContainer(*c)) {
             if (auto* component = dynamic_cast<widgets::Component*>(c)) childOwner = component;
         }
         QWidget* w = createWidget(*c, host, childOwner, entry);
         if (!w) continue;
-        m_entries.push_back(Entry{c, w, childOwner, 0});
+        m_entries.push_back(Entry{c, w, childOwner, 0, stack});
         m_index.insert(c, entry);
         if (auto* sub = dynamic_cast<widgets::Container*>(c)) {
-            m_stacks.push_back(Stack{sub, w, 0});
-            build(*sub, w, childOwner);
+            m_stacks.push_back(Stack{sub, w, 0, true});
+            build(*sub, w, childOwner, m_stacks.size() - 1);
         }
     }
 }
@@ -214,13 +243,8 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
             return b;
         }
         case Kind::Label:
-        case Kind::TextBox: {
-            auto* l = new QLabel(host);
-            l->setTextFormat(Qt::PlainText);
-            l->setWordWrap(control.kind() == Kind::Label);
-            l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            return l;
-        }
+        case Kind::TextBox:
+            return new LabelView(host, control.kind() == Kind::Label);
         case Kind::Combo: {
             auto* model = static_cast<widgets::ComboBox*>(&control);
             auto* cb = new QComboBox(host);
@@ -233,8 +257,12 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
             cb->installEventFilter(this);
             // A user's pick from the list or by arrow keys; never emitted by
             // the binding's own setCurrentIndex.
-            connect(cb, QOverload<int>::of(&QComboBox::activated), this,
-                    [this, entry, model](int i) { userAction(entry, [model, i] { model->userChoose(i); }); });
+            connect(cb, QOverload<int>::of(&QComboBox::activated), this, [this, entry, model, cb](int i) {
+                const bool fromPopup = m_popupOpenedBy == cb;
+                m_popupOpenedBy = nullptr;
+                userAction(entry, [model, i] { model->userChoose(i); });
+                if (onListChoice) onListChoice(*model, fromPopup);
+            });
             if (QLineEdit* le = cb->lineEdit()) {
                 // No inline completion: the text is what the user typed.
                 cb->setCompleter(nullptr);
@@ -288,6 +316,12 @@ void ModelWindow::watchFocus(QWidget* w, widgets::Component* owner)
 
 bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // Whether a list's next choice comes from a pop-up the mouse opened or
+    // from keys on the closed box.
+    if (qobject_cast<QComboBox*>(watched)) {
+        if (event->type() == QEvent::MouseButtonPress) m_popupOpenedBy = watched;
+        if (event->type() == QEvent::KeyPress) m_popupOpenedBy = nullptr;
+    }
     if (event->type() == QEvent::Wheel) {
         auto* combo = qobject_cast<QComboBox*>(watched);
         if (combo && !combo->hasFocus()) {
@@ -339,31 +373,105 @@ int ModelWindow::sync()
     if (m_syncing) return 0;
     FlagScope scope(m_syncing);
     int updated = 0;
+    bool componentsMoved = false;
     for (Entry& e : m_entries) {
         const std::uint64_t rev = e.control->revision();
         if (rev == e.revision) continue;
         update(e);
         e.revision = rev;
         ++updated;
+        if (e.widget == this) continue;
+        m_stacks[e.stack].shapeChanged = true;
+        if (isContainer(*e.control)) {
+            componentsMoved = true;
+            // Its own fill may have changed, which decides its mask.
+            for (Stack& s : m_stacks) {
+                if (s.widget == e.widget) s.shapeChanged = true;
+            }
+        }
     }
     for (Stack& s : m_stacks) {
         const std::uint64_t rev = s.container->stackingRevision();
-        if (rev == s.revision) continue;
-        restack(s);
-        s.revision = rev;
+        if (rev != s.revision) {
+            restack(s);
+            s.revision = rev;
+        }
+        if (s.shapeChanged) reshape(s);
     }
+    if (componentsMoved) orderTabs();
+    m_focusFrame->refresh();
     return updated;
 }
 
 void ModelWindow::restack(const Stack& s)
 {
     const auto& order = s.container->stacking();
-    for (int layer = 0; layer < 2; ++layer) {
+    for (int layer = 0; layer < 3; ++layer) {
         for (widgets::Control* c : order) {
-            if (drawnOnContainer(c->kind()) != (layer == 0)) continue;
+            if (layerOf(*c) != layer) continue;
             if (QWidget* w = widgetFor(*c)) w->raise();
         }
     }
+}
+
+// A component's panel takes clicks only where the component draws: its
+// visible controls, or the whole of it when it fills its own background. A
+// click on an empty part reaches whatever lies beneath, down to the window,
+// whatever the stacking.
+void ModelWindow::reshape(Stack& s)
+{
+    s.shapeChanged = false;
+    QWidget* panel = s.widget;
+    if (panel == this) return;
+    if (panel->autoFillBackground()) {
+        if (!panel->mask().isEmpty()) panel->clearMask();
+        return;
+    }
+    QRegion drawn;
+    for (QObject* o : panel->children()) {
+        auto* child = qobject_cast<QWidget*>(o);
+        if (child && !child->isHidden()) drawn += child->geometry();
+    }
+    // An empty mask means none at all in Qt: a point outside stands for
+    // "nothing here".
+    if (drawn.isEmpty()) drawn = QRegion(-1, -1, 1, 1);
+    if (panel->mask() != drawn) panel->setMask(drawn);
+}
+
+// The Tab key follows the layout: the components from left to right (top to
+// bottom where they stand level), each with its own controls, then the
+// window's own controls.
+void ModelWindow::orderTabs()
+{
+    std::vector<const Entry*> components;
+    for (const Entry& e : m_entries) {
+        if (e.widget != this && e.control->kind() == widgets::Kind::Component && e.control->parent() == &m_root) {
+            components.push_back(&e);
+        }
+    }
+    std::stable_sort(components.begin(), components.end(), [](const Entry* a, const Entry* b) {
+        if (a->control->left() != b->control->left()) return a->control->left() < b->control->left();
+        return a->control->top() < b->control->top();
+    });
+    std::vector<const widgets::Control*> order;
+    for (const Entry* c : components) order.push_back(c->control);
+    if (order == m_tabOrder) return;
+    m_tabOrder = order;
+
+    std::vector<QWidget*> chain;
+    auto takes = [](const Entry& e) {
+        return e.control->kind() != widgets::Kind::Component && e.control->kind() != widgets::Kind::Window &&
+               (e.widget->focusPolicy() & Qt::TabFocus);
+    };
+    for (const Entry* c : components) {
+        for (const Entry& e : m_entries) {
+            if (e.owner == c->control && e.control != c->control && takes(e)) chain.push_back(e.widget);
+        }
+    }
+    for (const Entry& e : m_entries) {
+        if (e.widget != this && e.control->parent() == &m_root && takes(e)) chain.push_back(e.widget);
+    }
+    for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 void ModelWindow::update(Entry& e)
@@ -379,8 +487,10 @@ void ModelWindow::update(Entry& e)
         setFontFrom(this, c);
         return;
     }
-    if (c.kind() != Kind::Line) setGeometryFrom(w, c);
-    setFontFrom(w, c);
+    if (c.kind() != Kind::Line && c.kind() != Kind::Label && c.kind() != Kind::TextBox) setGeometryFrom(w, c);
+    if (c.kind() != Kind::Label && c.kind() != Kind::TextBox && c.kind() != Kind::Check) setFontFrom(w, c);
+    const Qt::FocusPolicy focus = c.tabStop() ? Qt::StrongFocus : Qt::NoFocus;
+    if (c.kind() == Kind::Button && w->focusPolicy() != focus) w->setFocusPolicy(focus);
     switch (c.kind()) {
         case Kind::Window:
         case Kind::Component: {
@@ -398,9 +508,8 @@ void ModelWindow::update(Entry& e)
         }
         case Kind::Label: {
             const auto& m = static_cast<const widgets::Label&>(c);
-            auto* l = static_cast<QLabel*>(w);
-            const QString text = toQString(m.caption());
-            if (l->text() != text) l->setText(text);
+            auto* l = static_cast<LabelView*>(w);
+            l->present(toQString(m.caption()), toQFont(c.font()), pixelRect(c.left(), c.top(), c.width(), c.height()));
             setTextColour(l, toQColor(m.foreColour()));
             setFill(l, m.backColour());
             if (l->alignment() != toQt(m.alignment())) l->setAlignment(toQt(m.alignment()));
@@ -408,9 +517,8 @@ void ModelWindow::update(Entry& e)
         }
         case Kind::TextBox: {
             const auto& m = static_cast<const widgets::TextBox&>(c);
-            auto* l = static_cast<QLabel*>(w);
-            const QString text = toQString(m.text());
-            if (l->text() != text) l->setText(text);
+            auto* l = static_cast<LabelView*>(w);
+            l->present(toQString(m.text()), toQFont(c.font()), pixelRect(c.left(), c.top(), c.width(), c.height()));
             setTextColour(l, toQColor(m.foreColour()));
             break;
         }
@@ -447,6 +555,13 @@ void ModelWindow::update(Entry& e)
             const QString text = withoutMnemonic(m.caption());
             if (box->text() != text) box->setText(text);
             box->setChecked(m.value() != 0);
+            // The caption fits the room beside the tick.
+            QStyleOptionButton option;
+            option.initFrom(box);
+            option.text = text;
+            const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+            const QFont fitted = fitText(toQFont(c.font()), toQString(m.caption()), room.size(), false).font;
+            if (box->font() != fitted) box->setFont(fitted);
             break;
         }
         case Kind::Shape: {
@@ -505,18 +620,33 @@ void ModelWindow::repaintAll()
     }
 }
 
-void ModelWindow::addShortcut(const QKeySequence& key, widgets::Button& button)
+void ModelWindow::addKey(Qt::Key key, widgets::Button& button)
 {
     auto it = m_index.constFind(&button);
     if (it == m_index.constEnd()) return;
+    m_keys.insert(static_cast<int>(key), *it);
+}
+
+// Keys the focused control did not take arrive here.
+void ModelWindow::keyPressEvent(QKeyEvent* event)
+{
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    auto it = m_keys.constFind(event->key());
+    if (!plain || it == m_keys.constEnd()) {
+        PanelView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (event->isAutoRepeat()) return;
     const std::size_t entry = *it;
-    auto* shortcut = new QShortcut(key, this);
-    shortcut->setContext(Qt::WindowShortcut);
-    shortcut->setAutoRepeat(false);
-    connect(shortcut, &QShortcut::activated, this, [this, entry, &button] {
-        if (!button.reachable()) return;
-        userAction(entry, [&button] { button.click(); });
-    });
+    auto* button = static_cast<widgets::Button*>(m_entries[entry].control);
+    if (!button->reachable()) return;
+    userAction(entry, [button] { button->click(); });
+}
+
+void ModelWindow::focusControl(const widgets::Control& control)
+{
+    if (QWidget* w = widgetFor(control)) w->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- the wall clock --------------------------------------------------------

@@ -20,7 +20,6 @@
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <QKeySequence>
 #include <QTimer>
 
 #include "gui/views.h"
@@ -53,10 +52,22 @@ public:
     // Runs, as a user action, on a click on the window's own background.
     std::function<void()> onBackgroundClick;
 
-    // A key that presses `button` (as a user's click would) while the window
-    // is active and the button can be reached. A key that an editable combo
-    // takes as text stays text there; no focused button or list also reacts.
-    void addShortcut(const QKeySequence& key, widgets::Button& button);
+    // A key (without modifiers) that presses `button`, as a user's click
+    // would, when the key reaches the window: the control with the focus
+    // did not take it (a button or check box takes Space, a list its
+    // letters and arrows, a text field its text) and the button can be
+    // reached.
+    void addKey(Qt::Key key, widgets::Button& button);
+
+    // Runs after a user's choice from a list (combo box), with whether it
+    // was made in the list's pop-up (by the mouse) rather than by keys on
+    // the closed box.
+    std::function<void(widgets::ComboBox&, bool fromPopup)> onListChoice;
+
+    // Gives the keyboard focus to the control's widget.
+    void focusControl(const widgets::Control& control);
+    // The frame around the focused control.
+    const FocusFrame& focusFrame() const { return *m_focusFrame; }
 
     // The wall clock: every `intervalMs` the scheduler is advanced to the
     // real time elapsed since the start, catching up at most `maxCatchUpMs`
@@ -85,17 +96,22 @@ private:
         QWidget* widget;
         widgets::Component* owner;  // nearest component above, or nullptr
         std::uint64_t revision;     // last revision mirrored; 0 forces an update
+        std::size_t stack;          // the Stack of the container the widget lies in
     };
     struct Stack {
         widgets::Container* container;
         QWidget* widget;
         std::uint64_t revision;
+        bool shapeChanged;  // a child moved, showed or hid: its mask is stale
     };
 
-    void build(widgets::Container& container, QWidget* host, widgets::Component* owner);
+    void keyPressEvent(QKeyEvent* event) override;
+    void build(widgets::Container& container, QWidget* host, widgets::Component* owner, std::size_t stack);
     QWidget* createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner, std::size_t entry);
     void update(Entry& e);
     void restack(const Stack& s);
+    void reshape(Stack& s);
+    void orderTabs();
     void watchFocus(QWidget* w, widgets::Component* owner);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -109,6 +125,10 @@ private:
     std::vector<Stack> m_stacks;
     QHash<const widgets::Control*, std::size_t> m_index;
     QHash<const QObject*, widgets::Component*> m_focusOwner;
+    QHash<int, std::size_t> m_keys;            // key -> entry of its button
+    const QObject* m_popupOpenedBy = nullptr;  // the list whose pop-up the mouse opened
+    FocusFrame* m_focusFrame = nullptr;
+    std::vector<const widgets::Control*> m_tabOrder;
     bool m_syncing = false;
     int m_busy = 0;
 

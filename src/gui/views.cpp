@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
 #include <QVector>
 
+#include "gui/textfit.h"
 #include "gui/units.h"
 
 namespace gui {
@@ -97,10 +99,11 @@ void ButtonView::paintEvent(QPaintEvent*)
     p.drawRect(r.adjusted(0, 0, -1, -1));
 
     QRect textRect = r.adjusted(2, 1, -2, -1);
+    const FittedText fitted = fitText(font(), m_caption, textRect.size(), false);
     if (down) textRect.translate(1, 1);
     p.setPen(Qt::black);
-    p.setFont(font());
-    p.drawText(textRect, Qt::AlignCenter | Qt::TextShowMnemonic, text());
+    p.setFont(fitted.font);
+    p.drawText(textRect, Qt::AlignCenter, fitted.text);
 
     if (hasFocus() && r.width() > 12 && r.height() > 12) {
         QPen focusPen(QColor(0x20, 0x20, 0x20));
@@ -109,6 +112,83 @@ void ButtonView::paintEvent(QPaintEvent*)
         p.setBrush(Qt::NoBrush);
         p.drawRect(r.adjusted(3, 3, -4, -4));
     }
+}
+
+void ButtonView::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
+// ---- LabelView -------------------------------------------------------------
+
+LabelView::LabelView(QWidget* parent, bool mayWrap) : QLabel(parent), m_mayWrap(mayWrap)
+{
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // A caption takes no clicks: they reach what it is drawn on.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void LabelView::present(const QString& caption, const QFont& font, const QRect& geometry)
+{
+    if (caption == m_caption && font == m_base && geometry == this->geometry() && !text().isNull()) return;
+    m_caption = caption;
+    m_base = font;
+    if (this->geometry() != geometry) setGeometry(geometry);
+    const FittedText fitted = fitText(font, caption, geometry.size(), m_mayWrap);
+    if (wordWrap() != fitted.wrap) setWordWrap(fitted.wrap);
+    if (this->font() != fitted.font) setFont(fitted.font);
+    if (text() != fitted.text || text().isNull()) setText(fitted.text.isNull() ? QString("") : fitted.text);
+}
+
+// ---- FocusFrame ------------------------------------------------------------
+
+namespace {
+constexpr int kFocusWidth = 3;
+}
+
+FocusFrame::FocusFrame(QWidget* window) : QWidget(window)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+}
+
+void FocusFrame::follow(QWidget* target)
+{
+    m_target = target;
+    refresh();
+}
+
+void FocusFrame::refresh()
+{
+    QWidget* window = parentWidget();
+    if (!m_target || !window || !m_target->isVisibleTo(window) || !window->isAncestorOf(m_target)) {
+        hide();
+        return;
+    }
+    const QRect r(m_target->mapTo(window, QPoint(0, 0)), m_target->size());
+    const QRect g = r.adjusted(-kFocusWidth, -kFocusWidth, kFocusWidth, kFocusWidth);
+    if (geometry() != g) setGeometry(g);
+    // Only the frame's own band is drawn and hit: the control stays visible.
+    const QRegion band =
+        QRegion(rect()) - QRegion(rect().adjusted(kFocusWidth, kFocusWidth, -kFocusWidth, -kFocusWidth));
+    if (mask() != band) setMask(band);
+    raise();
+    if (isHidden()) show();
+}
+
+void FocusFrame::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), QColor(0xFF, 0x8C, 0x00));
+    p.setPen(QColor(0x40, 0x20, 0x00));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 // ---- ShapeView -------------------------------------------------------------

@@ -12,7 +12,9 @@
 
 #include <QColor>
 #include <QImage>
+#include <QLabel>
 #include <QLineF>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -34,10 +36,47 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Return and Enter press a focused button, as Space does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QColor m_back;
     QString m_caption;
+};
+
+// A label or floating text box. It keeps the model's caption whole and draws
+// it fitted to its rectangle (see fitText): smaller when needed, on one line
+// unless the box is tall enough for two.
+class LabelView : public QLabel {
+    Q_OBJECT
+public:
+    LabelView(QWidget* parent, bool mayWrap);
+    QString caption() const { return m_caption; }
+    // Sets the caption, the model's font and the rectangle, then fits.
+    void present(const QString& caption, const QFont& font, const QRect& geometry);
+
+private:
+    QString m_caption;
+    QFont m_base;
+    bool m_mayWrap;
+};
+
+// A frame drawn around the widget that has the keyboard focus, thick and in
+// a strong colour, so that a class can follow it on a projector. It takes no
+// clicks and follows its widget at every sync.
+class FocusFrame : public QWidget {
+public:
+    explicit FocusFrame(QWidget* window);
+    // Frames `target` (nullptr: none), a descendant of the window.
+    void follow(QWidget* target);
+    void refresh();
+    QWidget* target() const { return m_target; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QWidget* m_target = nullptr;
 };
 
 // A rectangle or circle, filled or transparent, with a one-pixel border.

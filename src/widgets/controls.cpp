@@ -79,6 +79,14 @@ bool Control::reachable() const
     return true;
 }
 
+void Control::setTabStop(bool v)
+{
+    if (v != m_tabStop) {
+        m_tabStop = v;
+        touch();
+    }
+}
+
 void Control::setFont(double points, bool bold)
 {
     if (points != m_font.points || bold != m_font.bold) {

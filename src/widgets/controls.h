@@ -63,6 +63,11 @@ public:
     const Font& font() const { return m_font; }
     void setFont(double points, bool bold);
 
+    // Whether the keyboard's Tab key stops on the control (a packet on a
+    // wire does not: it is chosen by other means).
+    bool tabStop() const { return m_tabStop; }
+    void setTabStop(bool v);
+
     std::uint64_t revision() const { return m_revision; }
 
 protected:
@@ -75,6 +80,7 @@ private:
     int m_index;
     double m_left = 0, m_top = 0, m_width = 0, m_height = 0;
     bool m_visible = true;
+    bool m_tabStop = true;
     Font m_font;
     std::uint64_t m_revision = 1;
 };

@@ -64,6 +64,7 @@ Wire::Wire(widgets::Container* window, std::string name, const ComponentContext&
     for (int i = 0; i < kSlots; ++i) {
         cmdPacket[i].setGeometry(kDesignX1, kForwardTop, 0, kPacketHeight);
         cmdPacket[i].setVisible(false);
+        cmdPacket[i].setTabStop(false);
         cmdPacket[i].onClick = [this, i] { destroyPacket(i); };
     }
 

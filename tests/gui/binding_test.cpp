@@ -349,33 +349,33 @@ TEST(Binding, StackingFollowsTheModelWithShapesAndLabelsBeneath)
     EXPECT_GT(order(&w, w.widgetFor(s.txtLabel)), order(&w, w.widgetFor(s.picTrace)));
 }
 
-TEST(Binding, ShortcutPressesItsButtonAndNotTheFocusedOne)
+TEST(Binding, WindowKeysActOnlyWhereTheFocusedControlDoesNotTakeThem)
 {
     Scene s;
     gui::ModelWindow w(s.window);
-    w.addShortcut(QKeySequence(Qt::Key_Space), s.cmdPause);
+    w.addKey(Qt::Key_Space, s.cmdPause);
     showActive(w);
-    QWidget* go = w.widgetFor(s.panel.cmdGo);
-    go->setFocus(Qt::OtherFocusReason);
-    s.events.clear();
-    QTest::keyClick(go, Qt::Key_Space);
-    EXPECT_EQ(s.events, std::vector<std::string>{"pause"});
-
+    auto press = [&](const widgets::Control& c, Qt::Key key) {
+        QWidget* target = w.widgetFor(c);
+        if (auto* combo = qobject_cast<QComboBox*>(target); combo && combo->lineEdit()) target = combo->lineEdit();
+        target->setFocus(Qt::OtherFocusReason);
+        s.events.clear();
+        QTest::keyClick(target, key);
+        return s.events;
+    };
+    using Events = std::vector<std::string>;
+    // A focused button takes Space and Return; a check box takes Space.
+    EXPECT_EQ(press(s.panel.cmdGo, Qt::Key_Space), (Events{"focus", "go"}));
+    EXPECT_EQ(press(s.panel.cmdGo, Qt::Key_Return), (Events{"focus", "go"}));
+    EXPECT_EQ(press(s.chkReady, Qt::Key_Space), (Events{"check 1"}));
     // Typed into an editable combo, the key is text.
-    auto* edit = view<QComboBox>(w, s.cmbEdit);
-    edit->setFocus(Qt::OtherFocusReason);
-    edit->lineEdit()->clear();
-    s.events.clear();
-    QTest::keyClick(edit, Qt::Key_Space, {}, -1);
-    EXPECT_EQ(s.events, std::vector<std::string>{"edit change  "});
-
+    EXPECT_EQ(press(s.cmbEdit, Qt::Key_Space), (Events{"edit change  "}));
+    // A scroll bar does not take it: the window's key presses its button.
+    EXPECT_EQ(press(s.vsStart, Qt::Key_Space), (Events{"pause"}));
     // Not while the button cannot be reached.
     s.cmdPause.setVisible(false);
     w.sync();
-    s.events.clear();
-    go->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(go, Qt::Key_Space);
-    EXPECT_TRUE(s.events.empty());
+    EXPECT_EQ(press(s.vsStart, Qt::Key_Space), Events{});
 }
 
 TEST(Picture, DrawsOnlyNewLinesAndRedrawsWholeAfterAClear)

@@ -3,12 +3,15 @@
 // inputs (a packet click, the background, the keys) reach the model.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QImage>
 #include <QTest>
 
@@ -163,6 +166,152 @@ TEST_F(DemoFixture, BackgroundClickAndKeysActAsTheirButtons)
     EXPECT_EQ(demo.cmdPause.caption(), "Start");
     EXPECT_EQ(demo.totalTime, 0);
     EXPECT_EQ(qobject_cast<gui::ButtonView*>(window.widgetFor(demo.cmdPause))->caption(), QString("Start"));
+}
+
+// Real mouse events at window positions: the platform finds the widget under
+// the pointer, as on a screen.
+void clickAt(QWidget& window, QWidget* target)
+{
+    const QPoint at = target->mapTo(&window, target->rect().center());
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, at);
+    QApplication::processEvents();
+}
+
+TEST_F(DemoFixture, ARaisedWireTakesNoClicksOnItsEmptyParts)
+{
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Software Flow"));
+    demo.Wire1.focus();  // raised above the receiver, as any click on it does
+    window.sync();
+    clickAt(window, window.widgetFor(demo.Receiver1.chkRxReady));
+    EXPECT_EQ(demo.Receiver1.chkRxReady.caption(), "Hold");
+    clickAt(window, window.widgetFor(demo.Receiver1.cmdEdit));
+    EXPECT_EQ(demo.Receiver1.cmdEdit.caption(), "Done");
+
+    demo.cmdRouter.click();
+    demo.cmdPause.click();
+    demo.scheduler().advance(9000);
+    demo.Wire1.focus();
+    window.sync();
+    clickAt(window, window.widgetFor(demo.Queue1.cmdEdit));
+    EXPECT_EQ(demo.Queue1.cmdEdit.caption(), "Done");
+    demo.Wire1.focus();
+    window.sync();
+    clickAt(window, window.widgetFor(demo.Wire2.cmdEdit));
+    EXPECT_EQ(demo.Wire2.cmdEdit.caption(), "Done");
+    demo.Wire2.cmdEdit.click();  // its open panel would lie over its packets
+    demo.Wire1.focus();
+    window.sync();
+    int slot = -1;
+    for (int i = 0; i < demo.Wire2.cmdPacket.size() && slot < 0; ++i) {
+        if (demo.Wire2.cmdPacket[i].visible() && demo.Wire2.cmdPacket[i].width() > 150) slot = i;
+    }
+    ASSERT_GE(slot, 0) << "a packet on Wire2";
+    clickAt(window, window.widgetFor(demo.Wire2.cmdPacket[slot]));
+    EXPECT_FALSE(demo.Wire2.cmdPacket[slot].visible());
+    // An empty part of the raised wire lets a click through to the window.
+    const std::uint64_t clears = demo.Wire1.Picture1.clearCount();
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(900, 725));
+    EXPECT_GT(demo.Wire1.Picture1.clearCount(), clears);
+}
+
+TEST_F(DemoFixture, ThePauseButtonHasTheFocusAtStartAndAfterAPick)
+{
+    QWidget* pause = window.widgetFor(demo.cmdPause);
+    EXPECT_EQ(QApplication::focusWidget(), pause);
+    EXPECT_TRUE(window.focusFrame().isVisible());
+    EXPECT_TRUE(window.focusFrame().geometry().contains(pause->geometry()));
+    QTest::keyClick(pause, Qt::Key_Return);
+    EXPECT_EQ(demo.cmdPause.caption(), "Pause");
+
+    auto* list = qobject_cast<QComboBox*>(window.widgetFor(demo.cmbScenario));
+    // Arrow keys on the closed list choose and keep the focus there.
+    list->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(demo.cmbScenario.text(), "Stop and Wait");
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    // A pick in the pop-up the mouse opened hands the focus back to the pause
+    // button.
+    QTest::mouseClick(list, Qt::LeftButton);
+    QAbstractItemView* popup = list->view();
+    ASSERT_TRUE(popup->isVisible());
+    popup->setCurrentIndex(popup->model()->index(4, 0));
+    QTest::keyClick(popup, Qt::Key_Return);
+    EXPECT_EQ(demo.cmbScenario.text(), "Go-back-N ARQ");
+    EXPECT_EQ(QApplication::focusWidget(), pause);
+}
+
+TEST_F(DemoFixture, TabFollowsTheLayoutAndSkipsPackets)
+{
+    runDefaultScene();
+    QWidget* start = window.widgetFor(demo.Transmitter1.cmdEdit);
+    start->setFocus(Qt::OtherFocusReason);
+    std::vector<std::string> owners{"Transmitter1"};
+    for (int n = 0; n < 60; ++n) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* f = QApplication::focusWidget();
+        if (f == start) break;
+        std::string owner = "LinkDemo";
+        for (widgets::Component* c :
+             {static_cast<widgets::Component*>(&demo.Transmitter1), static_cast<widgets::Component*>(&demo.Wire1),
+              static_cast<widgets::Component*>(&demo.Queue1), static_cast<widgets::Component*>(&demo.Wire2),
+              static_cast<widgets::Component*>(&demo.Receiver1)}) {
+            if (window.widgetFor(*c)->isAncestorOf(f)) owner = c->name();
+        }
+        EXPECT_FALSE(qobject_cast<gui::ButtonView*>(f) && f->parentWidget() == window.widgetFor(demo.Wire1) &&
+                     f != window.widgetFor(demo.Wire1.cmdEdit))
+            << "a packet takes the focus";
+        if (owners.empty() || owners.back() != owner) owners.push_back(owner);
+    }
+    EXPECT_EQ(QApplication::focusWidget(), start) << "the chain comes round";
+    EXPECT_EQ(owners, (std::vector<std::string>{"Transmitter1", "Wire1", "Queue1", "Wire2", "Receiver1", "LinkDemo"}));
+}
+
+TEST_F(DemoFixture, CaptionsFitTheirBoxesWholeForLongRuns)
+{
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Selective Repeat ARQ"));
+    demo.Transmitter1.cmdEdit.click();
+    demo.Receiver1.cmdEdit.click();
+    std::vector<widgets::Label*> labels;
+    for (int n : {0, 99, 100, 9999, 99999}) {
+        const std::string number = " " + std::to_string(n);
+        demo.Transmitter1.lblTxMode.setCaption("Retransmit " + number);
+        demo.Receiver1.lblRxMode.setCaption("Expecting " + number);
+        for (int i = 0; i < 6; ++i) {
+            demo.Transmitter1.lblTxPacket[i].setCaption(number);
+            demo.Transmitter1.lblRTO[i].setCaption("234");
+            demo.Receiver1.lblRxPacket[i].setCaption(number);
+            // Below the Max Sequence No.: four digits cover every listed choice.
+            demo.Receiver1.lblRxSeq[i].setCaption(std::to_string(std::min(n, 9999)));
+        }
+        window.sync();
+        for (widgets::Component* c : {static_cast<widgets::Component*>(&demo.Transmitter1),
+                                      static_cast<widgets::Component*>(&demo.Receiver1)}) {
+            for (widgets::Control* control : c->children()) {
+                if (control->kind() != widgets::Kind::Label || !control->reachable()) continue;
+                auto* view = qobject_cast<gui::LabelView*>(window.widgetFor(*control));
+                ASSERT_NE(view, nullptr);
+                const auto& caption = static_cast<widgets::Label*>(control)->caption();
+                EXPECT_EQ(view->text().toStdString(), caption) << control->fullName() << " at " << n;
+                if (!view->wordWrap()) {
+                    EXPECT_LE(QFontMetrics(view->font()).horizontalAdvance(view->text()), view->width())
+                        << c->name() << "." << control->fullName() << " '" << caption << "'";
+                }
+            }
+        }
+    }
+}
+
+TEST_F(DemoFixture, AnOpenPanelLiesAbovePassingPackets)
+{
+    runDefaultScene();
+    demo.Wire1.cmdEdit.click();
+    window.sync();
+    QWidget* wire = window.widgetFor(demo.Wire1);
+    const auto order = [&](const widgets::Control& c) { return wire->children().indexOf(window.widgetFor(c)); };
+    for (int i = 0; i < demo.Wire1.cmdPacket.size(); ++i) {
+        EXPECT_LT(order(demo.Wire1.cmdPacket[i]), order(demo.Wire1.lblBitRate));
+        EXPECT_LT(order(demo.Wire1.cmdPacket[i]), order(demo.Wire1.cmbDelay));
+    }
 }
 
 }  // namespace
