@@ -1,6 +1,6 @@
 # cmake --install into a temporary prefix: every file in its place and no
 # other, icons at their sizes, the AppStream data consistent with the
-# desktop entry and icons, and the installed runner working.
+# desktop entry and icons, and the installed runner running every example.
 source "$(dirname "$0")/common.sh"
 
 root="$(mktemp -d)"
@@ -9,6 +9,9 @@ cmake --install "$BUILD_DIR" --prefix "$root/usr" >/dev/null
 
 check_files "$root/usr"
 check_runner "$root/usr"
+for example in "$root"/usr/share/linkdemo/examples/*; do
+    "$root/usr/bin/linkdemo-script" "$example" >/dev/null || fail "the example $(basename "$example") does not run"
+done
 if [ "$WITH_WINDOW" = 1 ]; then
     check_icons "$root/usr"
     appstreamcli validate-tree --no-net "$root" >&2 || fail "appstreamcli validate-tree"
