@@ -6,6 +6,7 @@
 #   scripts/dev.sh asan        the tests under AddressSanitizer + UBSan
 #   scripts/dev.sh bench       build and run the benchmark
 #   scripts/dev.sh screenshot  render the window offscreen to docs/screenshot.png
+#   scripts/dev.sh package     build the Debian package build/linkdemo_VERSION_ARCH.deb
 #   scripts/dev.sh setup       only install the packages
 set -euo pipefail
 
@@ -13,7 +14,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          nlohmann-json3-dev clang-format xvfb xauth)
+          nlohmann-json3-dev clang-format xvfb xauth
+          librsvg2-bin dpkg-dev desktop-file-utils appstream groff-base)
 
 setup() {
     local missing=()
@@ -72,8 +74,13 @@ screenshot)
     build build
     QT_QPA_PLATFORM=offscreen ./build/src/app/linkdemo-screenshot docs/screenshot.png
     ;;
+package)
+    setup
+    build build
+    cpack --config build/CPackConfig.cmake -B build
+    ;;
 *)
-    echo "usage: scripts/dev.sh [window|test|asan|bench|screenshot|setup]" >&2
+    echo "usage: scripts/dev.sh [window|test|asan|bench|screenshot|package|setup]" >&2
     exit 2
     ;;
 esac

@@ -3,14 +3,66 @@
 #include <QApplication>
 #include <QString>
 
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/cli.h"
 #include "gui/demowindow.h"
 #include "gui/qtmessagebox.h"
 #include "shell/linkdemo.h"
 
+namespace {
+
+constexpr cli::Program kProgram{
+    "linkdemo",
+    "linkdemo [QT-OPTION...]",
+    "Start the Link Demo window: a transmitter, a wire and a receiver (optionally\n"
+    "a router between two wires) exchanging packets in simulated time, to show\n"
+    "flow control and error control on a data link.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help          print this help and exit\n"
+    "      --version       print the version and exit\n"
+    "\n"
+    "The usual Qt options are accepted, for example -platform NAME, -style NAME,\n"
+    "-reverse, -display DISPLAY (X11) and -qwindowgeometry GEOMETRY.\n"
+    "\n"
+    "linkdemo-script(1) runs the same demonstration without a display.\n",
+};
+
+std::vector<std::string> arguments(int argc, char** argv)
+{
+    return {argv + 1, argv + argc};
+}
+
+// True when the command line names a Qt style (-style NAME, -style=NAME).
+bool styleChosen(const std::vector<std::string>& args)
+{
+    for (const std::string& arg : args) {
+        if (arg == "-style" || arg == "--style" || arg.starts_with("-style=") || arg.starts_with("--style="))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    // --help and --version answer before any display is opened, so that they
+    // work on a text console as well.
+    const std::vector<std::string> given = arguments(argc, argv);
+    const cli::Parsed early = cli::parse(given, kProgram);
+    if (early.action == cli::Parsed::Action::Help || early.action == cli::Parsed::Action::Version)
+        return cli::report(early, kProgram, std::cout, std::cerr);
+
+    // Qt takes its own options out of argv; whatever it leaves is ours.
     QApplication app(argc, argv);
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    const cli::Parsed parsed = cli::parse(arguments(argc, argv), kProgram);
+    if (parsed.action != cli::Parsed::Action::Run) return cli::report(parsed, kProgram, std::cout, std::cerr);
+
+    if (!styleChosen(given)) QApplication::setStyle(QStringLiteral("Fusion"));
 
     // The box outlives the model that shows it.
     gui::QtMessageBox messageBox;

@@ -1,0 +1,42 @@
+// The command-line conventions every executable follows: --help (or -h)
+// prints the help to standard output and exits 0, --version prints
+// "NAME VERSION", an unknown option or a surplus argument is reported on
+// standard error with exit status 2. A lone "-" is an operand (standard
+// input), and "--" ends the options.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cli {
+
+inline constexpr int kUsageError = 2;
+
+struct Program {
+    std::string_view name;   // as printed by --version and in messages
+    std::string_view usage;  // the synopsis line, without "usage: "
+    std::string_view help;   // everything --help prints after the synopsis
+    std::size_t maxOperands = 0;
+};
+
+struct Parsed {
+    enum class Action { Run, Help, Version, Error };
+    Action action = Action::Run;
+    std::vector<std::string> operands;
+    std::string error;  // for Action::Error
+};
+
+// Reads args (without the program name). --help and --version win over any
+// error elsewhere on the line, so that "--help" always answers.
+Parsed parse(const std::vector<std::string>& args, const Program& program);
+
+// Prints what a Help, Version or Error result asks for and returns the exit
+// status: 0 for Help and Version, kUsageError for Error. Not for Run.
+int report(const Parsed& parsed, const Program& program, std::ostream& out, std::ostream& err);
+
+// "NAME VERSION", the version being the project's.
+std::string versionLine(std::string_view name);
+
+}  // namespace cli
