@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/cli.h"
-#include "gui/demowindow.h"
+#include "gui/mainwindow.h"
 #include "gui/qtmessagebox.h"
 #include "shell/linkdemo.h"
 
@@ -67,9 +67,9 @@ int main(int argc, char** argv)
     // The box outlives the model that shows it.
     gui::QtMessageBox messageBox;
     LinkDemo demo(messageBox);
-    gui::DemoWindow window(demo);
-    messageBox.attach(&window);
-    window.startClock(demo.scheduler());
+    gui::MainWindow window(demo);
+    messageBox.attach(&window.demoWindow());
+    window.demoWindow().startClock(demo.scheduler());
     window.show();
     return app.exec();
 }

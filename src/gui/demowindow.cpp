@@ -1,17 +1,36 @@
 #include "gui/demowindow.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
 #include <QString>
 
+#include "gui/units.h"
+
 namespace gui {
+
+namespace {
+std::vector<Wire*> wiresOf(LinkDemo& demo)
+{
+    return {&demo.Wire1, &demo.Wire2, &demo.Wire3, &demo.Wire4, &demo.Wire5};
+}
+}  // namespace
 
 DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, parent), m_demo(demo)
 {
     setWindowTitle(QString::fromStdString(demo.caption()));
     onBackgroundClick = [this] { m_demo.backgroundClick(); };
-    // The keys act exactly as a click on the button, when the focused
-    // control does not take them itself.
     addKey(Qt::Key_Space, demo.cmdPause);
     addKey(Qt::Key_R, demo.cmdReset);
+    addKey(Qt::Key_S, [this] { step(); });
+    addKey(Qt::Key_Plus, [this] { faster(); });
+    addKey(Qt::Key_Equal, [this] { faster(); });
+    addKey(Qt::Key_Minus, [this] { slower(); });
+    addKey(Qt::Key_F, [this] { setFollowPresent(!m_follow); });
+    addKey(Qt::Key_BracketRight, [this] { selectPacket(1); });
+    addKey(Qt::Key_BracketLeft, [this] { selectPacket(-1); });
+    addKey(Qt::Key_Delete, [this] { destroySelectedPacket(); });
+    addKey(Qt::Key_Escape, [this] { clearSelection(); });
     // The pause button is where the run starts: it has the focus at start-up
     // and after a scenario is picked from the list's pop-up, so that Space
     // or Return starts the run and no arrow key changes the scenario by
@@ -20,6 +39,170 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
     onListChoice = [this](widgets::ComboBox& list, bool fromPopup) {
         if (&list == &m_demo.cmbScenario && fromPopup) focusControl(m_demo.cmdPause);
     };
+
+    for (Wire* wire : wiresOf(demo)) {
+        PictureView* picture = pictureFor(wire->Picture1);
+        if (!picture) continue;
+        // One second of the start-time bar per notch; away from the user is
+        // back in time.
+        picture->onWheel = [this, wire](int notches) {
+            act(wire->VScroll1, [wire, notches] { wire->VScroll1.userScroll(wire->VScroll1.value() - notches); });
+        };
+        picture->axis = [wire] {
+            std::vector<PictureView::AxisMark> marks;
+            for (const auto& m : wire->traceTable().timeAxis()) {
+                marks.push_back(PictureView::AxisMark{m.y, QStringLiteral("%1 s").arg(m.seconds)});
+            }
+            return marks;
+        };
+        picture->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(picture, &QWidget::customContextMenuRequested, this, [this, wire, picture](const QPoint& at) {
+            QMenu menu(this);
+            menu.addAction(tr("Clear trace"), this, [this, wire] { clearTrace(*wire); });
+            menu.exec(picture->mapToGlobal(at));
+        });
+
+        // Over the picture when the trace table is full.
+        auto* notice = new QWidget(this);
+        notice->setAutoFillBackground(true);
+        QPalette pal = notice->palette();
+        pal.setColor(QPalette::Window, QColor(0xFF, 0xF4, 0xC0));
+        notice->setPalette(pal);
+        auto* row = new QHBoxLayout(notice);
+        row->setContentsMargins(6, 2, 2, 2);
+        row->addWidget(new QLabel(tr("The trace is full (%1 packets).").arg(TimeSequenceTrace::kRecords), notice));
+        auto* clear = new QPushButton(tr("Clear trace"), notice);
+        clear->setFocusPolicy(Qt::NoFocus);
+        connect(clear, &QPushButton::clicked, this, [this, wire] { clearTrace(*wire); });
+        row->addWidget(clear);
+        notice->hide();
+        m_notices.push_back(Notice{wire, notice});
+    }
+
+    afterAdvance = [this] {
+        if (m_follow) presenter::followPresent(m_demo);
+    };
+    afterSync = [this] { afterEachSync(); };
+    afterEachSync();
+}
+
+void DemoWindow::step()
+{
+    act(m_demo.cmdPause, [this] {
+        if (m_demo.scheduler().canAdvance(m_demo.Timer1.interval())) presenter::step(m_demo);
+        if (m_follow) presenter::followPresent(m_demo);
+    });
+}
+
+void DemoWindow::faster()
+{
+    pace().faster();
+    settingsChanged();
+}
+
+void DemoWindow::slower()
+{
+    pace().slower();
+    settingsChanged();
+}
+
+void DemoWindow::setSmoothMotion(bool on)
+{
+    if (on == m_smooth) return;
+    m_smooth = on;
+    // Back to the model's own places.
+    if (!on) resyncAll();
+    settingsChanged();
+}
+
+void DemoWindow::setFollowPresent(bool on)
+{
+    if (on == m_follow) return;
+    m_follow = on;
+    if (on) act(m_demo, [this] { presenter::followPresent(m_demo); });
+    settingsChanged();
+}
+
+void DemoWindow::settingsChanged()
+{
+    if (onSettingsChanged) onSettingsChanged();
+    if (onRefresh) onRefresh();
+}
+
+void DemoWindow::selectPacket(int direction)
+{
+    m_selection.cycle(m_demo, direction);
+    showSelection();
+}
+
+void DemoWindow::clearSelection()
+{
+    m_selection.clear();
+    showSelection();
+}
+
+void DemoWindow::destroySelectedPacket()
+{
+    const auto ref = m_selection.current();
+    if (!ref) return;
+    act(ref->wire->cmdPacket[ref->slot], [this] { m_selection.destroy(); });
+    showSelection();
+}
+
+void DemoWindow::clearTrace(Wire& wire)
+{
+    act(wire.Picture1, [&wire] { wire.ClearTrace(); });
+}
+
+void DemoWindow::afterEachSync()
+{
+    placePackets();
+    showSelection();
+    showTraceNotices();
+    if (onRefresh) onRefresh();
+}
+
+// Between two ticks each packet stands where the wire's timing puts it at
+// the present moment of the tick; at a tick that is the model's own place.
+void DemoWindow::placePackets()
+{
+    if (!m_smooth || m_demo.paused) return;
+    const std::int64_t t = presenter::motionTime(m_demo);
+    for (Wire* wire : wiresOf(m_demo)) {
+        if (!wire->reachable()) continue;
+        for (int i = 0; i < Wire::kSlots; ++i) {
+            const widgets::Button& b = wire->cmdPacket[i];
+            if (!b.visible()) continue;
+            if (const auto span = wire->spanAt(i, t)) placeAt(b, span->left, b.top(), span->width, b.height());
+        }
+    }
+}
+
+void DemoWindow::showSelection()
+{
+    ButtonView* view = nullptr;
+    if (const auto ref = m_selection.current()) {
+        view = qobject_cast<ButtonView*>(widgetFor(ref->wire->cmdPacket[ref->slot]));
+    }
+    if (view == m_selectedView) return;
+    if (m_selectedView) m_selectedView->setSelected(false);
+    if (view) view->setSelected(true);
+    m_selectedView = view;
+}
+
+void DemoWindow::showTraceNotices()
+{
+    for (const Notice& n : m_notices) {
+        QWidget* picture = widgetFor(n.wire->Picture1);
+        const bool show = n.wire->reachable() && n.wire->Picture1.reachable() && n.wire->traceTable().full();
+        if (show) {
+            const QPoint at = picture->mapTo(this, QPoint(4, 4));
+            n.panel->adjustSize();
+            n.panel->move(at);
+            n.panel->raise();
+        }
+        if (n.panel->isHidden() == show) n.panel->setVisible(show);
+    }
 }
 
 }  // namespace gui

@@ -1,21 +1,72 @@
 // The demonstration's main window on screen: the binding of the LinkDemo
-// model with the window's caption, its background click and the presenter's
-// keys (Space: the pause button, "Start"/"Pause"/"Cont"; R: "Reset"), which
-// act when the focused control does not take the key itself.
+// model with the window's caption, its background click and the keys, which
+// act when the focused control does not take the key itself:
+//   Space  the pause button ("Start"/"Pause"/"Cont")   R  "Reset"
+//   S      one step of 100 ms                          +/-  faster/slower
+//   F      follow the present on the traces
+//   ] [    choose the next/previous packet in flight   Delete  destroy it
+//   Escape forget the chosen packet
+// It also offers, off by default, the smooth motion of the packets between
+// two ticks and the traces following the present.
 #pragma once
+
+#include <vector>
+
+#include <QPushButton>
 
 #include "gui/modelwindow.h"
 #include "shell/linkdemo.h"
+#include "shell/presenter.h"
 
 namespace gui {
 
 class DemoWindow : public ModelWindow {
+    Q_OBJECT
 public:
     explicit DemoWindow(LinkDemo& demo, QWidget* parent = nullptr);
     LinkDemo& demo() const { return m_demo; }
 
+    // One main tick, as the pause button would give it.
+    void step();
+    void faster();
+    void slower();
+
+    bool smoothMotion() const { return m_smooth; }
+    void setSmoothMotion(bool on);
+    bool followPresent() const { return m_follow; }
+    void setFollowPresent(bool on);
+
+    presenter::Selection& selection() { return m_selection; }
+    void selectPacket(int direction);
+    void destroySelectedPacket();
+    void clearSelection();
+
+    // Starts a wire's trace afresh, the run going on.
+    void clearTrace(Wire& wire);
+
+    // Runs after every sync, for what shows the state around the window (a
+    // status bar).
+    std::function<void()> onRefresh;
+    // The settings above changed (speed, smooth motion, following).
+    std::function<void()> onSettingsChanged;
+
 private:
+    void afterEachSync();
+    void placePackets();
+    void showSelection();
+    void showTraceNotices();
+    void settingsChanged();
+
     LinkDemo& m_demo;
+    bool m_smooth = false;
+    bool m_follow = false;
+    presenter::Selection m_selection;
+    ButtonView* m_selectedView = nullptr;
+    struct Notice {
+        Wire* wire;
+        QWidget* panel;
+    };
+    std::vector<Notice> m_notices;
 };
 
 }  // namespace gui

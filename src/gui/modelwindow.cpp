@@ -136,6 +136,20 @@ QString withoutMnemonic(const std::string& s)
 
 // ---- units -----------------------------------------------------------------
 
+namespace {
+double g_zoom = 1.0;
+}
+
+double zoom()
+{
+    return g_zoom;
+}
+
+void setZoom(double z)
+{
+    g_zoom = std::isfinite(z) ? std::clamp(z, 0.25, 8.0) : 1.0;
+}
+
 QRect pixelRect(double left, double top, double width, double height)
 {
     auto px = [](double units) { return static_cast<int>(std::lround(clampPixels(toPixels(units)))); };
@@ -153,7 +167,7 @@ QFont toQFont(const widgets::Font& font)
                    QStringLiteral("DejaVu Sans")});
     f.setStyleHint(QFont::SansSerif);
     const double points = std::isfinite(font.points) ? std::clamp(font.points, 1.0, 400.0) : 8.25;
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0))));
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0 * zoom()))));
     f.setBold(font.bold);
     return f;
 }
@@ -400,6 +414,7 @@ int ModelWindow::sync()
     }
     if (componentsMoved) orderTabs();
     m_focusFrame->refresh();
+    if (afterSync) afterSync();
     return updated;
 }
 
@@ -622,26 +637,57 @@ void ModelWindow::repaintAll()
 
 void ModelWindow::addKey(Qt::Key key, widgets::Button& button)
 {
-    auto it = m_index.constFind(&button);
+    addKey(key, [this, &button] {
+        if (button.reachable()) act(button, [&button] { button.click(); });
+    });
+}
+
+void ModelWindow::addKey(Qt::Key key, std::function<void()> action)
+{
+    m_keys.insert(static_cast<int>(key), std::move(action));
+}
+
+void ModelWindow::act(const widgets::Control& control, const std::function<void()>& action)
+{
+    auto it = m_index.constFind(&control);
+    if (it != m_index.constEnd()) userAction(*it, action);
+}
+
+void ModelWindow::placeAt(const widgets::Control& control, double left, double top, double width, double height)
+{
+    auto it = m_index.constFind(&control);
     if (it == m_index.constEnd()) return;
-    m_keys.insert(static_cast<int>(key), *it);
+    Entry& e = m_entries[*it];
+    const QRect r = pixelRect(left, top, width, height);
+    if (e.widget->geometry() == r) return;
+    e.widget->setGeometry(r);
+    reshape(m_stacks[e.stack]);
+}
+
+void ModelWindow::resyncAll()
+{
+    for (Entry& e : m_entries) e.revision = 0;
+    for (Stack& s : m_stacks) {
+        s.revision = 0;
+        s.shapeChanged = true;
+    }
+    sync();
 }
 
 // Keys the focused control did not take arrive here.
 void ModelWindow::keyPressEvent(QKeyEvent* event)
 {
-    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    // Shift is allowed: "+" and "]" need it on some keyboards.
+    const bool plain = (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == Qt::NoModifier;
     auto it = m_keys.constFind(event->key());
     if (!plain || it == m_keys.constEnd()) {
         PanelView::keyPressEvent(event);
         return;
     }
     event->accept();
-    if (event->isAutoRepeat()) return;
-    const std::size_t entry = *it;
-    auto* button = static_cast<widgets::Button*>(m_entries[entry].control);
-    if (!button->reachable()) return;
-    userAction(entry, [button] { button->click(); });
+    if (event->isAutoRepeat() || busy()) return;
+    const auto action = *it;
+    action();
 }
 
 void ModelWindow::focusControl(const widgets::Control& control)
@@ -676,8 +722,9 @@ void ModelWindow::stopClock()
 
 void ModelWindow::rebaseClock()
 {
-    if (!m_scheduler || !m_time) return;
-    m_base = m_time() - m_scheduler->now();
+    if (!m_time) return;
+    m_lastReal = m_time();
+    m_pace.drop();
 }
 
 void ModelWindow::tick()
@@ -685,18 +732,18 @@ void ModelWindow::tick()
     // Inside a model call a modal box runs its own event loop; the model is
     // mid-operation and must not be advanced from there.
     if (!m_scheduler || !m_time || busy()) return;
-    const std::int64_t now = m_scheduler->now();
-    std::int64_t target = m_time() - m_base;
-    if (target - now > m_maxCatchUp) {
-        // A stall (a suspended machine, a debugger): drop what is beyond one
-        // catch-up rather than racing through minutes of simulation.
-        m_base += target - now - m_maxCatchUp;
-        target = now + m_maxCatchUp;
-    }
-    if (target <= now) return;
+    const std::int64_t real = m_time();
+    // A stall (a suspended machine, a debugger): what is beyond one
+    // catch-up is dropped rather than raced through.
+    const std::int64_t elapsed = std::min(real - m_lastReal, m_maxCatchUp);
+    if (elapsed <= 0) return;
+    m_lastReal = real;
+    const std::int64_t ms = m_pace.advance(elapsed);
+    if (ms <= 0) return;
     {
         BusyScope scope(m_busy);
-        m_scheduler->advanceTo(target);
+        m_scheduler->advance(ms);
+        if (afterAdvance) afterAdvance();
     }
     sync();
 }

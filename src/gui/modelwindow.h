@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include "gui/views.h"
+#include "shell/presenter.h"
 #include "widgets/component.h"
 #include "widgets/controls.h"
 #include "widgets/scheduler.h"
@@ -58,6 +59,19 @@ public:
     // letters and arrows, a text field its text) and the button can be
     // reached.
     void addKey(Qt::Key key, widgets::Button& button);
+    // A key that runs `action` under the same rule.
+    void addKey(Qt::Key key, std::function<void()> action);
+
+    // Runs `action` on the model as a user action on `control` (its
+    // component takes the focus first), then syncs.
+    void act(const widgets::Control& control, const std::function<void()>& action);
+
+    // Places the widget of a control at a rectangle other than the model's
+    // (in display units, relative to its container) until the control next
+    // changes: the packets' smooth motion between two ticks.
+    void placeAt(const widgets::Control& control, double left, double top, double width, double height);
+    // Mirrors every control again from scratch (after a change of zoom).
+    void resyncAll();
 
     // Runs after a user's choice from a list (combo box), with whether it
     // was made in the list's pop-up (by the mouse) rather than by keys on
@@ -69,14 +83,21 @@ public:
     // The frame around the focused control.
     const FocusFrame& focusFrame() const { return *m_focusFrame; }
 
-    // The wall clock: every `intervalMs` the scheduler is advanced to the
-    // real time elapsed since the start, catching up at most `maxCatchUpMs`
-    // in one step (time beyond that is dropped, as after a stall). An
-    // interval of 0 starts no timer: the caller calls tick() itself.
+    // The wall clock: every `intervalMs` the scheduler is advanced by the
+    // real time elapsed since the previous wake-up times the pace's speed,
+    // catching up at most `maxCatchUpMs` of real time in one step (time
+    // beyond that is dropped, as after a stall). An interval of 0 starts no
+    // timer: the caller calls tick() itself.
     void startClock(widgets::Scheduler& scheduler, int intervalMs = 10, std::int64_t maxCatchUpMs = 1000);
     void stopClock();
     // One wake-up of the wall clock.
     void tick();
+    // The speed of the wall clock (1x by default).
+    presenter::Pace& pace() { return m_pace; }
+    // Runs after every advance of the clock, before the sync.
+    std::function<void()> afterAdvance;
+    // Runs after every sync.
+    std::function<void()> afterSync;
     // Where the clock reads real milliseconds (a monotonic clock unless
     // replaced; tests replace it to run the clock without waiting).
     void setTimeSource(std::function<std::int64_t()> source);
@@ -125,7 +146,7 @@ private:
     std::vector<Stack> m_stacks;
     QHash<const widgets::Control*, std::size_t> m_index;
     QHash<const QObject*, widgets::Component*> m_focusOwner;
-    QHash<int, std::size_t> m_keys;            // key -> entry of its button
+    QHash<int, std::function<void()>> m_keys;
     const QObject* m_popupOpenedBy = nullptr;  // the list whose pop-up the mouse opened
     FocusFrame* m_focusFrame = nullptr;
     std::vector<const widgets::Control*> m_tabOrder;
@@ -136,7 +157,8 @@ private:
     QTimer m_clock;
     QElapsedTimer m_elapsed;
     std::function<std::int64_t()> m_time;
-    std::int64_t m_base = 0;  // scheduler time = elapsed real time - m_base
+    std::int64_t m_lastReal = 0;  // real time of the previous wake-up
+    presenter::Pace m_pace;
     std::int64_t m_maxCatchUp = 1000;
 };
 

@@ -1,7 +1,10 @@
 #include "gui/textfit.h"
 
+#include "gui/units.h"
+
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include <QFontMetrics>
 #include <QRect>
@@ -35,7 +38,7 @@ FittedText fitText(const QFont& base, const QString& text, const QSize& box, boo
     if (fits(baseMetrics)) return out;
 
     const int start = base.pixelSize() > 0 ? base.pixelSize() : QFontMetrics(base).height();
-    const int floor = std::min(start, std::max(1, floorPixels));
+    const int floor = std::min(start, std::max(1, static_cast<int>(std::lround(floorPixels * zoom()))));
     QFont f = base;
     for (int px = start - 1; px >= floor; --px) {
         f.setPixelSize(px);

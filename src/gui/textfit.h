@@ -12,7 +12,8 @@
 
 namespace gui {
 
-// About 7 points at 100 %: the smallest size a caption is shrunk to.
+// About 7 points at 100 %: the smallest size a caption is shrunk to (it
+// grows with the zoom).
 inline constexpr int kFloorPixels = 9;
 
 struct FittedText {

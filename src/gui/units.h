@@ -19,9 +19,15 @@ namespace gui {
 
 inline constexpr double kUnitsPerPixel = 15.0;
 
+// The zoom of the demonstration on screen (1.0 = 100 %): every position,
+// size and font of the binding scales with it. One value for the process:
+// there is one demonstration window.
+double zoom();
+void setZoom(double z);  // held to 0.25 .. 8
+
 inline qreal toPixels(double units)
 {
-    return std::isfinite(units) ? units / kUnitsPerPixel : 0.0;
+    return std::isfinite(units) ? units / kUnitsPerPixel * zoom() : 0.0;
 }
 
 // Widget coordinates are integers: a position far beyond any screen (a model

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
@@ -105,6 +107,12 @@ void ButtonView::paintEvent(QPaintEvent*)
     p.setFont(fitted.font);
     p.drawText(textRect, Qt::AlignCenter, fitted.text);
 
+    if (m_selected) {
+        p.setPen(QPen(QColor(0xFF, 0x8C, 0x00), 3.0));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(r).adjusted(1.5, 1.5, -1.5, -1.5));
+    }
+
     if (hasFocus() && r.width() > 12 && r.height() > 12) {
         QPen focusPen(QColor(0x20, 0x20, 0x20));
         focusPen.setStyle(Qt::DotLine);
@@ -112,6 +120,13 @@ void ButtonView::paintEvent(QPaintEvent*)
         p.setBrush(Qt::NoBrush);
         p.drawRect(r.adjusted(3, 3, -4, -4));
     }
+}
+
+void ButtonView::setSelected(bool on)
+{
+    if (on == m_selected) return;
+    m_selected = on;
+    update();
 }
 
 void ButtonView::keyPressEvent(QKeyEvent* event)
@@ -387,10 +402,35 @@ void PictureView::paintEvent(QPaintEvent* event)
     const QRect r = event->rect();
     const qreal dpr = m_image.devicePixelRatio();
     p.drawImage(QRectF(r), m_image, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+    if (axis) {
+        QFont f = font();
+        f.setPixelSize(std::max(8, static_cast<int>(std::lround(10 * zoom()))));
+        p.setFont(f);
+        const QFontMetrics fm(f);
+        for (const AxisMark& m : axis()) {
+            const qreal y = toPixels(m.y);
+            if (y < fm.ascent() / 2.0 || y > height()) continue;
+            p.setPen(QColor(0x70, 0x70, 0x70));
+            p.drawText(QPointF(3, y + fm.ascent() / 2.0 - 1), m.label);
+        }
+    }
     // A thin frame over the edge; the drawing keeps the whole area.
     p.setPen(QColor(0x80, 0x80, 0x80));
     p.setBrush(Qt::NoBrush);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void PictureView::wheelEvent(QWheelEvent* event)
+{
+    if (!onWheel) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    m_wheelRest += event->angleDelta().y();
+    const int notches = m_wheelRest / 120;
+    m_wheelRest -= notches * 120;
+    if (notches != 0) onWheel(notches);
 }
 
 // ---- PanelView -------------------------------------------------------------

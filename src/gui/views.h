@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include <QColor>
 #include <QImage>
@@ -33,6 +34,9 @@ public:
     // The caption exactly as the model holds it ("&" shows as "&").
     QString caption() const { return m_caption; }
     void setCaption(const QString& s);
+    // Outlined as the packet chosen from the keyboard.
+    bool selected() const { return m_selected; }
+    void setSelected(bool on);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -42,6 +46,7 @@ protected:
 private:
     QColor m_back;
     QString m_caption;
+    bool m_selected = false;
 };
 
 // A label or floating text box. It keeps the model's caption whole and draws
@@ -134,9 +139,21 @@ public:
     std::uint64_t fullRedraws() const { return m_fullRedraws; }
     const QImage& image() const { return m_image; }
 
+    // The wheel turned over the picture, in notches (positive: away from the
+    // user).
+    std::function<void(int)> onWheel;
+    // Marks of a time axis drawn at the picture's left edge over the lines
+    // (heights in display units, labels); nothing when unset.
+    struct AxisMark {
+        double y;
+        QString label;
+    };
+    std::function<std::vector<AxisMark>()> axis;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     bool imageStale() const;
@@ -152,6 +169,7 @@ private:
     std::uint64_t m_clearCount = 0;
     std::uint64_t m_fullRedraws = 0;
     bool m_needsFull = true;
+    int m_wheelRest = 0;  // eighths of a degree not yet a whole notch
 };
 
 // The panel of the main window or of a component: a plain widget in the

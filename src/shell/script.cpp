@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/presenter.h"
 #include "widgets/dump.h"
 
 namespace {
@@ -196,6 +197,12 @@ void ScriptRunner::execute(const std::string& line)
                               std::to_string(widgets::Scheduler::kLatest) + " ms)");
         }
         m_demo->scheduler().advance(ms);
+    } else if (command == "step") {
+        noMore(words, command);
+        if (!m_demo->scheduler().canAdvance(m_demo->Timer1.interval())) {
+            throw ScriptError("step would take the time past the latest the model can hold");
+        }
+        presenter::step(*m_demo);
     } else if (command == "press") {
         const std::string name = required(words, command, "a control name");
         noMore(words, command);

@@ -1,5 +1,8 @@
 #include "wire/trace.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "widgets/numbers.h"
 
 namespace {
@@ -63,6 +66,56 @@ void TimeSequenceTrace::clear()
     m_labelCount = 0;
     for (int i = 0; i < m_labels.size(); ++i) m_labels[i].setVisible(false);
     m_records.fill(TraceRecord{});
+}
+
+int TimeSequenceTrace::adopt(const TraceRecord& rec)
+{
+    if (full()) return kRecords;
+    const int r = m_traceCount;
+    m_records[static_cast<std::size_t>(r)] = rec;
+    m_records[static_cast<std::size_t>(r)].labelled = false;
+    ++m_traceCount;
+    m_records[static_cast<std::size_t>(m_traceCount)].labelled = false;
+    return r;
+}
+
+namespace {
+double unitsPerSecond(int scale)
+{
+    return (scale + 10) * 5.0;
+}
+}  // namespace
+
+int TimeSequenceTrace::startToFollow(std::int64_t t) const
+{
+    const double h = m_picture.height();
+    const double y = yOf(t);
+    if (y >= h / 10 && y <= h * 4 / 5) return m_startBar.value();
+    const double perSecond = unitsPerSecond(m_scaleBar.value());
+    const double seconds = static_cast<double>(t) / 1000.0 - (h * 2 / 5) / perSecond;
+    const int lo = std::min(m_startBar.min(), m_startBar.max());
+    const int hi = std::max(m_startBar.min(), m_startBar.max());
+    return std::clamp(static_cast<int>(std::floor(seconds)), lo, hi);
+}
+
+std::vector<TimeSequenceTrace::AxisMark> TimeSequenceTrace::timeAxis(double minGap) const
+{
+    std::vector<AxisMark> marks;
+    const double perSecond = unitsPerSecond(m_scaleBar.value());
+    if (!(perSecond > 0)) return marks;
+    std::int64_t every = 1;
+    for (std::int64_t e : {1, 5, 10, 30, 60}) {
+        every = e;
+        if (perSecond * static_cast<double>(e) >= minGap) break;
+    }
+    const double h = m_picture.height();
+    const std::int64_t first = m_startBar.value();
+    for (std::int64_t s = (first + every - 1) / every * every;; s += every) {
+        const double y = yOf(s * 1000);
+        if (y > h || marks.size() > 1000) break;
+        if (y >= 0) marks.push_back(AxisMark{y, s});
+    }
+    return marks;
 }
 
 void TimeSequenceTrace::setOn(bool bOn)

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "packet/packet.h"
 #include "widgets/controls.h"
@@ -59,6 +60,24 @@ public:
     // Empties the table: picture cleared, every label hidden, all entries
     // zeroed.
     void clear();
+    // Appends a copy of a record (a packet still in flight after the table
+    // was cleared) and returns its index; kRecords when the table is full.
+    int adopt(const TraceRecord& rec);
+
+    // The start-time bar's value (whole seconds) that shows time t in the
+    // lower part of the picture: the present one while t already stands
+    // between a tenth and four fifths of the height, otherwise one that puts
+    // t at two fifths. Held to the bar's range.
+    int startToFollow(std::int64_t t) const;
+
+    // Whole seconds to mark on a time axis beside the picture, with their
+    // heights: every second, or every 5, 10, 30 or 60 when they would stand
+    // closer than `minGap` display units.
+    struct AxisMark {
+        double y;
+        std::int64_t seconds;
+    };
+    std::vector<AxisMark> timeAxis(double minGap = 300) const;
 
     // Shows or hides the drawing area and its bars. Hiding also hides the
     // labels and forgets which records were labelled; the label count stays.

@@ -306,9 +306,68 @@ double Wire::fractionOf(double x) const
     return (x - x1()) / span;
 }
 
+// Forward packets run from X1, reverse ones from X2; the trailing edge is
+// the packet's drawn length behind the leading one.
+std::pair<double, double> Wire::edgesAt(const Packet& p, std::int64_t lTime) const
+{
+    const double elapsed = static_cast<double>(lTime - p.HopStarted);
+    const double drawn = static_cast<double>(p.Length) / bitRate / delay / 4;
+    if (p.ACKFlag) {
+        const double head = along(x2(), -(elapsed / 1000 / delay));
+        return {head, along(head, drawn)};
+    }
+    const double head = along(x1(), elapsed / 1000 / delay);
+    return {head, along(head, -drawn)};
+}
+
+// The clamps of moveForward and moveReverse, without their reports.
+std::optional<Wire::Span> Wire::spanAt(int i, std::int64_t lTime) const
+{
+    if (i < 0 || i >= kSlots || !cmdPacket[i].visible()) return std::nullopt;
+    const Packet& p = pktWire[static_cast<std::size_t>(i)];
+    // Not moved yet: where it was put on.
+    if (lTime <= p.HopStarted) return Span{cmdPacket[i].left(), cmdPacket[i].width()};
+    auto [head, tail] = edgesAt(p, lTime);
+    if (p.ACKFlag) {
+        tail = std::min(tail, x2());
+        head = std::max(std::min(head, x2() - kArrivalMark), x1());
+        if (tail < x1()) return std::nullopt;
+        return Span{head, tail - head};
+    }
+    head = std::min(head, x2());
+    tail = std::max(tail, x1());
+    if (tail > x2() - kArrivalMark) return std::nullopt;
+    return Span{tail, head - tail};
+}
+
+void Wire::ClearTrace()
+{
+    std::array<std::optional<TraceRecord>, kSlots> kept;
+    for (int i = 0; i < kSlots; ++i) {
+        const int r = slotRecord[static_cast<std::size_t>(i)];
+        const Packet& p = pktWire[static_cast<std::size_t>(i)];
+        // A packet put on while the table was full has no record of its own.
+        if (!cmdPacket[i].visible() || r < 0 || r >= m_trace.traceCount()) continue;
+        const TraceRecord& rec = m_trace.record(r);
+        if (rec.startTime == p.HopStarted && rec.traceColour == TimeSequenceTrace::colourFor(p.Colour)) kept[i] = rec;
+    }
+    m_trace.clear();
+    for (int i = 0; i < kSlots; ++i) {
+        slotRecord[static_cast<std::size_t>(i)] = kept[i] ? m_trace.adopt(*kept[i]) : TimeSequenceTrace::kRecords;
+    }
+    m_trace.redraw();
+}
+
+void Wire::FollowTime(std::int64_t lTime)
+{
+    if (!VScroll1.visible()) return;
+    const int start = m_trace.startToFollow(lTime);
+    if (start != VScroll1.value()) VScroll1.userScroll(start);
+}
+
 TraceRecord* Wire::writableRecord(int r)
 {
-    if (m_trace.full()) return nullptr;
+    if (m_trace.full() || r < 0 || r >= m_trace.traceCount()) return nullptr;
     return &m_trace.record(r);
 }
 
@@ -355,11 +414,7 @@ void Wire::moveForward(int i, std::int64_t lTime, std::uint64_t generation)
     Packet& p = pktWire[static_cast<std::size_t>(i)];
     widgets::Button& b = cmdPacket[i];
     const int r = slotRecord[static_cast<std::size_t>(i)];
-    const double elapsed = static_cast<double>(lTime - p.HopStarted);
-    const double drawn = static_cast<double>(p.Length) / bitRate / delay / 4;
-
-    double head = along(x1(), elapsed / 1000 / delay);
-    double tail = along(head, -drawn);
+    auto [head, tail] = edgesAt(p, lTime);
     // A packet shorter than the arrival mark can wholly arrive in the tick
     // before its head would pass the end: it is then seen arriving in that
     // tick, so that whoever takes it has a slot to take it into.
@@ -417,11 +472,7 @@ void Wire::moveReverse(int i, std::int64_t lTime, std::uint64_t generation)
     Packet& p = pktWire[static_cast<std::size_t>(i)];
     widgets::Button& b = cmdPacket[i];
     const int r = slotRecord[static_cast<std::size_t>(i)];
-    const double elapsed = static_cast<double>(lTime - p.HopStarted);
-    const double drawn = static_cast<double>(p.Length) / bitRate / delay / 4;
-
-    double head = along(x2(), -(elapsed / 1000 / delay));
-    double tail = along(head, drawn);
+    auto [head, tail] = edgesAt(p, lTime);
 
     if (tail <= x2()) {
         ackSending = false;

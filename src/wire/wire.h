@@ -13,6 +13,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <string>
 
 #include "packet/routing.h"
@@ -57,6 +59,24 @@ public:
     const TimeSequenceTrace& traceTable() const { return m_trace; }
     TimeSequenceTrace& traceTable() { return m_trace; }
 
+    // ---- Presenter's queries and actions (beyond the wire's own rules) ----
+
+    // Where slot i's packet button would stand (left, width in display units)
+    // if the wire were moved to lTime now; nothing when the slot is empty or
+    // the packet would have arrived. Changes nothing: at the time of a move
+    // it gives exactly the place the move gives the button.
+    struct Span {
+        double left;
+        double width;
+    };
+    std::optional<Span> spanAt(int i, std::int64_t lTime) const;
+    // Starts the trace table and picture afresh, the run going on: packets
+    // in flight keep tracing into new records.
+    void ClearTrace();
+    // Moves the start-time bar, as a user would, so that time lTime stands in
+    // the lower part of the visible trace; nothing while it does already.
+    void FollowTime(std::int64_t lTime);
+
     // Controls, in creation (dump) order.
     widgets::Line Line1{this, "Line1"};
     widgets::ControlArray<widgets::Shape> Shape1{this, "Shape1", 2};
@@ -84,6 +104,8 @@ private:
     void readBitRate();
     void readDelay();
     void showCaption(int i);
+    // The unclamped leading and trailing edges of slot i's packet at lTime.
+    std::pair<double, double> edgesAt(const Packet& p, std::int64_t lTime) const;
     void moveForward(int i, std::int64_t lTime, std::uint64_t generation);
     void moveReverse(int i, std::int64_t lTime, std::uint64_t generation);
     // Writes into record r only while the table has room for more records.
