@@ -1,0 +1,158 @@
+// The presenter's window offscreen: the pace changes only how fast the wall
+// clock runs, a step is one tick, zoom scales every place, the wheel scrolls a
+// trace, a packet chosen from the keyboard dies as a click kills it.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include <QApplication>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "gui/mainwindow.h"
+#include "gui/units.h"
+#include "shell/linkdemo.h"
+#include "shell/script.h"
+
+namespace {
+
+class NoMessages : public widgets::MessageBox {
+public:
+    void show(const std::string&) override {}
+};
+
+std::string fullDump(const LinkDemo& demo)
+{
+    std::string s;
+    for (const auto& j : demo.dump("")) s += j.dump() + "\n";
+    return s;
+}
+
+std::string runnerDump(const std::string& script)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream in(script);
+    EXPECT_EQ(runner.run(in), 0) << err.str();
+    return fullDump(runner.demo());
+}
+
+struct MainFixture : ::testing::Test {
+    NoMessages messages;
+    LinkDemo demo{messages};
+    gui::MainWindow window{demo};
+    gui::DemoWindow& view = window.demoWindow();
+    std::int64_t real = 0;
+
+    void SetUp() override
+    {
+        window.show();
+        window.activateWindow();
+        QApplication::setActiveWindow(&window);
+        view.setTimeSource([this] { return real; });
+        view.startClock(demo.scheduler(), 0, 1000);
+    }
+    void TearDown() override { gui::setZoom(1.0); }
+
+    // Real time passes in frames of 10 ms.
+    void wall(std::int64_t ms)
+    {
+        for (std::int64_t t = 0; t < ms; t += 10) {
+            real += 10;
+            view.tick();
+        }
+    }
+    void key(Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); }
+};
+
+TEST_F(MainFixture, AnySpeedReachesTheRunnersStates)
+{
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdRouter.click();
+    demo.cmdPause.click();
+    view.pace().setIndex(7);  // 20x
+    wall(1500);
+    EXPECT_EQ(demo.scheduler().now(), 30000);
+    const std::string start =
+        "choose LinkDemo.cmbScenario Go-back-N ARQ\npress LinkDemo.cmdRouter\npress LinkDemo.cmdPause\n";
+    EXPECT_TRUE(fullDump(demo) == runnerDump(start + "run 30000\n"));
+    view.pace().setIndex(0);  // 0.1x
+    wall(20000);
+    EXPECT_EQ(demo.scheduler().now(), 32000);
+    EXPECT_TRUE(fullDump(demo) == runnerDump(start + "run 32000\n"));
+}
+
+TEST_F(MainFixture, TheStepKeyGivesOneTickAndCont)
+{
+    key(Qt::Key_S);
+    EXPECT_EQ(demo.totalTime, 100);
+    EXPECT_EQ(demo.cmdPause.caption(), "Cont");
+    key(Qt::Key_Plus);
+    EXPECT_EQ(view.pace().speed(), 2.0);
+    key(Qt::Key_Minus);
+    key(Qt::Key_Minus);
+    EXPECT_EQ(view.pace().speed(), 0.5);
+}
+
+TEST_F(MainFixture, ZoomScalesEveryPlace)
+{
+    std::vector<std::pair<QWidget*, QRect>> before;
+    std::function<void(const widgets::Container&)> collect = [&](const widgets::Container& c) {
+        for (widgets::Control* child : c.children()) {
+            if (child->kind() == widgets::Kind::Line || !child->reachable()) continue;
+            if (QWidget* w = view.widgetFor(*child)) before.emplace_back(w, w->geometry());
+            if (auto* sub = dynamic_cast<widgets::Container*>(child)) collect(*sub);
+        }
+    };
+    collect(demo);
+    ASSERT_GT(before.size(), 20u);
+    const QSize size = view.size();
+    window.setZoomPercent(200);
+    EXPECT_EQ(view.size(), size * 2);
+    for (const auto& [w, r] : before) {
+        EXPECT_NEAR(w->x(), 2 * r.x(), 1);
+        EXPECT_NEAR(w->y(), 2 * r.y(), 1);
+        EXPECT_NEAR(w->width(), 2 * r.width(), 2);
+        EXPECT_NEAR(w->height(), 2 * r.height(), 2);
+    }
+    window.setZoomPercent(100);
+    EXPECT_EQ(view.size(), size);
+}
+
+TEST_F(MainFixture, TheWheelOverATraceMovesItsStartTime)
+{
+    demo.cmdPause.click();
+    demo.scheduler().advance(20000);
+    view.sync();
+    QWidget* picture = view.widgetFor(demo.Wire1.Picture1);
+    const QPointF at(picture->width() / 2.0, picture->height() / 2.0);
+    auto turn = [&](int notches) {
+        QWheelEvent e(at, picture->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(picture, &e);
+    };
+    turn(-3);  // towards the user: later
+    EXPECT_EQ(demo.Wire1.VScroll1.value(), 3);
+    turn(1);
+    EXPECT_EQ(demo.Wire1.VScroll1.value(), 2);
+}
+
+TEST_F(MainFixture, DeleteKillsTheChosenPacketAsAClickWould)
+{
+    const std::string start = "press LinkDemo.cmdPause\nrun 2500\n";
+    demo.cmdPause.click();
+    demo.scheduler().advance(2500);
+    view.sync();
+    key(Qt::Key_BracketRight);
+    const auto chosen = view.selection().current();
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_TRUE(qobject_cast<gui::ButtonView*>(view.widgetFor(chosen->wire->cmdPacket[chosen->slot]))->selected());
+    key(Qt::Key_Delete);
+    EXPECT_FALSE(chosen->wire->cmdPacket[chosen->slot].visible());
+    EXPECT_TRUE(fullDump(demo) == runnerDump(start + "press " + chosen->wire->name() + ".cmdPacket(" +
+                                             std::to_string(chosen->slot) + ")\n"));
+}
+
+}  // namespace
