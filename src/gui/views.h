@@ -33,6 +33,9 @@ public:
     // The caption exactly as the model holds it ("&" shows as "&").
     QString caption() const { return m_caption; }
     void setCaption(const QString& s);
+    // What a screen reader says besides the caption (the control's name and
+    // purpose); the accessible name is the caption followed by it.
+    void setAbout(const QString& about);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -40,8 +43,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void nameForReader();
     QColor m_back;
     QString m_caption;
+    QString m_about;
 };
 
 // A label or floating text box. It keeps the model's caption whole and draws
@@ -54,9 +59,13 @@ public:
     QString caption() const { return m_caption; }
     // Sets the caption, the model's font and the rectangle, then fits.
     void present(const QString& caption, const QFont& font, const QRect& geometry);
+    // As ButtonView::setAbout.
+    void setAbout(const QString& about);
 
 private:
+    void nameForReader();
     QString m_caption;
+    QString m_about;
     QFont m_base;
     bool m_mayWrap;
 };
