@@ -77,7 +77,7 @@ QGroupBox* groupBox(const help::ColourGroup& g, QWidget* parent)
         name->setFont(bold);
         grid->addWidget(swatches, row, 0, Qt::AlignTop);
         grid->addWidget(name, row, 1, Qt::AlignTop);
-        grid->addWidget(wrapped(QString::fromStdString(e.meaning), box), row, 2);
+        grid->addWidget(wrapped(QString::fromStdString(e.meaning), box), row, 2, Qt::AlignTop);
         ++row;
     }
     grid->setColumnStretch(2, 1);

@@ -80,31 +80,39 @@ ColourGroup receiverSlots()
         }};
     g.entries.push_back({{Receiver::kWrongColour},
                          "Wrong!",
-                         "a packet was taken under a sequence number that belongs to another packet: the sequence "
+                         "the warning over the receiver: a packet was taken under a sequence number that belongs to "
+                         "another packet, so the sequence "
                          "numbers are too few for the windows"});
     return g;
 }
 
 ColourGroup routerSlots()
 {
-    ColourGroup g{"Router buffer", "a router slot: arriving (pale), waiting (full), being forwarded (dark)", {}};
+    ColourGroup g{"Router buffer",
+                  "a router slot: pale while the packet arrives, its own colour once it has wholly arrived, dark "
+                  "while it is forwarded",
+                  {}};
     for (const Travelling& t : kTravelling) {
         g.entries.push_back({{Queue::paleColour(t.colour), t.colour, Queue::darkColour(t.colour)},
                              t.name,
-                             "pale while it arrives, its own colour once wholly arrived, dark while it is forwarded"});
+                             "arriving, waiting, forwarded"});
     }
     return g;
 }
 
 ColourGroup traceLines()
 {
-    ColourGroup g{"Time-sequence trace", "the lines and sequence numbers of a packet in a wire's trace", {}};
-    for (const Travelling& t : kTravelling) {
-        g.entries.push_back({{TimeSequenceTrace::colourFor(t.colour)},
-                             t.name,
-                             "its bar at the sending end and its slanted path across the wire"});
-    }
-    return g;
+    auto e = [](std::int64_t packet, const char* name, const char* meaning) {
+        return ColourEntry{{TimeSequenceTrace::colourFor(packet)}, name, meaning};
+    };
+    return {"Time-sequence trace",
+            "a packet's bar at the sending end, its path across the wire and its sequence number",
+            {
+                e(pkt::kData, "Data packet", "first transmission"),
+                e(pkt::kDataResent, "Resent data packet", "retransmission"),
+                e(pkt::kAck, "Acknowledgement", "from the receiver"),
+                e(pkt::kReady, "Ready or Hold message", "flow control (no colour of its own)"),
+            }};
 }
 
 // The kind of component a name belongs to: "Wire3" -> "Wire".

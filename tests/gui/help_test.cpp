@@ -73,6 +73,7 @@ TEST(HelpWindows, ColourSwatchesShowTheComponentsColours)
         {"Time-sequence trace/Data packet/0", TimeSequenceTrace::colourFor(pkt::kData)},
         {"Time-sequence trace/Resent data packet/0", TimeSequenceTrace::colourFor(pkt::kDataResent)},
         {"Time-sequence trace/Acknowledgement/0", TimeSequenceTrace::colourFor(pkt::kAck)},
+        {"Time-sequence trace/Ready or Hold message/0", TimeSequenceTrace::colourFor(pkt::kHold)},
     };
     gui::ColoursWindow window;
     window.show();
