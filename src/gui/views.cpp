@@ -54,6 +54,13 @@ bool clipLine(double& x1, double& y1, double& x2, double& y2, const QRectF& r)
     return true;
 }
 
+// A caption, then what the control is: "Start — LinkDemo.cmdPause: ...".
+QString readerName(const QString& caption, const QString& about)
+{
+    const QString shown = caption.trimmed();
+    return shown.isEmpty() ? about : shown + QStringLiteral(" \u2014 ") + about;
+}
+
 }  // namespace
 
 // ---- ButtonView ------------------------------------------------------------
@@ -78,7 +85,19 @@ void ButtonView::setCaption(const QString& s)
     QString escaped = s;
     escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
     setText(escaped);
+    nameForReader();
     update();
+}
+
+void ButtonView::setAbout(const QString& about)
+{
+    m_about = about;
+    nameForReader();
+}
+
+void ButtonView::nameForReader()
+{
+    if (!m_about.isEmpty()) setAccessibleName(readerName(m_caption, m_about));
 }
 
 void ButtonView::paintEvent(QPaintEvent*)
@@ -159,6 +178,19 @@ void LabelView::present(const QString& caption, const QFont& font, const QRect& 
     if (wordWrap() != fitted.wrap) setWordWrap(fitted.wrap);
     if (this->font() != fitted.font) setFont(fitted.font);
     if (text() != fitted.text || text().isNull()) setText(fitted.text.isNull() ? QString("") : fitted.text);
+    nameForReader();
+}
+
+void LabelView::setAbout(const QString& about)
+{
+    m_about = about;
+    nameForReader();
+}
+
+// The whole caption, also where the box shows it shortened.
+void LabelView::nameForReader()
+{
+    if (!m_about.isEmpty()) setAccessibleName(readerName(m_caption, m_about));
 }
 
 // ---- FocusFrame ------------------------------------------------------------

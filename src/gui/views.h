@@ -37,6 +37,9 @@ public:
     // Outlined as the packet chosen from the keyboard.
     bool selected() const { return m_selected; }
     void setSelected(bool on);
+    // What a screen reader says besides the caption (the control's name and
+    // purpose); the accessible name is the caption followed by it.
+    void setAbout(const QString& about);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,9 +47,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void nameForReader();
     QColor m_back;
     QString m_caption;
     bool m_selected = false;
+    QString m_about;
 };
 
 // A label or floating text box. It keeps the model's caption whole and draws
@@ -59,9 +64,13 @@ public:
     QString caption() const { return m_caption; }
     // Sets the caption, the model's font and the rectangle, then fits.
     void present(const QString& caption, const QFont& font, const QRect& geometry);
+    // As ButtonView::setAbout.
+    void setAbout(const QString& about);
 
 private:
+    void nameForReader();
     QString m_caption;
+    QString m_about;
     QFont m_base;
     bool m_mayWrap;
 };

@@ -12,7 +12,6 @@ constexpr std::int64_t kIdleColour = 0x808080;
 constexpr std::int64_t kIncomingColour = 0x804020;
 constexpr std::int64_t kMisnumberedColour = 0x0000FF;
 
-constexpr std::int64_t kWrongColour = 0x8080FF;
 constexpr num::Millis kWrongLife = 1000;
 constexpr num::Millis kTickMs = 100;
 
@@ -70,6 +69,11 @@ std::int64_t colourOfMark(Receiver::SlotMark m, std::int64_t packetColour)
 }
 
 }  // namespace
+
+std::int64_t Receiver::markColour(SlotMark mark, std::int64_t packetColour)
+{
+    return colourOfMark(mark, packetColour);
+}
 
 Receiver::Receiver(widgets::Container* window, std::string name, const ComponentContext& ctx)
     : widgets::Component(window, std::move(name)), m_ctx(ctx), Timer1(this, "Timer1", ctx.scheduler, ctx.timerOrder)

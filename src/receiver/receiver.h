@@ -30,6 +30,13 @@ public:
     static constexpr int kSlots = 6;
     static constexpr int kAckEntries = 10;
 
+    // The packet-number label's colour (0xBBGGRR) for a mark; an Arrived slot
+    // takes the packet's own colour.
+    static std::int64_t markColour(SlotMark mark, std::int64_t packetColour);
+    // The "Wrong!" warning's text colour: a packet taken under a sequence
+    // number that belongs to another packet.
+    static constexpr std::int64_t kWrongColour = 0x8080FF;
+
     Receiver(widgets::Container* window, std::string name, const ComponentContext& ctx);
     ~Receiver() override;
 

@@ -1,0 +1,283 @@
+#include "shell/helptext.h"
+
+#include <cctype>
+#include <map>
+#include <utility>
+
+#include "packet/packet.h"
+#include "queue/queue.h"
+#include "receiver/receiver.h"
+#include "transmitter/transmitter.h"
+#include "wire/trace.h"
+
+namespace help {
+
+namespace {
+
+using State = Transmitter::SlotState;
+using Mark = Receiver::SlotMark;
+
+// The packet colours that travel, with the words the router and trace groups
+// use for them.
+struct Travelling {
+    std::int64_t colour;
+    const char* name;
+};
+constexpr Travelling kTravelling[] = {
+    {pkt::kData, "Data packet"},    {pkt::kDataResent, "Resent data packet"},
+    {pkt::kAck, "Acknowledgement"}, {pkt::kReady, "Ready message"},
+    {pkt::kHold, "Hold message"},
+};
+
+ColourGroup packets()
+{
+    return {"Packets",
+            "the fill of a packet on a wire",
+            {
+                {{pkt::kData}, "Data", "a data packet on its first transmission"},
+                {{pkt::kDataResent}, "Resent data", "a data packet sent again after its timer ran out"},
+                {{pkt::kAck}, "Acknowledgement", "the receiver confirms what it has received"},
+                {{pkt::kReady}, "Ready", "flow control: the receiver lets the transmitter send again"},
+                {{pkt::kHold}, "Hold", "flow control: the receiver tells the transmitter to stop sending"},
+                {{pkt::kEmpty}, "Empty", "an unused packet slot (never on a wire)"},
+            }};
+}
+
+ColourGroup transmitterSlots()
+{
+    auto e = [](State s, const char* name, const char* meaning) {
+        return ColourEntry{{Transmitter::slotColour(s)}, name, meaning};
+    };
+    return {"Transmitter window",
+            "the packet number in a transmitter slot",
+            {
+                e(State::New, "New", "waiting to be sent for the first time"),
+                e(State::Sending, "Sending", "being put on the wire for the first time"),
+                e(State::Sent, "Sent", "sent once, waiting for its acknowledgement"),
+                e(State::Expired, "Expired", "its timer ran out: waiting to be sent again"),
+                e(State::Resending, "Resending", "being put on the wire again"),
+                e(State::Resent, "Resent", "sent again, waiting for its acknowledgement"),
+                e(State::Acknowledged, "Acknowledged", "acknowledged: about to leave the window"),
+            }};
+}
+
+ColourGroup receiverSlots()
+{
+    auto e = [](Mark m, const char* name, const char* meaning) {
+        return ColourEntry{{Receiver::markColour(m, pkt::kData)}, name, meaning};
+    };
+    ColourGroup g{
+        "Receiver window",
+        "the packet number in a receiver slot",
+        {
+            e(Mark::Fresh, "Fresh", "expected packet number just after a reset"),
+            e(Mark::Idle, "Idle", "empty slot, expecting the number shown"),
+            e(Mark::Incoming, "Incoming", "a packet is arriving into the slot"),
+            e(Mark::Misnumbered, "Misnumbered",
+              "a packet other than the expected one is arriving (its sequence number stays in the "
+              "incoming colour)"),
+            e(Mark::Arrived, "Arrived", "the packet's own colour: wholly arrived, waiting to be delivered in order"),
+        }};
+    g.entries.push_back({{Receiver::kWrongColour},
+                         "Wrong!",
+                         "the warning over the receiver: a packet was taken under a sequence number that belongs to "
+                         "another packet, so the sequence "
+                         "numbers are too few for the windows"});
+    return g;
+}
+
+ColourGroup routerSlots()
+{
+    ColourGroup g{"Router buffer",
+                  "a router slot: pale while the packet arrives, its own colour once it has wholly arrived, dark "
+                  "while it is forwarded",
+                  {}};
+    for (const Travelling& t : kTravelling) {
+        g.entries.push_back({{Queue::paleColour(t.colour), t.colour, Queue::darkColour(t.colour)},
+                             t.name,
+                             "arriving, waiting, forwarded"});
+    }
+    return g;
+}
+
+ColourGroup traceLines()
+{
+    auto e = [](std::int64_t packet, const char* name, const char* meaning) {
+        return ColourEntry{{TimeSequenceTrace::colourFor(packet)}, name, meaning};
+    };
+    return {"Time-sequence trace",
+            "a packet's bar at the sending end, its path across the wire and its sequence number",
+            {
+                e(pkt::kData, "Data packet", "first transmission"),
+                e(pkt::kDataResent, "Resent data packet", "retransmission"),
+                e(pkt::kAck, "Acknowledgement", "from the receiver"),
+                e(pkt::kReady, "Ready or Hold message", "flow control (no colour of its own)"),
+            }};
+}
+
+// The kind of component a name belongs to: "Wire3" -> "Wire".
+std::string kindOf(const std::string& name)
+{
+    std::size_t end = name.size();
+    while (end > 0 && std::isdigit(static_cast<unsigned char>(name[end - 1]))) --end;
+    return name.substr(0, end);
+}
+
+using Table = std::map<std::string, const char*>;
+
+const std::map<std::string, Table>& purposes()
+{
+    static const std::map<std::string, Table> t = {
+        {"LinkDemo",
+         {
+             {"", "The demonstration: a transmitter, a wire and a receiver, optionally with a router"},
+             {"cmbScenario", "Chooses the scenario; choosing one resets the run"},
+             {"cmdPause", "Starts, pauses and continues the run"},
+             {"cmdReset", "Stops the run and empties every component; time goes back to 0"},
+             {"cmdRTT", "Resets, sends one probe packet to measure the round-trip time, and starts the run"},
+             {"cmdRouter", "Adds a router between two wires, or removes it; resets the run"},
+         }},
+        {"Transmitter",
+         {
+             {"", "The transmitter: its send window of up to six slots and its settings"},
+             {"lblTxMode", "What the transmitter is doing now"},
+             {"shpTxQueue", "A slot of the send window"},
+             {"lblTxPacket", "The packet number in a send-window slot; its colour is the slot's state"},
+             {"lblTxSeq", "The sequence number the slot's packet carries"},
+             {"lblRTO", "Time left on the slot's retransmission timer"},
+             {"cmdMore", "Shows more of the transmitter's settings"},
+             {"cmdEdit", "Opens or closes the transmitter's settings"},
+             {"lblControl", "The name of a transmitter setting"},
+             {"cmbTxWindowSize", "Sets how many packets may be outstanding at once (send window)"},
+             {"cmbMaxSequence", "Sets the largest sequence number; 0: packets carry no sequence number"},
+             {"cmbPacketLength", "Sets the size of the data packets"},
+             {"cmbTxProcTime", "Sets the transmitter's processing time in seconds"},
+             {"cmbRetransmitTime", "Sets the retransmission timeout as a multiple of the round-trip time"},
+             {"cmbRetransmitMode",
+              "Sets what is resent when a timer runs out: nothing, that packet, every outstanding one, or "
+              "wait for each acknowledgement"},
+             {"cmbRetransmitTimers", "Sets one timer for the whole window or one per packet"},
+             {"lblRTT", "The current round-trip-time estimate"},
+             {"Shape1", "The transmitter's frame"},
+             {"Line2", "The transmitter's connection to the wire"},
+         }},
+        {"Wire",
+         {
+             {"", "A wire: packets travel along it, and its time-sequence trace is drawn below it"},
+             {"Line1", "The transmission line"},
+             {"Shape1", "An end of the transmission line"},
+             {"cmdPacket", "A packet on the wire: click to destroy it"},
+             {"cmdEdit", "Opens or closes the wire's settings"},
+             {"lblBitRate", "The name of the bit-rate setting"},
+             {"cmbBitRate", "Sets the bit rate: how fast packets are put on the wire"},
+             {"lblDelay", "The name of the delay setting"},
+             {"cmbDelay", "Sets the propagation delay: seconds to cross the wire"},
+             {"Picture1", "The time-sequence trace: time runs downwards, one line per packet"},
+             {"VScroll1", "Chooses the first second shown in the trace"},
+             {"VScroll2", "Chooses the trace's time scale"},
+             {"txtTrace", "A sequence number written beside its packet's trace"},
+         }},
+        {"Queue",
+         {
+             {"", "The router: a buffer for data packets and one for acknowledgements"},
+             {"shpQueue", "A slot of the router's data buffer"},
+             {"shpQueueA", "A slot of the router's acknowledgement buffer"},
+             {"lblQPacket", "A label of a router data slot (kept hidden)"},
+             {"lblQSeq", "A label of a router acknowledgement slot (kept hidden)"},
+             {"Shape1", "The router's frame"},
+             {"cmdEdit", "Opens or closes the router's settings"},
+             {"cmdAdvanced", "Shows the router's drop policy and threshold"},
+             {"lblSize", "The name of the buffer-size setting"},
+             {"cmbSize", "Sets how many packets each of the router's buffers holds"},
+             {"lblDropPolicy", "The name of the drop-policy setting"},
+             {"cmbDropPolicy", "Sets what the router drops: arrivals when full, or at random once busy (RED)"},
+             {"lblCongestionThreshold", "The name of the threshold setting"},
+             {"cmbCongestionThreshold", "Sets the buffer fill from which random dropping starts"},
+         }},
+        {"Source",
+         {
+             {"", "A traffic source"},
+             {"lblTxPacket", "The number of the next packet the source generates"},
+             {"lblTxSeq", "The sequence number of the source's packet"},
+             {"cmdStart", "Starts the source, or resets it"},
+             {"chkPause", "Pauses and continues the source"},
+             {"cmdEdit", "Opens or closes the source's settings"},
+             {"lblControl", "The name of a source setting"},
+             {"cmbPacketSize", "Sets the size of the generated packets"},
+             {"cmbRate", "Sets how many packets per second the source generates"},
+             {"cmbDistribution", "Sets whether packets come at even intervals or at random"},
+             {"cmbPriority", "Sets the traffic class (shown only)"},
+             {"Shape2", "The source's frame"},
+         }},
+        {"Receiver",
+         {
+             {"", "The receiver: its receive window of up to six slots and its settings"},
+             {"lblRxMode", "What the receiver is doing now"},
+             {"Line6", "The receiver's connection to the wire"},
+             {"shpRxQueue", "A slot of the receive window"},
+             {"lblRxPacket", "The packet number a receive-window slot expects; its colour is the slot's mark"},
+             {"lblRxSeq", "The sequence number a receive-window slot expects"},
+             {"chkRxReady", "Sends a Hold or Ready message to stop or restart the transmitter"},
+             {"cmdEdit", "Opens or closes the receiver's settings"},
+             {"lblControl", "The name of a receiver setting"},
+             {"cmbRxWindowSize", "Sets how many packets the receiver can hold (receive window)"},
+             {"cmbRxProcTime", "Sets the receiver's processing time in seconds before it answers"},
+             {"cmbMaxSequence", "Sets the largest sequence number; 0: sequence numbers are not used"},
+             {"cmbRxPolicy", "Sets whether only the next packet in order or any packet in the window is taken"},
+             {"cmbAckMode",
+              "Sets how the receiver acknowledges: none, single, cumulative, selective, delayed, "
+              "or Ready/Hold flow control"},
+             {"lblWrong", "Warning: a packet was taken under another packet's sequence number"},
+             {"Shape2", "The receiver's frame"},
+         }},
+    };
+    return t;
+}
+
+}  // namespace
+
+std::vector<ColourGroup> colourLegend()
+{
+    return {packets(), transmitterSlots(), receiverSlots(), routerSlots(), traceLines()};
+}
+
+std::vector<KeyEntry> keyboardKeys()
+{
+    return {
+        {"Space", "Start, pause or continue the run (the pause button), when the focused control does not take it"},
+        {"S", "Step: run 100 ms of simulated time, then pause"},
+        {"R", "Reset"},
+        {"+ / \u2212", "Run faster / slower"},
+        {"F", "Follow the present: keep the traces scrolled to the current time"},
+        {"] / [", "Select the next / previous packet in flight"},
+        {"Delete", "Destroy the selected packet, as a click on it would"},
+        {"Escape", "Clear the packet selection"},
+        {"Ctrl+= / Ctrl+\u2212 / Ctrl+0", "Zoom in / out / back to 100 %"},
+        {"L", "Open the Lab window"},
+        {"Tab / Shift+Tab", "Move the focus to the next / previous control"},
+        {"Return or Space", "Press the focused button"},
+        {"Space", "Tick or untick the focused check box"},
+        {"Arrow keys", "Choose in the focused list"},
+    };
+}
+
+std::string systemName(const widgets::Control& control)
+{
+    // A component goes by its own name, its controls by "Component.control".
+    const widgets::Container* parent = control.parent();
+    if (parent == nullptr || control.kind() == widgets::Kind::Component) return control.fullName();
+    return systemName(*parent) + "." + control.fullName();
+}
+
+std::string purpose(const widgets::Control& control)
+{
+    const bool container = control.kind() == widgets::Kind::Window || control.kind() == widgets::Kind::Component;
+    const widgets::Control* owner = container ? &control : control.parent();
+    if (owner == nullptr) return {};
+    const auto table = purposes().find(kindOf(owner->name()));
+    if (table == purposes().end()) return {};
+    const auto entry = table->second.find(container ? std::string() : control.name());
+    return entry == table->second.end() ? std::string() : std::string(entry->second);
+}
+
+}  // namespace help

@@ -1,0 +1,51 @@
+// What the demonstration's colours and controls mean, in words, for the help
+// windows, tooltips and screen-reader names of any binding.
+//
+// The colours are taken from the functions and constants the components draw
+// with, so the legend cannot drift from what the window shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "widgets/controls.h"
+
+namespace help {
+
+// One line of the colour legend: one or more swatches (0xBBGGRR) with a short
+// name and what they mean.
+struct ColourEntry {
+    std::vector<std::int64_t> swatches;
+    std::string name;
+    std::string meaning;
+};
+
+struct ColourGroup {
+    std::string title;
+    std::string note;  // what the swatches are the colour of
+    std::vector<ColourEntry> entries;
+};
+
+// Every colour that carries meaning, grouped by where it is seen: packets,
+// transmitter slots, receiver slots, router slots, trace lines.
+std::vector<ColourGroup> colourLegend();
+
+// One key of the window and what it does.
+struct KeyEntry {
+    std::string keys;  // as printed: "Ctrl+=", "Shift+Tab"
+    std::string action;
+};
+
+// Every key of the demonstration window, in the order a presenter meets them.
+std::vector<KeyEntry> keyboardKeys();
+
+// The system's name of a control as the script runner writes it:
+// "LinkDemo.cmdPause", "Wire1.cmdPacket(3)", "Transmitter1".
+std::string systemName(const widgets::Control& control);
+
+// What the control is for, in one sentence; empty for a control the table
+// does not know. Keyed by the control's name within its kind of component.
+std::string purpose(const widgets::Control& control);
+
+}  // namespace help

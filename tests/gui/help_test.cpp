@@ -1,0 +1,138 @@
+// The Help windows and the controls' descriptions, offscreen: the colour
+// legend shows the colours the components draw with, and every control of
+// the demonstration can be read by a screen reader and has a tooltip.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QAccessible>
+#include <QImage>
+
+#include "gui/demowindow.h"
+#include "gui/helpwindows.h"
+#include "gui/tooltips.h"
+#include "packet/packet.h"
+#include "queue/queue.h"
+#include "receiver/receiver.h"
+#include "shell/linkdemo.h"
+#include "transmitter/transmitter.h"
+#include "wire/trace.h"
+
+namespace {
+
+class NoMessages : public widgets::MessageBox {
+public:
+    void show(const std::string&) override {}
+};
+
+// The swatch's middle pixel as drawn on screen.
+QRgb drawnColour(QWidget& window, const QString& swatch)
+{
+    auto* w = window.findChild<QWidget*>(QStringLiteral("swatch:") + swatch);
+    if (w == nullptr) {
+        ADD_FAILURE() << "no swatch " << swatch.toStdString();
+        return 0;
+    }
+    const QImage image = w->grab().toImage();
+    return image.pixel(image.width() / 2, image.height() / 2) & 0xFFFFFF;
+}
+
+TEST(HelpWindows, ColourSwatchesShowTheComponentsColours)
+{
+    using S = Transmitter::SlotState;
+    using M = Receiver::SlotMark;
+    struct Case {
+        const char* swatch;
+        std::int64_t bgr;
+    };
+    const std::vector<Case> cases = {
+        {"Packets/Data/0", pkt::kData},
+        {"Packets/Resent data/0", pkt::kDataResent},
+        {"Packets/Acknowledgement/0", pkt::kAck},
+        {"Packets/Ready/0", pkt::kReady},
+        {"Packets/Hold/0", pkt::kHold},
+        {"Packets/Empty/0", pkt::kEmpty},
+        {"Transmitter window/New/0", Transmitter::slotColour(S::New)},
+        {"Transmitter window/Sending/0", Transmitter::slotColour(S::Sending)},
+        {"Transmitter window/Sent/0", Transmitter::slotColour(S::Sent)},
+        {"Transmitter window/Expired/0", Transmitter::slotColour(S::Expired)},
+        {"Transmitter window/Resending/0", Transmitter::slotColour(S::Resending)},
+        {"Transmitter window/Resent/0", Transmitter::slotColour(S::Resent)},
+        {"Transmitter window/Acknowledged/0", Transmitter::slotColour(S::Acknowledged)},
+        {"Receiver window/Fresh/0", Receiver::markColour(M::Fresh, 0)},
+        {"Receiver window/Idle/0", Receiver::markColour(M::Idle, 0)},
+        {"Receiver window/Incoming/0", Receiver::markColour(M::Incoming, 0)},
+        {"Receiver window/Misnumbered/0", Receiver::markColour(M::Misnumbered, 0)},
+        {"Receiver window/Wrong!/0", Receiver::kWrongColour},
+        {"Router buffer/Data packet/0", Queue::paleColour(pkt::kData)},
+        {"Router buffer/Data packet/1", pkt::kData},
+        {"Router buffer/Data packet/2", Queue::darkColour(pkt::kData)},
+        {"Router buffer/Hold message/2", Queue::darkColour(pkt::kHold)},
+        {"Time-sequence trace/Data packet/0", TimeSequenceTrace::colourFor(pkt::kData)},
+        {"Time-sequence trace/Resent data packet/0", TimeSequenceTrace::colourFor(pkt::kDataResent)},
+        {"Time-sequence trace/Acknowledgement/0", TimeSequenceTrace::colourFor(pkt::kAck)},
+        {"Time-sequence trace/Ready or Hold message/0", TimeSequenceTrace::colourFor(pkt::kHold)},
+    };
+    gui::ColoursWindow window;
+    window.show();
+    for (const Case& c : cases) {
+        // 0xBBGGRR in the model, 0xRRGGBB on screen.
+        const QRgb expected = qRgb(c.bgr & 0xFF, (c.bgr >> 8) & 0xFF, (c.bgr >> 16) & 0xFF) & 0xFFFFFF;
+        EXPECT_EQ(drawnColour(window, QString::fromLatin1(c.swatch)), expected) << c.swatch;
+    }
+}
+
+TEST(HelpWindows, EveryVisibleControlHasATooltipAndAScreenReaderName)
+{
+    NoMessages messages;
+    LinkDemo demo{messages};
+    gui::DemoWindow window{demo};
+    gui::describeControls(window);
+    // The router scene with every panel open shows the most controls.
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdRouter.click();
+    for (widgets::Button* edit :
+         {&demo.Transmitter1.cmdEdit, &demo.Wire1.cmdEdit, &demo.Queue1.cmdEdit, &demo.Receiver1.cmdEdit}) {
+        edit->click();
+    }
+    demo.cmdPause.click();
+    demo.scheduler().advance(6000);
+    window.sync();
+    window.show();
+
+    int checked = 0;
+    std::function<void(const widgets::Container&)> walk = [&](const widgets::Container& c) {
+        for (const widgets::Control* child : c.children()) {
+            if (!child->reachable()) continue;
+            if (child->kind() == widgets::Kind::Component) walk(static_cast<const widgets::Container&>(*child));
+            QWidget* w = window.widgetFor(*child);
+            if (w == nullptr) continue;
+            ++checked;
+            const std::string name = child->kind() == widgets::Kind::Component
+                                         ? child->fullName()
+                                         : child->parent()->name() + "." + child->fullName();
+            EXPECT_TRUE(w->toolTip().startsWith(QString::fromStdString(name + ": "))) << name;
+            QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(w);
+            ASSERT_NE(reader, nullptr) << name;
+            // A combo box's name is its text (on Linux); its description says the rest.
+            const QString said = reader->text(QAccessible::Name) + reader->text(QAccessible::Description);
+            EXPECT_FALSE(reader->text(QAccessible::Name).isEmpty()) << name;
+            EXPECT_TRUE(said.contains(QString::fromStdString(name))) << name;
+        }
+    };
+    walk(demo);
+    EXPECT_GT(checked, 50);
+
+    // The pause button's name follows its caption.
+    QAccessibleInterface* pause = QAccessible::queryAccessibleInterface(window.widgetFor(demo.cmdPause));
+    EXPECT_TRUE(pause->text(QAccessible::Name).startsWith(QStringLiteral("Pause")))
+        << pause->text(QAccessible::Name).toStdString();
+    demo.cmdPause.click();
+    window.sync();
+    EXPECT_TRUE(pause->text(QAccessible::Name).startsWith(QStringLiteral("Cont")));
+    EXPECT_TRUE(pause->text(QAccessible::Name).contains(QStringLiteral("LinkDemo.cmdPause")));
+}
+
+}  // namespace

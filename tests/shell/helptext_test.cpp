@@ -1,0 +1,61 @@
+// The words behind the help windows and tooltips: every control of the
+// demonstration is described under the name the script runner uses for it.
+#include "shell/helptext.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "packet/packet.h"
+#include "shell_support.h"
+#include "transmitter/transmitter.h"
+
+namespace {
+
+void forEachControl(const widgets::Container& c, const std::function<void(const widgets::Control&)>& f)
+{
+    for (const widgets::Control* child : c.children()) {
+        f(*child);
+        if (child->kind() == widgets::Kind::Component)
+            forEachControl(static_cast<const widgets::Container&>(*child), f);
+    }
+}
+
+TEST(HelpText, EveryControlIsDescribedUnderTheRunnersName)
+{
+    RecordingMessageBox messages;
+    LinkDemo demo{messages};
+    EXPECT_EQ(help::systemName(demo), "LinkDemo");
+    EXPECT_FALSE(help::purpose(demo).empty());
+    int controls = 0;
+    forEachControl(demo, [&](const widgets::Control& c) {
+        if (c.kind() == widgets::Kind::Timer) return;
+        ++controls;
+        const std::string name = help::systemName(c);
+        EXPECT_FALSE(help::purpose(c).empty()) << name;
+        if (c.kind() == widgets::Kind::Component) {
+            EXPECT_EQ(demo.findComponent(name), &c) << name;
+        } else {
+            EXPECT_EQ(demo.findControl(name), &c) << name;
+        }
+    });
+    EXPECT_GT(controls, 100);
+    EXPECT_EQ(help::systemName(demo.Wire1.cmdPacket[3]), "Wire1.cmdPacket(3)");
+}
+
+TEST(HelpText, LegendHoldsEveryPacketColourAndSlotStateOnce)
+{
+    const auto legend = help::colourLegend();
+    ASSERT_EQ(legend.size(), 5u);
+    std::set<std::int64_t> packets;
+    for (const auto& e : legend[0].entries) packets.insert(e.swatches.at(0));
+    EXPECT_EQ(packets,
+              (std::set<std::int64_t>{pkt::kEmpty, pkt::kData, pkt::kDataResent, pkt::kAck, pkt::kReady, pkt::kHold}));
+    std::set<Transmitter::SlotState> states;
+    for (const auto& e : legend[1].entries) states.insert(Transmitter::slotStateOf(e.swatches.at(0)));
+    EXPECT_EQ(states.size(), 7u);
+    EXPECT_FALSE(states.count(Transmitter::SlotState::Unknown));
+}
+
+}  // namespace
