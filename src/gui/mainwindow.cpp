@@ -14,6 +14,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "gui/helpwindows.h"
+#include "gui/tooltips.h"
 #include "gui/units.h"
 
 namespace gui {
@@ -41,6 +43,7 @@ MainWindow::MainWindow(LinkDemo& demo, QWidget* parent) : QMainWindow(parent)
     refreshSettings();
     refreshStatus();
     m_area->setFocusPolicy(Qt::NoFocus);
+    describeControls(*m_demo);
     // Sized around the demonstration at 100 %.
     m_area->setMinimumSize(m_demo->size());
     adjustSize();
@@ -85,6 +88,10 @@ void MainWindow::buildMenus()
 
     m_windowMenu = menuBar()->addMenu(tr("&Window"));
     m_helpMenu = menuBar()->addMenu(tr("&Help"));
+    m_helpMenu->addAction(tr("&Colours and States"), this, [this] { showColours(this); });
+    m_helpMenu->addAction(tr("&Keyboard"), this, [this] { showKeyboardHelp(this); });
+    m_helpMenu->addSeparator();
+    m_helpMenu->addAction(tr("&About Link Demo"), this, [this] { showAbout(this); });
 }
 
 void MainWindow::buildToolBar()
