@@ -177,7 +177,9 @@ TEST_F(PresenterTest, FollowingKeepsThePresentInTheLowerPartOfTheTrace)
         presenter::followPresent(demo);
         const double y = trace.yOf(demo.totalTime);
         // Near the start the trace cannot scroll back before 0 s.
-        if (demo.Wire1.VScroll1.value() > 0) EXPECT_GE(y, demo.Wire1.Picture1.height() / 10) << s;
+        if (demo.Wire1.VScroll1.value() > 0) {
+            EXPECT_GE(y, demo.Wire1.Picture1.height() / 10) << s;
+        }
         EXPECT_LE(y, demo.Wire1.Picture1.height() * 4 / 5) << s;
     }
     EXPECT_GT(demo.Wire1.VScroll1.value(), 60);
