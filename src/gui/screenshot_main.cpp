@@ -1,6 +1,7 @@
 // linkdemo-screenshot OUT.png [SCRIPT]
 //
-// Renders the real demonstration window to a PNG without a display. The
+// Renders the real demonstration window (with its menu, tool and status
+// bars) to a PNG without a display. The
 // model is driven by a script in the script runner's language (the same
 // runner, so the same start-up and the same commands); without SCRIPT, the
 // scene shows Go-back-N ARQ with the router, 25 simulated seconds after
@@ -14,7 +15,7 @@
 #include <QImage>
 #include <QString>
 
-#include "gui/demowindow.h"
+#include "gui/mainwindow.h"
 #include "shell/linkdemo.h"
 #include "shell/script.h"
 
@@ -54,10 +55,10 @@ int main(int argc, char** argv)
     if (status != ScriptRunner::kOk) return status;
 
     LinkDemo& demo = runner.demo();
-    gui::DemoWindow window(demo);
+    gui::MainWindow window(demo);
     window.show();
     QApplication::processEvents();
-    window.sync();
+    window.demoWindow().sync();
     const QImage image = window.grab().toImage();
     if (!image.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);

@@ -124,7 +124,8 @@ void ButtonView::paintEvent(QPaintEvent*)
     if (down) textRect.translate(1, 1);
     p.setPen(Qt::black);
     p.setFont(fitted.font);
-    p.drawText(textRect, Qt::AlignCenter, fitted.text);
+    // A packet just put on is a sliver: an ellipsis alone would only be noise.
+    if (fitted.text != QStringLiteral("\u2026")) p.drawText(textRect, Qt::AlignCenter, fitted.text);
 
     if (m_selected) {
         p.setPen(QPen(QColor(0xFF, 0x8C, 0x00), 3.0));
@@ -442,6 +443,9 @@ void PictureView::paintEvent(QPaintEvent* event)
         for (const AxisMark& m : axis()) {
             const qreal y = toPixels(m.y);
             if (y < fm.ascent() / 2.0 || y > height()) continue;
+            // On a pale ground, so that the label reads over the lines.
+            const QRectF box(2, y - fm.ascent() / 2.0 - 1, fm.horizontalAdvance(m.label) + 2, fm.ascent() + 2);
+            p.fillRect(box, QColor(255, 255, 255, 200));
             p.setPen(QColor(0x70, 0x70, 0x70));
             p.drawText(QPointF(3, y + fm.ascent() / 2.0 - 1), m.label);
         }
