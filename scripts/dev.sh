@@ -4,6 +4,8 @@
 #   scripts/dev.sh window      build and start the demonstration window
 #   scripts/dev.sh test        build and run every test
 #   scripts/dev.sh asan        the tests under AddressSanitizer + UBSan
+#   scripts/dev.sh model       the Qt-free model and its tests, warnings as errors
+#   scripts/dev.sh format      check the C++ formatting (clang-format)
 #   scripts/dev.sh bench       build and run the benchmark
 #   scripts/dev.sh screenshot  render the window offscreen to docs/screenshot.png
 #   scripts/dev.sh package     build the Debian package build/linkdemo_VERSION_ARCH.deb
@@ -64,6 +66,18 @@ asan)
         LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" QT_QPA_PLATFORM=offscreen \
         ctest --test-dir build-asan --output-on-failure --parallel "$(nproc)"
     ;;
+model)
+    # The Qt-free model, the runner and their tests alone, warnings as errors:
+    # the model must build and pass without Qt.
+    setup
+    build build-model -DLINKDEMO_GUI=OFF -DLINKDEMO_WERROR=ON -DLINKDEMO_BENCH=OFF
+    ctest --test-dir build-model --output-on-failure --parallel "$(nproc)"
+    ;;
+format)
+    # Fails when a C++ file is not formatted as .clang-format says.
+    setup
+    git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+    ;;
 bench)
     setup
     build build
@@ -80,7 +94,7 @@ package)
     cpack --config build/CPackConfig.cmake -B build
     ;;
 *)
-    echo "usage: scripts/dev.sh [window|test|asan|bench|screenshot|package|setup]" >&2
+    echo "usage: scripts/dev.sh [window|test|asan|model|format|bench|screenshot|package|setup]" >&2
     exit 2
     ;;
 esac
