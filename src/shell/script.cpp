@@ -133,13 +133,27 @@ std::vector<std::string> keystrokes(const std::string& text)
 
 }  // namespace
 
+void ScriptRunner::printMessageBox(std::ostream& out, const std::string& text)
+{
+    out << "{\"messageBox\": " << widgets::Json(text).dump() << "}\n";
+}
+
 void ScriptRunner::PrintingMessageBox::show(const std::string& text)
 {
-    m_out << "{\"messageBox\": " << widgets::Json(text).dump() << "}\n";
+    printMessageBox(m_out, text);
 }
 
 ScriptRunner::ScriptRunner(std::ostream& out, std::ostream& err, widgets::Random* random)
-    : m_out(out), m_err(err), m_messageBox(out), m_demo(std::make_unique<LinkDemo>(m_messageBox, random))
+    : m_out(out),
+      m_err(err),
+      m_messageBox(out),
+      m_ownDemo(std::make_unique<LinkDemo>(m_messageBox, random)),
+      m_demo(m_ownDemo.get())
+{
+}
+
+ScriptRunner::ScriptRunner(LinkDemo& demo, std::ostream& out, std::ostream& err)
+    : m_out(out), m_err(err), m_messageBox(out), m_demo(&demo)
 {
 }
 

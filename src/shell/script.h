@@ -23,7 +23,14 @@ public:
     // message boxes go to `out`, diagnostics to `err`. `random`, when given,
     // replaces the model's own generator and must outlive the runner.
     ScriptRunner(std::ostream& out, std::ostream& err, widgets::Random* random = nullptr);
+    // Drives an existing model (a live page's) instead of building one; the
+    // model keeps the message box it was built with, which should print
+    // through printMessageBox() while this runner runs.
+    ScriptRunner(LinkDemo& demo, std::ostream& out, std::ostream& err);
     ~ScriptRunner();
+
+    // A message box as the runner prints it: {"messageBox": "TEXT"}.
+    static void printMessageBox(std::ostream& out, const std::string& text);
 
     // Runs every line of `script` in turn; returns kOk when the whole script
     // ran, kScriptError at the first bad line.
@@ -53,5 +60,6 @@ private:
     std::ostream& m_out;
     std::ostream& m_err;
     PrintingMessageBox m_messageBox;
-    std::unique_ptr<LinkDemo> m_demo;
+    std::unique_ptr<LinkDemo> m_ownDemo;
+    LinkDemo* m_demo;
 };

@@ -1,0 +1,44 @@
+// The JavaScript face of WebDemo (embind): the page's script holds one
+// LinkDemoModel and calls these methods; strings cross as UTF-8.
+#include <emscripten/bind.h>
+
+#include "bench/fill.h"
+#include "web/webdemo.h"
+
+namespace {
+
+// The benchmark's worst case on the live model: a full trace table and 16
+// packets in flight on every wire, the run started.
+void fillForBenchmark(web::WebDemo& d)
+{
+    fillTraces(d.demo());
+    if (d.demo().paused) d.demo().cmdPause.click();
+}
+
+std::string caption(web::WebDemo& d)
+{
+    return d.caption();
+}
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(linkdemo)
+{
+    emscripten::class_<web::WebDemo>("LinkDemoModel")
+        .constructor<>()
+        .function("caption", &caption)
+        .function("tree", &web::WebDemo::tree)
+        .function("sync", &web::WebDemo::sync)
+        .function("invalidate", &web::WebDemo::invalidate)
+        .function("click", &web::WebDemo::click)
+        .function("choose", &web::WebDemo::choose)
+        .function("edit", &web::WebDemo::edit)
+        .function("scroll", &web::WebDemo::scroll)
+        .function("focus", &web::WebDemo::focus)
+        .function("background", &web::WebDemo::background)
+        .function("now", &web::WebDemo::now)
+        .function("advanceTo", &web::WebDemo::advanceTo)
+        .function("run", &web::WebDemo::run)
+        .function("takeMessage", &web::WebDemo::takeMessage)
+        .function("fillForBenchmark", &fillForBenchmark);
+}

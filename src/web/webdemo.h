@@ -1,0 +1,110 @@
+// The core of the web binding: the LinkDemo model as a page sees it.
+//
+// The page's JavaScript keeps one element per model control. This class
+// hands it the tree of controls once (tree()), then after every clock
+// advance or user action the state of exactly the controls whose revision
+// changed, the containers that were re-stacked and the lines added to each
+// trace picture (sync()). User input comes back through the model controls'
+// own entry points, the owning component receiving the focus first, as in
+// the Qt binding. Everything crosses as JSON text; nothing here knows the
+// DOM, so the same code is built natively for the tests.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/linkdemo.h"
+#include "widgets/messagebox.h"
+
+namespace web {
+
+class WebDemo {
+public:
+    WebDemo();
+    ~WebDemo();
+
+    LinkDemo& demo() { return *m_demo; }
+    const std::string& caption() const { return m_demo->caption(); }
+
+    // Every control once, parents before children, as a JSON array of
+    // {"id", "parent" (-1 for the window), "kind", "name" (the script
+    // runner's full name), "owner" (id of the nearest component, -1)}.
+    // Ids are the array positions; timers are left out.
+    std::string tree() const;
+
+    // What changed since the previous sync, as JSON:
+    //   "controls": [[id, state], ...]   the state of each changed control
+    //   "stacks":   [[id, [child ids bottom to top]], ...]
+    //   "pictures": [[id, redraw, [x1, y1, x2, y2, colour, ...]], ...]
+    // A picture with redraw true is cleared to its back colour before its
+    // lines are drawn; otherwise the lines continue what was drawn before.
+    // Hidden pictures are brought up to date when they are next shown.
+    std::string sync();
+    // Makes the next sync describe everything, as the first one does.
+    void invalidate();
+
+    // User input on control `id` (an id of tree()); each is dropped when
+    // the control cannot be reached.
+    void click(int id);                          // button or check box
+    void choose(int id, int index);              // a combo's list item
+    void edit(int id, const std::string& text);  // an editable combo's text
+    void scroll(int id, int value);              // a scroll bar
+    // The component owning control `id` receives the focus.
+    void focus(int id);
+    // A click on the window background.
+    void background();
+
+    // The virtual clock, in milliseconds.
+    double now() const;
+    // Advances the scheduler to `t` (nothing when t is not ahead).
+    void advanceTo(double t);
+
+    // Runs script-runner lines against this live model. Returns JSON
+    // {"stdout", "stderr", "status", "text"}: what the runner writes to
+    // each stream, its exit status, and both streams in the order written.
+    std::string run(const std::string& script);
+
+    // The oldest message box the model showed outside a run, or "" when
+    // none is waiting. The model went on at once (answered OK); the page
+    // shows it and holds its clock until the user closes it.
+    std::string takeMessage();
+
+private:
+    struct Entry {
+        widgets::Control* control;
+        int parent;
+        int owner;
+        std::string name;
+        std::uint64_t revision = 0;
+        // Pictures: what the page holds.
+        std::uint64_t clearCount = 0;
+        std::size_t drawn = 0;
+        std::int64_t back = -1;
+        bool stale = true;
+    };
+    struct Stack {
+        int id;
+        std::uint64_t revision = 0;
+    };
+    class PageMessageBox : public widgets::MessageBox {
+    public:
+        void show(const std::string& text) override;
+        std::ostream* out = nullptr;  // set while a script runs
+        std::deque<std::string> waiting;
+    };
+
+    void build(widgets::Container& container, int parent, int owner, const std::string& prefix);
+    Entry* entry(int id, widgets::Kind kind);
+    void ownerFocus(const Entry& e);
+
+    PageMessageBox m_box;
+    std::unique_ptr<LinkDemo> m_demo;
+    std::vector<Entry> m_entries;
+    std::vector<Stack> m_stacks;
+};
+
+}  // namespace web

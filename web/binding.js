@@ -1,0 +1,838 @@
+'use strict';
+// The web binding: mirrors the LinkDemo model (compiled to WebAssembly) on
+// the page, one element per model control, and feeds the user's clicks,
+// choices, typing and scrolling back into the model controls' own entry
+// points. Like the Qt binding it only mirrors: it walks the tree of controls
+// once, updates only the elements whose control's revision changed, and
+// keeps no rule of the demonstration.
+//
+// Controls are placed in CSS pixels of 15 display units; the zoom scales the
+// client area as a whole. Every element carries its control's full name in
+// data-name ("LinkDemo", "LinkDemo.cmdPause", "Wire1.cmdPacket(3)").
+//
+// The page's console offers `linkdemo.run(text)`: script-runner lines run
+// against the live model (see the README for what it returns).
+
+const UNITS_PER_PX = 15;
+const CLOCK_INTERVAL_MS = 10;
+const MAX_CATCH_UP_MS = 1000;
+const SVG_NS = 'http://www.w3.org/2000/svg';
+
+// ---- conversions -----------------------------------------------------------
+
+function toPx(units) {
+  const v = Number.isFinite(units) ? units / UNITS_PER_PX : 0;
+  // A position far beyond any screen is held at a million pixels.
+  return Math.max(-1e6, Math.min(1e6, v));
+}
+
+// Edges are rounded on their own, so that controls touching in units touch
+// on screen.
+function pixelRect(st) {
+  const l = Math.round(toPx(st.left));
+  const t = Math.round(toPx(st.top));
+  const r = Math.round(toPx(st.left + Math.max(0, st.width)));
+  const b = Math.round(toPx(st.top + Math.max(0, st.height)));
+  return [l, t, Math.max(0, r - l), Math.max(0, b - t)];
+}
+
+// A 0xBBGGRR colour as [r, g, b]; negative values and high bits masked off.
+function channels(bgr) {
+  const v = Number(bgr) & 0xFFFFFF;
+  return [v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF];
+}
+
+function css([r, g, b]) {
+  return `rgb(${r},${g},${b})`;
+}
+
+function colour(bgr) {
+  return css(channels(bgr));
+}
+
+// The same shades Qt's lighter(140) and darker(150) give: the HSV value
+// scaled, saturation given up where the value would pass 255.
+function shade(bgr, factor) {
+  let [r, g, b] = channels(bgr);
+  const max = Math.max(r, g, b);
+  const min = Math.min(r, g, b);
+  let h = 0;
+  if (max !== min) {
+    const d = max - min;
+    if (max === r) h = ((g - b) / d + 6) % 6;
+    else if (max === g) h = (b - r) / d + 2;
+    else h = (r - g) / d + 4;
+  }
+  let s = max === 0 ? 0 : (max - min) / max;
+  let v = max * factor;
+  if (v > 255) {
+    s = Math.max(0, s - (v - 255) / 255);
+    v = 255;
+  }
+  const c = v * s;
+  const x = c * (1 - Math.abs((h % 2) - 1));
+  const m = v - c;
+  const table = [[c, x, 0], [x, c, 0], [0, c, x], [0, x, c], [x, 0, c], [c, 0, x]];
+  [r, g, b] = table[Math.floor(h) % 6];
+  return css([r + m, g + m, b + m].map((u) => Math.round(Math.max(0, Math.min(255, u)))));
+}
+
+// The model's point size in pixels at 96 per inch, as the window uses it.
+function fontCss([points, bold]) {
+  const p = Number.isFinite(points) ? Math.max(1, Math.min(400, points)) : 8.25;
+  return `${bold ? 'bold ' : ''}${Math.max(1, Math.round((p * 96) / 72))}px "Liberation Sans", Arial, Helvetica, "DejaVu Sans", sans-serif`;
+}
+
+function setHidden(el, hidden) {
+  if (hidden) el.setAttribute('hidden', '');
+  else el.removeAttribute('hidden');
+}
+
+function place(el, st) {
+  const [l, t, w, h] = pixelRect(st);
+  const s = el.style;
+  s.left = `${l}px`;
+  s.top = `${t}px`;
+  s.width = `${w}px`;
+  s.height = `${h}px`;
+  return [w, h];
+}
+
+// Shapes, lines and labels are drawn on their container beneath every
+// control that is a window of its own (buttons, lists, pictures, text boxes,
+// components), whatever their creation order.
+function drawnOnContainer(kind) {
+  return kind === 'shape' || kind === 'line' || kind === 'label';
+}
+
+function setOptions(select, items) {
+  const same = select.options.length === items.length && items.every((s, i) => select.options[i].text === s);
+  if (same) return;
+  select.replaceChildren(...items.map((s) => new Option(s)));
+}
+
+// ---- one create/update pair per control kind -------------------------------
+
+const kinds = {
+  window: {
+    create(b, n) {
+      const el = document.createElement('div');
+      el.className = 'ld ld-panel ld-root';
+      let pressed = false;
+      el.addEventListener('mousedown', (ev) => {
+        pressed = ev.button === 0 && b.pressTarget(ev) === el;
+      });
+      el.addEventListener('mouseup', (ev) => {
+        const click = pressed && ev.button === 0 && b.pressTarget(ev) === el;
+        pressed = false;
+        if (click) b.act(() => b.model.background());
+      });
+      return el;
+    },
+    update(b, n, el, st) {
+      const [w, h] = [Math.round(toPx(st.width)), Math.round(toPx(st.height))];
+      el.style.width = `${w}px`;
+      el.style.height = `${h}px`;
+      el.style.background = colour(st.backColour);
+      el.style.font = fontCss(st.font);
+      b.size = [w, h];
+      b.applyZoom();
+      return false;
+    },
+  },
+
+  component: {
+    create(b, n) {
+      const el = document.createElement('div');
+      el.className = 'ld ld-panel';
+      el.addEventListener('mousedown', (ev) => {
+        if (ev.button === 0 && b.pressTarget(ev) === el) b.act(() => b.model.focus(n.id));
+      });
+      return el;
+    },
+    update(b, n, el, st) {
+      place(el, st);
+      // Where the colour equals the container's the panel paints nothing,
+      // so that a component laid out wider than its drawing (a wire) does
+      // not cut into its neighbours' edges.
+      const beneath = b.state[n.parent];
+      const fill = !beneath || beneath.backColour !== st.backColour;
+      el.style.background = fill ? colour(st.backColour) : 'transparent';
+      el.style.font = fontCss(st.font);
+    },
+  },
+
+  button: {
+    create(b, n) {
+      const el = document.createElement('button');
+      el.type = 'button';
+      el.className = 'ld ld-button';
+      el.append(document.createElement('span'));
+      el.addEventListener('click', () => b.act(() => b.model.click(n.id)));
+      return el;
+    },
+    update(b, n, el, st) {
+      place(el, st);
+      el.style.font = fontCss(st.font);
+      if (el.firstChild.textContent !== st.caption) el.firstChild.textContent = st.caption;
+      el.style.background = colour(st.backColour);
+      el.style.setProperty('--light', shade(st.backColour, 1.4));
+      el.style.setProperty('--dark', shade(st.backColour, 1 / 1.5));
+    },
+  },
+
+  label: {
+    create(b, n) {
+      const el = document.createElement('div');
+      el.className = 'ld ld-label';
+      return el;
+    },
+    update(b, n, el, st) {
+      place(el, st);
+      el.style.font = fontCss(st.font);
+      if (el.textContent !== st.caption) el.textContent = st.caption;
+      el.style.color = colour(st.foreColour);
+      el.style.background = st.backColour < 0 ? 'transparent' : colour(st.backColour);
+      el.style.textAlign = st.align;
+    },
+  },
+
+  textbox: {
+    create(b, n) {
+      const el = document.createElement('div');
+      el.className = 'ld ld-text';
+      return el;
+    },
+    update(b, n, el, st) {
+      place(el, st);
+      el.style.font = fontCss(st.font);
+      if (el.textContent !== st.text) el.textContent = st.text;
+      el.style.color = colour(st.foreColour);
+    },
+  },
+
+  combo: {
+    // A list-only combo is a <select>; an editable one a text field with a
+    // drop-down list beside it. Typing runs the change handler per
+    // keystroke, a pick from the list the click handler.
+    create(b, n) {
+      const el = document.createElement('div');
+      el.className = 'ld ld-combo';
+      el.list = document.createElement('select');
+      el.list.addEventListener('change', () => {
+        const i = el.list.selectedIndex;
+        b.act(() => b.model.choose(n.id, i));
+      });
+      return el;
+    },
+    update(b, n, el, st) {
+      place(el, st);
+      el.style.font = fontCss(st.font);
+      if (!el.list.isConnected) {
+        el.list.className = st.editable ? 'ld-drop' : 'ld-list';
+        if (st.editable) {
+          el.field = document.createElement('input');
+          el.field.type = 'text';
+          el.field.spellcheck = false;
+          el.field.autocomplete = 'off';
+          el.field.addEventListener('input', () => {
+            const text = el.field.value;
+            b.act(() => b.model.edit(n.id, text));
+          });
+          el.append(el.field);
+        }
+        el.append(el.list);
+      }
+      setOptions(el.list, st.items);
+      if (el.list.selectedIndex !== st.listIndex) el.list.selectedIndex = st.listIndex;
+      // Setting the same text again would move the caret away from where
+      // the user is typing.
+      if (el.field && el.field.value !== st.text) el.field.value = st.text;
+    },
+  },
+
+  check: {
+    create(b, n) {
+      const el = document.createElement('label');
+      el.className = 'ld ld-check';
+      el.box = document.createElement('input');
+      el.box.type = 'checkbox';
+      el.caption = document.createElement('span');
+      el.append(el.box, el.caption);
+      // The tick the browser toggled is replaced by the model's at the sync.
+      el.box.addEventListener('click', () => b.act(() => b.model.click(n.id)));
+      return el;
+    },
+    update(b, n, el, st) {
+      place(el, st);
+      el.style.font = fontCss(st.font);
+      if (el.caption.textContent !== st.caption) el.caption.textContent = st.caption;
+      el.box.checked = st.value !== 0;
+    },
+  },
+
+  shape: {
+    create(b, n) {
+      const el = document.createElement('div');
+      el.className = 'ld ld-shape';
+      return el;
+    },
+    update(b, n, el, st) {
+      const [w, h] = place(el, st);
+      const fill = st.filled ? colour(st.fillColour) : 'transparent';
+      const border = `1px solid ${colour(st.borderColour)}`;
+      if (st.shape === 'circle') {
+        // As large as the smaller side, centred.
+        if (!el.firstChild) el.append(document.createElement('div'));
+        const c = el.firstChild;
+        c.className = 'ld-circle';
+        const d = Math.min(w, h);
+        Object.assign(c.style, { left: `${(w - d) / 2}px`, top: `${(h - d) / 2}px`, width: `${d}px`, height: `${d}px` });
+        c.style.background = fill;
+        c.style.borderColor = colour(st.borderColour);
+        el.style.border = 'none';
+        el.style.background = 'transparent';
+      } else {
+        if (el.firstChild) el.firstChild.remove();
+        el.style.border = border;
+        el.style.background = fill;
+      }
+    },
+  },
+
+  line: {
+    create(b, n) {
+      const el = document.createElementNS(SVG_NS, 'svg');
+      el.setAttribute('class', 'ld ld-line');
+      el.append(document.createElementNS(SVG_NS, 'line'));
+      return el;
+    },
+    update(b, n, el, st) {
+      const x1 = toPx(st.x1), y1 = toPx(st.y1), x2 = toPx(st.x2), y2 = toPx(st.y2);
+      // The element covers the line's bounding box plus a pixel each side.
+      const left = Math.floor(Math.min(x1, x2)) - 1;
+      const top = Math.floor(Math.min(y1, y2)) - 1;
+      const w = Math.ceil(Math.abs(x2 - x1)) + 3;
+      const h = Math.ceil(Math.abs(y2 - y1)) + 3;
+      Object.assign(el.style, { left: `${left}px`, top: `${top}px`, width: `${w}px`, height: `${h}px` });
+      const line = el.firstChild;
+      const at = (v, o) => String(v - o + 0.5);
+      line.setAttribute('x1', at(x1, left));
+      line.setAttribute('y1', at(y1, top));
+      line.setAttribute('x2', at(x2, left));
+      line.setAttribute('y2', at(y2, top));
+      line.setAttribute('stroke', colour(st.colour));
+      line.setAttribute('stroke-width', '1');
+      line.setAttribute('shape-rendering', 'crispEdges');
+      return 'line';
+    },
+  },
+
+  picture: {
+    // A canvas at the screen's resolution; the lines the model adds are
+    // drawn onto it as they come. The page keeps the lines so that a new
+    // size or zoom redraws them without asking the model.
+    create(b, n) {
+      const el = document.createElement('canvas');
+      el.className = 'ld ld-picture';
+      el.lines = [];
+      b.pictures.push(el);
+      return el;
+    },
+    update(b, n, el, st) {
+      const [w, h] = place(el, st);
+      el.size = [w, h];
+      el.back = colour(st.backColour);
+      b.redrawPicture(el);
+    },
+  },
+
+  scrollbar: {
+    // A vertical scroll bar: arrows move by the small change, a click on
+    // the track by the large change, the thumb follows a drag, the wheel
+    // moves three small changes a notch. Every move goes to the model.
+    create(b, n) {
+      const el = document.createElement('div');
+      el.className = 'ld ld-scroll';
+      const up = document.createElement('div');
+      const down = document.createElement('div');
+      const thumb = document.createElement('div');
+      up.className = 'ld-up';
+      down.className = 'ld-down';
+      thumb.className = 'ld-thumb';
+      up.textContent = '\u25B2';
+      down.textContent = '\u25BC';
+      el.append(up, thumb, down);
+      const st = () => b.state[n.id];
+      const move = (v) => b.act(() => b.model.scroll(n.id, Math.round(v)));
+      // +1: towards the bottom end (the maximum unless inverted).
+      const stepBy = (dir, size) => {
+        const s = st();
+        const sign = s.min > s.max ? -1 : 1;
+        move(s.value + dir * sign * Math.max(1, size));
+      };
+      const repeat = (fn) => {
+        fn();
+        let timer = setTimeout(function again() {
+          fn();
+          timer = setTimeout(again, 50);
+        }, 300);
+        const stop = () => {
+          clearTimeout(timer);
+          document.removeEventListener('mouseup', stop);
+        };
+        document.addEventListener('mouseup', stop);
+      };
+      el.addEventListener('mousedown', (ev) => {
+        if (ev.button !== 0) return;
+        ev.preventDefault();
+        if (ev.target === up) return repeat(() => stepBy(-1, st().smallChange));
+        if (ev.target === down) return repeat(() => stepBy(1, st().smallChange));
+        if (ev.target === thumb) {
+          const startY = ev.clientY / b.zoom;
+          const startTop = thumb.offsetTop;
+          const drag = (m) => {
+            const s = st();
+            const g = el.geometry;
+            const pos = Math.max(0, Math.min(g.travel, startTop - g.arrow + m.clientY / b.zoom - startY));
+            const lo = Math.min(s.min, s.max), hi = Math.max(s.min, s.max);
+            let t = g.travel > 0 ? pos / g.travel : 0;
+            if (s.min > s.max) t = 1 - t;
+            const v = lo + t * (hi - lo);
+            if (Math.round(v) !== s.value) move(v);
+          };
+          const end = () => {
+            document.removeEventListener('mousemove', drag);
+            document.removeEventListener('mouseup', end);
+          };
+          document.addEventListener('mousemove', drag);
+          document.addEventListener('mouseup', end);
+          return;
+        }
+        const y = ev.offsetY;
+        repeat(() => stepBy(y < thumb.offsetTop ? -1 : 1, st().largeChange));
+      });
+      el.addEventListener('wheel', (ev) => {
+        ev.preventDefault();
+        if (ev.deltaY !== 0) stepBy(Math.sign(ev.deltaY), 3 * st().smallChange);
+      }, { passive: false });
+      return el;
+    },
+    update(b, n, el, st) {
+      const [w, h] = place(el, st);
+      const [up, thumb, down] = el.children;
+      const arrow = Math.min(w, Math.floor(h / 2));
+      const track = Math.max(0, h - 2 * arrow);
+      const lo = Math.min(st.min, st.max), hi = Math.max(st.min, st.max);
+      const range = hi - lo;
+      const page = Math.max(1, st.largeChange);
+      const length = Math.min(track, Math.max(8, Math.round((track * page) / (range + page))));
+      const travel = track - length;
+      let t = range > 0 ? (st.value - lo) / range : 0;
+      if (st.min > st.max) t = 1 - t;
+      for (const a of [up, down]) {
+        a.style.height = `${arrow}px`;
+        a.style.lineHeight = `${arrow}px`;
+      }
+      thumb.style.top = `${arrow + Math.round(t * travel)}px`;
+      thumb.style.height = `${length}px`;
+      setHidden(thumb, track < 8);
+      el.geometry = { arrow, travel };
+    },
+  },
+};
+
+// ---- the binding -----------------------------------------------------------
+
+class Binding {
+  constructor(model, stage) {
+    this.model = model;
+    this.stage = stage;
+    this.nodes = JSON.parse(model.tree());
+    this.els = [];
+    this.state = [];
+    this.pictures = [];
+    this.zoom = 1;
+    this.size = [0, 0];
+    this.modal = false;
+    this.messageBox = null;  // set by the page
+    for (const n of this.nodes) {
+      const el = kinds[n.kind].create(this, n);
+      el.dataset.name = n.name;
+      el.dataset.id = String(n.id);
+      (n.parent < 0 ? stage : this.els[n.parent]).append(el);
+      this.els.push(el);
+    }
+    this.root = this.els[0];
+    // A component receives the focus when the user moves it into one of
+    // its controls (by mouse or by Tab); the binding never moves focus.
+    this.root.addEventListener('focusin', (ev) => {
+      const el = ev.target.closest('[data-id]');
+      if (!el) return;
+      const n = this.nodes[Number(el.dataset.id)];
+      if (n.owner >= 0) this.act(() => this.model.focus(n.id));
+    });
+    this.dpr = window.devicePixelRatio || 1;
+    window.addEventListener('resize', () => {
+      if ((window.devicePixelRatio || 1) === this.dpr) return;
+      this.dpr = window.devicePixelRatio || 1;
+      for (const p of this.pictures) this.redrawPicture(p);
+    });
+  }
+
+  element(name) {
+    return this.root.querySelector(`[data-name="${CSS.escape(name)}"]`) || (name === 'LinkDemo' ? this.root : null);
+  }
+
+  // Labels and text boxes take no mouse press of their own: it goes to the
+  // panel they stand on.
+  pressTarget(ev) {
+    const t = ev.target;
+    if (t.classList && (t.classList.contains('ld-label') || t.classList.contains('ld-text'))) return t.parentElement;
+    return t;
+  }
+
+  // Updates every element whose control changed and the stacking of every
+  // re-stacked container, then draws the new trace lines. Returns the
+  // number of controls updated.
+  sync() {
+    const d = JSON.parse(this.model.sync());
+    for (const [id, st] of d.controls) {
+      const n = this.nodes[id];
+      const el = this.els[id];
+      this.state[id] = st;
+      kinds[n.kind].update(this, n, el, st);
+      if (n.kind !== 'window') setHidden(el, !st.visible);
+      if (n.kind === 'window') document.title = this.model.caption();
+    }
+    for (const [id, order] of d.stacks) {
+      order.forEach((child, i) => {
+        const layer = drawnOnContainer(this.nodes[child].kind) ? 0 : 1;
+        this.els[child].style.zIndex = String(layer * 100000 + i);
+      });
+    }
+    for (const [id, redraw, lines] of d.pictures) {
+      const el = this.els[id];
+      if (redraw) {
+        el.lines = lines;
+        this.redrawPicture(el);
+      } else {
+        const from = el.lines.length;
+        for (const v of lines) el.lines.push(v);
+        this.drawLines(el, from);
+      }
+    }
+    return d.controls.length;
+  }
+
+  // A user action on the model, then everything is mirrored. Dropped while
+  // the message box is open (the page is modal then).
+  act(action) {
+    if (this.modal) return;
+    action();
+    this.after();
+  }
+
+  after() {
+    this.sync();
+    if (this.messageBox) this.messageBox.showWaiting();
+  }
+
+  applyZoom() {
+    const [w, h] = this.size;
+    this.root.style.transform = this.zoom === 1 ? '' : `scale(${this.zoom})`;
+    this.stage.style.width = `${Math.round(w * this.zoom)}px`;
+    this.stage.style.height = `${Math.round(h * this.zoom)}px`;
+  }
+
+  setZoom(z) {
+    this.zoom = z;
+    this.applyZoom();
+    for (const p of this.pictures) this.redrawPicture(p);
+  }
+
+  redrawPicture(el) {
+    if (!el.size) return;
+    const scale = this.dpr * this.zoom;
+    const [w, h] = el.size;
+    const cw = Math.max(1, Math.ceil(w * scale));
+    const ch = Math.max(1, Math.ceil(h * scale));
+    if (el.width !== cw) el.width = cw;
+    if (el.height !== ch) el.height = ch;
+    const ctx = el.getContext('2d');
+    ctx.setTransform(1, 0, 0, 1, 0, 0);
+    ctx.fillStyle = el.back;
+    ctx.fillRect(0, 0, cw, ch);
+    this.drawLines(el, 0);
+  }
+
+  // Draws lines [from/5 ..] of the picture's list; runs of one colour go
+  // into one path.
+  drawLines(el, from) {
+    const v = el.lines;
+    if (from >= v.length || !el.size) return;
+    const ctx = el.getContext('2d');
+    const scale = this.dpr * this.zoom;
+    ctx.setTransform(scale, 0, 0, scale, 0, 0);
+    ctx.lineWidth = 1;
+    let current = null;
+    ctx.beginPath();
+    for (let i = from; i + 4 < v.length; i += 5) {
+      if (v[i + 4] !== current) {
+        if (current !== null) ctx.stroke();
+        ctx.beginPath();
+        current = v[i + 4];
+        ctx.strokeStyle = colour(current);
+      }
+      ctx.moveTo(Math.round(toPx(v[i])) + 0.5, Math.round(toPx(v[i + 1])) + 0.5);
+      ctx.lineTo(Math.round(toPx(v[i + 2])) + 0.5, Math.round(toPx(v[i + 3])) + 0.5);
+    }
+    if (current !== null) ctx.stroke();
+  }
+}
+
+// ---- the wall clock --------------------------------------------------------
+
+// Every few milliseconds the scheduler is advanced to the real time elapsed,
+// catching up at most a second in one step (time beyond that is dropped, as
+// after a stall or a hidden tab). While a script plays, the clock stops at
+// the end of each of its `run` commands.
+class WallClock {
+  constructor(binding, player) {
+    this.binding = binding;
+    this.player = player;
+    this.timer = null;
+    this.rebase();
+  }
+
+  start() {
+    this.rebase();
+    if (this.timer === null) this.timer = setInterval(() => this.tick(), CLOCK_INTERVAL_MS);
+  }
+
+  stop() {
+    if (this.timer !== null) clearInterval(this.timer);
+    this.timer = null;
+  }
+
+  // Forgets the real time that has passed: used after a message box, a
+  // script run from the console, and whenever time jumped under the clock.
+  rebase() {
+    this.base = performance.now() - this.binding.model.now();
+  }
+
+  tick() {
+    const b = this.binding;
+    if (b.modal) return;
+    const now = b.model.now();
+    let target = Math.floor(performance.now() - this.base);
+    if (target - now > MAX_CATCH_UP_MS) {
+      this.base += target - now - MAX_CATCH_UP_MS;
+      target = now + MAX_CATCH_UP_MS;
+    }
+    const limit = this.player.limit();
+    if (limit !== null && target > limit) target = limit;
+    if (target > now) {
+      b.model.advanceTo(target);
+      b.after();
+    }
+    if (this.player.playing()) this.player.resume();
+  }
+}
+
+// ---- the script player -----------------------------------------------------
+
+// Plays a script at the demonstration's pace: `run MS` lets MS of simulated
+// time pass in real time, every other line acts when reached, through the
+// same runner as linkdemo.run. Output and errors go to the page's log.
+class Player {
+  constructor(page) {
+    this.page = page;
+    this.lines = null;
+    this.pos = 0;
+    this.until = null;
+  }
+
+  playing() {
+    return this.lines !== null;
+  }
+
+  limit() {
+    return this.until;
+  }
+
+  play(text, name) {
+    this.lines = text.split('\n');
+    this.pos = 0;
+    this.until = null;
+    this.page.log('', true);
+    this.page.status(`Playing ${name}`);
+    this.page.clock.rebase();
+    this.resume();
+  }
+
+  stop(message) {
+    this.lines = null;
+    this.until = null;
+    this.page.status(message);
+  }
+
+  resume() {
+    const model = this.page.binding.model;
+    while (this.lines && !this.page.binding.modal) {
+      if (this.until !== null) {
+        if (model.now() < this.until) return;
+        this.until = null;
+      }
+      if (this.pos >= this.lines.length) return this.stop('Script played');
+      const number = ++this.pos;
+      const line = this.lines[number - 1].replace(/\r$/, '');
+      const wait = /^[ \t]*run[ \t]+([0-9]+)[ \t]*$/.exec(line);
+      if (wait) {
+        this.until = model.now() + Number(wait[1]);
+        continue;
+      }
+      const r = this.page.execute(line);
+      this.page.log(r.stdout + r.stderr.replace(/^line 1: /, `line ${number}: `));
+      if (r.status !== 0) return this.stop(`Script stopped at line ${number}`);
+    }
+  }
+}
+
+// ---- the page --------------------------------------------------------------
+
+class Page {
+  constructor(model) {
+    this.binding = new Binding(model, document.getElementById('stage'));
+    this.player = new Player(this);
+    this.clock = new WallClock(this.binding, this.player);
+    this.binding.messageBox = this.messageBox();
+    this.last = null;
+    this.binding.sync();
+    this.keys();
+    this.toolbar();
+    // "?clock=off": the page starts with its wall clock held, so that
+    // virtual time stays at 0 until a script or linkdemo.clock(true) moves
+    // it (the state in which the native runner starts every script).
+    if (new URLSearchParams(location.search).get('clock') !== 'off') this.clock.start();
+  }
+
+  // Runs script-runner lines against the live model and mirrors the result.
+  execute(text) {
+    const r = JSON.parse(this.binding.model.run(String(text)));
+    this.last = { stdout: r.stdout, stderr: r.stderr, status: r.status };
+    this.binding.after();
+    this.clock.rebase();
+    return { stdout: r.stdout, stderr: r.stderr, status: r.status, text: r.text };
+  }
+
+  log(text, clear = false) {
+    const el = document.getElementById('log');
+    if (clear) el.textContent = '';
+    if (!text) return;
+    el.hidden = false;
+    el.textContent += text;
+    el.scrollTop = el.scrollHeight;
+  }
+
+  status(text) {
+    document.getElementById('status').textContent = text;
+  }
+
+  // The model's message box: the model went on at once (answered OK); the
+  // page stays modal, its clock held, until the user closes the box.
+  messageBox() {
+    const box = document.getElementById('msgbox');
+    const ok = box.querySelector('button');
+    const b = this.binding;
+    const showWaiting = () => {
+      if (b.modal) return;
+      const text = b.model.takeMessage();
+      if (!text) return;
+      b.modal = true;
+      box.querySelector('.title').textContent = b.model.caption();
+      box.querySelector('.text').textContent = text;
+      box.hidden = false;
+      ok.focus();
+    };
+    ok.addEventListener('click', () => {
+      box.hidden = true;
+      b.modal = false;
+      this.clock.rebase();
+      showWaiting();
+      if (this.player.playing()) this.player.resume();
+    });
+    return { showWaiting };
+  }
+
+  // Space presses the pause button, R "Reset", as a click would; neither
+  // reacts while the focus is on a button, a check box, a list or a text
+  // field, which take the key themselves.
+  keys() {
+    const b = this.binding;
+    const byName = (name) => b.nodes.find((n) => n.name === name).id;
+    const pause = byName('LinkDemo.cmdPause');
+    const reset = byName('LinkDemo.cmdReset');
+    document.addEventListener('keydown', (ev) => {
+      if (b.modal || ev.ctrlKey || ev.altKey || ev.metaKey || ev.repeat) return;
+      let id = null;
+      if (ev.key === ' ') id = pause;
+      else if ((ev.key === 'r' || ev.key === 'R') && !ev.shiftKey) id = reset;
+      if (id === null) return;
+      const focused = document.activeElement;
+      if (focused && focused.matches('button, input, select, textarea, [contenteditable]')) return;
+      ev.preventDefault();
+      b.act(() => b.model.click(id));
+    });
+  }
+
+  toolbar() {
+    const file = document.getElementById('play-file');
+    document.getElementById('play').addEventListener('click', () => file.click());
+    file.addEventListener('change', async () => {
+      const f = file.files[0];
+      if (!f) return;
+      const text = await f.text();
+      file.value = '';
+      this.player.play(text, f.name);
+    });
+    document.getElementById('zoom').addEventListener('change', (ev) => {
+      this.binding.setZoom(Number(ev.target.value));
+    });
+  }
+}
+
+var Module = {
+  onRuntimeInitialized() {
+    const page = new Page(new Module.LinkDemoModel());
+    window.linkdemo.page = page;
+    window.linkdemo.model = page.binding.model;
+    requestAnimationFrame(() => {
+      // The first frame with the client area drawn.
+      window.linkdemo.firstFrameMs = performance.now();
+      window.linkdemo.resolveReady();
+    });
+  },
+};
+
+// The console interface.
+window.linkdemo = {
+  // Runs lines of the script runner's language against the live model.
+  // Returns what the runner prints, standard output and standard error in
+  // the order written; `linkdemo.last` then holds {stdout, stderr, status}
+  // (status 0, or 2 when a bad line stopped the script).
+  run(text) {
+    return this.page.execute(text).text;
+  },
+  // Starts (true) or holds (false) the wall clock.
+  clock(on) {
+    if (on) this.page.clock.start();
+    else this.page.clock.stop();
+  },
+  last: null,
+  firstFrameMs: null,
+  page: null,
+  model: null,
+};
+Object.defineProperty(window.linkdemo, 'last', { get() { return this.page ? this.page.last : null; } });
+window.linkdemo.ready = new Promise((resolve) => { window.linkdemo.resolveReady = resolve; });

@@ -1,0 +1,20 @@
+# Settings of the WebAssembly build (emcmake cmake -S . -B build-web).
+
+# The script runner reports bad lines by exception.
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions)
+
+# nlohmann-json is header-only and lives in /usr/include, which must not
+# reach an emscripten compile (its glibc headers clash with the wasm
+# sysroot): the build uses a copy of that one library.
+find_path(LINKDEMO_NLOHMANN_DIR nlohmann/json.hpp PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(NOT LINKDEMO_NLOHMANN_DIR)
+  message(FATAL_ERROR "nlohmann/json.hpp not found (install nlohmann-json3-dev)")
+endif()
+file(COPY ${LINKDEMO_NLOHMANN_DIR}/nlohmann DESTINATION ${CMAKE_BINARY_DIR}/third_party/include)
+add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
+set_target_properties(nlohmann_json::nlohmann_json PROPERTIES INTERFACE_INCLUDE_DIRECTORIES
+                      ${CMAKE_BINARY_DIR}/third_party/include)
+
+# emcc's JavaScript optimiser needs Debian's node modules (acorn).
+set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
