@@ -9,6 +9,8 @@
 #   scripts/dev.sh bench       build and run the benchmark
 #   scripts/dev.sh screenshot  render the window offscreen to docs/screenshot.png
 #   scripts/dev.sh package     build the Debian package build/linkdemo_VERSION_ARCH.deb
+#   scripts/dev.sh web         build the web edition: build-web/linkdemo.html (one file)
+#                              and build-web/site/ (index.html + index.js + index.wasm)
 #   scripts/dev.sh setup       only install the packages
 set -euo pipefail
 
@@ -17,7 +19,8 @@ cd "$root"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           nlohmann-json3-dev clang-format xvfb xauth
-          librsvg2-bin dpkg-dev desktop-file-utils appstream groff-base)
+          librsvg2-bin dpkg-dev desktop-file-utils appstream groff-base
+          emscripten chromium nodejs)
 
 setup() {
     local missing=()
@@ -26,6 +29,8 @@ setup() {
             missing+=("$p")
         fi
     done
+    # npm ships inside some nodejs builds and as its own package in Debian's.
+    command -v npm >/dev/null 2>&1 || missing+=(npm)
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     local sudo=""
@@ -44,6 +49,24 @@ build() {  # build DIR [cmake options...]
     cmake --build "$dir" --parallel "$(nproc)"
 }
 
+# The web edition, built with Debian's emscripten in build-web.
+web() {
+    # emcc's JavaScript optimiser needs Debian's node modules (acorn).
+    export NODE_PATH=/usr/share/nodejs
+    if [ ! -f build-web/CMakeCache.txt ]; then
+        emcmake cmake -S . -B build-web -G Ninja >/dev/null
+    fi
+    cmake --build build-web --parallel "$(nproc)"
+    ls -l build-web/linkdemo.html
+}
+
+# The browser tests' node packages (puppeteer-core), as locked.
+node_packages() {
+    if [ ! -d web/node_modules ] || [ web/package-lock.json -nt web/node_modules ]; then
+        (cd web && npm ci --no-audit --no-fund)
+    fi
+}
+
 cmd="${1:-window}"
 case "$cmd" in
 setup)
@@ -56,7 +79,10 @@ window)
     ;;
 test)
     setup
-    build build
+    web
+    node_packages
+    # The browser tests are registered with ctest beside the native ones.
+    build build -DLINKDEMO_WEB_PAGE="$root/build-web/linkdemo.html"
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --parallel "$(nproc)"
     ;;
 asan)
@@ -82,6 +108,13 @@ bench)
     setup
     build build
     QT_QPA_PLATFORM=offscreen ./build/bench/linkdemo-bench
+    web
+    node_packages
+    node web/bench.mjs
+    ;;
+web)
+    setup
+    web
     ;;
 screenshot)
     setup
@@ -94,7 +127,7 @@ package)
     cpack --config build/CPackConfig.cmake -B build
     ;;
 *)
-    echo "usage: scripts/dev.sh [window|test|asan|model|format|bench|screenshot|package|setup]" >&2
+    echo "usage: scripts/dev.sh [window|test|asan|model|format|bench|screenshot|package|web|setup]" >&2
     exit 2
     ;;
 esac

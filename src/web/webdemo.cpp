@@ -118,7 +118,8 @@ std::string WebDemo::tree() const
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         const Entry& e = m_entries[i];
         const Json state = widgets::controlJson(*e.control, e.name);
-        out.push_back(Json{{"id", i}, {"parent", e.parent}, {"kind", state["kind"]}, {"name", e.name}, {"owner", e.owner}});
+        out.push_back(
+            Json{{"id", i}, {"parent", e.parent}, {"kind", state["kind"]}, {"name", e.name}, {"owner", e.owner}});
     }
     return out.dump();
 }
@@ -172,7 +173,8 @@ std::string WebDemo::sync()
     }
     std::unordered_map<const widgets::Control*, int> ids;
     for (Stack& s : m_stacks) {
-        const auto& container = static_cast<const widgets::Container&>(*m_entries[static_cast<std::size_t>(s.id)].control);
+        const auto& container =
+            static_cast<const widgets::Container&>(*m_entries[static_cast<std::size_t>(s.id)].control);
         if (container.stackingRevision() == s.revision) continue;
         s.revision = container.stackingRevision();
         if (ids.empty()) {

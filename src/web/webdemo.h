@@ -28,6 +28,8 @@ public:
     ~WebDemo();
 
     LinkDemo& demo() { return *m_demo; }
+    // The message box the model shows its messages in.
+    widgets::MessageBox& messageBox() { return m_box; }
     const std::string& caption() const { return m_demo->caption(); }
 
     // Every control once, parents before children, as a JSON array of

@@ -1,0 +1,208 @@
+// The web edition in a real browser: start-up, the console runner against
+// the native runner, real mouse and keyboard input, and geometry.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { after, before, describe, test } from 'node:test';
+
+import { centre, launch, openPage, runnerPath } from './browser.mjs';
+
+const SCENARIOS = ['No Controls', 'Stop and Wait', 'Sliding Window', 'Stop & Wait ARQ', 'Go-back-N ARQ',
+  'Selective Repeat ARQ', 'Software Flow'];
+const LIGHT_BLUE = 'rgb(192, 192, 255)';  // 0xFFC0C0, a data packet
+
+function native(script) {
+  const r = spawnSync(runnerPath, [], { input: script, encoding: 'utf8', maxBuffer: 1 << 28 });
+  assert.equal(r.error, undefined, `cannot run ${runnerPath}`);
+  return { stdout: r.stdout, stderr: r.stderr, status: r.status };
+}
+
+let browser;
+let close;
+before(async () => ({ browser, close } = await launch()));
+after(async () => close && (await close()));
+
+// A fresh page whose wall clock is held: virtual time 0, as the runner starts.
+async function heldPage() {
+  const p = await openPage(browser, { query: '?clock=off' });
+  return p;
+}
+
+async function webRun(page, script) {
+  return page.evaluate((s) => {
+    const text = window.linkdemo.run(s);
+    return { ...window.linkdemo.last, text };
+  }, script);
+}
+
+async function style(page, name) {
+  return page.evaluate((n) => {
+    const el = window.linkdemo.page.binding.element(n);
+    const cs = getComputedStyle(el);
+    return { shown: el.getClientRects().length > 0, background: cs.backgroundColor, text: el.textContent };
+  }, name);
+}
+
+describe('start-up', () => {
+  test('loads from file:// without errors or requests and shows the start-up state', async () => {
+    const { page, problems, requests } = await openPage(browser);
+    assert.deepEqual(problems, []);
+    // The page itself; the WebAssembly comes out of it as a data: URL.
+    assert.deepEqual(requests.filter((u) => !u.startsWith('data:')).length, 1);
+    assert.equal(await page.title(), "Brelk's Vorn Demo");
+    assert.equal((await style(page, 'LinkDemo')).background, 'rgb(224, 224, 224)');
+    assert.equal((await style(page, 'LinkDemo.cmdPause')).text, 'Start');
+    const line = await page.evaluate(() => {
+      const el = window.linkdemo.page.binding.element('Wire1.Line1');
+      const r = el.getBoundingClientRect();
+      return { shown: el.getClientRects().length > 0, width: r.width, stroke: el.firstChild.getAttribute('stroke') };
+    });
+    assert.ok(line.shown && line.width > 100, `Wire1's line is drawn: ${JSON.stringify(line)}`);
+    // Every control has its element, named as the runner names it.
+    const names = await page.evaluate(() => [...document.querySelectorAll('[data-name]')].map((e) => e.dataset.name));
+    assert.ok(names.includes('Wire1.cmdPacket(15)') && names.includes('Receiver1.lblRxPacket(0)'));
+    assert.equal(new Set(names).size, names.length);
+    await page.close();
+  });
+});
+
+describe('linkdemo.run equals the native runner', () => {
+  const scripts = {};
+  for (const s of SCENARIOS) {
+    for (const router of [false, true]) {
+      scripts[`${s}${router ? ' with the router' : ''}`] =
+        `choose LinkDemo.cmbScenario ${s}\n${router ? 'press LinkDemo.cmdRouter\n' : ''}` +
+        'press LinkDemo.cmdPause\nrun 4000\npress Wire1.cmdPacket(0)\nrun 3000\ndump\nlines Wire1.Picture1\n';
+    }
+  }
+  scripts['panel changes'] =
+    'choose LinkDemo.cmbScenario Sliding Window\npress Transmitter1.cmdEdit\nchoose Transmitter1.cmbTxWindowSize 4\n' +
+    'press Wire1.cmdEdit\ntype Wire1.cmbDelay 1.5\ntype Wire1.cmbBitRate 2\npress Receiver1.cmdEdit\n' +
+    'press Receiver1.chkRxReady\nfocus Receiver1\npress LinkDemo.cmdPause\nrun 2500\nscroll Wire1.VScroll2 40\n' +
+    'press Receiver1.chkRxReady\nbackground\nrun 2500\ndump\n';
+  scripts['two simulated minutes'] =
+    'choose LinkDemo.cmbScenario Go-back-N ARQ\npress LinkDemo.cmdRouter\npress LinkDemo.cmdPause\nrun 120000\n' +
+    'dump\nlines Wire2.Picture1\n';
+  scripts['hidden controls and a bad line'] =
+    'press Wire3.cmdEdit\ntype Wire3.cmbDelay 2\nrun 100\ndump LinkDemo\nchoose LinkDemo.cmbScenario Nothing\ndump\n';
+
+  for (const [name, script] of Object.entries(scripts)) {
+    test(name, async () => {
+      const expected = native(script);
+      const { page, problems } = await heldPage();
+      const got = await webRun(page, script);
+      assert.equal(got.status, expected.status);
+      assert.equal(got.stderr, expected.stderr);
+      assert.ok(got.stdout === expected.stdout, `stdout differs for ${name}`);
+      if (!expected.stderr) assert.ok(got.text === expected.stdout);
+      assert.deepEqual(problems, []);
+      await page.close();
+    });
+  }
+
+  test('a second call continues where the first one stopped', async () => {
+    const whole = 'press LinkDemo.cmdPause\nrun 1500\ndump Transmitter1\nrun 700\ndump Wire1\n';
+    const { page } = await heldPage();
+    const first = await webRun(page, 'press LinkDemo.cmdPause\nrun 1500\ndump Transmitter1\n');
+    const second = await webRun(page, 'run 700\ndump Wire1\n');
+    assert.ok(first.stdout + second.stdout === native(whole).stdout);
+    await page.close();
+  });
+});
+
+describe('real input', () => {
+  test('a click on the pause button starts the run and a light-blue packet appears', async () => {
+    const { page, problems } = await openPage(browser);
+    const at = await centre(page, 'LinkDemo.cmdPause');
+    await page.mouse.click(at.x, at.y);
+    assert.equal((await style(page, 'LinkDemo.cmdPause')).text, 'Pause');
+    await page.waitForFunction((blue) => {
+      const el = window.linkdemo.page.binding.element('Wire1.cmdPacket(0)');
+      return el.getClientRects().length > 0 && getComputedStyle(el).backgroundColor === blue;
+    }, { timeout: 5000 }, LIGHT_BLUE);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
+  test('a click on a packet destroys it with the same reports as the runner', async () => {
+    const setup = 'press LinkDemo.cmdPause\nrun 1100\n';
+    const { page } = await heldPage();
+    await webRun(page, setup);
+    const at = await centre(page, 'Wire1.cmdPacket(0)');
+    await page.mouse.click(at.x, at.y);
+    assert.equal((await style(page, 'Wire1.cmdPacket(0)')).shown, false);
+    const after = 'run 2000\ndump\n';
+    const got = await webRun(page, after);
+    assert.ok(got.stdout === native(`${setup}press Wire1.cmdPacket(0)\n${after}`).stdout);
+    await page.close();
+  });
+
+  test('typing into an editable combo takes effect at every keystroke', async () => {
+    const { page } = await heldPage();
+    await webRun(page, 'press Wire1.cmdEdit\n');
+    const field = 'Wire1.cmbDelay';
+    const at = await centre(page, field);
+    await page.mouse.click(at.x - 10, at.y, { clickCount: 3 });
+    await page.keyboard.type('4');
+    const delay = async () => JSON.parse((await webRun(page, 'dump Wire1\n')).stdout.split('\n')[0]).state.delay;
+    assert.equal(await delay(), 4);
+    await page.keyboard.type('.5');
+    assert.equal(await delay(), 4.5);
+    // The focus raised the wire, and the typed text is the runner's `type`.
+    const got = await webRun(page, 'dump Wire1\n');
+    assert.ok(got.stdout === native('press Wire1.cmdEdit\ntype Wire1.cmbDelay 4.5\ndump Wire1\n').stdout);
+    await page.close();
+  });
+
+  test('Space presses the pause button unless a control has the focus; R resets', async () => {
+    const { page } = await heldPage();
+    const caption = async () => (await style(page, 'LinkDemo.cmdPause')).text;
+    await page.keyboard.press('Space');
+    assert.equal(await caption(), 'Pause');
+    await page.keyboard.press('r');
+    assert.equal(await caption(), 'Start');
+    await page.keyboard.press('Space');
+    await page.focus('[data-name="LinkDemo.cmbScenario"] select');
+    await page.keyboard.press('r');
+    assert.equal(await caption(), 'Pause');
+    await page.evaluate(() => document.activeElement.blur());
+    await page.keyboard.press('Space');
+    assert.equal(await caption(), 'Cont');
+    await page.close();
+  });
+});
+
+describe('geometry', () => {
+  // Where the model puts a control, in CSS pixels from the client area's
+  // corner: the component's place plus the control's, 15 units a pixel.
+  async function placed(page, name) {
+    return page.evaluate((n) => {
+      const b = window.linkdemo.page.binding;
+      const root = b.root.getBoundingClientRect();
+      const r = b.element(n).getBoundingClientRect();
+      return [r.x - root.x, r.y - root.y, r.width, r.height];
+    }, name);
+  }
+
+  async function model(page, name) {
+    const dump = (n) => webRun(page, `dump ${n}\n`).then((r) => JSON.parse(r.stdout.split('\n')[0]));
+    const c = await dump(name);
+    const owner = name.split('.')[0];
+    const o = owner === 'LinkDemo' ? { left: 0, top: 0 } : await dump(owner);
+    return [(o.left + c.left) / 15, (o.top + c.top) / 15, c.width / 15, c.height / 15];
+  }
+
+  test('the pause button, a wire packet and the receiver labels stand where the model puts them', async () => {
+    const { page } = await heldPage();
+    await webRun(page, 'choose LinkDemo.cmbScenario Go-back-N ARQ\npress LinkDemo.cmdRouter\npress LinkDemo.cmdPause\nrun 1800\n');
+    for (const name of ['LinkDemo.cmdPause', 'Wire1.cmdPacket(0)', 'Receiver1.lblRxPacket(0)', 'Receiver1.lblRxSeq(2)']) {
+      const got = await placed(page, name);
+      const want = await model(page, name);
+      got.forEach((v, i) => assert.ok(Math.abs(v - want[i]) <= 1, `${name}: ${got} vs ${want}`));
+    }
+    await page.select('#zoom', '2');
+    const zoomed = await placed(page, 'LinkDemo.cmdPause');
+    const want = await model(page, 'LinkDemo.cmdPause');
+    zoomed.forEach((v, i) => assert.ok(Math.abs(v - 2 * want[i]) <= 2, `zoomed: ${zoomed} vs ${want}`));
+    await page.close();
+  });
+});
