@@ -83,6 +83,16 @@ function fontCss([points, bold]) {
   return `${bold ? 'bold ' : ''}${Math.max(1, Math.round((p * 96) / 72))}px "Liberation Sans", Arial, Helvetica, "DejaVu Sans", sans-serif`;
 }
 
+// Sets a style property only when its value changes: an update rewrites
+// every property of a control, and most of them stay as they were.
+function setStyle(el, prop, value) {
+  const cache = el.applied || (el.applied = {});
+  if (cache[prop] === value) return;
+  cache[prop] = value;
+  if (prop.startsWith('--')) el.style.setProperty(prop, value);
+  else el.style[prop] = value;
+}
+
 function setHidden(el, hidden) {
   if (hidden) el.setAttribute('hidden', '');
   else el.removeAttribute('hidden');
@@ -90,11 +100,10 @@ function setHidden(el, hidden) {
 
 function place(el, st) {
   const [l, t, w, h] = pixelRect(st);
-  const s = el.style;
-  s.left = `${l}px`;
-  s.top = `${t}px`;
-  s.width = `${w}px`;
-  s.height = `${h}px`;
+  setStyle(el, 'left', `${l}px`);
+  setStyle(el, 'top', `${t}px`);
+  setStyle(el, 'width', `${w}px`);
+  setStyle(el, 'height', `${h}px`);
   return [w, h];
 }
 
@@ -131,10 +140,10 @@ const kinds = {
     },
     update(b, n, el, st) {
       const [w, h] = [Math.round(toPx(st.width)), Math.round(toPx(st.height))];
-      el.style.width = `${w}px`;
-      el.style.height = `${h}px`;
-      el.style.background = colour(st.backColour);
-      el.style.font = fontCss(st.font);
+      setStyle(el, 'width', `${w}px`);
+      setStyle(el, 'height', `${h}px`);
+      setStyle(el, 'background', colour(st.backColour));
+      setStyle(el, 'font', fontCss(st.font));
       b.size = [w, h];
       b.applyZoom();
       return false;
@@ -157,8 +166,8 @@ const kinds = {
       // not cut into its neighbours' edges.
       const beneath = b.state[n.parent];
       const fill = !beneath || beneath.backColour !== st.backColour;
-      el.style.background = fill ? colour(st.backColour) : 'transparent';
-      el.style.font = fontCss(st.font);
+      setStyle(el, 'background', fill ? colour(st.backColour) : 'transparent');
+      setStyle(el, 'font', fontCss(st.font));
     },
   },
 
@@ -173,11 +182,11 @@ const kinds = {
     },
     update(b, n, el, st) {
       place(el, st);
-      el.style.font = fontCss(st.font);
+      setStyle(el, 'font', fontCss(st.font));
       if (el.firstChild.textContent !== st.caption) el.firstChild.textContent = st.caption;
-      el.style.background = colour(st.backColour);
-      el.style.setProperty('--light', shade(st.backColour, 1.4));
-      el.style.setProperty('--dark', shade(st.backColour, 1 / 1.5));
+      setStyle(el, 'background', colour(st.backColour));
+      setStyle(el, '--light', shade(st.backColour, 1.4));
+      setStyle(el, '--dark', shade(st.backColour, 1 / 1.5));
     },
   },
 
@@ -189,11 +198,11 @@ const kinds = {
     },
     update(b, n, el, st) {
       place(el, st);
-      el.style.font = fontCss(st.font);
+      setStyle(el, 'font', fontCss(st.font));
       if (el.textContent !== st.caption) el.textContent = st.caption;
-      el.style.color = colour(st.foreColour);
-      el.style.background = st.backColour < 0 ? 'transparent' : colour(st.backColour);
-      el.style.textAlign = st.align;
+      setStyle(el, 'color', colour(st.foreColour));
+      setStyle(el, 'background', st.backColour < 0 ? 'transparent' : colour(st.backColour));
+      setStyle(el, 'textAlign', st.align);
     },
   },
 
@@ -205,9 +214,9 @@ const kinds = {
     },
     update(b, n, el, st) {
       place(el, st);
-      el.style.font = fontCss(st.font);
+      setStyle(el, 'font', fontCss(st.font));
       if (el.textContent !== st.text) el.textContent = st.text;
-      el.style.color = colour(st.foreColour);
+      setStyle(el, 'color', colour(st.foreColour));
     },
   },
 
@@ -227,7 +236,7 @@ const kinds = {
     },
     update(b, n, el, st) {
       place(el, st);
-      el.style.font = fontCss(st.font);
+      setStyle(el, 'font', fontCss(st.font));
       if (!el.list.isConnected) {
         el.list.className = st.editable ? 'ld-drop' : 'ld-list';
         if (st.editable) {
@@ -239,7 +248,10 @@ const kinds = {
             const text = el.field.value;
             b.act(() => b.model.edit(n.id, text));
           });
-          el.append(el.field);
+          const arrow = document.createElement('span');
+          arrow.className = 'ld-arrow';
+          arrow.textContent = '\u25BC';
+          el.append(el.field, arrow);
         }
         el.append(el.list);
       }
@@ -265,7 +277,7 @@ const kinds = {
     },
     update(b, n, el, st) {
       place(el, st);
-      el.style.font = fontCss(st.font);
+      setStyle(el, 'font', fontCss(st.font));
       if (el.caption.textContent !== st.caption) el.caption.textContent = st.caption;
       el.box.checked = st.value !== 0;
     },
@@ -288,14 +300,14 @@ const kinds = {
         c.className = 'ld-circle';
         const d = Math.min(w, h);
         Object.assign(c.style, { left: `${(w - d) / 2}px`, top: `${(h - d) / 2}px`, width: `${d}px`, height: `${d}px` });
-        c.style.background = fill;
-        c.style.borderColor = colour(st.borderColour);
-        el.style.border = 'none';
-        el.style.background = 'transparent';
+        setStyle(c, 'background', fill);
+        setStyle(c, 'borderColor', colour(st.borderColour));
+        setStyle(el, 'border', 'none');
+        setStyle(el, 'background', 'transparent');
       } else {
         if (el.firstChild) el.firstChild.remove();
-        el.style.border = border;
-        el.style.background = fill;
+        setStyle(el, 'border', border);
+        setStyle(el, 'background', fill);
       }
     },
   },
@@ -314,7 +326,7 @@ const kinds = {
       const top = Math.floor(Math.min(y1, y2)) - 1;
       const w = Math.ceil(Math.abs(x2 - x1)) + 3;
       const h = Math.ceil(Math.abs(y2 - y1)) + 3;
-      Object.assign(el.style, { left: `${left}px`, top: `${top}px`, width: `${w}px`, height: `${h}px` });
+      place(el, { left: left * UNITS_PER_PX, top: top * UNITS_PER_PX, width: w * UNITS_PER_PX, height: h * UNITS_PER_PX });
       const line = el.firstChild;
       const at = (v, o) => String(v - o + 0.5);
       line.setAttribute('x1', at(x1, left));
@@ -431,11 +443,11 @@ const kinds = {
       let t = range > 0 ? (st.value - lo) / range : 0;
       if (st.min > st.max) t = 1 - t;
       for (const a of [up, down]) {
-        a.style.height = `${arrow}px`;
-        a.style.lineHeight = `${arrow}px`;
+        setStyle(a, 'height', `${arrow}px`);
+        setStyle(a, 'lineHeight', `${arrow}px`);
       }
-      thumb.style.top = `${arrow + Math.round(t * travel)}px`;
-      thumb.style.height = `${length}px`;
+      setStyle(thumb, 'top', `${arrow + Math.round(t * travel)}px`);
+      setStyle(thumb, 'height', `${length}px`);
       setHidden(thumb, track < 8);
       el.geometry = { arrow, travel };
     },
@@ -508,7 +520,7 @@ class Binding {
     for (const [id, order] of d.stacks) {
       order.forEach((child, i) => {
         const layer = drawnOnContainer(this.nodes[child].kind) ? 0 : 1;
-        this.els[child].style.zIndex = String(layer * 100000 + i);
+        setStyle(this.els[child], 'zIndex', String(layer * 100000 + i));
       });
     }
     for (const [id, redraw, lines] of d.pictures) {
@@ -540,9 +552,9 @@ class Binding {
 
   applyZoom() {
     const [w, h] = this.size;
-    this.root.style.transform = this.zoom === 1 ? '' : `scale(${this.zoom})`;
-    this.stage.style.width = `${Math.round(w * this.zoom)}px`;
-    this.stage.style.height = `${Math.round(h * this.zoom)}px`;
+    setStyle(this.root, 'transform', this.zoom === 1 ? '' : `scale(${this.zoom})`);
+    setStyle(this.stage, 'width', `${Math.round(w * this.zoom)}px`);
+    setStyle(this.stage, 'height', `${Math.round(h * this.zoom)}px`);
   }
 
   setZoom(z) {
@@ -667,7 +679,7 @@ class Player {
     this.until = null;
     this.page.log('', true);
     this.page.status(`Playing ${name}`);
-    this.page.clock.rebase();
+    this.page.clock.start();
     this.resume();
   }
 

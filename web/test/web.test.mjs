@@ -2,6 +2,9 @@
 // the native runner, real mouse and keyboard input, and geometry.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
+import { mkdtempSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 
 import { centre, launch, openPage, runnerPath } from './browser.mjs';
@@ -167,6 +170,22 @@ describe('real input', () => {
     await page.evaluate(() => document.activeElement.blur());
     await page.keyboard.press('Space');
     assert.equal(await caption(), 'Cont');
+    await page.close();
+  });
+});
+
+describe('Play script', () => {
+  test('a played file prints what the runner prints, with time passing in real time', async () => {
+    const script = 'press LinkDemo.cmdPause\nrun 600\ndump Wire1.cmdPacket(0)\nrun 400\npress Wire1.cmdPacket(0)\ndump Wire1\n';
+    const file = path.join(mkdtempSync(path.join(tmpdir(), 'linkdemo-play-')), 'lesson.txt');
+    writeFileSync(file, script);
+    const { page } = await heldPage();
+    const started = Date.now();
+    await (await page.$('#play-file')).uploadFile(file);
+    await page.waitForFunction(() => document.getElementById('status').textContent === 'Script played');
+    assert.ok(Date.now() - started >= 1000, 'a second of simulated time took a second');
+    const log = await page.evaluate(() => document.getElementById('log').textContent);
+    assert.ok(log === native(script).stdout);
     await page.close();
   });
 });

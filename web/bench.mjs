@@ -1,0 +1,46 @@
+// Figures of the web edition in headless Chromium (printed, never judged):
+// the single file's size, page load to the first drawn frame, and a main
+// clock tick including the DOM update with 16 packets on every wire and
+// full traces.
+import { statSync } from 'node:fs';
+
+import { launch, openPage, pagePath } from './test/browser.mjs';
+
+const { browser, close } = await launch();
+try {
+  console.log(`web page ${pagePath}: ${(statSync(pagePath).size / 1e6).toFixed(2)} MB (target 1.5 MB)`);
+
+  const loads = [];
+  for (let i = 0; i < 5; ++i) {
+    const { page } = await openPage(browser);
+    loads.push(await page.evaluate(() => window.linkdemo.firstFrameMs));
+    await page.close();
+  }
+  loads.sort((a, b) => a - b);
+  console.log(`web page load to first drawn frame: median ${loads[2].toFixed(0)} ms, worst ${loads[4].toFixed(0)} ms (target 1000 ms)`);
+
+  const { page } = await openPage(browser, { query: '?clock=off' });
+  const ticks = await page.evaluate(async () => {
+    const { binding } = window.linkdemo.page;
+    const model = binding.model;
+    model.fillForBenchmark();
+    binding.after();
+    const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
+    await frame();
+    const times = [];
+    for (let i = 0; i < 40; ++i) {
+      const start = performance.now();
+      model.advanceTo(model.now() + 100);
+      binding.after();
+      binding.root.getBoundingClientRect();  // style and layout of the update
+      times.push(performance.now() - start);
+      await frame();
+    }
+    return times;
+  });
+  const mean = ticks.reduce((a, b) => a + b, 0) / ticks.length;
+  console.log(`web main tick with the DOM update, 16 packets on each wire, full traces: mean ${mean.toFixed(2)} ms, worst ${Math.max(...ticks).toFixed(2)} ms (target 2 ms)`);
+  await page.close();
+} finally {
+  await close();
+}
