@@ -578,8 +578,9 @@ class Binding {
     this.drawLines(el, 0);
   }
 
-  // Draws lines [from/5 ..] of the picture's list; runs of one colour go
-  // into one path.
+  // Draws the picture's lines from number `from` of its list (five numbers
+  // a line) on. One path a colour: the lines of one sync go in a few
+  // strokes (where two colours cross, the pixel may take either).
   drawLines(el, from) {
     const v = el.lines;
     if (from >= v.length || !el.size) return;
@@ -587,19 +588,17 @@ class Binding {
     const scale = this.dpr * this.zoom;
     ctx.setTransform(scale, 0, 0, scale, 0, 0);
     ctx.lineWidth = 1;
-    let current = null;
-    ctx.beginPath();
+    const paths = new Map();
     for (let i = from; i + 4 < v.length; i += 5) {
-      if (v[i + 4] !== current) {
-        if (current !== null) ctx.stroke();
-        ctx.beginPath();
-        current = v[i + 4];
-        ctx.strokeStyle = colour(current);
-      }
-      ctx.moveTo(Math.round(toPx(v[i])) + 0.5, Math.round(toPx(v[i + 1])) + 0.5);
-      ctx.lineTo(Math.round(toPx(v[i + 2])) + 0.5, Math.round(toPx(v[i + 3])) + 0.5);
+      let path = paths.get(v[i + 4]);
+      if (!path) paths.set(v[i + 4], (path = new Path2D()));
+      path.moveTo(Math.round(toPx(v[i])) + 0.5, Math.round(toPx(v[i + 1])) + 0.5);
+      path.lineTo(Math.round(toPx(v[i + 2])) + 0.5, Math.round(toPx(v[i + 3])) + 0.5);
     }
-    if (current !== null) ctx.stroke();
+    for (const [c, path] of paths) {
+      ctx.strokeStyle = colour(c);
+      ctx.stroke(path);
+    }
   }
 }
 

@@ -1,6 +1,8 @@
 #include "web/webdemo.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 #include <streambuf>
 #include <unordered_map>
@@ -16,35 +18,166 @@ namespace {
 using widgets::Json;
 using widgets::Kind;
 
-// The state a page needs beyond the script runner's dump object: fonts,
-// see-through labels, alignment, shape borders, container colours.
-Json stateOf(const widgets::Control& c, const std::string& name)
+// Writes the state of changed controls straight into the sync's text: it
+// runs for every changed control at every clock tick, where building
+// generic JSON objects first costs several times as much.
+class Writer {
+public:
+    explicit Writer(std::string& out) : m_out(out) {}
+
+    Writer& key(const char* k)
+    {
+        m_out += m_first ? "\"" : ",\"";
+        m_first = false;
+        m_out += k;
+        m_out += "\":";
+        return *this;
+    }
+    // Whole numbers print without a fraction, as in the runner's dump.
+    Writer& number(double v)
+    {
+        if (!std::isfinite(v)) v = 0;
+        if (v == std::floor(v) && std::fabs(v) < 9e15) return integer(static_cast<std::int64_t>(v));
+        char buf[32];
+        const int n = std::snprintf(buf, sizeof buf, "%.17g", v);
+        m_out.append(buf, static_cast<std::size_t>(n));
+        return *this;
+    }
+    Writer& integer(std::int64_t v)
+    {
+        char buf[24];
+        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+        m_out.append(buf, r.ptr);
+        return *this;
+    }
+    Writer& boolean(bool b)
+    {
+        m_out += b ? "true" : "false";
+        return *this;
+    }
+    Writer& string(const std::string& s)
+    {
+        m_out += '"';
+        for (const char ch : s) {
+            const auto c = static_cast<unsigned char>(ch);
+            if (c == '"' || c == '\\') {
+                m_out += '\\';
+                m_out += ch;
+            } else if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                m_out += buf;
+            } else {
+                m_out += ch;
+            }
+        }
+        m_out += '"';
+        return *this;
+    }
+    void open() { m_out += '{'; }
+    void close() { m_out += '}'; }
+
+private:
+    std::string& m_out;
+    bool m_first = true;
+};
+
+// What the page needs of a control to draw it: the fields of the runner's
+// dump (under the same names) plus fonts, see-through labels, alignment,
+// shape borders and container colours.
+void writeState(std::string& out, const widgets::Control& c)
 {
-    Json j = widgets::controlJson(c, name);
-    j["font"] = {widgets::jsonNumber(c.font().points), c.font().bold};
+    Writer w(out);
+    w.open();
+    w.key("visible").boolean(c.visible());
+    w.key("left").number(c.left());
+    w.key("top").number(c.top());
+    w.key("width").number(c.width());
+    w.key("height").number(c.height());
+    w.key("font");
+    out += '[';
+    Writer(out).number(c.font().points);
+    out += c.font().bold ? ",true]" : ",false]";
     switch (c.kind()) {
         case Kind::Window:
         case Kind::Component:
-            j["backColour"] = static_cast<const widgets::Container&>(c).backColour();
+            w.key("backColour").integer(static_cast<const widgets::Container&>(c).backColour());
             break;
-        case Kind::Label: {
-            const auto& l = static_cast<const widgets::Label&>(c);
-            j["backColour"] = l.backColour();
-            j["align"] = l.alignment() == widgets::Label::Align::Centre  ? "center"
-                         : l.alignment() == widgets::Label::Align::Right ? "right"
-                                                                         : "left";
+        case Kind::Button: {
+            const auto& b = static_cast<const widgets::Button&>(c);
+            w.key("caption").string(b.caption());
+            w.key("backColour").integer(b.backColour());
             break;
         }
-        case Kind::Shape:
-            j["borderColour"] = static_cast<const widgets::Shape&>(c).borderColour();
+        case Kind::Label: {
+            const auto& l = static_cast<const widgets::Label&>(c);
+            w.key("caption").string(l.caption());
+            w.key("foreColour").integer(l.foreColour());
+            w.key("backColour").integer(l.backColour());
+            w.key("align").string(l.alignment() == widgets::Label::Align::Centre  ? "center"
+                                  : l.alignment() == widgets::Label::Align::Right ? "right"
+                                                                                  : "left");
             break;
+        }
+        case Kind::Combo: {
+            const auto& cb = static_cast<const widgets::ComboBox&>(c);
+            w.key("text").string(cb.text());
+            w.key("listIndex").integer(cb.listIndex());
+            w.key("editable").boolean(cb.editable());
+            w.key("items");
+            out += '[';
+            for (std::size_t i = 0; i < cb.items().size(); ++i) {
+                if (i) out += ',';
+                Writer(out).string(cb.items()[i]);
+            }
+            out += ']';
+            break;
+        }
+        case Kind::Check: {
+            const auto& k = static_cast<const widgets::CheckBox&>(c);
+            w.key("caption").string(k.caption());
+            w.key("value").integer(k.value());
+            break;
+        }
+        case Kind::Shape: {
+            const auto& s = static_cast<const widgets::Shape&>(c);
+            w.key("shape").string(s.form() == widgets::Shape::Form::Circle ? "circle" : "rectangle");
+            w.key("fillColour").integer(s.fillColour());
+            w.key("filled").boolean(s.filled());
+            w.key("borderColour").integer(s.borderColour());
+            break;
+        }
+        case Kind::Line: {
+            const auto& l = static_cast<const widgets::Line&>(c);
+            w.key("x1").number(l.x1());
+            w.key("y1").number(l.y1());
+            w.key("x2").number(l.x2());
+            w.key("y2").number(l.y2());
+            w.key("colour").integer(l.colour());
+            break;
+        }
         case Kind::Picture:
-            j["backColour"] = static_cast<const widgets::Picture&>(c).backColour();
+            w.key("backColour").integer(static_cast<const widgets::Picture&>(c).backColour());
             break;
-        default:
+        case Kind::ScrollBar: {
+            const auto& s = static_cast<const widgets::ScrollBar&>(c);
+            w.key("min").integer(s.min());
+            w.key("max").integer(s.max());
+            w.key("value").integer(s.value());
+            w.key("smallChange").integer(s.smallChange());
+            w.key("largeChange").integer(s.largeChange());
+            break;
+        }
+        case Kind::TextBox: {
+            const auto& t = static_cast<const widgets::TextBox&>(c);
+            w.key("text").string(t.text());
+            w.key("foreColour").integer(t.foreColour());
+            break;
+        }
+        case Kind::Timer:
             break;
     }
-    return j;
+    w.close();
 }
 
 // Collects what is written to one stream, and both streams in the order
@@ -135,16 +268,28 @@ void WebDemo::invalidate()
 
 std::string WebDemo::sync()
 {
-    Json controls = Json::array();
-    Json stacks = Json::array();
-    Json pictures = Json::array();
+    std::string out = "{\"controls\":[";
+    bool first = true;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         Entry& e = m_entries[i];
         const std::uint64_t rev = e.control->revision();
-        if (rev != e.revision) {
-            controls.push_back(Json::array({i, stateOf(*e.control, e.name)}));
-            e.revision = rev;
-        }
+        if (rev == e.revision) continue;
+        // Inside a hidden container nothing shows: the control is sent
+        // when the container is shown again.
+        if (e.control->parent() && !e.control->parent()->reachable()) continue;
+        e.revision = rev;
+        out += first ? "[" : ",[";
+        first = false;
+        Writer(out).integer(static_cast<std::int64_t>(i));
+        out += ',';
+        writeState(out, *e.control);
+        out += ']';
+    }
+
+    out += "],\"pictures\":[";
+    first = true;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        Entry& e = m_entries[i];
         if (e.control->kind() != Kind::Picture) continue;
         const auto& picture = static_cast<const widgets::Picture&>(*e.control);
         const auto& lines = picture.lines();
@@ -156,21 +301,33 @@ std::string WebDemo::sync()
         const bool redraw = e.stale;
         const std::size_t from = redraw ? 0 : e.drawn;
         if (!redraw && from == lines.size()) continue;
-        Json flat = Json::array();
+        out += first ? "[" : ",[";
+        first = false;
+        Writer(out).integer(static_cast<std::int64_t>(i));
+        out += redraw ? ",true,[" : ",false,[";
         for (std::size_t k = from; k < lines.size(); ++k) {
             const widgets::DrawnLine& l = lines[k];
-            flat.push_back(widgets::jsonNumber(l.x1));
-            flat.push_back(widgets::jsonNumber(l.y1));
-            flat.push_back(widgets::jsonNumber(l.x2));
-            flat.push_back(widgets::jsonNumber(l.y2));
-            flat.push_back(l.colour);
+            if (k != from) out += ',';
+            Writer w(out);
+            w.number(l.x1);
+            out += ',';
+            w.number(l.y1);
+            out += ',';
+            w.number(l.x2);
+            out += ',';
+            w.number(l.y2);
+            out += ',';
+            w.integer(l.colour);
         }
-        pictures.push_back(Json::array({i, redraw, std::move(flat)}));
+        out += "]]";
         e.drawn = lines.size();
         e.clearCount = picture.clearCount();
         e.back = picture.backColour();
         e.stale = false;
     }
+
+    out += "],\"stacks\":[";
+    first = true;
     std::unordered_map<const widgets::Control*, int> ids;
     for (Stack& s : m_stacks) {
         const auto& container =
@@ -180,15 +337,22 @@ std::string WebDemo::sync()
         if (ids.empty()) {
             for (std::size_t i = 0; i < m_entries.size(); ++i) ids.emplace(m_entries[i].control, static_cast<int>(i));
         }
-        Json order = Json::array();
+        out += first ? "[" : ",[";
+        first = false;
+        Writer(out).integer(s.id);
+        out += ",[";
+        bool firstChild = true;
         for (const widgets::Control* c : container.stacking()) {
             const auto it = ids.find(c);
-            if (it != ids.end()) order.push_back(it->second);
+            if (it == ids.end()) continue;
+            if (!firstChild) out += ',';
+            firstChild = false;
+            Writer(out).integer(it->second);
         }
-        stacks.push_back(Json::array({s.id, std::move(order)}));
+        out += "]]";
     }
-    return Json{{"controls", std::move(controls)}, {"stacks", std::move(stacks)}, {"pictures", std::move(pictures)}}
-        .dump();
+    out += "]}";
+    return out;
 }
 
 WebDemo::Entry* WebDemo::entry(int id, Kind kind)

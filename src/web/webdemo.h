@@ -40,6 +40,8 @@ public:
 
     // What changed since the previous sync, as JSON:
     //   "controls": [[id, state], ...]   the state of each changed control
+    //                                    (inside a hidden container: when
+    //                                    the container is next shown)
     //   "stacks":   [[id, [child ids bottom to top]], ...]
     //   "pictures": [[id, redraw, [x1, y1, x2, y2, colour, ...]], ...]
     // A picture with redraw true is cleared to its back colour before its

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "shell/script.h"
+#include "widgets/dump.h"
 
 namespace {
 
@@ -55,7 +56,11 @@ TEST(WebDemo, SyncSendsOnlyWhatChanged)
     web::WebDemo d;
     const Json tree = Json::parse(d.tree());
     const Json first = Json::parse(d.sync());
-    EXPECT_EQ(first["controls"].size(), tree.size());
+    const auto sent = changed(first);
+    auto has = [](const std::vector<int>& ids, int id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); };
+    EXPECT_TRUE(has(sent, idOf(tree, "Wire1.cmdEdit")));
+    EXPECT_TRUE(has(sent, idOf(tree, "Wire2")));  // hidden, and said so
+    EXPECT_FALSE(has(sent, idOf(tree, "Wire2.cmdEdit")));
     EXPECT_FALSE(first["stacks"].empty());
     const Json idle = Json::parse(d.sync());
     EXPECT_TRUE(idle["controls"].empty());
@@ -63,10 +68,13 @@ TEST(WebDemo, SyncSendsOnlyWhatChanged)
 
     const int pause = idOf(tree, "LinkDemo.cmdPause");
     d.click(pause);
-    const Json clicked = Json::parse(d.sync());
-    const auto ids = changed(clicked);
-    EXPECT_NE(std::find(ids.begin(), ids.end(), pause), ids.end());
+    const auto ids = changed(Json::parse(d.sync()));
+    EXPECT_TRUE(has(ids, pause));
     EXPECT_LT(ids.size(), tree.size() / 4);
+
+    // Shown with the router: the wire's controls come now.
+    d.click(idOf(tree, "LinkDemo.cmdRouter"));
+    EXPECT_TRUE(has(changed(Json::parse(d.sync())), idOf(tree, "Wire2.cmdEdit")));
 
     // A focus raises the component: only the window is re-stacked.
     d.focus(idOf(tree, "Receiver1.chkRxReady"));
@@ -74,6 +82,32 @@ TEST(WebDemo, SyncSendsOnlyWhatChanged)
     ASSERT_EQ(raised["stacks"].size(), 1u);
     EXPECT_EQ(raised["stacks"][0][0], 0);
     EXPECT_EQ(raised["stacks"][0][1].back(), idOf(tree, "Receiver1"));
+}
+
+TEST(WebDemo, StatesCarryTheDumpFieldsAndAnyText)
+{
+    web::WebDemo d;
+    const Json tree = Json::parse(d.tree());
+    d.click(idOf(tree, "Wire1.cmdEdit"));
+    const std::string typed = "4\"\\\x01\tx\xC3\xA9";
+    d.edit(idOf(tree, "Wire1.cmbDelay"), typed);
+    d.click(idOf(tree, "LinkDemo.cmdPause"));
+    d.advanceTo(2345);
+    const Json sync = Json::parse(d.sync());
+    ASSERT_GT(sync["controls"].size(), 150u);  // the shown components
+    for (const auto& c : sync["controls"]) {
+        const auto& node = tree[c[0].get<std::size_t>()];
+        const std::string name = node["name"];
+        const widgets::Control* control = name == "LinkDemo" ? &d.demo() : d.demo().findControl(name);
+        if (!control) control = d.demo().findComponent(name);
+        ASSERT_NE(control, nullptr) << name;
+        const Json want = widgets::controlJson(*control, name);
+        for (const auto& [key, value] : want.items()) {
+            if (key == "name" || key == "kind" || key == "lineCount") continue;
+            EXPECT_EQ(c[1][key], value) << name << "." << key;
+        }
+    }
+    EXPECT_EQ(d.demo().Wire1.cmbDelay.text(), typed);
 }
 
 TEST(WebDemo, TraceLinesArriveOnceAndInFullAfterAClear)

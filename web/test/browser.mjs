@@ -47,7 +47,16 @@ export async function launch() {
     await browser.close().catch(() => {});
     if (chromium.exitCode === null) chromium.kill();
     await exited;
-    rmSync(profile, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
+    // Chromium's helper processes may still be writing the profile.
+    for (let attempt = 0; ; ++attempt) {
+      try {
+        rmSync(profile, { recursive: true, force: true });
+        break;
+      } catch (e) {
+        if (attempt >= 50) throw e;
+        await new Promise((resolve) => setTimeout(resolve, 100));
+      }
+    }
   };
   return { browser, close };
 }
