@@ -156,6 +156,24 @@ describe('real input', () => {
     await page.close();
   });
 
+  test('the mouse on a list, a check box and a scroll bar acts as choose, press and scroll', async () => {
+    const { page } = await heldPage();
+    await page.select('[data-name="LinkDemo.cmbScenario"] select', 'Go-back-N ARQ');
+    const box = await centre(page, 'Receiver1.chkRxReady');
+    await page.mouse.click(box.x - 20, box.y);
+    const arrow = await page.evaluate(() => {
+      const r = document.querySelector('[data-name="Wire1.VScroll2"] .ld-down').getBoundingClientRect();
+      return { x: r.x + r.width / 2, y: r.y + r.height / 2 };
+    });
+    await page.mouse.click(arrow.x, arrow.y);
+    const got = await webRun(page, 'dump\n');
+    const script = 'choose LinkDemo.cmbScenario Go-back-N ARQ\npress Receiver1.chkRxReady\nscroll Wire1.VScroll2 76\ndump\n';
+    assert.ok(got.stdout === native(script).stdout);
+    assert.equal(await page.evaluate(() => document.querySelector('[data-name="Receiver1.chkRxReady"] input').checked),
+      JSON.parse((await webRun(page, 'dump Receiver1.chkRxReady\n')).stdout.split('\n')[0]).value === 1);
+    await page.close();
+  });
+
   test('Space presses the pause button unless a control has the focus; R resets', async () => {
     const { page } = await heldPage();
     const caption = async () => (await style(page, 'LinkDemo.cmdPause')).text;
