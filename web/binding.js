@@ -79,8 +79,7 @@ function shade(bgr, factor) {
 
 // The model's point size in pixels at 96 per inch, as the window uses it.
 function fontCss([points, bold]) {
-  const p = Number.isFinite(points) ? Math.max(1, Math.min(400, points)) : 8.25;
-  return `${bold ? 'bold ' : ''}${Math.max(1, Math.round((p * 96) / 72))}px "Liberation Sans", Arial, Helvetica, "DejaVu Sans", sans-serif`;
+  return fontFace(fontPx(points), bold);
 }
 
 // Sets a style property only when its value changes: an update rewrites
@@ -109,9 +108,104 @@ function place(el, st) {
 
 // Shapes, lines and labels are drawn on their container beneath every
 // control that is a window of its own (buttons, lists, pictures, text boxes,
-// components), whatever their creation order.
-function drawnOnContainer(kind) {
-  return kind === 'shape' || kind === 'line' || kind === 'label';
+// components), whatever their creation order. Inside a component, an open
+// settings panel's lists and captions (labels on a background of their own)
+// lie above its buttons, so that the packets passing on a wire never hide
+// them.
+function layerOf(b, n, st) {
+  const inComponent = n.parent >= 0 && b.nodes[n.parent].kind === 'component';
+  switch (n.kind) {
+    case 'shape':
+    case 'line':
+      return 0;
+    case 'label':
+      return inComponent && st && st.backColour >= 0 ? 2 : 0;
+    case 'combo':
+      return inComponent ? 2 : 1;
+    default:
+      return 1;
+  }
+}
+
+// ---- fitting a caption into its box ----------------------------------------
+
+// Captions grow with the run (packet 100, 9999, 99999) and some were laid
+// out tight: a text that does not fit at the control's own size is drawn
+// smaller, down to about 7 points, and only then cut short with an ellipsis.
+// Position, size and the model's text never change. A label tall enough for
+// two lines breaks its text between words.
+const FLOOR_PX = 9;
+const CHECK_ROOM_PX = 18;  // the tick and the gap beside it
+const measure = document.createElement('canvas').getContext('2d');
+
+function fontFace(px, bold) {
+  return `${bold ? 'bold ' : ''}${px}px "Liberation Sans", Arial, Helvetica, "DejaVu Sans", sans-serif`;
+}
+
+function lineSpacing(px) {
+  return Math.ceil(px * 1.17);
+}
+
+function width(text, px, bold) {
+  measure.font = fontFace(px, bold);
+  return measure.measureText(text).width;
+}
+
+function fitsWrapped(text, px, bold, w, h) {
+  let lines = 0;
+  for (const paragraph of text.split('\n')) {
+    let line = '';
+    for (const word of paragraph.split(' ')) {
+      const next = line ? `${line} ${word}` : word;
+      if (width(next, px, bold) <= w) {
+        line = next;
+        continue;
+      }
+      if (width(word, px, bold) > w) return false;
+      ++lines;
+      line = word;
+    }
+    ++lines;
+  }
+  return lines * lineSpacing(px) <= h;
+}
+
+// {px, text, wrap}: the largest size not above the control's at which the
+// text fits a box of w x h pixels.
+function fitText(text, [points, bold], w, h, mayWrap) {
+  const base = fontPx(points);
+  const out = { px: base, text, wrap: false };
+  if (!text || w <= 0) return out;
+  out.wrap = mayWrap && h >= 2 * lineSpacing(base) && text.includes(' ');
+  const fits = (px) => (out.wrap ? fitsWrapped(text, px, bold, w, h) : width(text, px, bold) <= w);
+  if (fits(base)) return out;
+  const floor = Math.min(base, FLOOR_PX);
+  for (let px = base - 1; px >= floor; --px) {
+    if (fits(px)) {
+      out.px = px;
+      return out;
+    }
+  }
+  out.px = floor;
+  out.wrap = false;
+  let cut = text;
+  while (cut && width(`${cut}\u2026`, floor, bold) > w) cut = cut.slice(0, -1);
+  out.text = `${cut}\u2026`;
+  return out;
+}
+
+function fontPx(points) {
+  const p = Number.isFinite(points) ? Math.max(1, Math.min(400, points)) : 8.25;
+  return Math.max(1, Math.round((p * 96) / 72));
+}
+
+// Shows a caption fitted into the element's box.
+function presentCaption(el, text, font, w, h, mayWrap) {
+  const f = fitText(text, font, w, h, mayWrap);
+  setStyle(el, 'font', fontFace(f.px, font[1]));
+  setStyle(el, 'whiteSpace', f.wrap ? 'pre-wrap' : 'pre');
+  const target = el.captionNode || el;
+  if (target.textContent !== f.text) target.textContent = f.text;
 }
 
 function setOptions(select, items) {
@@ -167,6 +261,9 @@ const kinds = {
       const beneath = b.state[n.parent];
       const fill = !beneath || beneath.backColour !== st.backColour;
       setStyle(el, 'background', fill ? colour(st.backColour) : 'transparent');
+      // A see-through panel takes clicks only on its controls: a click on an
+      // empty part reaches whatever lies beneath, down to the window.
+      setStyle(el, 'pointerEvents', fill ? 'auto' : 'none');
       setStyle(el, 'font', fontCss(st.font));
     },
   },
@@ -184,6 +281,10 @@ const kinds = {
       place(el, st);
       setStyle(el, 'font', fontCss(st.font));
       if (el.firstChild.textContent !== st.caption) el.firstChild.textContent = st.caption;
+      // A packet on a wire is chosen by other means than the Tab key.
+      el.tabStop = st.tabStop;
+      if (!st.tabStop) el.tabIndex = -1;
+      else if (el.tabIndex < 0) b.tabOrder = null;
       setStyle(el, 'background', colour(st.backColour));
       setStyle(el, '--light', shade(st.backColour, 1.4));
       setStyle(el, '--dark', shade(st.backColour, 1 / 1.5));
@@ -197,9 +298,8 @@ const kinds = {
       return el;
     },
     update(b, n, el, st) {
-      place(el, st);
-      setStyle(el, 'font', fontCss(st.font));
-      if (el.textContent !== st.caption) el.textContent = st.caption;
+      const [w, h] = place(el, st);
+      presentCaption(el, st.caption, st.font, w, h, true);
       setStyle(el, 'color', colour(st.foreColour));
       setStyle(el, 'background', st.backColour < 0 ? 'transparent' : colour(st.backColour));
       setStyle(el, 'textAlign', st.align);
@@ -213,9 +313,8 @@ const kinds = {
       return el;
     },
     update(b, n, el, st) {
-      place(el, st);
-      setStyle(el, 'font', fontCss(st.font));
-      if (el.textContent !== st.text) el.textContent = st.text;
+      const [w, h] = place(el, st);
+      presentCaption(el, st.text, st.font, w, h, false);
       setStyle(el, 'color', colour(st.foreColour));
     },
   },
@@ -228,9 +327,16 @@ const kinds = {
       const el = document.createElement('div');
       el.className = 'ld ld-combo';
       el.list = document.createElement('select');
+      // Whether the next choice comes from the pop-up the mouse opened or
+      // from keys on the closed list.
+      let fromPopup = false;
+      el.list.addEventListener('mousedown', () => (fromPopup = true));
+      el.list.addEventListener('keydown', () => (fromPopup = false));
       el.list.addEventListener('change', () => {
         const i = el.list.selectedIndex;
         b.act(() => b.model.choose(n.id, i));
+        if (b.onListChoice) b.onListChoice(n, fromPopup);
+        fromPopup = false;
       });
       return el;
     },
@@ -269,17 +375,20 @@ const kinds = {
       el.className = 'ld ld-check';
       el.box = document.createElement('input');
       el.box.type = 'checkbox';
-      el.caption = document.createElement('span');
-      el.append(el.box, el.caption);
+      el.captionNode = document.createElement('span');
+      el.append(el.box, el.captionNode);
       // The tick the browser toggled is replaced by the model's at the sync.
       el.box.addEventListener('click', () => b.act(() => b.model.click(n.id)));
       return el;
     },
     update(b, n, el, st) {
-      place(el, st);
-      setStyle(el, 'font', fontCss(st.font));
-      if (el.caption.textContent !== st.caption) el.caption.textContent = st.caption;
+      const [w, h] = place(el, st);
+      // The caption fits the room beside the tick.
+      presentCaption(el, st.caption, st.font, w - CHECK_ROOM_PX, h, false);
       el.box.checked = st.value !== 0;
+      el.tabStop = st.tabStop;
+      if (!st.tabStop) el.box.tabIndex = -1;
+      else if (el.box.tabIndex < 0) b.tabOrder = null;
     },
   },
 
@@ -467,7 +576,9 @@ class Binding {
     this.zoom = 1;
     this.size = [0, 0];
     this.modal = false;
+    this.tabOrder = null;
     this.messageBox = null;  // set by the page
+    this.onListChoice = null;  // (node, fromPopup) after a user's choice from a list
     for (const n of this.nodes) {
       const el = kinds[n.kind].create(this, n);
       el.dataset.name = n.name;
@@ -496,12 +607,14 @@ class Binding {
     return this.root.querySelector(`[data-name="${CSS.escape(name)}"]`) || (name === 'LinkDemo' ? this.root : null);
   }
 
-  // Labels and text boxes take no mouse press of their own: it goes to the
-  // panel they stand on.
+  // Captions, shapes and lines take no mouse press of their own: it goes to
+  // the panel they are drawn on.
   pressTarget(ev) {
-    const t = ev.target;
-    if (t.classList && (t.classList.contains('ld-label') || t.classList.contains('ld-text'))) return t.parentElement;
-    return t;
+    const el = ev.target.closest && ev.target.closest('[data-id]');
+    if (!el) return ev.target;
+    const n = this.nodes[Number(el.dataset.id)];
+    const drawn = n.kind === 'label' || n.kind === 'textbox' || n.kind === 'shape' || n.kind === 'line';
+    return drawn ? this.els[n.parent] : el;
   }
 
   // Updates every element whose control changed and the stacking of every
@@ -517,12 +630,19 @@ class Binding {
       if (n.kind !== 'window') setHidden(el, !st.visible);
       if (n.kind === 'window') document.title = this.model.caption();
     }
-    for (const [id, order] of d.stacks) {
+    for (const [, order] of d.stacks) {
       order.forEach((child, i) => {
-        const layer = drawnOnContainer(this.nodes[child].kind) ? 0 : 1;
-        setStyle(this.els[child], 'zIndex', String(layer * 100000 + i));
+        this.els[child].stackPos = i;
+        this.restack(child);
       });
     }
+    let moved = this.tabOrder === null;
+    for (const [id] of d.controls) {
+      // A caption's background decides its layer.
+      if (this.nodes[id].kind === 'label' && this.els[id].stackPos !== undefined) this.restack(id);
+      if (this.nodes[id].kind === 'component') moved = true;
+    }
+    if (moved) this.orderTabs();
     for (const [id, redraw, lines] of d.pictures) {
       const el = this.els[id];
       if (redraw) {
@@ -535,6 +655,38 @@ class Binding {
       }
     }
     return d.controls.length;
+  }
+
+  restack(id) {
+    const el = this.els[id];
+    setStyle(el, 'zIndex', String(layerOf(this, this.nodes[id], this.state[id]) * 100000 + el.stackPos));
+  }
+
+  // The Tab key follows the layout: the components from left to right (top
+  // to bottom where they stand level), each with its own controls, then the
+  // window's own controls. A packet on a wire is no tab stop.
+  orderTabs() {
+    const components = this.nodes.filter((n) => n.kind === 'component' && n.parent === 0 && this.state[n.id]);
+    components.sort((a, c) => {
+      const sa = this.state[a.id], sc = this.state[c.id];
+      return sa.left !== sc.left ? sa.left - sc.left : sa.top - sc.top;
+    });
+    const key = components.map((n) => n.id).join(',');
+    if (key === this.tabOrder) return;
+    this.tabOrder = key;
+    const focusable = (n) => {
+      const el = this.els[n.id];
+      if (n.kind === 'button') return [el];
+      if (n.kind === 'check') return [el.box];
+      if (n.kind === 'combo') return [el.field, el.list].filter(Boolean);
+      return [];
+    };
+    let rank = 0;
+    const chain = (n) => {
+      for (const f of focusable(n)) f.tabIndex = this.els[n.id].tabStop === false ? -1 : ++rank;
+    };
+    for (const c of components) for (const n of this.nodes) if (n.owner === c.id && n.id !== c.id) chain(n);
+    for (const n of this.nodes) if (n.parent === 0 && n.kind !== 'component') chain(n);
   }
 
   // A user action on the model, then everything is mirrored. Dropped while
@@ -776,25 +928,39 @@ class Page {
     return { showWaiting };
   }
 
-  // Space presses the pause button, R "Reset", as a click would; neither
-  // reacts while the focus is on a button, a check box, a list or a text
-  // field, which take the key themselves.
+  // Space presses the pause button, R "Reset", as a click would, when the
+  // focused control does not take the key itself (a button, check box or
+  // list takes Space; a list or text field takes letters). The pause button
+  // is where the run starts: it has the focus at start-up and after a
+  // scenario is picked from the list's pop-up, so that Space or Return
+  // starts the run and no arrow key changes the scenario by accident.
   keys() {
     const b = this.binding;
     const byName = (name) => b.nodes.find((n) => n.name === name).id;
     const pause = byName('LinkDemo.cmdPause');
     const reset = byName('LinkDemo.cmdReset');
+    const scenario = byName('LinkDemo.cmbScenario');
     document.addEventListener('keydown', (ev) => {
-      if (b.modal || ev.ctrlKey || ev.altKey || ev.metaKey || ev.repeat) return;
+      if (b.modal || ev.ctrlKey || ev.altKey || ev.metaKey) return;
       let id = null;
-      if (ev.key === ' ') id = pause;
-      else if ((ev.key === 'r' || ev.key === 'R') && !ev.shiftKey) id = reset;
+      let takers = '';
+      if (ev.key === ' ') {
+        id = pause;
+        takers = 'button, input, select, textarea';
+      } else if ((ev.key === 'r' || ev.key === 'R') && !ev.shiftKey) {
+        id = reset;
+        takers = 'input:not([type=checkbox]), select, textarea';
+      }
       if (id === null) return;
       const focused = document.activeElement;
-      if (focused && focused.matches('button, input, select, textarea, [contenteditable]')) return;
+      if (focused && focused.matches(takers)) return;
       ev.preventDefault();
-      b.act(() => b.model.click(id));
+      if (!ev.repeat) b.act(() => b.model.click(id));
     });
+    b.els[pause].focus();
+    b.onListChoice = (n, fromPopup) => {
+      if (n.id === scenario && fromPopup) b.els[pause].focus();
+    };
   }
 
   toolbar() {

@@ -94,6 +94,7 @@ void writeState(std::string& out, const widgets::Control& c)
     w.key("top").number(c.top());
     w.key("width").number(c.width());
     w.key("height").number(c.height());
+    w.key("tabStop").boolean(c.tabStop());
     w.key("font");
     out += '[';
     Writer(out).number(c.font().points);

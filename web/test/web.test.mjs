@@ -54,6 +54,8 @@ describe('start-up', () => {
     assert.equal(await page.title(), "Brelk's Vorn Demo");
     assert.equal((await style(page, 'LinkDemo')).background, 'rgb(224, 224, 224)');
     assert.equal((await style(page, 'LinkDemo.cmdPause')).text, 'Start');
+    // The run starts from the pause button: it has the focus.
+    assert.equal(await page.evaluate(() => document.activeElement.dataset.name), 'LinkDemo.cmdPause');
     const line = await page.evaluate(() => {
       const el = window.linkdemo.page.binding.element('Wire1.Line1');
       const r = el.getBoundingClientRect();
@@ -174,7 +176,7 @@ describe('real input', () => {
     await page.close();
   });
 
-  test('Space presses the pause button unless a control has the focus; R resets', async () => {
+  test('Space presses the pause button and R resets unless the focused control takes the key', async () => {
     const { page } = await heldPage();
     const caption = async () => (await style(page, 'LinkDemo.cmdPause')).text;
     await page.keyboard.press('Space');
@@ -182,9 +184,17 @@ describe('real input', () => {
     await page.keyboard.press('r');
     assert.equal(await caption(), 'Start');
     await page.keyboard.press('Space');
+    // A list takes letters; a button does not.
     await page.focus('[data-name="LinkDemo.cmbScenario"] select');
     await page.keyboard.press('r');
     assert.equal(await caption(), 'Pause');
+    await page.focus('[data-name="LinkDemo.cmdReset"]');
+    await page.keyboard.press('r');
+    assert.equal(await caption(), 'Start');
+    await page.keyboard.press('Space');  // the focused button takes it: "Reset"
+    assert.equal(await caption(), 'Start');
+    await page.focus('[data-name="LinkDemo.cmdPause"]');
+    await page.keyboard.press('Space');
     await page.evaluate(() => document.activeElement.blur());
     await page.keyboard.press('Space');
     assert.equal(await caption(), 'Cont');
