@@ -855,7 +855,7 @@ class Player {
         this.until = model.now() + Number(wait[1]);
         continue;
       }
-      const r = this.page.execute(line);
+      const r = this.page.execute(line, true);
       this.page.log(r.stdout + r.stderr.replace(/^line 1: /, `line ${number}: `));
       if (r.status !== 0) return this.stop(`Script stopped at line ${number}`);
     }
@@ -881,11 +881,13 @@ class Page {
   }
 
   // Runs script-runner lines against the live model and mirrors the result.
-  execute(text) {
+  // The wall clock goes on from the time they leave, unless `keepPace` (the
+  // player's lines, which move no time).
+  execute(text, keepPace = false) {
     const r = JSON.parse(this.binding.model.run(String(text)));
     this.last = { stdout: r.stdout, stderr: r.stderr, status: r.status };
     this.binding.after();
-    this.clock.rebase();
+    if (!keepPace) this.clock.rebase();
     return { stdout: r.stdout, stderr: r.stderr, status: r.status, text: r.text };
   }
 
