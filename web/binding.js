@@ -699,6 +699,7 @@ class Binding {
 
   after() {
     this.sync();
+    if (this.onSynced) this.onSynced();
     if (this.messageBox) this.messageBox.showWaiting();
   }
 
@@ -756,10 +757,10 @@ class Binding {
 
 // ---- the wall clock --------------------------------------------------------
 
-// Every few milliseconds the scheduler is advanced to the real time elapsed,
-// catching up at most a second in one step (time beyond that is dropped, as
-// after a stall or a hidden tab). While a script plays, the clock stops at
-// the end of each of its `run` commands.
+// Every few milliseconds the scheduler is advanced by the real time elapsed
+// at the presenter's pace, at most a second of real time in one step (beyond
+// that, as after a stall or a hidden tab, the rest is dropped). While a
+// script plays, the clock stops at the end of each of its `run` commands.
 class WallClock {
   constructor(binding, player) {
     this.binding = binding;
@@ -779,20 +780,21 @@ class WallClock {
   }
 
   // Forgets the real time that has passed: used after a message box, a
-  // script run from the console, and whenever time jumped under the clock.
+  // script run from the console, a step.
   rebase() {
-    this.base = performance.now() - this.binding.model.now();
+    this.lastReal = performance.now();
+    this.binding.model.dropPace();
   }
 
   tick() {
     const b = this.binding;
     if (b.modal) return;
+    const elapsed = Math.min(Math.floor(performance.now() - this.lastReal), MAX_CATCH_UP_MS);
+    if (elapsed <= 0) return;
+    this.lastReal += elapsed;
+    if (performance.now() - this.lastReal > MAX_CATCH_UP_MS) this.lastReal = performance.now();
     const now = b.model.now();
-    let target = Math.floor(performance.now() - this.base);
-    if (target - now > MAX_CATCH_UP_MS) {
-      this.base += target - now - MAX_CATCH_UP_MS;
-      target = now + MAX_CATCH_UP_MS;
-    }
+    let target = now + b.model.paceAdvance(elapsed);
     const limit = this.player.limit();
     if (limit !== null && target > limit) target = limit;
     if (target > now) {
@@ -870,8 +872,13 @@ class Page {
     this.player = new Player(this);
     this.clock = new WallClock(this.binding, this.player);
     this.binding.messageBox = this.messageBox();
+    const clock = document.getElementById('clock');
+    this.binding.onSynced = () => {
+      const text = this.binding.model.status();
+      if (clock.textContent !== text) clock.textContent = text;
+    };
     this.last = null;
-    this.binding.sync();
+    this.binding.after();
     this.keys();
     this.toolbar();
     // "?clock=off": the page starts with its wall clock held, so that
@@ -966,6 +973,14 @@ class Page {
   }
 
   toolbar() {
+    const b = this.binding;
+    document.getElementById('step').addEventListener('click', () => {
+      b.act(() => b.model.step());
+      this.clock.rebase();
+    });
+    const pace = document.getElementById('pace');
+    pace.value = String(b.model.paceIndex());
+    pace.addEventListener('change', () => b.model.setPace(Number(pace.value)));
     const file = document.getElementById('play-file');
     document.getElementById('play').addEventListener('click', () => file.click());
     file.addEventListener('change', async () => {

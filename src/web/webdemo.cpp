@@ -436,6 +436,28 @@ void WebDemo::advanceTo(double t)
     if (target > m_demo->scheduler().now()) m_demo->scheduler().advanceTo(target);
 }
 
+double WebDemo::paceAdvance(double realMs)
+{
+    if (!std::isfinite(realMs) || realMs <= 0) return 0;
+    return static_cast<double>(m_pace.advance(static_cast<std::int64_t>(realMs)));
+}
+
+void WebDemo::setPace(int index)
+{
+    m_pace.setIndex(index);
+}
+
+void WebDemo::step()
+{
+    presenter::step(*m_demo);
+    m_pace.drop();
+}
+
+std::string WebDemo::status() const
+{
+    return presenter::clockText(*m_demo) + "   " + presenter::scenarioText(*m_demo);
+}
+
 std::string WebDemo::run(const std::string& script)
 {
     std::string out, err, both;

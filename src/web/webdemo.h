@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "shell/linkdemo.h"
+#include "shell/presenter.h"
 #include "widgets/messagebox.h"
 
 namespace web {
@@ -67,6 +68,18 @@ public:
     // Advances the scheduler to `t` (nothing when t is not ahead).
     void advanceTo(double t);
 
+    // The presenter's pace: simulated milliseconds for `realMs` more of
+    // real time at the speed chosen (index into presenter::Pace::kSpeeds).
+    double paceAdvance(double realMs);
+    void setPace(int index);
+    int paceIndex() const { return m_pace.index(); }
+    // Forgets the pace's carried fraction (after a step or a held clock).
+    void dropPace() { m_pace.drop(); }
+    // One main tick, as the window's Step.
+    void step();
+    // "t = 12.3 s" and the scenario in force, for the status line.
+    std::string status() const;
+
     // Runs script-runner lines against this live model. Returns JSON
     // {"stdout", "stderr", "status", "text"}: what the runner writes to
     // each stream, its exit status, and both streams in the order written.
@@ -109,6 +122,7 @@ private:
     std::unique_ptr<LinkDemo> m_demo;
     std::vector<Entry> m_entries;
     std::vector<Stack> m_stacks;
+    presenter::Pace m_pace;
 };
 
 }  // namespace web

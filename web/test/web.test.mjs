@@ -202,6 +202,18 @@ describe('real input', () => {
   });
 });
 
+describe('tool bar', () => {
+  test('Step steps as the runner does and the clock shows the simulated time', async () => {
+    const { page } = await heldPage();
+    await page.click('#step');
+    await page.click('#step');
+    assert.match(await page.$eval('#clock', (e) => e.textContent), /^t = 0\.2 s/);
+    const got = await webRun(page, 'dump LinkDemo\n');
+    assert.ok(got.stdout === native('step\nstep\ndump LinkDemo\n').stdout);
+    await page.close();
+  });
+});
+
 describe('Play script', () => {
   test('a played file prints what the runner prints, with time passing in real time', async () => {
     const script = 'press LinkDemo.cmdPause\nrun 600\ndump Wire1.cmdPacket(0)\nrun 400\npress Wire1.cmdPacket(0)\ndump Wire1\n';
