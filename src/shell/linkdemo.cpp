@@ -1,5 +1,7 @@
 #include "shell/linkdemo.h"
 
+#include <algorithm>
+
 #include "widgets/dump.h"
 
 namespace route {
@@ -190,6 +192,16 @@ LinkDemo::~LinkDemo()
     m_routingLive = false;
 }
 
+void LinkDemo::addObserver(LinkDemoObserver* o)
+{
+    m_observers.push_back(o);
+}
+
+void LinkDemo::removeObserver(LinkDemoObserver* o)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), o), m_observers.end());
+}
+
 void LinkDemo::raiseOnFocus(widgets::Component& c)
 {
     c.onFocus = [this, &c] { raise(c); };
@@ -211,7 +223,10 @@ void LinkDemo::PacketDone(int iIndex, int iType, Packet& pPacket)
 {
     if (!m_routingLive) return;
     using route::Target;
-    switch (route::targetFor(topology, iIndex, iType)) {
+    const Target target = route::targetFor(topology, iIndex, iType);
+    // Index loop: an observer may add another while it is told.
+    for (std::size_t k = 0; k < m_observers.size(); ++k) m_observers[k]->packetDone(iIndex, iType, pPacket, target);
+    switch (target) {
         case Target::Ignored:
             break;
         case Target::ResetAll:
@@ -288,6 +303,7 @@ void LinkDemo::Reset()
     Receiver2.Reset(1, 1);
     Queue1.Reset(1, 1);
     Queue2.Reset(1, 1);
+    for (std::size_t k = 0; k < m_observers.size(); ++k) m_observers[k]->resetDone();
 }
 
 void LinkDemo::ConfigureScenario()

@@ -56,6 +56,16 @@ enum class Target {
 Target targetFor(int topology, int iIndex, int iType);
 }  // namespace route
 
+// Watches the window's routing without taking part in it.
+class LinkDemoObserver {
+public:
+    virtual ~LinkDemoObserver() = default;
+    // Every PacketDone call, before it is routed; `target` is what it leads to.
+    virtual void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) = 0;
+    // The window's Reset has emptied every component.
+    virtual void resetDone() {}
+};
+
 class LinkDemo : public widgets::Container, public Routing {
 public:
     // Builds every component and performs the window's start-up sequence at
@@ -82,6 +92,11 @@ public:
     // A click on the window background: repaints every wire's trace.
     void backgroundClick();
 
+    // Observers are told of every packet event and reset, in the order they
+    // were added; each must outlive the window or be removed first.
+    void addObserver(LinkDemoObserver* o);
+    void removeObserver(LinkDemoObserver* o);
+
 private:
     // Declared first: the controls and components below need them at their
     // construction.
@@ -94,6 +109,7 @@ private:
     // reported while the window was still being built would reach
     // half-constructed neighbours.
     bool m_routingLive = false;
+    std::vector<LinkDemoObserver*> m_observers;
 
     ComponentContext context(int timerOrder);
 
