@@ -2,13 +2,16 @@
 
 #include <charconv>
 #include <cstdint>
+#include <fstream>
 #include <istream>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "shell/eventlog.h"
 #include "shell/presenter.h"
+#include "shell/tracefigure.h"
 #include "widgets/dump.h"
 
 namespace {
@@ -164,18 +167,24 @@ int ScriptRunner::run(std::istream& script)
     std::string line;
     long number = 0;
     while (std::getline(script, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        try {
-            execute(line);
-        } catch (const ScriptError& e) {
-            m_out.flush();
-            m_err << "line " << number << ": " << e.what() << '\n';
-            m_err.flush();
-            return kScriptError;
-        }
+        if (runLine(line, ++number) != kOk) return kScriptError;
     }
     m_out.flush();
+    return kOk;
+}
+
+int ScriptRunner::runLine(const std::string& text, long number)
+{
+    std::string line = text;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    try {
+        execute(line);
+    } catch (const ScriptError& e) {
+        m_out.flush();
+        m_err << "line " << number << ": " << e.what() << '\n';
+        m_err.flush();
+        return kScriptError;
+    }
     return kOk;
 }
 
@@ -210,7 +219,11 @@ void ScriptRunner::execute(const std::string& line)
                               " would take the time past the latest the model can hold (" +
                               std::to_string(widgets::Scheduler::kLatest) + " ms)");
         }
-        m_demo->scheduler().advance(ms);
+        if (onRun) {
+            onRun(ms);
+        } else {
+            m_demo->scheduler().advance(ms);
+        }
     } else if (command == "step") {
         noMore(words, command);
         if (!m_demo->scheduler().canAdvance(m_demo->Timer1.interval())) {
@@ -274,6 +287,20 @@ void ScriptRunner::execute(const std::string& line)
         const std::string name = required(words, command, "a picture name");
         noMore(words, command);
         lines(name);
+    } else if (command == "svg") {
+        const std::string name = required(words, command, "a picture name and a file");
+        if (!words.hasRest() || words.rest().empty())
+            throw ScriptError("missing argument: svg needs a file after " + name);
+        svg(name, words.rest());
+    } else if (command == "log") {
+        const std::string state = required(words, command, "on or off");
+        noMore(words, command);
+        if (state != "on" && state != "off") throw ScriptError("log needs on or off, not '" + state + "'");
+        log(state == "on");
+    } else if (command == "say") {
+        const std::string text = words.rest();
+        m_out << "{\"say\": " << widgets::Json(text).dump() << "}\n";
+        if (onSay) onSay(text);
     } else {
         throw ScriptError("unknown command '" + command + "'");
     }
@@ -293,4 +320,31 @@ void ScriptRunner::lines(const std::string& name)
     const auto& drawn = static_cast<const widgets::Picture&>(c).lines();
     for (const auto& l : drawn) m_out << widgets::lineJson(l).dump() << '\n';
     m_out << "{\"lines\": " << drawn.size() << "}\n";
+}
+
+void ScriptRunner::svg(const std::string& name, const std::string& file)
+{
+    widgets::Control& c = control(name);
+    const auto* wire = dynamic_cast<const Wire*>(c.parent());
+    if (c.kind() != widgets::Kind::Picture || !wire || &wire->Picture1 != &c) {
+        throw ScriptError(name + " is not a wire's trace picture");
+    }
+    const figure::TraceFigure f = figure::traceFigure(*wire);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << figure::svg(f);
+    out.close();
+    if (!out) throw ScriptError("cannot write " + file);
+    m_out << "{\"svg\": " << widgets::Json(file).dump() << ", \"lines\": " << f.lines.size()
+          << ", \"labels\": " << f.labels.size() << "}\n";
+}
+
+void ScriptRunner::log(bool on)
+{
+    if (!on) {
+        m_log.reset();
+        return;
+    }
+    if (m_log) return;
+    m_log = std::make_unique<eventlog::EventLog>(*m_demo);
+    m_log->listen([this](const eventlog::Event& e) { m_out << "{\"event\": " << eventlog::toJson(e).dump() << "}\n"; });
 }

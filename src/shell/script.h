@@ -7,12 +7,18 @@
 // the script at once with a message naming the line and status 2.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
 
 #include "shell/linkdemo.h"
 #include "widgets/messagebox.h"
+
+namespace eventlog {
+class EventLog;
+}
 
 class ScriptRunner {
 public:
@@ -35,6 +41,15 @@ public:
     // Runs every line of `script` in turn; returns kOk when the whole script
     // ran, kScriptError at the first bad line.
     int run(std::istream& script);
+    // Runs one line as line `number` of a script: kOk, or kScriptError after
+    // the message naming the line.
+    int runLine(const std::string& line, long number);
+
+    // When set, a valid `run MS` hands MS to it instead of advancing the
+    // clock: a player lets that time pass at its own pace.
+    std::function<void(std::int64_t)> onRun;
+    // When set, told the text of each `say` after it is printed.
+    std::function<void(const std::string&)> onSay;
 
     LinkDemo& demo() { return *m_demo; }
     // The message box the model shows its messages in.
@@ -56,10 +71,14 @@ private:
     bool reachable(const widgets::Control& c, const std::string& name);
     void dump(const std::string& prefix);
     void lines(const std::string& name);
+    void svg(const std::string& name, const std::string& file);
+    void log(bool on);
 
     std::ostream& m_out;
     std::ostream& m_err;
     PrintingMessageBox m_messageBox;
     std::unique_ptr<LinkDemo> m_ownDemo;
     LinkDemo* m_demo;
+    // Last: it watches the model while `log on` is in force.
+    std::unique_ptr<eventlog::EventLog> m_log;
 };

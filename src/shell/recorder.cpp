@@ -1,0 +1,101 @@
+#include "shell/recorder.h"
+
+namespace {
+
+// The prefixes `type` would produce for a text, shortest first.
+std::vector<std::string> keystrokes(const std::string& text)
+{
+    std::vector<std::string> out;
+    for (std::size_t i = 1; i <= text.size(); ++i) {
+        const bool boundary = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (boundary) out.push_back(text.substr(0, i));
+    }
+    return out;
+}
+
+}  // namespace
+
+ScriptRecorder::ScriptRecorder(const widgets::Scheduler& clock) : m_clock(clock), m_written(clock.now()) {}
+
+void ScriptRecorder::emit(std::int64_t time, const std::string& line)
+{
+    if (time > m_written) {
+        m_lines.push_back("run " + std::to_string(time - m_written));
+        m_written = time;
+        m_lastFocus.clear();
+    }
+    m_lines.push_back(line);
+}
+
+void ScriptRecorder::flushBurst()
+{
+    if (m_burst.texts.empty()) return;
+    const std::string& last = m_burst.texts.back();
+    if (last.empty() ? m_burst.texts.size() == 1 : keystrokes(last) == m_burst.texts) {
+        emit(m_burst.time, "type " + m_burst.name + " " + last);
+    } else {
+        // Not expressible exactly: each edit as the whole text.
+        m_exact = false;
+        for (const std::string& t : m_burst.texts) emit(m_burst.time, "type " + m_burst.name + " " + t);
+    }
+    m_burst = Burst{};
+    m_lastFocus.clear();
+}
+
+void ScriptRecorder::record(const UserInput& input)
+{
+    const std::int64_t now = m_clock.now();
+    ++m_actions;
+    if (input.kind == UserInput::Kind::Type) {
+        std::vector<std::string> grown = m_burst.texts;
+        grown.push_back(input.text);
+        const bool continues = !m_burst.texts.empty() && m_burst.name == input.name &&
+                               m_clock.nextDue() == m_burst.nextDue && (m_burst.nextDue < 0 || now < m_burst.nextDue) &&
+                               !input.text.empty() && keystrokes(input.text) == grown;
+        if (continues) {
+            m_burst.texts = std::move(grown);
+            return;
+        }
+        flushBurst();
+        m_burst = Burst{input.name, {input.text}, now, m_clock.nextDue()};
+        return;
+    }
+    flushBurst();
+    switch (input.kind) {
+        case UserInput::Kind::Press:
+            emit(now, "press " + input.name);
+            break;
+        case UserInput::Kind::Choose:
+            emit(now, "choose " + input.name + " " + input.text);
+            break;
+        case UserInput::Kind::Scroll:
+            emit(now, "scroll " + input.name + " " + std::to_string(input.value));
+            break;
+        case UserInput::Kind::Background:
+            emit(now, "background");
+            break;
+        case UserInput::Kind::Focus: {
+            // The window focuses a component before each action inside it;
+            // a repeat with nothing between changes nothing.
+            const std::string line = "focus " + input.name;
+            if (now == m_written && line == m_lastFocus) return;
+            emit(now, line);
+            m_lastFocus = line;
+            return;
+        }
+        case UserInput::Kind::Type:
+            break;
+    }
+    m_lastFocus.clear();
+}
+
+std::string ScriptRecorder::script() const
+{
+    ScriptRecorder copy = *this;
+    copy.flushBurst();
+    const std::int64_t now = m_clock.now();
+    if (now > copy.m_written) copy.m_lines.push_back("run " + std::to_string(now - copy.m_written));
+    std::string out;
+    for (const std::string& l : copy.m_lines) out += l + "\n";
+    return out;
+}

@@ -1,0 +1,59 @@
+// Records a user's session in the window as a script of the runner's
+// language: every action the binding reports, with the simulated time
+// between actions as `run` lines, so that the runner (or the player)
+// reproduces the session exactly.
+//
+// The binding reports each action just before it reaches the model. Typing
+// is the one action the script language cannot always express: `type NAME
+// TEXT` types every prefix of TEXT in one instant. A burst of keystrokes
+// into one field that grows the text a character at a time, with no timer
+// falling due in between, is written as one `type` at the first keystroke's
+// time (exact: nothing the model holds depends on the instants between).
+// Other edits (a deletion, a paste) are written as the whole text and the
+// recording is marked inexact.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "widgets/scheduler.h"
+
+struct UserInput {
+    enum class Kind { Press, Choose, Type, Scroll, Focus, Background };
+    Kind kind = Kind::Press;
+    std::string name;  // the runner's name: "Wire1.cmdPacket(3)", "Receiver1"
+    std::string text;  // Choose: the item; Type: the field's new text
+    int value = 0;     // Scroll
+};
+
+class ScriptRecorder {
+public:
+    // Time counts from the scheduler's present time.
+    explicit ScriptRecorder(const widgets::Scheduler& clock);
+
+    void record(const UserInput& input);
+    // The script so far, ending with a `run` up to the present time.
+    std::string script() const;
+    // False once an edit had to be written approximately.
+    bool exact() const { return m_exact; }
+    int actions() const { return m_actions; }
+
+private:
+    struct Burst {
+        std::string name;
+        std::vector<std::string> texts;
+        std::int64_t time = 0;
+        std::int64_t nextDue = -1;
+    };
+    void flushBurst();
+    void emit(std::int64_t time, const std::string& line);
+
+    const widgets::Scheduler& m_clock;
+    std::vector<std::string> m_lines;
+    std::int64_t m_written = 0;  // the time the script has reached
+    std::string m_lastFocus;     // a focus line just written, nothing after it
+    Burst m_burst;
+    bool m_exact = true;
+    int m_actions = 0;
+};
