@@ -27,11 +27,23 @@ void ScriptRecorder::emit(std::int64_t time, const std::string& line)
     m_lines.push_back(line);
 }
 
+bool ScriptRecorder::Burst::expressible() const
+{
+    if (texts.empty()) return true;
+    const std::string& last = texts.back();
+    return last.empty() ? texts.size() == 1 : keystrokes(last) == texts;
+}
+
+bool ScriptRecorder::exact() const
+{
+    return m_exact && m_burst.expressible();
+}
+
 void ScriptRecorder::flushBurst()
 {
     if (m_burst.texts.empty()) return;
     const std::string& last = m_burst.texts.back();
-    if (last.empty() ? m_burst.texts.size() == 1 : keystrokes(last) == m_burst.texts) {
+    if (m_burst.expressible()) {
         emit(m_burst.time, "type " + m_burst.name + " " + last);
     } else {
         // Not expressible exactly: each edit as the whole text.

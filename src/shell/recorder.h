@@ -36,7 +36,7 @@ public:
     // The script so far, ending with a `run` up to the present time.
     std::string script() const;
     // False once an edit had to be written approximately.
-    bool exact() const { return m_exact; }
+    bool exact() const;
     int actions() const { return m_actions; }
 
 private:
@@ -45,6 +45,8 @@ private:
         std::vector<std::string> texts;
         std::int64_t time = 0;
         std::int64_t nextDue = -1;
+        // `type NAME last` reproduces exactly these edits.
+        bool expressible() const;
     };
     void flushBurst();
     void emit(std::int64_t time, const std::string& line);

@@ -1,0 +1,269 @@
+// Lecture material without a display: the runner's log, say and svg
+// commands, the script player at an arbitrary pace, the session recorder's
+// typing rule, and the example lessons.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/eventlog.h"
+#include "shell/player.h"
+#include "shell/recorder.h"
+#include "shell/script.h"
+#include "shell_support.h"
+
+namespace {
+
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Result runScript(const std::string& script)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream in(script);
+    const int status = runner.run(in);
+    return Result{status, out.str(), err.str()};
+}
+
+std::vector<widgets::Json> jsonLines(const std::string& text)
+{
+    std::vector<widgets::Json> v;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) v.push_back(widgets::Json::parse(l));
+    return v;
+}
+
+// Records what the routing itself was asked, independently of the log.
+struct Routed : LinkDemoObserver {
+    std::vector<std::pair<std::string, std::string>> seen;  // reporter, target
+    LinkDemo* demo = nullptr;
+    void packetDone(int iIndex, int iType, const Packet&, route::Target) override
+    {
+        // The table looked up again, for the topology in force at the call.
+        const route::Target t = route::targetFor(demo->topology, iIndex, iType);
+        seen.emplace_back(eventlog::reporterName(iIndex), eventlog::targetName(t));
+    }
+};
+
+const char* const kRouterSession =
+    "choose LinkDemo.cmbScenario Go-back-N ARQ\n"
+    "press LinkDemo.cmdRouter\n"
+    "press LinkDemo.cmdPause\n"
+    "run 2000\n"
+    "press Wire1.cmdPacket(1)\n"
+    "run 30000\n";
+
+}  // namespace
+
+TEST(EventLog, PrintsEveryRoutedEventWithItsTargetWhileOn)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    Routed routed;
+    routed.demo = &runner.demo();
+    runner.demo().addObserver(&routed);
+    std::istringstream in(std::string("log on\n") + kRouterSession + "log off\nrun 5000\n");
+    ASSERT_EQ(runner.run(in), 0) << err.str();
+    runner.demo().removeObserver(&routed);
+
+    std::vector<widgets::Json> events;
+    for (const auto& j : jsonLines(out.str())) {
+        if (j.contains("event")) events.push_back(j["event"]);
+    }
+    // Nothing after `log off`: the routing saw more events than were logged.
+    ASSERT_GT(events.size(), 50u);
+    ASSERT_LT(events.size(), routed.seen.size());
+    std::set<std::string> targets, kinds;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        SCOPED_TRACE(events[i].dump());
+        EXPECT_EQ(events[i]["from"], routed.seen[i].first);
+        if (routed.seen[i].second.empty()) {
+            EXPECT_TRUE(events[i]["to"].is_null());
+        } else {
+            EXPECT_EQ(events[i]["to"], routed.seen[i].second);
+        }
+        targets.insert(events[i]["to"].is_null() ? "null" : events[i]["to"].get<std::string>());
+        kinds.insert(events[i]["kind"]);
+    }
+    // The router's whole path, unrouted events, and the batch resend.
+    for (const char* t : {"Queue1.Arrive", "Queue1.Departed(false)", "Queue1.Departed(true)", "Wire2.PacketArrive",
+                          "Receiver1.Arrive", "Transmitter1.Arrive", "null"}) {
+        EXPECT_TRUE(targets.count(t)) << t;
+    }
+    EXPECT_EQ(kinds, (std::set<std::string>{"data", "retransmission", "ack"}));
+}
+
+TEST(EventLog, FormatsTheLineTheLogWindowShows)
+{
+    eventlog::Event e;
+    e.time = 12300;
+    e.iIndex = 1;
+    e.iType = DataArrived;
+    e.target = route::Target::Receiver1Arrive;
+    e.Number = 5;
+    e.SequenceNumber = 5;
+    e.Colour = pkt::kData;
+    EXPECT_EQ(eventlog::toText(e), "12.300 s  Wire1 DataArrived (2) \u2192 Receiver1.Arrive  #5 seq 5 data");
+    e.target = route::Target::Ignored;
+    e.Colour = pkt::kHold;
+    EXPECT_EQ(eventlog::toText(e), "12.300 s  Wire1 DataArrived (2) not routed  #5 seq 5 hold");
+    EXPECT_EQ(eventlog::toCsv(e), "12.300,Wire1,2,DataArrived,,5,5,hold");
+}
+
+TEST(Script, SayPrintsItsTextEscapedAndSvgAndLogRejectBadArguments)
+{
+    const Result r = runScript("say Watch \"packet 3\"\tnow\nsay\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "{\"say\": \"Watch \\\"packet 3\\\"\\tnow\"}\n{\"say\": \"\"}\n");
+
+    for (const char* bad : {"log maybe\n", "log\n", "svg Wire1.Picture1\n", "svg Wire1.cmdEdit /tmp/x.svg\n",
+                            "svg Wire1.Picture1 /nonexistent-dir/x.svg\n"}) {
+        const Result e = runScript(bad);
+        EXPECT_EQ(e.status, 2) << bad;
+        EXPECT_NE(e.err.find("line 1: "), std::string::npos) << bad;
+    }
+}
+
+TEST(Script, SvgCountsTheLinesAndVisibleLabelsOfThePicture)
+{
+    const std::string file = ::testing::TempDir() + "lecture_trace.svg";
+    const Result r =
+        runScript("choose LinkDemo.cmbScenario Go-back-N ARQ\npress LinkDemo.cmdPause\nrun 9000\nsvg Wire1.Picture1 " +
+                  file + "\nlines Wire1.Picture1\ndump Wire1.txtTrace\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    int lines = -1, labels = 0;
+    widgets::Json reply;
+    for (const auto& j : jsonLines(r.out)) {
+        if (j.contains("svg")) reply = j;
+        if (j.contains("lines")) lines = j["lines"];
+        if (j.value("kind", "") == "textbox" && j["visible"] == true) ++labels;
+    }
+    EXPECT_EQ(reply["svg"], file);
+    EXPECT_GT(lines, 0);
+    EXPECT_EQ(reply["lines"], lines);
+    EXPECT_GT(labels, 0);
+    EXPECT_EQ(reply["labels"], labels);
+    std::ifstream in(file);
+    std::stringstream svg;
+    svg << in.rdbuf();
+    EXPECT_NE(svg.str().find("<title>Wire1</title>"), std::string::npos);
+}
+
+// The player, driven by a clock that moves in uneven steps, reaches every
+// line at the runner's simulated time: the same output, the same final dump.
+TEST(Player, PlaysAScriptExactlyAsTheRunnerAtAnyPace)
+{
+    std::ifstream lesson(std::string(LINKDEMO_EXAMPLES) + "/lesson-go-back-n.txt");
+    std::stringstream text;
+    text << lesson.rdbuf();
+    const std::string script = text.str() + "dump\n";
+
+    const Result expected = runScript(script);
+    ASSERT_EQ(expected.status, 0);
+
+    std::ostringstream out, err;
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    ScriptPlayer player(demo, out, err);
+    player.start(script);
+    std::vector<std::string> captions;
+    const std::int64_t steps[] = {7, 130, 1, 45, 999};
+    for (int k = 0; player.resume() == ScriptPlayer::State::Playing; ++k) {
+        if (captions.empty() || captions.back() != player.caption()) captions.push_back(player.caption());
+        std::int64_t target = demo.scheduler().now() + steps[k % 5];
+        ASSERT_TRUE(player.limit().has_value());
+        target = std::min(target, *player.limit());
+        demo.scheduler().advanceTo(target);
+    }
+    EXPECT_EQ(player.state(), ScriptPlayer::State::Finished);
+    EXPECT_EQ(out.str(), expected.out);
+    EXPECT_EQ(captions.front(),
+              "Go-back-N ARQ. The transmitter may have three packets on their way before it needs "
+              "an acknowledgement: its window.");
+    EXPECT_EQ(player.caption(), "");
+}
+
+TEST(Player, StopsAtABadLineWithItsNumberAndReason)
+{
+    std::ostringstream out, err;
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    ScriptPlayer player(demo, out, err);
+    player.start("press LinkDemo.cmdPause\nrun 100\n\npress Wire9.cmdPacket(0)\nrun 100\n");
+    EXPECT_EQ(player.resume(), ScriptPlayer::State::Playing);
+    EXPECT_EQ(player.limit(), 100);
+    demo.scheduler().advanceTo(100);
+    EXPECT_EQ(player.resume(), ScriptPlayer::State::Failed);
+    EXPECT_EQ(player.lineNumber(), 4);
+    EXPECT_EQ(player.error(), "line 4: unknown control 'Wire9.cmdPacket(0)'");
+    EXPECT_FALSE(player.limit().has_value());
+}
+
+// Keystrokes that grow a field one character at a time with no timer due
+// between them are one `type`; anything else is written approximately.
+TEST(Recorder, WritesTimedActionsAndTypingBursts)
+{
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    demo.scheduler().advance(50);
+    ScriptRecorder rec(demo.scheduler());
+    auto type = [&](const std::string& t) { rec.record({UserInput::Kind::Type, "Wire1.cmbDelay", t, 0}); };
+    rec.record({UserInput::Kind::Focus, "Wire1", "", 0});
+    rec.record({UserInput::Kind::Focus, "Wire1", "", 0});
+    type("2");
+    demo.scheduler().advance(20);  // no timer is due in between
+    type("2.");
+    type("2.5");
+    demo.scheduler().advance(230);
+    rec.record({UserInput::Kind::Press, "LinkDemo.cmdPause", "", 0});
+    demo.scheduler().advance(100);
+    EXPECT_EQ(rec.script(), "focus Wire1\ntype Wire1.cmbDelay 2.5\nrun 250\npress LinkDemo.cmdPause\nrun 100\n");
+    EXPECT_TRUE(rec.exact());
+
+    type("2.");  // a deletion
+    EXPECT_TRUE(rec.script().ends_with("press LinkDemo.cmdPause\nrun 100\ntype Wire1.cmbDelay 2.\n"));
+    EXPECT_FALSE(rec.exact());
+}
+
+TEST(Lessons, RunThroughTheRunnerAndShowWhatTheyNarrate)
+{
+    const std::string dir = LINKDEMO_EXAMPLES;
+    struct Lesson {
+        const char* file;
+        std::set<std::string> resent;  // packet numbers sent again
+        const char* kind;              // a kind of event the lesson must show
+    };
+    for (const Lesson& l : {Lesson{"lesson-go-back-n.txt", {"1", "2", "3"}, "retransmission"},
+                            Lesson{"lesson-selective-repeat.txt", {"1"}, "retransmission"},
+                            Lesson{"lesson-software-flow.txt", {}, "hold"}}) {
+        SCOPED_TRACE(l.file);
+        std::ifstream in(dir + "/" + l.file);
+        ASSERT_TRUE(in);
+        std::stringstream text;
+        text << in.rdbuf();
+        const Result r = runScript("log on\n" + text.str());
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        int says = 0;
+        std::set<std::string> resent, kinds;
+        for (const auto& j : jsonLines(r.out)) {
+            if (j.contains("say")) ++says;
+            if (!j.contains("event")) continue;
+            const auto& e = j["event"];
+            kinds.insert(e["kind"]);
+            if (e["kind"] == "retransmission" && e["name"] == "SendData")
+                resent.insert(std::to_string(e["Number"].get<int>()));
+        }
+        EXPECT_GE(says, 5);
+        EXPECT_EQ(resent, l.resent);
+        EXPECT_TRUE(kinds.count(l.kind));
+    }
+}
