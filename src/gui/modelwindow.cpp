@@ -184,7 +184,7 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(
     onClick = [this] {
         if (!onBackgroundClick) return;
         auto action = onBackgroundClick;
-        userAction(0, action);
+        userAction(0, action, UserInput{UserInput::Kind::Background, {}, {}, 0});
     };
     m_entries.push_back(Entry{&m_root, this, nullptr, 0, 0});
     m_index.insert(&m_root, 0);
@@ -240,10 +240,7 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
             auto* panel = new PanelView(host);
             panel->onPress = [this, owner] {
                 if (!owner || m_syncing || busy()) return;
-                {
-                    BusyScope scope(m_busy);
-                    owner->focus();
-                }
+                focusOwner(owner);
                 sync();
             };
             return panel;
@@ -252,7 +249,9 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
             auto* b = new ButtonView(host);
             auto* model = static_cast<widgets::Button*>(&control);
             connect(b, &QPushButton::clicked, this,
-                    [this, entry, model] { userAction(entry, [model] { model->click(); }); });
+                    [this, entry, model] {
+                        userAction(entry, [model] { model->click(); }, input(UserInput::Kind::Press, entry));
+                    });
             watchFocus(b, owner);
             return b;
         }
@@ -274,7 +273,9 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
             connect(cb, QOverload<int>::of(&QComboBox::activated), this, [this, entry, model, cb](int i) {
                 const bool fromPopup = m_popupOpenedBy == cb;
                 m_popupOpenedBy = nullptr;
-                userAction(entry, [model, i] { model->userChoose(i); });
+                UserInput in = input(UserInput::Kind::Choose, entry);
+                if (i >= 0 && i < static_cast<int>(model->items().size())) in.text = model->items()[static_cast<std::size_t>(i)];
+                userAction(entry, [model, i] { model->userChoose(i); }, in);
                 if (onListChoice) onListChoice(*model, fromPopup);
             });
             if (QLineEdit* le = cb->lineEdit()) {
@@ -282,7 +283,9 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
                 cb->setCompleter(nullptr);
                 // textEdited is the user's keystrokes only, never setText.
                 connect(le, &QLineEdit::textEdited, this, [this, entry, model](const QString& text) {
-                    userAction(entry, [model, text] { model->userEdit(text.toStdString()); });
+                    UserInput in = input(UserInput::Kind::Type, entry);
+                    in.text = text.toStdString();
+                    userAction(entry, [model, text] { model->userEdit(text.toStdString()); }, in);
                 });
                 watchFocus(le, owner);
             }
@@ -293,7 +296,9 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
             auto* box = new QCheckBox(host);
             auto* model = static_cast<widgets::CheckBox*>(&control);
             connect(box, &QCheckBox::clicked, this,
-                    [this, entry, model] { userAction(entry, [model] { model->click(); }); });
+                    [this, entry, model] {
+                        userAction(entry, [model] { model->click(); }, input(UserInput::Kind::Press, entry));
+                    });
             watchFocus(box, owner);
             return box;
         }
@@ -310,7 +315,9 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
             // change; the binding's own updates are blocked and guarded.
             connect(sb, &QScrollBar::valueChanged, this, [this, entry, model](int v) {
                 if (m_syncing) return;
-                userAction(entry, [model, v] { model->userScroll(v); });
+                UserInput in = input(UserInput::Kind::Scroll, entry);
+                in.value = v;
+                userAction(entry, [model, v] { model->userScroll(v); }, in);
             });
             watchFocus(sb, owner);
             return sb;
@@ -351,17 +358,32 @@ bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
                             reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
         widgets::Component* owner = m_focusOwner.value(watched, nullptr);
         if (byUser && owner) {
-            {
-                BusyScope scope(m_busy);
-                owner->focus();
-            }
+            focusOwner(owner);
             sync();
         }
     }
     return PanelView::eventFilter(watched, event);
 }
 
-void ModelWindow::userAction(std::size_t entry, const std::function<void()>& action)
+std::string ModelWindow::scriptName(const widgets::Control& control) const
+{
+    const widgets::Container* parent = control.parent();
+    return (parent ? parent->name() + "." : std::string()) + control.fullName();
+}
+
+UserInput ModelWindow::input(UserInput::Kind kind, std::size_t entry) const
+{
+    return UserInput{kind, entry < m_entries.size() ? scriptName(*m_entries[entry].control) : std::string(), {}, 0};
+}
+
+void ModelWindow::focusOwner(widgets::Component* owner)
+{
+    if (onUserInput) onUserInput(UserInput{UserInput::Kind::Focus, owner->name(), {}, 0});
+    BusyScope scope(m_busy);
+    owner->focus();
+}
+
+void ModelWindow::userAction(std::size_t entry, const std::function<void()>& action, const UserInput& input)
 {
     if (m_syncing) return;
     if (entry >= m_entries.size()) return;
@@ -371,9 +393,15 @@ void ModelWindow::userAction(std::size_t entry, const std::function<void()>& act
         m_entries[entry].revision = 0;
         return;
     }
+    if (interceptInput && interceptInput(input)) {
+        m_entries[entry].revision = 0;
+        sync();
+        return;
+    }
+    if (widgets::Component* owner = m_entries[entry].owner) focusOwner(owner);
     {
+        if (onUserInput) onUserInput(input);
         BusyScope scope(m_busy);
-        if (widgets::Component* owner = m_entries[entry].owner) owner->focus();
         action();
     }
     // The widget may hold a state of its own (a tick, a slider position)
@@ -638,7 +666,8 @@ void ModelWindow::repaintAll()
 void ModelWindow::addKey(Qt::Key key, widgets::Button& button)
 {
     addKey(key, [this, &button] {
-        if (button.reachable()) act(button, [&button] { button.click(); });
+        if (button.reachable())
+            act(button, [&button] { button.click(); }, UserInput{UserInput::Kind::Press, scriptName(button), {}, 0});
     });
 }
 
@@ -647,10 +676,10 @@ void ModelWindow::addKey(Qt::Key key, std::function<void()> action)
     m_keys.insert(static_cast<int>(key), std::move(action));
 }
 
-void ModelWindow::act(const widgets::Control& control, const std::function<void()>& action)
+void ModelWindow::act(const widgets::Control& control, const std::function<void()>& action, const UserInput& input)
 {
     auto it = m_index.constFind(&control);
-    if (it != m_index.constEnd()) userAction(*it, action);
+    if (it != m_index.constEnd()) userAction(*it, action, input);
 }
 
 void ModelWindow::placeAt(const widgets::Control& control, double left, double top, double width, double height)
@@ -736,16 +765,27 @@ void ModelWindow::tick()
     // A stall (a suspended machine, a debugger): what is beyond one
     // catch-up is dropped rather than raced through.
     const std::int64_t elapsed = std::min(real - m_lastReal, m_maxCatchUp);
-    if (elapsed <= 0) return;
-    m_lastReal = real;
-    const std::int64_t ms = m_pace.advance(elapsed);
-    if (ms <= 0) return;
-    {
-        BusyScope scope(m_busy);
-        m_scheduler->advance(ms);
-        if (afterAdvance) afterAdvance();
+    if (elapsed > 0) {
+        m_lastReal = real;
+        std::int64_t ms = m_pace.advance(elapsed);
+        if (clockLimit) {
+            const std::int64_t now = m_scheduler->now();
+            if (const auto limit = clockLimit(); limit && now + ms > *limit) {
+                // Held at the limit: the time beyond it is not owed later.
+                ms = std::max<std::int64_t>(0, *limit - now);
+                m_pace.drop();
+            }
+        }
+        if (ms > 0) {
+            {
+                BusyScope scope(m_busy);
+                m_scheduler->advance(ms);
+                if (afterAdvance) afterAdvance();
+            }
+            sync();
+        }
     }
-    sync();
+    if (afterTick) afterTick();
 }
 
 }  // namespace gui

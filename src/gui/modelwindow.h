@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include <QElapsedTimer>
@@ -24,6 +25,7 @@
 
 #include "gui/views.h"
 #include "shell/presenter.h"
+#include "shell/recorder.h"
 #include "widgets/component.h"
 #include "widgets/controls.h"
 #include "widgets/scheduler.h"
@@ -53,6 +55,16 @@ public:
     // Runs, as a user action, on a click on the window's own background.
     std::function<void()> onBackgroundClick;
 
+    // Told of every user action just before it reaches the model, under the
+    // script runner's names (a session recorder's feed). A component's
+    // focus comes as its own action before the action inside it.
+    std::function<void(const UserInput&)> onUserInput;
+    // Asked first: true takes the action away from the model (a played
+    // script turns the pause button into its own pause).
+    std::function<bool(const UserInput&)> interceptInput;
+    // The script runner's name of a control: "Wire1.cmdPacket(3)".
+    std::string scriptName(const widgets::Control& control) const;
+
     // A key (without modifiers) that presses `button`, as a user's click
     // would, when the key reaches the window: the control with the focus
     // did not take it (a button or check box takes Space, a list its
@@ -64,7 +76,10 @@ public:
 
     // Runs `action` on the model as a user action on `control` (its
     // component takes the focus first), then syncs.
-    void act(const widgets::Control& control, const std::function<void()>& action);
+    // `input` is what a session recorder is told (by default: an action the
+    // script language has no line for).
+    void act(const widgets::Control& control, const std::function<void()>& action,
+             const UserInput& input = UserInput{UserInput::Kind::Other, {}, {}, 0});
 
     // Places the widget of a control at a rectangle other than the model's
     // (in display units, relative to its container) until the control next
@@ -105,6 +120,12 @@ public:
     // scheduler's present time. Called when a modal message box closes, so
     // that the time it stood open is not caught up.
     void rebaseClock();
+    // Asked at each wake-up: the scheduler time the clock must not pass now
+    // (the end of a played script's `run`); empty lets it run. Real time
+    // spent at the limit is not caught up afterwards.
+    std::function<std::optional<std::int64_t>()> clockLimit;
+    // Runs after every wake-up of the clock, advanced or not.
+    std::function<void()> afterTick;
 
     // True while the model is running a user action or a clock advance; a
     // modal message box opened from inside it runs a nested event loop, in
@@ -139,7 +160,10 @@ private:
     // Runs a user action on the model: the owning component receives the
     // focus first, then `action` runs, then everything is synced. Dropped
     // (and the widget restored from the model) while the model is busy.
-    void userAction(std::size_t entry, const std::function<void()>& action);
+    void userAction(std::size_t entry, const std::function<void()>& action, const UserInput& input);
+    // The owning component receives the focus (as a user action).
+    void focusOwner(widgets::Component* owner);
+    UserInput input(UserInput::Kind kind, std::size_t entry) const;
 
     widgets::Container& m_root;
     std::vector<Entry> m_entries;

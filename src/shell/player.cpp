@@ -4,6 +4,19 @@
 
 #include "shell/script.h"
 
+namespace {
+
+// Whether a line is a `run` command (well-formed or not: a bad one fails
+// before it changes anything).
+bool isRun(const std::string& line)
+{
+    const auto start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line.compare(start, 3, "run") != 0) return false;
+    return start + 3 == line.size() || line[start + 3] == ' ' || line[start + 3] == '\t' || line[start + 3] == '\r';
+}
+
+}  // namespace
+
 ScriptPlayer::ScriptPlayer(LinkDemo& demo, std::ostream& out, std::ostream& err)
     : m_demo(demo), m_err(err), m_runner(std::make_unique<ScriptRunner>(demo, out, m_errors))
 {
@@ -59,7 +72,10 @@ ScriptPlayer::State ScriptPlayer::resume()
             break;
         }
         ++m_line;
-        const int status = m_runner->runLine(m_lines[static_cast<std::size_t>(m_line - 1)], m_line);
+        const std::string& line = m_lines[static_cast<std::size_t>(m_line - 1)];
+        const std::int64_t at = m_demo.scheduler().now();
+        const int status = m_runner->runLine(line, m_line);
+        if (status == ScriptRunner::kOk && onLine && !isRun(line)) onLine(line, at);
         const std::string diagnostics = m_errors.str();
         m_errors.str({});
         m_err << diagnostics;

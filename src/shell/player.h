@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -37,6 +38,10 @@ public:
 
     State state() const { return m_state; }
     bool playing() const { return m_state == State::Playing; }
+
+    // Told of each line that ran without error, except `run` lines, with the
+    // simulated time it started at (a session recorder writes them down).
+    std::function<void(const std::string& line, std::int64_t at)> onLine;
 
     // Runs every line that is due now: lines until a `run` whose end lies
     // ahead of the clock, the end of the script or a bad line.

@@ -1,5 +1,7 @@
 #include "shell/recorder.h"
 
+#include <algorithm>
+
 namespace {
 
 // The prefixes `type` would produce for a text, shortest first.
@@ -17,7 +19,7 @@ std::vector<std::string> keystrokes(const std::string& text)
 
 ScriptRecorder::ScriptRecorder(const widgets::Scheduler& clock) : m_clock(clock), m_written(clock.now()) {}
 
-void ScriptRecorder::emit(std::int64_t time, const std::string& line)
+void ScriptRecorder::writeLine(std::int64_t time, const std::string& line)
 {
     if (time > m_written) {
         m_lines.push_back("run " + std::to_string(time - m_written));
@@ -44,11 +46,11 @@ void ScriptRecorder::flushBurst()
     if (m_burst.texts.empty()) return;
     const std::string& last = m_burst.texts.back();
     if (m_burst.expressible()) {
-        emit(m_burst.time, "type " + m_burst.name + " " + last);
+        writeLine(m_burst.time, "type " + m_burst.name + " " + last);
     } else {
         // Not expressible exactly: each edit as the whole text.
         m_exact = false;
-        for (const std::string& t : m_burst.texts) emit(m_burst.time, "type " + m_burst.name + " " + t);
+        for (const std::string& t : m_burst.texts) writeLine(m_burst.time, "type " + m_burst.name + " " + t);
     }
     m_burst = Burst{};
     m_lastFocus.clear();
@@ -75,29 +77,37 @@ void ScriptRecorder::record(const UserInput& input)
     flushBurst();
     switch (input.kind) {
         case UserInput::Kind::Press:
-            emit(now, "press " + input.name);
+            writeLine(now, "press " + input.name);
             break;
         case UserInput::Kind::Choose:
-            emit(now, "choose " + input.name + " " + input.text);
+            writeLine(now, "choose " + input.name + " " + input.text);
             break;
         case UserInput::Kind::Scroll:
-            emit(now, "scroll " + input.name + " " + std::to_string(input.value));
+            writeLine(now, "scroll " + input.name + " " + std::to_string(input.value));
             break;
         case UserInput::Kind::Background:
-            emit(now, "background");
+            writeLine(now, "background");
             break;
         case UserInput::Kind::Focus: {
             // The window focuses a component before each action inside it;
             // a repeat with nothing between changes nothing.
             const std::string line = "focus " + input.name;
             if (now == m_written && line == m_lastFocus) return;
-            emit(now, line);
+            writeLine(now, line);
             m_lastFocus = line;
             return;
         }
         case UserInput::Kind::Type:
             break;
     }
+    m_lastFocus.clear();
+}
+
+void ScriptRecorder::recordLine(const std::string& line, std::int64_t at)
+{
+    flushBurst();
+    writeLine(at, line);
+    m_written = std::max(m_written, m_clock.now());
     m_lastFocus.clear();
 }
 

@@ -20,10 +20,13 @@
 #include "widgets/scheduler.h"
 
 struct UserInput {
-    enum class Kind { Press, Choose, Type, Scroll, Focus, Background };
+    // Step: one main tick of the window's Step (the runner's `step`).
+    // Other: an action with no line in the script language (it is written
+    // as a comment and the recording is marked inexact).
+    enum class Kind { Press, Choose, Type, Scroll, Focus, Background, Step, Other };
     Kind kind = Kind::Press;
     std::string name;  // the runner's name: "Wire1.cmdPacket(3)", "Receiver1"
-    std::string text;  // Choose: the item; Type: the field's new text
+    std::string text;  // Choose: the item; Type: the field's new text; Other: what it was
     int value = 0;     // Scroll
 };
 
@@ -33,6 +36,9 @@ public:
     explicit ScriptRecorder(const widgets::Scheduler& clock);
 
     void record(const UserInput& input);
+    // A line of a played script that ran from simulated time `at` (before
+    // it) to now: written as it is; the time it let pass (a `step`) is its own.
+    void recordLine(const std::string& line, std::int64_t at);
     // The script so far, ending with a `run` up to the present time.
     std::string script() const;
     // False once an edit had to be written approximately.
@@ -49,7 +55,7 @@ private:
         bool expressible() const;
     };
     void flushBurst();
-    void emit(std::int64_t time, const std::string& line);
+    void writeLine(std::int64_t time, const std::string& line);
 
     const widgets::Scheduler& m_clock;
     std::vector<std::string> m_lines;

@@ -1,0 +1,315 @@
+#include "gui/lecture.h"
+
+#include <iostream>
+
+#include <QAction>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "gui/captionband.h"
+#include "gui/demowindow.h"
+#include "gui/eventlogwindow.h"
+#include "gui/traceexport.h"
+#include "gui/units.h"
+#include "shell/linkdemo.h"
+
+namespace gui {
+
+namespace {
+
+// The band lies below every component: the lowest (Wire1 with its trace)
+// ends 720 display units above the client area's bottom edge.
+constexpr double kBandUnits = 720;
+constexpr std::int64_t kStepMs = 100;  // one main tick
+
+}  // namespace
+
+Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
+    : QObject(&window),
+      m_window(window),
+      m_demo(demo),
+      m_dialogParent(dialogParent ? dialogParent : &window),
+      m_recorder(demo.scheduler()),
+      m_player(std::make_unique<ScriptPlayer>(demo, std::cout, std::cerr))
+{
+    m_band = new CaptionBand(&window, static_cast<int>(kBandUnits / kUnitsPerPixel));
+
+    m_exportTrace = new QAction(tr("Export &trace…"), this);
+    m_exportWindow = new QAction(tr("Export window as &PNG…"), this);
+    m_eventLog = new QAction(tr("&Event log"), this);
+    m_eventLog->setCheckable(true);
+    m_play = new QAction(tr("P&lay script…"), this);
+    m_pausePlay = new QAction(tr("Pause script"), this);
+    m_pausePlay->setCheckable(true);
+    m_stepPlay = new QAction(tr("Step script"), this);
+    m_stopPlay = new QAction(tr("Stop script"), this);
+    m_record = new QAction(tr("&Record…"), this);
+    m_record->setCheckable(true);
+    for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(false);
+
+    connect(m_exportTrace, &QAction::triggered, this, &Lecture::exportTraceChosen);
+    connect(m_exportWindow, &QAction::triggered, this,
+            [this] { exportWidgetDialog(m_dialogParent, m_window); });
+    connect(m_eventLog, &QAction::toggled, this, [this](bool on) {
+        EventLogWindow& log = eventLogWindow();
+        if (on) {
+            log.show();
+            log.raise();
+        } else {
+            log.hide();
+        }
+    });
+    connect(m_play, &QAction::triggered, this, [this] {
+        const QString file = QFileDialog::getOpenFileName(m_dialogParent, tr("Play script"), QString(),
+                                                          tr("Scripts (*.txt);;All files (*)"));
+        if (!file.isEmpty()) play(file);
+    });
+    connect(m_pausePlay, &QAction::toggled, this, [this](bool on) { setPlayPaused(on); });
+    connect(m_stepPlay, &QAction::triggered, this, &Lecture::stepPlay);
+    connect(m_stopPlay, &QAction::triggered, this, &Lecture::stopPlay);
+    connect(m_record, &QAction::toggled, this, &Lecture::toggleRecording);
+
+    // Each wire's context menu offers its trace.
+    for (Wire* wire : {&demo.Wire1, &demo.Wire2, &demo.Wire3, &demo.Wire4, &demo.Wire5}) {
+        QWidget* w = window.widgetFor(*wire);
+        if (!w) continue;
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this,
+                [this, wire, w](const QPoint& pos) { showContextMenu(*wire, w, pos); });
+    }
+
+    // The session, from start-up on.
+    window.onUserInput = [this](const UserInput& input) { m_recorder.record(input); };
+    m_player->onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
+}
+
+Lecture::~Lecture()
+{
+    detachPlayer();
+    m_window.onUserInput = nullptr;
+}
+
+EventLogWindow& Lecture::eventLogWindow()
+{
+    if (!m_log) {
+        m_log = std::make_unique<EventLogWindow>(m_demo);
+        // Closing the window unticks its menu entry.
+        m_log->installEventFilter(this);
+    }
+    return *m_log;
+}
+
+bool Lecture::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_log && watched == m_log.get()) {
+        if (event->type() == QEvent::Hide) m_eventLog->setChecked(false);
+        if (event->type() == QEvent::Show) m_eventLog->setChecked(true);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void Lecture::setOutput(std::ostream& out, std::ostream& err)
+{
+    if (playing()) return;
+    m_player = std::make_unique<ScriptPlayer>(m_demo, out, err);
+    m_player->onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
+}
+
+void Lecture::showContextMenu(Wire& wire, QWidget* widget, const QPoint& pos)
+{
+    QMenu menu(widget);
+    QAction* exportAction = menu.addAction(tr("Export trace of %1…").arg(QString::fromStdString(wire.name())));
+    exportAction->setEnabled(wire.traceTable().traceOn());
+    if (menu.exec(widget->mapToGlobal(pos)) == exportAction) exportTraceDialog(m_dialogParent, wire);
+}
+
+void Lecture::exportTraceChosen()
+{
+    QStringList names;
+    std::vector<Wire*> wires;
+    for (Wire* wire : {&m_demo.Wire1, &m_demo.Wire2, &m_demo.Wire3, &m_demo.Wire4, &m_demo.Wire5}) {
+        if (!wire->visible() || !wire->traceTable().traceOn()) continue;
+        names << QString::fromStdString(wire->name());
+        wires.push_back(wire);
+    }
+    if (wires.empty()) {
+        QMessageBox::information(m_dialogParent, tr("Export trace"), tr("No wire shows a trace."));
+        return;
+    }
+    std::size_t chosen = 0;
+    if (wires.size() > 1) {
+        bool ok = false;
+        const QString name =
+            QInputDialog::getItem(m_dialogParent, tr("Export trace"), tr("Wire:"), names, 0, false, &ok);
+        if (!ok) return;
+        chosen = static_cast<std::size_t>(names.indexOf(name));
+    }
+    exportTraceDialog(m_dialogParent, *wires[chosen]);
+}
+
+// ---- playing ---------------------------------------------------------------
+
+bool Lecture::play(const QString& file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        QMessageBox::warning(m_dialogParent, tr("Play script"),
+                             tr("Cannot read %1: %2").arg(file, in.errorString()));
+        return false;
+    }
+    playText(QString::fromUtf8(in.readAll()), QFileInfo(file).fileName());
+    return true;
+}
+
+void Lecture::playText(const QString& script, const QString& name)
+{
+    m_playName = name;
+    m_paused = false;
+    m_player->start(script.toStdString());
+    attachPlayer();
+    advancePlay();
+}
+
+void Lecture::attachPlayer()
+{
+    m_window.clockLimit = [this]() -> std::optional<std::int64_t> {
+        if (!m_player->playing()) return std::nullopt;
+        if (m_paused) return m_demo.scheduler().now();
+        return m_player->limit();
+    };
+    m_window.afterTick = [this] { advancePlay(); };
+    // While a script plays, its pause is the window's pause: the pause
+    // button and Space hold the script (and the clock), not the model.
+    m_window.interceptInput = [this](const UserInput& input) {
+        if (!m_player->playing() || input.kind != UserInput::Kind::Press || input.name != "LinkDemo.cmdPause")
+            return false;
+        setPlayPaused(!m_paused);
+        return true;
+    };
+    for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(true);
+    m_stepPlay->setEnabled(m_paused);
+}
+
+void Lecture::detachPlayer()
+{
+    m_window.clockLimit = nullptr;
+    m_window.afterTick = nullptr;
+    m_window.interceptInput = nullptr;
+    m_paused = false;
+    m_pausePlay->setChecked(false);
+    for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(false);
+}
+
+void Lecture::advancePlay()
+{
+    if (!m_player->playing()) return;
+    if (!m_paused) m_player->resume();
+    m_band->setText(QString::fromStdString(m_player->caption()));
+    switch (m_player->state()) {
+        case ScriptPlayer::State::Playing:
+            setStatus((m_paused ? tr("Paused %1, line %2: %3") : tr("Playing %1, line %2: %3"))
+                          .arg(m_playName)
+                          .arg(m_player->lineNumber())
+                          .arg(QString::fromStdString(m_player->lineText())));
+            break;
+        case ScriptPlayer::State::Finished:
+            detachPlayer();
+            m_band->setText({});
+            setStatus(tr("Played %1").arg(m_playName));
+            break;
+        case ScriptPlayer::State::Failed:
+            detachPlayer();
+            m_band->setText({});
+            setStatus(tr("%1 stopped at line %2").arg(m_playName).arg(m_player->lineNumber()));
+            // Shown once the clock's wake-up has returned: the box runs its
+            // own event loop.
+            QTimer::singleShot(0, this, &Lecture::reportFailure);
+            break;
+        case ScriptPlayer::State::Idle:
+            break;
+    }
+}
+
+void Lecture::reportFailure()
+{
+    QMessageBox::warning(m_dialogParent, tr("Play script"),
+                         tr("%1 stopped.\n%2").arg(m_playName, QString::fromStdString(m_player->error())));
+}
+
+void Lecture::setPlayPaused(bool paused)
+{
+    if (!m_player->playing()) return;
+    m_paused = paused;
+    if (m_pausePlay->isChecked() != paused) m_pausePlay->setChecked(paused);
+    m_stepPlay->setEnabled(paused);
+    m_window.rebaseClock();
+    advancePlay();
+}
+
+void Lecture::stepPlay()
+{
+    if (!m_player->playing() || !m_paused) return;
+    if (const auto limit = m_player->limit()) {
+        widgets::Scheduler& clock = m_demo.scheduler();
+        clock.advanceTo(std::min(*limit, clock.now() + kStepMs));
+        m_window.sync();
+        m_window.rebaseClock();
+    }
+    // The lines due now run even while paused: that is the step.
+    m_player->resume();
+    advancePlay();
+}
+
+void Lecture::stopPlay()
+{
+    if (!m_player->playing()) return;
+    m_player->stop();
+    detachPlayer();
+    m_band->setText({});
+    setStatus(tr("Stopped %1 at line %2").arg(m_playName).arg(m_player->lineNumber()));
+}
+
+void Lecture::setStatus(const QString& s)
+{
+    if (s == m_status) return;
+    m_status = s;
+    if (onStatus) onStatus(s);
+}
+
+// ---- recording -------------------------------------------------------------
+
+void Lecture::toggleRecording(bool on)
+{
+    if (on) {
+        m_recorder.recordLine("# Recording starts here; the lines above bring the window to where it was.",
+                              m_demo.scheduler().now());
+        setStatus(tr("Recording"));
+        return;
+    }
+    const QString file = QFileDialog::getSaveFileName(m_dialogParent, tr("Save recording"),
+                                                      QStringLiteral("session.txt"), tr("Scripts (*.txt)"));
+    setStatus(QString());
+    if (file.isEmpty()) return;
+    QFile out(file);
+    const std::string script = "# Recorded in the Link Demo window; replay with linkdemo-script or Play script.\n" +
+                               m_recorder.script();
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(script.data(), static_cast<qint64>(script.size())) != static_cast<qint64>(script.size())) {
+        QMessageBox::warning(m_dialogParent, tr("Save recording"), tr("Could not write %1: %2").arg(file, out.errorString()));
+        return;
+    }
+    if (!m_recorder.exact()) {
+        QMessageBox::information(m_dialogParent, tr("Save recording"),
+                                 tr("Some typing (a deletion or a paste) was written as whole texts: replaying "
+                                    "it runs the fields' change handlers once per character."));
+    }
+    setStatus(tr("Recorded %1").arg(QFileInfo(file).fileName()));
+}
+
+}  // namespace gui

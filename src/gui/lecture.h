@@ -1,0 +1,114 @@
+// Lecture material in the window: exporting a wire's trace (its context menu
+// and File → Export trace…) and the window as pictures, the event log
+// window, playing a prepared script at the window's pace with its narration
+// as a caption band, and recording the session as a script.
+//
+// Everything here is reached through QActions that the main window puts in
+// its menus; nothing changes the demonstration until one is used.
+//
+// The session is written down from start-up (each user action and each
+// played line, with the simulated time between them): a recording must
+// bring a fresh runner to the same state, so it holds what came before
+// "Record…" as well, marked by a comment.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <sstream>
+
+#include "shell/player.h"
+#include "shell/recorder.h"
+
+class QAction;
+class QWidget;
+class Wire;
+
+namespace gui {
+
+class CaptionBand;
+class DemoWindow;
+class EventLogWindow;
+
+class Lecture : public QObject {
+    Q_OBJECT
+public:
+    // `window` shows `demo`; dialogs open over `dialogParent` (the top-level
+    // window). Build it right after the window, before any user action.
+    Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent);
+    ~Lecture() override;
+
+    QAction* exportTraceAction() const { return m_exportTrace; }
+    QAction* exportWindowAction() const { return m_exportWindow; }
+    QAction* eventLogAction() const { return m_eventLog; }
+    QAction* playAction() const { return m_play; }
+    QAction* pausePlayAction() const { return m_pausePlay; }
+    QAction* stepPlayAction() const { return m_stepPlay; }
+    QAction* stopPlayAction() const { return m_stopPlay; }
+    QAction* recordAction() const { return m_record; }
+
+    // Plays the script in `file`; false (after a message) when it cannot be
+    // read. `playText` plays a script already read, `name` for the status.
+    bool play(const QString& file);
+    void playText(const QString& script, const QString& name);
+    bool playing() const { return m_player->playing(); }
+    bool playPaused() const { return m_paused; }
+    void setPlayPaused(bool paused);
+    // One main tick (100 ms) of the `run` being played, or the lines due
+    // now; only while paused.
+    void stepPlay();
+    void stopPlay();
+
+    const ScriptPlayer& player() const { return *m_player; }
+    const ScriptRecorder& recorder() const { return m_recorder; }
+    CaptionBand& captionBand() const { return *m_band; }
+    EventLogWindow& eventLogWindow();
+
+    // The status line: what is being played or recorded. The main window
+    // shows it (in its status bar).
+    QString status() const { return m_status; }
+    std::function<void(const QString&)> onStatus;
+    // Output of played `dump`, `lines` ... (standard output unless set);
+    // not while playing.
+    void setOutput(std::ostream& out, std::ostream& err);
+
+    // The session so far as a script (what Record… saves).
+    std::string sessionScript() const { return m_recorder.script(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void attachPlayer();
+    void detachPlayer();
+    void advancePlay();
+    void setStatus(const QString& s);
+    void showContextMenu(Wire& wire, QWidget* widget, const QPoint& pos);
+    void exportTraceChosen();
+    void toggleRecording(bool on);
+    void reportFailure();
+
+    DemoWindow& m_window;
+    LinkDemo& m_demo;
+    QWidget* m_dialogParent;
+    ScriptRecorder m_recorder;
+    std::unique_ptr<ScriptPlayer> m_player;
+    std::unique_ptr<EventLogWindow> m_log;
+    CaptionBand* m_band;
+    bool m_paused = false;
+    QString m_playName;
+    QString m_status;
+
+    QAction* m_exportTrace;
+    QAction* m_exportWindow;
+    QAction* m_eventLog;
+    QAction* m_play;
+    QAction* m_pausePlay;
+    QAction* m_stepPlay;
+    QAction* m_stopPlay;
+    QAction* m_record;
+};
+
+}  // namespace gui
