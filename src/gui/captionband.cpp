@@ -57,8 +57,8 @@ void CaptionBand::fit()
 {
     const QRect area = rect().adjusted(kMargin, 2, -kMargin, -2);
     for (m_pixelSize = kLargest; m_pixelSize > kSmallest; --m_pixelSize) {
-        const QRect need = QFontMetrics(captionFont(m_pixelSize))
-                               .boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap, m_text);
+        const QRect need =
+            QFontMetrics(captionFont(m_pixelSize)).boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap, m_text);
         if (need.height() <= area.height() && need.width() <= area.width()) break;
     }
 }

@@ -55,14 +55,22 @@ QVariant EventTableModel::data(const QModelIndex& index, int role) const
     }
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
-        case Time: return QString::number(static_cast<double>(e.time) / 1000.0, 'f', 3) + QStringLiteral(" s");
-        case From: return text(eventlog::reporterName(e.iIndex));
-        case Code: return text(eventlog::codeName(e.iType)) + QStringLiteral(" (%1)").arg(e.iType);
-        case To: return routed ? QStringLiteral("\u2192 ") + text(eventlog::targetName(e.target)) : tr("not routed");
-        case Number: return QStringLiteral("#%1").arg(e.Number);
-        case Sequence: return QStringLiteral("seq %1").arg(e.SequenceNumber);
-        case Kind: return text(eventlog::kindName(e.Colour));
-        default: return {};
+        case Time:
+            return QString::number(static_cast<double>(e.time) / 1000.0, 'f', 3) + QStringLiteral(" s");
+        case From:
+            return text(eventlog::reporterName(e.iIndex));
+        case Code:
+            return text(eventlog::codeName(e.iType)) + QStringLiteral(" (%1)").arg(e.iType);
+        case To:
+            return routed ? QStringLiteral("\u2192 ") + text(eventlog::targetName(e.target)) : tr("not routed");
+        case Number:
+            return QStringLiteral("#%1").arg(e.Number);
+        case Sequence:
+            return QStringLiteral("seq %1").arg(e.SequenceNumber);
+        case Kind:
+            return text(eventlog::kindName(e.Colour));
+        default:
+            return {};
     }
 }
 
@@ -170,17 +178,22 @@ EventLogWindow::EventLogWindow(LinkDemo& demo, QWidget* parent)
     resize(w * 90, 480);
 
     connect(m_pause, &QCheckBox::toggled, this, [this](bool on) { setPaused(on); });
-    connect(m_components, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            [this](int) { m_filter.setComponent(m_components->currentData().toString()); updateStatus(); });
-    connect(m_codes, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            [this](int) { m_filter.setCode(m_codes->currentData().toInt()); updateStatus(); });
+    connect(m_components, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int) {
+        m_filter.setComponent(m_components->currentData().toString());
+        updateStatus();
+    });
+    connect(m_codes, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int) {
+        m_filter.setCode(m_codes->currentData().toInt());
+        updateStatus();
+    });
     connect(clearButton, &QPushButton::clicked, this, &EventLogWindow::clear);
     connect(saveButton, &QPushButton::clicked, this, [this] {
         const QString file = QFileDialog::getSaveFileName(this, tr("Save event log"), QStringLiteral("events.csv"),
                                                           tr("CSV file (*.csv)"));
         if (file.isEmpty()) return;
         const QString error = saveCsv(file);
-        if (!error.isEmpty()) QMessageBox::warning(this, tr("Save event log"), tr("Could not write %1: %2").arg(file, error));
+        if (!error.isEmpty())
+            QMessageBox::warning(this, tr("Save event log"), tr("Could not write %1: %2").arg(file, error));
     });
     connect(&m_flush, &QTimer::timeout, this, &EventLogWindow::flush);
     updateStatus();

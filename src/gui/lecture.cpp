@@ -54,8 +54,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
     for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(false);
 
     connect(m_exportTrace, &QAction::triggered, this, &Lecture::exportTraceChosen);
-    connect(m_exportWindow, &QAction::triggered, this,
-            [this] { exportWidgetDialog(m_dialogParent, m_window); });
+    connect(m_exportWindow, &QAction::triggered, this, [this] { exportWidgetDialog(m_dialogParent, m_window); });
     connect(m_eventLog, &QAction::toggled, this, [this](bool on) {
         EventLogWindow& log = eventLogWindow();
         if (on) {
@@ -159,8 +158,7 @@ bool Lecture::play(const QString& file)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) {
-        QMessageBox::warning(m_dialogParent, tr("Play script"),
-                             tr("Cannot read %1: %2").arg(file, in.errorString()));
+        QMessageBox::warning(m_dialogParent, tr("Play script"), tr("Cannot read %1: %2").arg(file, in.errorString()));
         return false;
     }
     playText(QString::fromUtf8(in.readAll()), QFileInfo(file).fileName());
@@ -297,11 +295,12 @@ void Lecture::toggleRecording(bool on)
     setStatus(QString());
     if (file.isEmpty()) return;
     QFile out(file);
-    const std::string script = "# Recorded in the Link Demo window; replay with linkdemo-script or Play script.\n" +
-                               m_recorder.script();
+    const std::string script =
+        "# Recorded in the Link Demo window; replay with linkdemo-script or Play script.\n" + m_recorder.script();
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(script.data(), static_cast<qint64>(script.size())) != static_cast<qint64>(script.size())) {
-        QMessageBox::warning(m_dialogParent, tr("Save recording"), tr("Could not write %1: %2").arg(file, out.errorString()));
+        QMessageBox::warning(m_dialogParent, tr("Save recording"),
+                             tr("Could not write %1: %2").arg(file, out.errorString()));
         return;
     }
     if (!m_recorder.exact()) {

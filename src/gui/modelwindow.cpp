@@ -248,10 +248,10 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
         case Kind::Button: {
             auto* b = new ButtonView(host);
             auto* model = static_cast<widgets::Button*>(&control);
-            connect(b, &QPushButton::clicked, this,
-                    [this, entry, model] {
-                        userAction(entry, [model] { model->click(); }, input(UserInput::Kind::Press, entry));
-                    });
+            connect(b, &QPushButton::clicked, this, [this, entry, model] {
+                userAction(
+                    entry, [model] { model->click(); }, input(UserInput::Kind::Press, entry));
+            });
             watchFocus(b, owner);
             return b;
         }
@@ -274,8 +274,10 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
                 const bool fromPopup = m_popupOpenedBy == cb;
                 m_popupOpenedBy = nullptr;
                 UserInput in = input(UserInput::Kind::Choose, entry);
-                if (i >= 0 && i < static_cast<int>(model->items().size())) in.text = model->items()[static_cast<std::size_t>(i)];
-                userAction(entry, [model, i] { model->userChoose(i); }, in);
+                if (i >= 0 && i < static_cast<int>(model->items().size()))
+                    in.text = model->items()[static_cast<std::size_t>(i)];
+                userAction(
+                    entry, [model, i] { model->userChoose(i); }, in);
                 if (onListChoice) onListChoice(*model, fromPopup);
             });
             if (QLineEdit* le = cb->lineEdit()) {
@@ -285,7 +287,8 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
                 connect(le, &QLineEdit::textEdited, this, [this, entry, model](const QString& text) {
                     UserInput in = input(UserInput::Kind::Type, entry);
                     in.text = text.toStdString();
-                    userAction(entry, [model, text] { model->userEdit(text.toStdString()); }, in);
+                    userAction(
+                        entry, [model, text] { model->userEdit(text.toStdString()); }, in);
                 });
                 watchFocus(le, owner);
             }
@@ -295,10 +298,10 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
         case Kind::Check: {
             auto* box = new QCheckBox(host);
             auto* model = static_cast<widgets::CheckBox*>(&control);
-            connect(box, &QCheckBox::clicked, this,
-                    [this, entry, model] {
-                        userAction(entry, [model] { model->click(); }, input(UserInput::Kind::Press, entry));
-                    });
+            connect(box, &QCheckBox::clicked, this, [this, entry, model] {
+                userAction(
+                    entry, [model] { model->click(); }, input(UserInput::Kind::Press, entry));
+            });
             watchFocus(box, owner);
             return box;
         }
@@ -317,7 +320,8 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
                 if (m_syncing) return;
                 UserInput in = input(UserInput::Kind::Scroll, entry);
                 in.value = v;
-                userAction(entry, [model, v] { model->userScroll(v); }, in);
+                userAction(
+                    entry, [model, v] { model->userScroll(v); }, in);
             });
             watchFocus(sb, owner);
             return sb;

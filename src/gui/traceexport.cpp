@@ -91,10 +91,10 @@ QString exportWidgetPng(QWidget& widget, const QString& file)
 bool exportTraceDialog(QWidget* parent, const Wire& wire)
 {
     QString selected;
-    const QString file = QFileDialog::getSaveFileName(
-        parent, QObject::tr("Export trace of %1").arg(QString::fromStdString(wire.name())),
-        QString::fromStdString(wire.name()) + QStringLiteral(".svg"),
-        QObject::tr("SVG picture (*.svg);;PNG image (*.png)"), &selected);
+    const QString file =
+        QFileDialog::getSaveFileName(parent, QObject::tr("Export trace of %1").arg(QString::fromStdString(wire.name())),
+                                     QString::fromStdString(wire.name()) + QStringLiteral(".svg"),
+                                     QObject::tr("SVG picture (*.svg);;PNG image (*.png)"), &selected);
     if (file.isEmpty()) return false;
     double scale = 2.0;
     if (!file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
@@ -115,8 +115,7 @@ bool exportTraceDialog(QWidget* parent, const Wire& wire)
 bool exportWidgetDialog(QWidget* parent, QWidget& widget)
 {
     const QString file = QFileDialog::getSaveFileName(parent, QObject::tr("Export window as PNG"),
-                                                      QStringLiteral("linkdemo.png"),
-                                                      QObject::tr("PNG image (*.png)"));
+                                                      QStringLiteral("linkdemo.png"), QObject::tr("PNG image (*.png)"));
     if (file.isEmpty()) return false;
     const QString error = exportWidgetPng(widget, file);
     if (!error.isEmpty()) {

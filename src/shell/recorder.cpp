@@ -74,6 +74,12 @@ void ScriptRecorder::record(const UserInput& input)
         m_burst = Burst{input.name, {input.text}, now, m_clock.nextDue()};
         return;
     }
+    // The window focuses the field's component before every keystroke;
+    // inside a burst that changes nothing.
+    if (input.kind == UserInput::Kind::Focus && !m_burst.texts.empty() && m_burst.name.starts_with(input.name + ".") &&
+        m_clock.nextDue() == m_burst.nextDue) {
+        return;
+    }
     flushBurst();
     switch (input.kind) {
         case UserInput::Kind::Press:

@@ -1,0 +1,310 @@
+// Lecture material in the real window, offscreen: the trace's SVG read back
+// by an XML parser, a session driven by clicks and keys recorded and
+// replayed by the runner, a lesson played at a fast pace, the event log
+// window and the caption band.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include "gui/captionband.h"
+#include "gui/demowindow.h"
+#include "gui/eventlogwindow.h"
+#include "gui/lecture.h"
+#include "gui/traceexport.h"
+#include "shell/script.h"
+#include "shell/tracefigure.h"
+
+namespace {
+
+class NoMessages : public widgets::MessageBox {
+public:
+    void show(const std::string&) override {}
+};
+
+std::string dumpText(const LinkDemo& demo)
+{
+    std::string s;
+    for (const auto& j : demo.dump("")) s += j.dump() + "\n";
+    return s;
+}
+
+std::string runnerOutput(const std::string& script, std::string* finalDump = nullptr)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream in(script);
+    EXPECT_EQ(runner.run(in), 0) << err.str() << "\n" << script;
+    if (finalDump) *finalDump = dumpText(runner.demo());
+    return out.str();
+}
+
+struct LectureFixture : ::testing::Test {
+    NoMessages messages;
+    LinkDemo demo{messages};
+    gui::DemoWindow window{demo};
+    gui::Lecture lecture{window, demo, &window};
+
+    void SetUp() override
+    {
+        window.show();
+        window.activateWindow();
+        QApplication::setActiveWindow(&window);
+    }
+    void pass(std::int64_t ms)
+    {
+        demo.scheduler().advance(ms);
+        window.sync();
+    }
+    QWidget* widget(const widgets::Control& c) { return window.widgetFor(c); }
+    void click(const widgets::Control& c)
+    {
+        QWidget* w = widget(c);
+        QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+    }
+};
+
+}  // namespace
+
+TEST_F(LectureFixture, TheSvgHoldsThePicturesLinesAndLabels)
+{
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdPause.click();
+    pass(12000);
+    const std::string svg = figure::svg(figure::traceFigure(demo.Wire1));
+
+    QXmlStreamReader xml(QByteArray::fromStdString(svg));
+    std::vector<widgets::DrawnLine> lines;
+    std::vector<std::pair<QString, QString>> labels;  // text, fill
+    QString group, viewBox, version;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const auto a = xml.attributes();
+        if (xml.name() == u"svg") {
+            viewBox = a.value("viewBox").toString();
+            version = a.value("version").toString();
+            EXPECT_EQ(xml.namespaceUri(), u"http://www.w3.org/2000/svg");
+        } else if (xml.name() == u"g") {
+            group = a.value("id").toString();
+        } else if (xml.name() == u"line" && group == u"trace") {
+            const QString c = a.value("stroke").toString();
+            // #RRGGBB back to 0xBBGGRR.
+            const int rgb = c.mid(1).toInt(nullptr, 16);
+            lines.push_back({a.value("x1").toDouble(), a.value("y1").toDouble(), a.value("x2").toDouble(),
+                             a.value("y2").toDouble(), ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF)});
+        } else if (xml.name() == u"text" && group == u"labels") {
+            const QString fill = a.value("fill").toString();
+            labels.emplace_back(xml.readElementText(), fill);
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(version, "1.1");
+    EXPECT_EQ(viewBox, QString("0 0 %1 %2").arg(demo.Wire1.Picture1.width()).arg(demo.Wire1.Picture1.height()));
+
+    const auto& drawn = demo.Wire1.Picture1.lines();
+    ASSERT_EQ(lines.size(), drawn.size());
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(lines[i].x1, drawn[i].x1);
+        EXPECT_EQ(lines[i].y1, drawn[i].y1);
+        EXPECT_EQ(lines[i].x2, drawn[i].x2);
+        EXPECT_EQ(lines[i].y2, drawn[i].y2);
+        EXPECT_EQ(lines[i].colour, drawn[i].colour);
+    }
+    std::vector<std::pair<QString, QString>> visible;
+    for (int i = 0; i < demo.Wire1.txtTrace.size(); ++i) {
+        const auto& t = demo.Wire1.txtTrace[i];
+        if (t.visible())
+            visible.emplace_back(QString::fromStdString(t.text()),
+                                 QString::fromStdString(figure::cssColour(t.foreColour())));
+    }
+    EXPECT_FALSE(visible.empty());
+    EXPECT_EQ(labels, visible);
+
+    // The PNG draws the same figure: not blank, at the scale asked for.
+    const QImage png = gui::renderFigure(figure::traceFigure(demo.Wire1), 2.0);
+    EXPECT_EQ(png.width(), static_cast<int>(std::ceil(demo.Wire1.Picture1.width() / 15 * 2)));
+    int inked = 0;
+    for (int y = 0; y < png.height(); y += 2)
+        for (int x = 0; x < png.width(); x += 2) inked += png.pixel(x, y) != png.pixel(0, png.height() - 1);
+    EXPECT_GT(inked, 500);
+}
+
+// Clicks, keys, typing, a scroll, a packet destroyed and the background,
+// with simulated time between them: the runner, fed the recording, ends in
+// the window's state exactly.
+TEST_F(LectureFixture, ARecordedSessionReplaysExactlyInTheRunner)
+{
+    auto* scenario = qobject_cast<QComboBox*>(widget(demo.cmbScenario));
+    scenario->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 4; ++i) QTest::keyClick(scenario, Qt::Key_Down);  // Go-back-N ARQ
+    ASSERT_EQ(demo.cmbScenario.text(), "Go-back-N ARQ");
+    pass(730);
+    click(demo.Wire1.cmdEdit);
+    pass(45);
+    auto* delay = qobject_cast<QComboBox*>(widget(demo.Wire1.cmbDelay));
+    ASSERT_TRUE(delay && delay->isVisible());
+    delay->lineEdit()->setFocus(Qt::MouseFocusReason);
+    delay->lineEdit()->selectAll();
+    QTest::keyClicks(delay->lineEdit(), "1.5");
+    pass(20);
+    click(demo.Wire1.cmdEdit);
+    QTest::keyClick(&window, Qt::Key_Space);  // Start
+    pass(2600);
+    int slot = -1;
+    for (int i = 0; i < demo.Wire1.cmdPacket.size() && slot < 0; ++i) {
+        if (demo.Wire1.cmdPacket[i].visible() && !demo.Wire1.pktWire[i].ACKFlag) slot = i;
+    }
+    ASSERT_GE(slot, 0);
+    click(demo.Wire1.cmdPacket[slot]);
+    pass(4321);
+    qobject_cast<QScrollBar*>(widget(demo.Wire1.VScroll2))->triggerAction(QAbstractSlider::SliderPageStepSub);
+    pass(900);
+    click(demo.Receiver1.cmdEdit);
+    QTest::mouseClick(&window, Qt::LeftButton, {}, QPoint(900, 725));  // the background
+    pass(7000);
+    QTest::keyClick(&window, Qt::Key_Space);
+    pass(333);
+
+    const std::string script = lecture.sessionScript();
+    EXPECT_TRUE(lecture.recorder().exact()) << script;
+    EXPECT_NE(script.find("type Wire1.cmbDelay 1.5\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("press Wire1.cmdPacket(" + std::to_string(slot) + ")"), std::string::npos) << script;
+    EXPECT_NE(script.find("\nbackground\n"), std::string::npos) << script;
+    std::string replayed;
+    runnerOutput(script, &replayed);
+    EXPECT_EQ(replayed, dumpText(demo)) << script;
+}
+
+// A lesson played by the window's own clock, racing at 20 times real time
+// through uneven wake-ups: the same output and final state as the runner.
+TEST_F(LectureFixture, APlayedLessonMatchesTheRunner)
+{
+    QFile file(QStringLiteral(LINKDEMO_EXAMPLES "/lesson-software-flow.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string lesson = file.readAll().toStdString() + "dump\n";
+    std::string expectedDump;
+    const std::string expected = runnerOutput(lesson, &expectedDump);
+
+    std::int64_t realMs = 0;
+    window.setTimeSource([&] { return realMs * 20; });
+    window.startClock(demo.scheduler(), 0, 1000000);
+    std::ostringstream out, err;
+    lecture.setOutput(out, err);
+    lecture.playText(QString::fromStdString(lesson), "lesson");
+    QStringList captions;
+    for (int k = 0; lecture.playing() && k < 100000; ++k) {
+        realMs += 3 + k % 17;
+        window.tick();
+        const QString c = lecture.captionBand().isVisible() ? lecture.captionBand().text() : QString();
+        if (captions.isEmpty() || captions.back() != c) captions << c;
+    }
+    EXPECT_FALSE(lecture.playing());
+    EXPECT_EQ(lecture.player().state(), ScriptPlayer::State::Finished);
+    EXPECT_EQ(out.str(), expected);
+    EXPECT_EQ(dumpText(demo), expectedDump);
+    EXPECT_TRUE(captions.contains(
+        "The receiver's box is ticked: it cannot take more. It sends Hold back towards the transmitter."));
+    EXPECT_TRUE(captions.back().isEmpty());
+}
+
+TEST_F(LectureFixture, PauseStepAndABadLineWhilePlaying)
+{
+    std::int64_t realMs = 0;
+    window.setTimeSource([&] { return realMs; });
+    window.startClock(demo.scheduler(), 0);
+    lecture.playText("say One\npress LinkDemo.cmdPause\nrun 1000\nsay Two\nchoose LinkDemo.cmbScenario Nonsense\n",
+                     "bad");
+    EXPECT_EQ(lecture.captionBand().text(), "One");
+    // Space pauses the script, not the model.
+    QTest::keyClick(&window, Qt::Key_Space);
+    EXPECT_TRUE(lecture.playPaused());
+    EXPECT_EQ(demo.cmdPause.caption(), "Pause");
+    realMs += 5000;
+    window.tick();
+    EXPECT_EQ(demo.scheduler().now(), 0);
+    lecture.stepPlay();
+    EXPECT_EQ(demo.scheduler().now(), 100);
+    QTest::keyClick(&window, Qt::Key_Space);
+    realMs += 2000;
+    window.tick();
+    EXPECT_EQ(demo.scheduler().now(), 1000);
+    EXPECT_EQ(lecture.player().state(), ScriptPlayer::State::Failed);
+    EXPECT_EQ(lecture.player().error(), "line 5: 'Nonsense' is not an item of LinkDemo.cmbScenario");
+    EXPECT_TRUE(lecture.status().contains("line 5"));
+    EXPECT_FALSE(lecture.captionBand().isVisible());
+}
+
+TEST_F(LectureFixture, TheEventLogListensOnlyWhileShownAndFilters)
+{
+    gui::EventLogWindow& log = lecture.eventLogWindow();
+    EXPECT_FALSE(log.listening());
+    lecture.eventLogAction()->trigger();
+    ASSERT_TRUE(log.isVisible());
+    EXPECT_TRUE(log.listening());
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Stop & Wait ARQ"));
+    demo.cmdPause.click();
+    pass(6000);
+    log.flush();
+    const int all = log.events().rowCount();
+    ASSERT_GT(all, 10);
+    int grey = 0;
+    for (int r = 0; r < all; ++r) {
+        const bool routed = log.events().event(r).target != route::Target::Ignored;
+        const QVariant fg = log.events().data(log.events().index(r, 0), Qt::ForegroundRole);
+        EXPECT_EQ(fg.isValid(), !routed);
+        grey += !routed;
+    }
+    EXPECT_GT(grey, 0) << "Transmitter2 and the sources report unrouted events";
+
+    log.setComponentFilter("Receiver1");
+    EXPECT_GT(log.shown().rowCount(), 0);
+    EXPECT_LT(log.shown().rowCount(), all);
+    log.setCodeFilter(SendACK);
+    for (int r = 0; r < log.shown().rowCount(); ++r) EXPECT_EQ(log.shown().index(r, 1).data().toString(), "Receiver1");
+
+    log.setPaused(true);
+    pass(2000);
+    log.flush();
+    EXPECT_EQ(log.events().rowCount(), all);
+    log.setPaused(false);
+    EXPECT_GT(log.events().rowCount(), all);
+
+    log.close();
+    EXPECT_FALSE(log.listening());
+    EXPECT_FALSE(lecture.eventLogAction()->isChecked());
+    log.clear();
+    pass(2000);
+    log.flush();
+    EXPECT_EQ(log.events().rowCount(), 0);
+}
+
+TEST_F(LectureFixture, TheCaptionBandLiesBelowEveryComponent)
+{
+    demo.cmdRouter.click();
+    window.sync();
+    lecture.playText(
+        "say A caption long enough to need more than a single line on the band at the size it starts "
+        "with, so that it wraps, and it must still fit in the space under the components.\nrun 1000\n",
+        "caption");
+    const gui::CaptionBand& band = lecture.captionBand();
+    ASSERT_TRUE(band.isVisible());
+    EXPECT_EQ(band.geometry().bottom(), window.height() - 1);
+    EXPECT_EQ(band.width(), window.width());
+    for (widgets::Component* c :
+         {static_cast<widgets::Component*>(&demo.Transmitter1), static_cast<widgets::Component*>(&demo.Wire1),
+          static_cast<widgets::Component*>(&demo.Wire2), static_cast<widgets::Component*>(&demo.Receiver1)}) {
+        EXPECT_FALSE(band.geometry().intersects(widget(*c)->geometry())) << c->name();
+    }
+    EXPECT_GE(band.fittedPixelSize(), 10);
+    lecture.stopPlay();
+    EXPECT_FALSE(band.isVisible());
+}
