@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/cli.h"
+#include "gui/lecture.h"
 #include "gui/mainwindow.h"
 #include "gui/qtmessagebox.h"
 #include "shell/linkdemo.h"
@@ -16,12 +17,14 @@ namespace {
 
 constexpr cli::Program kProgram{
     "linkdemo",
-    "linkdemo [QT-OPTION...]",
+    "linkdemo [--play FILE] [QT-OPTION...]",
     "Start the Link Demo window: a transmitter, a wire and a receiver (optionally\n"
     "a router between two wires) exchanging packets in simulated time, to show\n"
     "flow control and error control on a data link.\n"
     "\n"
     "Options:\n"
+    "      --play FILE     play the script FILE (the language of linkdemo-script)\n"
+    "                      at the window's pace, its narration shown as captions\n"
     "  -h, --help          print this help and exit\n"
     "      --version       print the version and exit\n"
     "\n"
@@ -34,6 +37,28 @@ constexpr cli::Program kProgram{
 std::vector<std::string> arguments(int argc, char** argv)
 {
     return {argv + 1, argv + argc};
+}
+
+// Takes "--play FILE" or "--play=FILE" out of `args`: the file, or empty.
+// False when --play has no file.
+bool takePlay(std::vector<std::string>& args, std::string& file)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") break;
+        if (args[i].starts_with("--play=")) {
+            file = args[i].substr(7);
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            return !file.empty();
+        }
+        if (args[i] == "--play") {
+            if (i + 1 >= args.size()) return false;
+            file = args[i + 1];
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                       args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+            return true;
+        }
+    }
+    return true;
 }
 
 // True when the command line names a Qt style (-style NAME, -style=NAME).
@@ -59,7 +84,13 @@ int main(int argc, char** argv)
 
     // Qt takes its own options out of argv; whatever it leaves is ours.
     QApplication app(argc, argv);
-    const cli::Parsed parsed = cli::parse(arguments(argc, argv), kProgram);
+    std::vector<std::string> args = arguments(argc, argv);
+    std::string playFile;
+    if (!takePlay(args, playFile)) {
+        std::cerr << "linkdemo: --play needs a file\nTry 'linkdemo --help' for more information.\n";
+        return cli::kUsageError;
+    }
+    const cli::Parsed parsed = cli::parse(args, kProgram);
     if (parsed.action != cli::Parsed::Action::Run) return cli::report(parsed, kProgram, std::cout, std::cerr);
 
     if (!styleChosen(given)) QApplication::setStyle(QStringLiteral("Fusion"));
@@ -71,5 +102,6 @@ int main(int argc, char** argv)
     messageBox.attach(&window.demoWindow());
     window.demoWindow().startClock(demo.scheduler());
     window.show();
+    if (!playFile.empty() && !window.lecture().play(QString::fromStdString(playFile))) return cli::kUsageError;
     return app.exec();
 }

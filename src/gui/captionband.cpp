@@ -4,6 +4,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <cmath>
+
+#include "gui/units.h"
+
 namespace gui {
 
 namespace {
@@ -23,7 +27,7 @@ QFont captionFont(int pixels)
 
 }  // namespace
 
-CaptionBand::CaptionBand(QWidget* host, int heightPx) : QWidget(host), m_height(heightPx)
+CaptionBand::CaptionBand(QWidget* host, double heightUnits) : QWidget(host), m_heightUnits(heightUnits)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -49,14 +53,17 @@ void CaptionBand::setText(const QString& text)
 void CaptionBand::place()
 {
     const QWidget* host = parentWidget();
-    setGeometry(0, host->height() - m_height, host->width(), m_height);
+    const int h = static_cast<int>(std::lround(toPixels(m_heightUnits)));
+    setGeometry(0, host->height() - h, host->width(), h);
 }
 
 // The largest size at which the whole text fits the band, wrapped.
 void CaptionBand::fit()
 {
     const QRect area = rect().adjusted(kMargin, 2, -kMargin, -2);
-    for (m_pixelSize = kLargest; m_pixelSize > kSmallest; --m_pixelSize) {
+    const int largest = static_cast<int>(std::lround(kLargest * zoom()));
+    const int smallest = static_cast<int>(std::lround(kSmallest * zoom()));
+    for (m_pixelSize = largest; m_pixelSize > smallest; --m_pixelSize) {
         const QRect need =
             QFontMetrics(captionFont(m_pixelSize)).boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap, m_text);
         if (need.height() <= area.height() && need.width() <= area.width()) break;

@@ -11,8 +11,9 @@ namespace gui {
 class CaptionBand : public QWidget {
     Q_OBJECT
 public:
-    // Lies over the bottom `heightPx` pixels of `host`.
-    CaptionBand(QWidget* host, int heightPx);
+    // Lies over the bottom `heightUnits` display units of `host`, at the
+    // window's zoom.
+    CaptionBand(QWidget* host, double heightUnits);
 
     // Shows `text`; an empty text hides the band.
     void setText(const QString& text);
@@ -29,7 +30,7 @@ private:
     void fit();
 
     QString m_text;
-    int m_height;
+    double m_heightUnits;
     int m_pixelSize = 0;
 };
 

@@ -46,7 +46,10 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         // One second of the start-time bar per notch; away from the user is
         // back in time.
         picture->onWheel = [this, wire](int notches) {
-            act(wire->VScroll1, [wire, notches] { wire->VScroll1.userScroll(wire->VScroll1.value() - notches); });
+            const int to = wire->VScroll1.value() - notches;
+            act(
+                wire->VScroll1, [wire, to] { wire->VScroll1.userScroll(to); },
+                UserInput{UserInput::Kind::Scroll, scriptName(wire->VScroll1), {}, to});
         };
         picture->axis = [wire] {
             std::vector<PictureView::AxisMark> marks;
@@ -59,6 +62,7 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         connect(picture, &QWidget::customContextMenuRequested, this, [this, wire, picture](const QPoint& at) {
             QMenu menu(this);
             menu.addAction(tr("Clear trace"), this, [this, wire] { clearTrace(*wire); });
+            if (extendTraceMenu) extendTraceMenu(menu, *wire);
             menu.exec(picture->mapToGlobal(at));
         });
 
@@ -88,10 +92,14 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
 
 void DemoWindow::step()
 {
-    act(m_demo.cmdPause, [this] {
-        if (m_demo.scheduler().canAdvance(m_demo.Timer1.interval())) presenter::step(m_demo);
-        if (m_follow) presenter::followPresent(m_demo);
-    });
+    if (!m_demo.scheduler().canAdvance(m_demo.Timer1.interval())) return;
+    act(
+        m_demo.cmdPause,
+        [this] {
+            presenter::step(m_demo);
+            if (m_follow) presenter::followPresent(m_demo);
+        },
+        UserInput{UserInput::Kind::Step, {}, {}, 0});
 }
 
 void DemoWindow::faster()
@@ -119,7 +127,10 @@ void DemoWindow::setFollowPresent(bool on)
 {
     if (on == m_follow) return;
     m_follow = on;
-    if (on) act(m_demo, [this] { presenter::followPresent(m_demo); });
+    if (on)
+        act(
+            m_demo, [this] { presenter::followPresent(m_demo); },
+            UserInput{UserInput::Kind::Other, {}, "the traces following the present", 0});
     settingsChanged();
 }
 
@@ -145,13 +156,17 @@ void DemoWindow::destroySelectedPacket()
 {
     const auto ref = m_selection.current();
     if (!ref) return;
-    act(ref->wire->cmdPacket[ref->slot], [this] { m_selection.destroy(); });
+    act(
+        ref->wire->cmdPacket[ref->slot], [this] { m_selection.destroy(); },
+        UserInput{UserInput::Kind::Press, scriptName(ref->wire->cmdPacket[ref->slot]), {}, 0});
     showSelection();
 }
 
 void DemoWindow::clearTrace(Wire& wire)
 {
-    act(wire.Picture1, [&wire] { wire.ClearTrace(); });
+    act(
+        wire.Picture1, [&wire] { wire.ClearTrace(); },
+        UserInput{UserInput::Kind::Other, {}, "Clear trace of " + wire.name(), 0});
 }
 
 void DemoWindow::afterEachSync()

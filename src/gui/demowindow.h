@@ -12,6 +12,7 @@
 
 #include <vector>
 
+#include <QMenu>
 #include <QPushButton>
 
 #include "gui/modelwindow.h"
@@ -47,6 +48,8 @@ public:
     // Runs after every sync, for what shows the state around the window (a
     // status bar).
     std::function<void()> onRefresh;
+    // Adds entries to a trace's context menu (after "Clear trace").
+    std::function<void(QMenu&, Wire&)> extendTraceMenu;
     // The settings above changed (speed, smooth motion, following).
     std::function<void()> onSettingsChanged;
 

@@ -38,7 +38,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
       m_recorder(demo.scheduler()),
       m_player(std::make_unique<ScriptPlayer>(demo, std::cout, std::cerr))
 {
-    m_band = new CaptionBand(&window, static_cast<int>(kBandUnits / kUnitsPerPixel));
+    m_band = new CaptionBand(&window, kBandUnits);
 
     m_exportTrace = new QAction(tr("Export &trace…"), this);
     m_exportWindow = new QAction(tr("Export window as &PNG…"), this);
@@ -74,7 +74,12 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
     connect(m_stopPlay, &QAction::triggered, this, &Lecture::stopPlay);
     connect(m_record, &QAction::toggled, this, &Lecture::toggleRecording);
 
-    // Each wire's context menu offers its trace.
+    // Each wire's context menu (on its trace or anywhere else on it) offers
+    // its trace.
+    window.extendTraceMenu = [this](QMenu& menu, Wire& wire) {
+        menu.addAction(tr("Export trace of %1…").arg(QString::fromStdString(wire.name())), this,
+                       [this, &wire] { exportTraceDialog(m_dialogParent, wire); });
+    };
     for (Wire* wire : {&demo.Wire1, &demo.Wire2, &demo.Wire3, &demo.Wire4, &demo.Wire5}) {
         QWidget* w = window.widgetFor(*wire);
         if (!w) continue;
@@ -185,10 +190,18 @@ void Lecture::attachPlayer()
     // While a script plays, its pause is the window's pause: the pause
     // button and Space hold the script (and the clock), not the model.
     m_window.interceptInput = [this](const UserInput& input) {
-        if (!m_player->playing() || input.kind != UserInput::Kind::Press || input.name != "LinkDemo.cmdPause")
-            return false;
-        setPlayPaused(!m_paused);
-        return true;
+        if (!m_player->playing()) return false;
+        if (input.kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdPause") {
+            setPlayPaused(!m_paused);
+            return true;
+        }
+        // The window's Step steps the script (pausing it first).
+        if (input.kind == UserInput::Kind::Step) {
+            if (!m_paused) setPlayPaused(true);
+            stepPlay();
+            return true;
+        }
+        return false;
     };
     for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(true);
     m_stepPlay->setEnabled(m_paused);

@@ -15,6 +15,7 @@
 #include <QToolBar>
 
 #include "gui/helpwindows.h"
+#include "gui/lecture.h"
 #include "gui/tooltips.h"
 #include "gui/units.h"
 
@@ -38,6 +39,7 @@ MainWindow::MainWindow(LinkDemo& demo, QWidget* parent) : QMainWindow(parent)
     buildMenus();
     buildToolBar();
     buildStatusBar();
+    buildLecture(demo);
     m_demo->onRefresh = [this] { refreshStatus(); };
     m_demo->onSettingsChanged = [this] { refreshSettings(); };
     refreshSettings();
@@ -92,6 +94,30 @@ void MainWindow::buildMenus()
     m_helpMenu->addAction(tr("&Keyboard"), this, [this] { showKeyboardHelp(this); });
     m_helpMenu->addSeparator();
     m_helpMenu->addAction(tr("&About Link Demo"), this, [this] { showAbout(this); });
+}
+
+void MainWindow::buildLecture(LinkDemo& demo)
+{
+    // Built before any user action: the session is written down from here.
+    m_lecture = new Lecture(*m_demo, demo, this);
+    QAction* quit = m_fileMenu->actions().value(0);
+    for (QAction* a : {m_lecture->exportTraceAction(), m_lecture->exportWindowAction()})
+        m_fileMenu->insertAction(quit, a);
+    m_fileMenu->insertSeparator(quit);
+    for (QAction* a : {m_lecture->playAction(), m_lecture->pausePlayAction(), m_lecture->stepPlayAction(),
+                       m_lecture->stopPlayAction(), m_lecture->recordAction()}) {
+        m_fileMenu->insertAction(quit, a);
+    }
+    m_fileMenu->insertSeparator(quit);
+    m_windowMenu->addAction(m_lecture->eventLogAction());
+
+    m_lectureStatus = new QLabel(this);
+    m_lectureStatus->hide();
+    statusBar()->addPermanentWidget(m_lectureStatus);
+    m_lecture->onStatus = [this](const QString& s) {
+        m_lectureStatus->setText(s);
+        m_lectureStatus->setVisible(!s.isEmpty());
+    };
 }
 
 void MainWindow::buildToolBar()

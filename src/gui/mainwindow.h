@@ -17,6 +17,8 @@ class QScrollArea;
 
 namespace gui {
 
+class Lecture;
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -24,6 +26,8 @@ public:
 
     explicit MainWindow(LinkDemo& demo, QWidget* parent = nullptr);
     DemoWindow& demoWindow() { return *m_demo; }
+    // Trace and window export, the event log, playing and recording.
+    Lecture& lecture() { return *m_lecture; }
 
     // Zoom in per cent of the designed size; 0 fits the window.
     void setZoomPercent(int percent);
@@ -49,7 +53,11 @@ private:
     void applyZoom(double z);
     void fit();
 
+    void buildLecture(LinkDemo& demo);
+
     DemoWindow* m_demo;
+    Lecture* m_lecture = nullptr;
+    QLabel* m_lectureStatus = nullptr;
     QScrollArea* m_area;
     int m_zoomPercent = 100;
     QMenu* m_fileMenu = nullptr;

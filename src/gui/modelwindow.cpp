@@ -671,7 +671,8 @@ void ModelWindow::addKey(Qt::Key key, widgets::Button& button)
 {
     addKey(key, [this, &button] {
         if (button.reachable())
-            act(button, [&button] { button.click(); }, UserInput{UserInput::Kind::Press, scriptName(button), {}, 0});
+            act(
+                button, [&button] { button.click(); }, UserInput{UserInput::Kind::Press, scriptName(button), {}, 0});
     });
 }
 

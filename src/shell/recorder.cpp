@@ -4,6 +4,8 @@
 
 namespace {
 
+constexpr std::int64_t kStepMs = 100;  // the window's main tick
+
 // The prefixes `type` would produce for a text, shortest first.
 std::vector<std::string> keystrokes(const std::string& text)
 {
@@ -103,6 +105,15 @@ void ScriptRecorder::record(const UserInput& input)
             m_lastFocus = line;
             return;
         }
+        case UserInput::Kind::Step:
+            writeLine(now, "step");
+            // The step lets one main tick pass itself.
+            m_written = now + kStepMs;
+            break;
+        case UserInput::Kind::Other:
+            m_exact = false;
+            writeLine(now, "# not reproduced: " + (input.text.empty() ? std::string("an action") : input.text));
+            break;
         case UserInput::Kind::Type:
             break;
     }
