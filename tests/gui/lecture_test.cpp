@@ -173,12 +173,15 @@ TEST_F(LectureFixture, ARecordedSessionReplaysExactlyInTheRunner)
     pass(7000);
     QTest::keyClick(&window, Qt::Key_Space);
     pass(333);
+    QTest::keyClick(&window, Qt::Key_S);  // the presenter's Step
+    pass(250);
 
     const std::string script = lecture.sessionScript();
     EXPECT_TRUE(lecture.recorder().exact()) << script;
     EXPECT_NE(script.find("type Wire1.cmbDelay 1.5\n"), std::string::npos) << script;
     EXPECT_NE(script.find("press Wire1.cmdPacket(" + std::to_string(slot) + ")"), std::string::npos) << script;
     EXPECT_NE(script.find("\nbackground\n"), std::string::npos) << script;
+    EXPECT_NE(script.find("\nstep\nrun 250\n"), std::string::npos) << script;
     std::string replayed;
     runnerOutput(script, &replayed);
     EXPECT_EQ(replayed, dumpText(demo)) << script;
@@ -195,8 +198,10 @@ TEST_F(LectureFixture, APlayedLessonMatchesTheRunner)
     const std::string expected = runnerOutput(lesson, &expectedDump);
 
     std::int64_t realMs = 0;
-    window.setTimeSource([&] { return realMs * 20; });
-    window.startClock(demo.scheduler(), 0, 1000000);
+    window.setTimeSource([&] { return realMs; });
+    window.startClock(demo.scheduler(), 0);
+    window.pace().setIndex(std::size(presenter::Pace::kSpeeds) - 1);
+    ASSERT_EQ(window.pace().speed(), 20.0);
     std::ostringstream out, err;
     lecture.setOutput(out, err);
     lecture.playText(QString::fromStdString(lesson), "lesson");
