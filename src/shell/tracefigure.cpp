@@ -1,5 +1,6 @@
 #include "shell/tracefigure.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -130,7 +131,8 @@ TraceFigure traceFigure(const Wire& wire)
             f.axis.push_back({0, y, kTickLength, y, axisColour});
             Text t;
             t.x = kTickLength + 15;
-            t.y = y + kAxisTextSize * 0.35;
+            // Centred on its tick; the first one kept inside the picture.
+            t.y = std::max(y + kAxisTextSize * 0.35, kAxisTextSize * 0.9);
             t.size = kAxisTextSize;
             t.colour = axisColour;
             t.text = std::to_string(s) + " s";
