@@ -1,9 +1,9 @@
 #include "shell/tracefigure.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "widgets/numbers.h"
 #include "wire/wire.h"
@@ -22,10 +22,18 @@ constexpr double kMinTickSpacing = 300;
 std::string number(double v)
 {
     if (!std::isfinite(v)) return "0";
+    // The shortest form that reads back as the same value (std::to_chars
+    // for doubles is missing from some standard libraries).
     char buf[32];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    (void)ec;
-    return std::string(buf, end);
+    if (v == std::floor(v) && std::fabs(v) < 1e15) {
+        std::snprintf(buf, sizeof buf, "%.0f", v == 0 ? 0.0 : v);
+        return buf;
+    }
+    for (int precision = 1; precision <= 17; ++precision) {
+        std::snprintf(buf, sizeof buf, "%.*g", precision, v);
+        if (std::strtod(buf, nullptr) == v) break;
+    }
+    return buf;
 }
 
 std::string escaped(const std::string& s)
