@@ -1,6 +1,7 @@
 // The demonstration window: the model of the main window on screen, its
 // clock locked to real time.
 #include <QApplication>
+#include <QMenu>
 #include <QString>
 
 #include <iostream>
@@ -10,6 +11,7 @@
 #include "app/cli.h"
 #include "gui/lecture.h"
 #include "gui/mainwindow.h"
+#include "gui/labwindow.h"
 #include "gui/qtmessagebox.h"
 #include "shell/linkdemo.h"
 
@@ -102,6 +104,13 @@ int main(int argc, char** argv)
     messageBox.attach(&window.demoWindow());
     window.demoWindow().startClock(demo.scheduler());
     window.show();
+    // The Lab window, from the Window menu or the key L (which, like the
+    // demonstration's other keys, a focused control that takes it keeps).
+    gui::LabWindow labWindow(demo);
+    const auto openLab = [&] { labWindow.showBeside(window); };
+    window.windowMenu()->addAction(QObject::tr("&Lab") + QStringLiteral("\tL"), &labWindow, openLab);
+    window.demoWindow().addKey(Qt::Key_L, openLab);
+
     if (!playFile.empty() && !window.lecture().play(QString::fromStdString(playFile))) return cli::kUsageError;
     return app.exec();
 }

@@ -145,7 +145,10 @@ void Queue::Arriving(Packet& pktArrival)
     // Drawn for every arriving data packet, whatever the policy, so that the
     // sequence of draws does not depend on the settings.
     const float r = static_cast<float>(m_ctx.random.next());
-    if (policy == "RED" && count >= threshold && r > 0.5f) return;
+    if (policy == "RED" && count >= threshold && r > 0.5f) {
+        ++m_dataDropsTotal;
+        return;
+    }
 
     for (int m = 0; m < queueSize; ++m) {
         if (pktQ[m].Active) continue;
@@ -157,6 +160,7 @@ void Queue::Arriving(Packet& pktArrival)
         return;
     }
     // Data queue full: Drop Tail, without a report.
+    ++m_dataDropsTotal;
 }
 
 void Queue::Arrive(Packet& pktArrival)

@@ -55,6 +55,10 @@ public:
     static std::int64_t paleColour(std::int64_t v);
     static std::int64_t darkColour(std::int64_t v);
 
+    // Data packets dropped (Drop Tail or RED) since the router was built, for
+    // the lab (never reset, never dumped).
+    std::uint64_t dataDropsTotal() const { return m_dataDropsTotal; }
+
     widgets::Json state() const override;
     void dumpRecords(std::vector<widgets::Json>& out) const override;
 
@@ -101,4 +105,5 @@ private:
     // remove the packet that has since taken the head slot.
     bool m_dataHeadOnWire = false;
     bool m_ackHeadOnWire = false;
+    std::uint64_t m_dataDropsTotal = 0;
 };

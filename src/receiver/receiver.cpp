@@ -355,6 +355,7 @@ void Receiver::Arriving(Packet& pktArrival)
         }
     }
     if (k < 0) {
+        ++m_totals.ignored;
         lblRxMode.setCaption("Ignoring " + num::blankNumber(n));
         return;
     }
@@ -370,7 +371,10 @@ void Receiver::Arriving(Packet& pktArrival)
     if (slotNumber(k) != n) setSlotMark(k, SlotMark::Misnumbered);
     // Taken under a sequence number that belongs to another packet: the
     // sequence space is too small for the windows in use.
-    if (rxBase + k != n) ShowWrong();
+    if (rxBase + k != n) {
+        ++m_totals.wrong;
+        ShowWrong();
+    }
 
     if (slotNumber(0) != n) {
         lblRxMode.setCaption("Receiving " + num::blankNumber(n) + " (not " + lblRxPacket[0].caption() + ")");
@@ -424,6 +428,7 @@ void Receiver::DeliverPackets()
             lblRxSeq[j].setCaption(lblRxSeq[j + 1].caption());
         }
         ++rxBase;
+        ++m_totals.delivered;
         // The slot entering at the right; its sequence label keeps its visibility.
         const std::int64_t number = std::int64_t{rxBase} + w;
         const std::int64_t seq = num::seqOf(number, maxSequence);

@@ -74,6 +74,17 @@ public:
     const Packet& pktRxQueue(int i) const { return m_rxQueue.at(static_cast<std::size_t>(i)); }
     const Packet& pktRxACKBuffer(int i) const { return m_ackBuffer.at(static_cast<std::size_t>(i)); }
 
+    // Running totals since the receiver was built, for the lab (never reset,
+    // never dumped).
+    struct Totals {
+        std::uint64_t delivered = 0;  // move-ups of the window
+        std::uint64_t ignored = 0;    // arrivals no slot took
+        std::uint64_t wrong = 0;      // taken under another packet's number
+    };
+    const Totals& totals() const { return m_totals; }
+    // The processing time of an arrival, s, as typed.
+    double processingSeconds() const { return num::textValue(cmbRxProcTime.text()); }
+
     widgets::Json state() const override;
     void dumpRecords(std::vector<widgets::Json>& out) const override;
 
@@ -143,4 +154,5 @@ private:
     // Counts ResetReceiverState calls, so that an operation that reported an
     // event can tell whether the receiver was reset from inside the report.
     std::uint64_t m_resets = 0;
+    Totals m_totals;
 };

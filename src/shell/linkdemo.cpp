@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lab/lab.h"
 #include "widgets/dump.h"
 
 namespace route {
@@ -185,11 +186,26 @@ LinkDemo::LinkDemo(widgets::MessageBox& messageBox, widgets::Random* random)
     Wire2.SetDelay(1.0);
 
     Transmitter1.SetRTT(150);
+
+    m_lab = std::make_unique<lab::Lab>(*this);
+    addObserver(m_lab.get());
 }
 
 LinkDemo::~LinkDemo()
 {
     m_routingLive = false;
+    removeObserver(m_lab.get());
+    m_lab.reset();
+}
+
+void LinkDemo::addObserver(LinkDemoObserver* o)
+{
+    m_observers.push_back(o);
+}
+
+void LinkDemo::removeObserver(LinkDemoObserver* o)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), o), m_observers.end());
 }
 
 void LinkDemo::addObserver(LinkDemoObserver* o)

@@ -56,6 +56,10 @@ enum class Target {
 Target targetFor(int topology, int iIndex, int iType);
 }  // namespace route
 
+namespace lab {
+class Lab;
+}
+
 // Watches the window's routing without taking part in it.
 class LinkDemoObserver {
 public:
@@ -96,6 +100,10 @@ public:
     // were added; each must outlive the window or be removed first.
     void addObserver(LinkDemoObserver* o);
     void removeObserver(LinkDemoObserver* o);
+
+    // The lab: measured figures, theory and seeded random loss.
+    lab::Lab& lab() { return *m_lab; }
+    const lab::Lab& lab() const { return *m_lab; }
 
 private:
     // Declared first: the controls and components below need them at their
@@ -145,6 +153,11 @@ public:
     // Scenario number (0..6), plus 10 while the router is added.
     int topology = 0;
 
+private:
+    // Last: it watches the components above from its construction on.
+    std::unique_ptr<lab::Lab> m_lab;
+
+public:
     // A control by its full name: "LinkDemo.cmdPause", "Wire1.cmdPacket(3)".
     widgets::Control* findControl(const std::string& fullName);
     // A component by its name ("Wire1"); nullptr when there is none.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "lab/lab.h"
 #include "shell/eventlog.h"
 #include "shell/presenter.h"
 #include "shell/tracefigure.h"
@@ -25,6 +26,10 @@ bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
 }
+
+}  // namespace
+
+namespace script_detail {
 
 // Splits one line: words separated by blanks, and the literal rest of a
 // line after a word and exactly one blank.
@@ -58,6 +63,12 @@ private:
     const std::string& m_line;
     std::size_t m_pos = 0;
 };
+
+}  // namespace script_detail
+
+namespace {
+
+using script_detail::Words;
 
 std::string required(Words& w, const std::string& command, const char* what)
 {
@@ -283,6 +294,11 @@ void ScriptRunner::execute(const std::string& line)
         m_demo->backgroundClick();
     } else if (command == "dump") {
         dump(words.rest());
+    } else if (command == "set") {
+        setCommand(words);
+    } else if (command == "stats") {
+        noMore(words, command);
+        m_out << "{\"stats\": " << lab::figuresJson(m_demo->lab().figures()).dump() << "}\n";
     } else if (command == "lines") {
         const std::string name = required(words, command, "a picture name");
         noMore(words, command);
@@ -303,6 +319,35 @@ void ScriptRunner::execute(const std::string& line)
         if (onSay) onSay(text);
     } else {
         throw ScriptError("unknown command '" + command + "'");
+    }
+}
+
+void ScriptRunner::setCommand(Words& words)
+{
+    const std::string what = required(words, "set", "loss or seed");
+    if (what == "loss") {
+        const std::string wire = required(words, "set loss", "a wire and a probability");
+        const std::string value = required(words, "set loss", "a probability");
+        noMore(words, "set loss");
+        int index = 0;
+        if (wire == "Wire1") {
+            index = 1;
+        } else if (wire == "Wire2") {
+            index = 2;
+        } else {
+            throw ScriptError("set loss needs a routed wire (Wire1 or Wire2), not '" + wire + "'");
+        }
+        double p = 0;
+        const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), p);
+        if (ec != std::errc() || ptr != value.data() + value.size() || !m_demo->lab().setLoss(index, p)) {
+            throw ScriptError("set loss needs a probability from 0 to 0.5, not '" + value + "'");
+        }
+    } else if (what == "seed") {
+        const auto seed = wholeNumber<std::uint64_t>(required(words, "set seed", "a whole number"), false, "set seed");
+        noMore(words, "set seed");
+        m_demo->lab().setSeed(seed);
+    } else {
+        throw ScriptError("set needs loss or seed, not '" + what + "'");
     }
 }
 

@@ -19,6 +19,9 @@
 namespace eventlog {
 class EventLog;
 }
+namespace script_detail {
+class Words;
+}
 
 class ScriptRunner {
 public:
@@ -69,6 +72,7 @@ private:
     void execute(const std::string& line);
     widgets::Control& control(const std::string& name);
     bool reachable(const widgets::Control& c, const std::string& name);
+    void setCommand(script_detail::Words& words);
     void dump(const std::string& prefix);
     void lines(const std::string& name);
     void svg(const std::string& name, const std::string& file);

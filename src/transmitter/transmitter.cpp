@@ -391,9 +391,7 @@ void Transmitter::TransmitSlot(int i)
         p.HopStarted = std::max(txClock + retransmitTime, pktTx[0].HopStarted + i);
     }
 
-    // A typed size below zero would give the wire a negative transmission
-    // time; zero is a legal size.
-    p.Length = std::max(0, num::toInteger(comboValue(cmbPacketLength)));
+    p.Length = packetLength();
 
     const SlotState s = slotState(i);
     if (s == SlotState::New) {
@@ -414,6 +412,18 @@ void Transmitter::TransmitSlot(int i)
     // The line is busy until TxFree, unless the wire already freed it from
     // inside the report.
     if (m_txFreeCount == freesBefore) txBusy = true;
+}
+
+int Transmitter::packetLength() const
+{
+    // A typed size below zero would give the wire a negative transmission
+    // time; zero is a legal size.
+    return std::max(0, num::toInteger(comboValue(cmbPacketLength)));
+}
+
+double Transmitter::processingSeconds() const
+{
+    return comboValue(cmbTxProcTime);
 }
 
 void Transmitter::TxFree()
@@ -581,6 +591,7 @@ void Transmitter::serveAckQueue()
 void Transmitter::ProcessACK(int k)
 {
     if (k < 0 || k >= kAckQueue) return;
+    ++m_totals.acksProcessed;
     const Packet a = pktWaiting[static_cast<std::size_t>(k)];
 
     // A cumulative ACK names the next sequence number expected: every slot
@@ -634,6 +645,7 @@ void Transmitter::AcknowledgeSlot(int s)
     if (state != SlotState::Sent && state != SlotState::Resent) return;
     if (state == SlotState::Sent) {
         // Only a packet sent exactly once gives an unambiguous round trip.
+        ++m_totals.rttSamples;
         rttEstimate = clampLong(txClock - pktTx[static_cast<std::size_t>(s)].TimeStarted + 200);
         showRTT();
         ComputeRetransmitTime();

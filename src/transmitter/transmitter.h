@@ -79,6 +79,21 @@ public:
     const Packet& txPacket(int i) const { return pktTx.at(static_cast<std::size_t>(i)); }
     const Packet& waitingPacket(int k) const { return pktWaiting.at(static_cast<std::size_t>(k)); }
 
+    // Running totals since the transmitter was built, for the lab (never
+    // reset, never dumped).
+    struct Totals {
+        std::uint64_t acksProcessed = 0;  // ProcessACK calls
+        std::uint64_t rttSamples = 0;     // packets sent once and then acknowledged
+    };
+    const Totals& totals() const { return m_totals; }
+    int window() const { return txWindow; }
+    std::int64_t rttEstimateMs() const { return rttEstimate; }
+    std::int64_t retransmitTimeMs() const { return retransmitTime; }
+    // The data packet length the next transmission gets.
+    int packetLength() const;
+    // The processing time of an acknowledgement, s, as typed.
+    double processingSeconds() const;
+
     widgets::Json state() const override;
     void dumpRecords(std::vector<widgets::Json>& out) const override;
 
@@ -111,6 +126,7 @@ private:
     // Counts TxFree calls, so that TransmitSlot can tell whether the line was
     // freed from inside its own SendData report.
     std::uint64_t m_txFreeCount = 0;
+    Totals m_totals;
 
 public:
     // Controls, in creation (dump) order.

@@ -51,6 +51,7 @@ void Scheduler::advanceTo(std::int64_t target)
             timer->m_due = m_now + timer->m_interval;
             if (timer->onTimer) timer->onTimer();
         }
+        if (onSettled) onSettled();
     }
     m_now = target;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace widgets {
@@ -30,6 +31,11 @@ public:
 
     // The earliest millisecond at which an enabled timer is due; -1 if none.
     std::int64_t nextDue() const;
+
+    // Called after every timer due at a millisecond has fired, before time
+    // moves on: the moment a user's action at that millisecond would happen.
+    // Empty by default; the lab's random loss clicks from here.
+    std::function<void()> onSettled;
 
 private:
     friend class Timer;

@@ -65,7 +65,7 @@ Wire::Wire(widgets::Container* window, std::string name, const ComponentContext&
         cmdPacket[i].setGeometry(kDesignX1, kForwardTop, 0, kPacketHeight);
         cmdPacket[i].setVisible(false);
         cmdPacket[i].setTabStop(false);
-        cmdPacket[i].onClick = [this, i] { destroyPacket(i); };
+        cmdPacket[i].onClick = [this, i] { packetClicked(i); };
     }
 
     cmdEdit.setCaption("Edit");
@@ -523,6 +523,36 @@ void Wire::moveReverse(int i, std::int64_t lTime, std::uint64_t generation)
 }
 
 // ---- Destroying ---------------------------------------------------------
+
+void Wire::packetClicked(int i)
+{
+    if (cmdPacket[i].visible()) ++m_destroyedTotal;
+    destroyPacket(i);
+}
+
+int Wire::freeSlot() const
+{
+    for (int i = 0; i < kSlots; ++i) {
+        if (!cmdPacket[i].visible()) return i;
+    }
+    return -1;
+}
+
+// The moves in moveForward / moveReverse, solved for the elapsed time: a
+// data packet has arrived once its tail passes X2 - kArrivalMark, an
+// acknowledgement once its tail passes X1.
+double Wire::flightMs(const Packet& p) const
+{
+    const double span = x2() - x1();
+    const double sending = static_cast<double>(p.Length) / (4 * bitRate);
+    double s = 0;
+    if (p.ACKFlag) {
+        s = delay + sending;
+    } else {
+        s = span > 0 ? delay * (1 - kArrivalMark / span) + sending : sending;
+    }
+    return std::max(0.0, s * 1000);
+}
 
 // A click reports the roles the packet has at that moment. Roles are taken
 // before any report, and the reports carry a copy of the packet: a report may

@@ -56,6 +56,17 @@ public:
     widgets::Json state() const override;
     void dumpRecords(std::vector<widgets::Json>& out) const override;
 
+    double currentBitRate() const { return bitRate; }
+    double currentDelay() const { return delay; }  // s
+    // Simulated ms from the moment `p` is put on this wire until it has
+    // wholly arrived, at the settings in force (a side-effect-free query).
+    double flightMs(const Packet& p) const;
+    // The slot the next packet put on will take; -1 when the wire is full.
+    int freeSlot() const;
+    // Packets destroyed by a click on their button since the wire was built
+    // (a running total, never reset).
+    std::uint64_t destroyedTotal() const { return m_destroyedTotal; }
+
     const TimeSequenceTrace& traceTable() const { return m_trace; }
     TimeSequenceTrace& traceTable() { return m_trace; }
 
@@ -100,6 +111,7 @@ private:
     void FillWireCombos();
     void ClearWire();
     void destroyPacket(int i);
+    void packetClicked(int i);
     void toggleEdit();
     void readBitRate();
     void readDelay();
@@ -144,4 +156,5 @@ private:
     // Counts emptyings, so that a move interrupted by a reset from inside a
     // report stops instead of writing into the emptied table.
     std::uint64_t m_generation = 0;
+    std::uint64_t m_destroyedTotal = 0;
 };

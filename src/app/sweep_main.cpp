@@ -1,0 +1,264 @@
+// linkdemo-sweep: runs a grid of settings headless and writes one CSV row per
+// run. See `linkdemo-sweep --help` and its manual page.
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "lab/sweep.h"
+
+#ifndef LINKDEMO_VERSION
+#define LINKDEMO_VERSION "unknown"
+#endif
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+extern "C" void onInterrupt(int)
+{
+    g_stop.store(true);
+}
+
+const char* const kUsage = R"(usage: linkdemo-sweep [OPTION]...
+Runs every combination of the settings below headless, each on a model of its
+own, spread over all cores, and writes one CSV row per run (the settings in
+force, every measured figure and the theory) to standard output or FILE.
+
+  --scenarios LIST   scenario names, comma-separated, or "all" (default all)
+  --router MODE      off, on or both (default off)
+  --window LIST      window sizes 1..6 ("Sliding Window", "Go-back-N ARQ",
+                     "Selective Repeat ARQ"; default the scenario's own)
+  --bitrate LIST     Wire1 bit rate (default the window's 1.0)
+  --delay LIST       Wire1 delay, s (default the window's 2.0)
+  --length LIST      data packet length (default 4)
+  --loss LIST        loss probability 0..0.5 on every routed wire (default 0)
+  --seeds LIST       loss generator seeds (default 1)
+  --seconds N        simulated seconds per run (default 600)
+  --jobs N           threads (default: one per core)
+  --output FILE      write the CSV to FILE instead of standard output
+  --help             show this help and exit
+  --version          show the version and exit
+
+A LIST is comma-separated; whole numbers may be given as ranges, "1-6".
+Ctrl+C stops after the runs in progress; the rows finished so far are written.
+)";
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::vector<std::string> split(const std::string& s)
+{
+    std::vector<std::string> out;
+    std::string item;
+    std::istringstream in(s);
+    while (std::getline(in, item, ',')) out.push_back(item);
+    if (out.empty()) throw UsageError("empty list");
+    return out;
+}
+
+double parseDouble(const std::string& s, const std::string& option)
+{
+    std::size_t used = 0;
+    double v = 0;
+    try {
+        v = std::stod(s, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != s.size()) throw UsageError(option + ": not a number: '" + s + "'");
+    return v;
+}
+
+long long parseWhole(const std::string& s, const std::string& option)
+{
+    std::size_t used = 0;
+    long long v = 0;
+    try {
+        v = std::stoll(s, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != s.size() || v < 0) throw UsageError(option + ": not a whole number: '" + s + "'");
+    return v;
+}
+
+std::vector<long long> wholeList(const std::string& s, const std::string& option)
+{
+    std::vector<long long> out;
+    for (const std::string& item : split(s)) {
+        const auto dash = item.find('-', 1);
+        if (dash == std::string::npos) {
+            out.push_back(parseWhole(item, option));
+            continue;
+        }
+        const long long from = parseWhole(item.substr(0, dash), option);
+        const long long to = parseWhole(item.substr(dash + 1), option);
+        if (to < from || to - from > 100000) throw UsageError(option + ": bad range '" + item + "'");
+        for (long long v = from; v <= to; ++v) out.push_back(v);
+    }
+    return out;
+}
+
+std::vector<double> positiveList(const std::string& s, const std::string& option)
+{
+    std::vector<double> out;
+    for (const std::string& item : split(s)) {
+        const double v = parseDouble(item, option);
+        if (!(v > 0)) throw UsageError(option + ": must be above 0: '" + item + "'");
+        out.push_back(v);
+    }
+    return out;
+}
+
+bool stderrIsTerminal()
+{
+    return isatty(STDERR_FILENO) == 1;
+}
+
+void drawProgress(std::size_t done, std::size_t total)
+{
+    constexpr int kWidth = 40;
+    const int filled = total ? static_cast<int>(kWidth * done / total) : kWidth;
+    std::fprintf(stderr, "\r[%s%s] %zu/%zu", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(kWidth - filled), ' ').c_str(), done, total);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    lab::Grid grid;
+    unsigned jobs = 0;
+    std::string output;
+    try {
+        for (int i = 1; i < argc; ++i) {
+            const std::string arg = argv[i];
+            if (arg == "--help" || arg == "-h") {
+                std::cout << kUsage;
+                return 0;
+            }
+            if (arg == "--version") {
+                std::cout << "linkdemo-sweep " << LINKDEMO_VERSION << '\n';
+                return 0;
+            }
+            // Every other option takes a value, as "--x VALUE" or "--x=VALUE".
+            std::string name = arg;
+            std::string value;
+            const auto eq = arg.find('=');
+            if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+                name = arg.substr(0, eq);
+                value = arg.substr(eq + 1);
+            }
+            static const char* const kWithValue[] = {"--scenarios", "--router", "--window", "--bitrate",
+                                                     "--delay",     "--length", "--loss",   "--seeds",
+                                                     "--seconds",   "--jobs",   "--output"};
+            bool known = false;
+            for (const char* k : kWithValue) known = known || name == k;
+            if (!known) throw UsageError("unknown option '" + arg + "'");
+            if (eq == std::string::npos) {
+                if (i + 1 >= argc) throw UsageError(name + " needs a value");
+                value = argv[++i];
+            }
+
+            if (name == "--scenarios") {
+                grid.scenarios.clear();
+                if (value == "all") {
+                    grid.scenarios = {0, 1, 2, 3, 4, 5, 6};
+                } else {
+                    for (const std::string& s : split(value)) {
+                        const int k = lab::scenarioIndex(s);
+                        if (k < 0) throw UsageError("--scenarios: unknown scenario '" + s + "'");
+                        grid.scenarios.push_back(k);
+                    }
+                }
+            } else if (name == "--router") {
+                if (value == "off") {
+                    grid.routers = {false};
+                } else if (value == "on") {
+                    grid.routers = {true};
+                } else if (value == "both") {
+                    grid.routers = {false, true};
+                } else {
+                    throw UsageError("--router: off, on or both, not '" + value + "'");
+                }
+            } else if (name == "--window") {
+                grid.windows.clear();
+                for (long long w : wholeList(value, name)) {
+                    if (w < 1 || w > 6) throw UsageError("--window: 1 to 6, not " + std::to_string(w));
+                    grid.windows.push_back(static_cast<int>(w));
+                }
+            } else if (name == "--bitrate") {
+                grid.bitRates = positiveList(value, name);
+            } else if (name == "--delay") {
+                grid.delays = positiveList(value, name);
+            } else if (name == "--length") {
+                grid.lengths.clear();
+                for (long long l : wholeList(value, name)) {
+                    if (l > 32767) throw UsageError("--length: at most 32767");
+                    grid.lengths.push_back(static_cast<int>(l));
+                }
+            } else if (name == "--loss") {
+                grid.losses.clear();
+                for (const std::string& s : split(value)) {
+                    const double p = parseDouble(s, name);
+                    if (!(p >= 0 && p <= lab::Lab::kMaxLoss)) throw UsageError("--loss: 0 to 0.5, not '" + s + "'");
+                    grid.losses.push_back(p);
+                }
+            } else if (name == "--seeds") {
+                grid.seeds.clear();
+                for (long long s : wholeList(value, name)) grid.seeds.push_back(static_cast<std::uint64_t>(s));
+            } else if (name == "--seconds") {
+                const long long s = parseWhole(value, name);
+                if (s > 1000000000LL) throw UsageError("--seconds: too large");
+                grid.seconds = s;
+            } else if (name == "--jobs") {
+                const long long j = parseWhole(value, name);
+                if (j < 1 || j > 1024) throw UsageError("--jobs: 1 to 1024");
+                jobs = static_cast<unsigned>(j);
+            } else if (name == "--output") {
+                output = value;
+            }
+        }
+    } catch (const UsageError& e) {
+        std::cerr << "linkdemo-sweep: " << e.what() << "\nTry 'linkdemo-sweep --help'.\n";
+        return 2;
+    }
+
+    std::ofstream file;
+    if (!output.empty()) {
+        file.open(output);
+        if (!file) {
+            std::cerr << "linkdemo-sweep: cannot write " << output << '\n';
+            return 1;
+        }
+    }
+    std::ostream& csv = output.empty() ? std::cout : file;
+
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+
+    const std::vector<lab::RunSettings> runs = grid.runs();
+    const bool bar = stderrIsTerminal();
+    const std::size_t written =
+        lab::sweep(runs, jobs, csv, g_stop, bar ? drawProgress : std::function<void(std::size_t, std::size_t)>{});
+    if (bar) std::fputc('\n', stderr);
+    if (!csv) {
+        std::cerr << "linkdemo-sweep: write error\n";
+        return 1;
+    }
+    if (g_stop.load()) {
+        std::cerr << "linkdemo-sweep: interrupted, " << written << " of " << runs.size() << " runs written\n";
+        return 130;
+    }
+    return 0;
+}

@@ -1,0 +1,290 @@
+#include "gui/labwindow.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValidator>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include <cmath>
+
+#include "lab/lab.h"
+#include "lab/sweep.h"
+#include "shell/linkdemo.h"
+
+namespace gui {
+
+namespace {
+
+// Wall-clock ms between refreshes: live, without costing the demonstration.
+constexpr int kRefreshMs = 250;
+// The plot keeps at most this many measured points; older ones are thinned.
+constexpr int kMaxPoints = 2000;
+
+const char* const kFigureNames[] = {
+    "Elapsed (s)",    "Data sent",   "Retransmissions",           "Delivered",           "Ignored",
+    "Wrong",          "Destroyed",   "  of which lost at random", "Router drops",        "ACKs sent",
+    "ACKs processed", "RTT samples", "RTT estimate (s)",          "Retransmit time (s)", "Goodput (packets/s)",
+    "Utilisation"};
+constexpr int kGoodputRow = 14;
+constexpr int kUtilisationRow = 15;
+
+const char* const kHelp =
+    "<p><b>Measured</b> since the last reset, on the simulated clock. <b>Theory</b> for the settings in "
+    "force, with t<sub>f</sub> = L / (4R<sub>1</sub>) and t<sub>a</sub> = 1 / (4R<sub>1</sub>) the "
+    "transmission times of a data packet and an acknowledgement on Wire1, D<sub>1</sub> its delay, "
+    "P<sub>tx</sub>, P<sub>rx</sub> the processing times.</p>"
+    "<p><b>Cycle</b> (send a packet, get its acknowledgement back): T = t<sub>f</sub> + D<sub>1</sub> + "
+    "P<sub>rx</sub> + t<sub>a</sub> + D<sub>1</sub> + P<sub>tx</sub>; with the router the hops over Wire2 "
+    "are added, and the <b>bottleneck bound</b> B = t<sub>f1</sub> / max(t<sub>f1</sub>, t<sub>f2</sub>) "
+    "(B = 1 on the direct link). A = T / t<sub>f</sub> is the textbook's <b>1 + 2a</b>.</p>"
+    "<p><b>Without loss</b>: U = min(1, W&middot;t<sub>f</sub> / T, B) (the <b>sliding-window "
+    "efficiency</b>; W = 1 for Stop and Wait; U = B with no window).</p>"
+    "<p><b>With loss</b> p<sub>1</sub>, p<sub>2</sub> per wire, P = 1 &minus; ((1 &minus; p<sub>1</sub>)(1 "
+    "&minus; p<sub>2</sub>))<sup>2</sup> is the chance that a packet or its acknowledgement is lost:<br>"
+    "<b>Stop-and-wait ARQ efficiency</b> (1 &minus; P) / A;<br>"
+    "<b>Go-back-N efficiency</b> (1 &minus; P) / (1 + (A &minus; 1)P) when W &ge; A, else W(1 &minus; P) / "
+    "(A(1 &minus; P + WP));<br>"
+    "<b>Selective-repeat efficiency</b> 1 &minus; P when W &ge; A, else W(1 &minus; P) / A;<br>"
+    "each at most B. Stop and Wait and Sliding Window stall after a loss (0); No Controls and Software "
+    "Flow do not react to it (B).</p>"
+    "<p><b>Goodput</b> = U / t<sub>f</sub> packets per second ((1 &minus; p<sub>1</sub>)(1 &minus; "
+    "p<sub>2</sub>)&middot;B / t<sub>f</sub> without error control).</p>"
+    "<p>Measured and theory differ: the link moves in 100 ms ticks, so every transmission and every "
+    "wait is rounded up to a tick, and a lost packet is resent only after its timeout, which starts at "
+    "25 s until the first round trip has been measured.</p>";
+
+QString numberText(double v, int decimals)
+{
+    return QString::number(v, 'f', decimals);
+}
+
+}  // namespace
+
+LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Window), m_demo(demo)
+{
+    setWindowTitle(tr("Lab"));
+
+    auto* figures = new QGroupBox(tr("Figures"));
+    auto* grid = new QGridLayout(figures);
+    grid->addWidget(new QLabel(tr("<b>Measured</b>")), 0, 1, Qt::AlignRight);
+    grid->addWidget(new QLabel(tr("<b>Theory</b>")), 0, 2, Qt::AlignRight);
+    int row = 1;
+    for (const char* name : kFigureNames) {
+        grid->addWidget(new QLabel(tr(name)), row, 0);
+        auto* value = new QLabel;
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setMinimumWidth(70);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        grid->addWidget(value, row, 1);
+        m_measured.push_back(value);
+        ++row;
+    }
+    m_theoryGoodput = new QLabel;
+    m_theoryUtilisation = new QLabel;
+    for (QLabel* l : {m_theoryGoodput, m_theoryUtilisation}) {
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setMinimumWidth(70);
+    }
+    grid->addWidget(m_theoryGoodput, 1 + kGoodputRow, 2);
+    grid->addWidget(m_theoryUtilisation, 1 + kUtilisationRow, 2);
+
+    auto* settings = new QGroupBox(tr("Random loss"));
+    auto* form = new QFormLayout(settings);
+    for (int w = 0; w < 2; ++w) {
+        auto* box = new QDoubleSpinBox;
+        box->setRange(0, lab::Lab::kMaxLoss);
+        box->setDecimals(3);
+        box->setSingleStep(0.01);
+        box->setValue(m_demo.lab().loss(w + 1));
+        box->setAccessibleName(tr("Loss on Wire%1").arg(w + 1));
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this, w](double p) { lossEdited(w + 1, p); });
+        form->addRow(tr("Wire%1 loss").arg(w + 1), box);
+        m_loss[w] = box;
+    }
+    m_seed = new QLineEdit(QString::number(m_demo.lab().seed()));
+    m_seed->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,19}")), m_seed));
+    m_seed->setToolTip(tr("The loss generator starts again from this seed at every reset"));
+    connect(m_seed, &QLineEdit::editingFinished, this, &LabWindow::seedEdited);
+    form->addRow(tr("Seed"), m_seed);
+
+    auto* copy = new QPushButton(tr("Copy as CSV"));
+    connect(copy, &QPushButton::clicked, this, &LabWindow::copyCsv);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(figures);
+    left->addWidget(settings);
+    left->addWidget(copy);
+    left->addStretch(1);
+
+    // The plot: delivered packets against simulated seconds, and the
+    // theory's goodput as a line through the origin.
+    m_delivered = new QLineSeries;
+    m_delivered->setName(tr("Delivered (measured)"));
+    m_theory = new QLineSeries;
+    m_theory->setName(tr("Theory"));
+    QPen dashed(Qt::DashLine);
+    dashed.setWidth(2);
+    dashed.setColor(QColor(0xC0, 0x40, 0x40));
+    m_theory->setPen(dashed);
+    auto* chart = new QChart;
+    chart->addSeries(m_delivered);
+    chart->addSeries(m_theory);
+    m_axisX = new QValueAxis;
+    m_axisX->setTitleText(tr("Simulated time (s)"));
+    m_axisX->setLabelFormat(QStringLiteral("%g"));
+    m_axisY = new QValueAxis;
+    m_axisY->setTitleText(tr("Packets delivered"));
+    m_axisY->setLabelFormat(QStringLiteral("%g"));
+    chart->addAxis(m_axisX, Qt::AlignBottom);
+    chart->addAxis(m_axisY, Qt::AlignLeft);
+    for (QLineSeries* s : {m_delivered, m_theory}) {
+        s->attachAxis(m_axisX);
+        s->attachAxis(m_axisY);
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    m_chartView = new QChartView(chart);
+    m_chartView->setRenderHint(QPainter::Antialiasing);
+    m_chartView->setMinimumSize(420, 320);
+
+    auto* help = new QLabel(tr(kHelp));
+    help->setWordWrap(true);
+    help->setTextFormat(Qt::RichText);
+    help->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    help->setMargin(8);
+
+    auto* tabs = new QTabWidget;
+    tabs->addTab(m_chartView, tr("Plot"));
+    tabs->addTab(help, tr("Formulas"));
+
+    auto* top = new QHBoxLayout(this);
+    top->addLayout(left);
+    top->addWidget(tabs, 1);
+
+    m_timer = new QTimer(this);
+    connect(m_timer, &QTimer::timeout, this, &LabWindow::refresh);
+    m_timer->start(kRefreshMs);
+    refresh();
+}
+
+LabWindow::~LabWindow() = default;
+
+void LabWindow::lossEdited(int wire, double p)
+{
+    m_demo.lab().setLoss(wire, p);
+    refresh();
+}
+
+void LabWindow::seedEdited()
+{
+    bool ok = false;
+    const qulonglong seed = m_seed->text().toULongLong(&ok);
+    if (ok) m_demo.lab().setSeed(seed);
+    m_seed->setText(QString::number(m_demo.lab().seed()));
+}
+
+void LabWindow::refresh()
+{
+    const lab::Figures f = m_demo.lab().figures();
+    const double values[] = {static_cast<double>(f.elapsed) / 1000.0,
+                             static_cast<double>(f.dataSent),
+                             static_cast<double>(f.retransmissions),
+                             static_cast<double>(f.delivered),
+                             static_cast<double>(f.ignored),
+                             static_cast<double>(f.wrong),
+                             static_cast<double>(f.destroyed),
+                             static_cast<double>(f.lost),
+                             static_cast<double>(f.routerDrops),
+                             static_cast<double>(f.acksSent),
+                             static_cast<double>(f.acksProcessed),
+                             static_cast<double>(f.rttSamples),
+                             static_cast<double>(f.rttEstimate) / 1000.0,
+                             static_cast<double>(f.retransmitTime) / 1000.0,
+                             f.goodput,
+                             f.utilisation};
+    for (std::size_t k = 0; k < m_measured.size(); ++k) {
+        const int row = static_cast<int>(k);
+        const int decimals = row == 0 ? 1 : (row == 12 || row == 13) ? 2 : row >= kGoodputRow ? 3 : 0;
+        m_measured[k]->setText(numberText(values[k], decimals));
+    }
+    const auto theoryText = [](const std::optional<double>& v) { return v ? numberText(*v, 3) : QStringLiteral("—"); };
+    m_theoryGoodput->setText(theoryText(f.theoryGoodput));
+    m_theoryUtilisation->setText(theoryText(f.theoryUtilisation));
+
+    // A reset starts the plot afresh.
+    const double seconds = static_cast<double>(f.elapsed) / 1000.0;
+    if (f.elapsed < m_lastElapsed) m_delivered->clear();
+    if (f.elapsed != m_lastElapsed) {
+        if (m_delivered->count() >= kMaxPoints) {
+            // Keep every other point: the curve keeps its shape.
+            QList<QPointF> points = m_delivered->points();
+            QList<QPointF> thinned;
+            for (qsizetype k = 0; k < points.size(); k += 2) thinned.append(points[k]);
+            m_delivered->replace(thinned);
+        }
+        m_delivered->append(seconds, static_cast<double>(f.delivered));
+        m_lastElapsed = f.elapsed;
+    }
+    const double span = std::max(10.0, seconds);
+    m_theory->clear();
+    if (f.theoryGoodput) {
+        m_theory->append(0, 0);
+        m_theory->append(span, *f.theoryGoodput * span);
+    }
+    m_axisX->setRange(0, span);
+    double top = std::max(5.0, static_cast<double>(f.delivered));
+    if (f.theoryGoodput) top = std::max(top, *f.theoryGoodput * span);
+    m_axisY->setRange(0, std::ceil(top * 1.05));
+
+    for (int w = 0; w < 2; ++w) {
+        if (!m_loss[w]->hasFocus()) {
+            const QSignalBlocker block(m_loss[w]);
+            m_loss[w]->setValue(m_demo.lab().loss(w + 1));
+        }
+    }
+    if (!m_seed->hasFocus()) m_seed->setText(QString::number(m_demo.lab().seed()));
+}
+
+QString LabWindow::csv() const
+{
+    return QString::fromStdString(lab::csvHeader() + lab::csvRow(lab::currentRun(m_demo)));
+}
+
+void LabWindow::copyCsv()
+{
+    QApplication::clipboard()->setText(csv());
+}
+
+void LabWindow::showBeside(const QWidget& demonstration)
+{
+    if (!isVisible()) {
+        adjustSize();
+        const QRect frame = demonstration.frameGeometry();
+        QPoint at(frame.right() + 8, frame.top());
+        if (const QScreen* screen = demonstration.screen()) {
+            const QRect avail = screen->availableGeometry();
+            if (at.x() + width() > avail.right()) at.setX(std::max(avail.left(), avail.right() - width()));
+        }
+        move(at);
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+}  // namespace gui

@@ -1,0 +1,217 @@
+#include "lab/lab.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lab {
+
+namespace {
+
+nlohmann::ordered_json optionalNumber(const std::optional<double>& v)
+{
+    if (!v || !std::isfinite(*v)) return nullptr;
+    return *v;
+}
+
+}  // namespace
+
+nlohmann::ordered_json figuresJson(const Figures& f)
+{
+    nlohmann::ordered_json j;
+    j["elapsed"] = f.elapsed;
+    j["dataSent"] = f.dataSent;
+    j["retransmissions"] = f.retransmissions;
+    j["delivered"] = f.delivered;
+    j["ignored"] = f.ignored;
+    j["wrong"] = f.wrong;
+    j["destroyed"] = f.destroyed;
+    j["lost"] = f.lost;
+    j["routerDrops"] = f.routerDrops;
+    j["acksSent"] = f.acksSent;
+    j["acksProcessed"] = f.acksProcessed;
+    j["rttSamples"] = f.rttSamples;
+    j["rttEstimate"] = f.rttEstimate;
+    j["retransmitTime"] = f.retransmitTime;
+    j["goodput"] = f.goodput;
+    j["utilisation"] = f.utilisation;
+    j["theoryUtilisation"] = optionalNumber(f.theoryUtilisation);
+    j["theoryGoodput"] = optionalNumber(f.theoryGoodput);
+    return j;
+}
+
+Lab::Lab(LinkDemo& demo) : m_demo(demo)
+{
+    m_demo.scheduler().onSettled = [this] { settle(); };
+    resetDone();
+}
+
+Lab::~Lab()
+{
+    m_demo.scheduler().onSettled = nullptr;
+}
+
+bool Lab::setLoss(int wire, double p)
+{
+    if (wire < 1 || wire > 2 || !(p >= 0 && p <= kMaxLoss)) return false;
+    m_loss[wire - 1] = p;
+    return true;
+}
+
+double Lab::loss(int wire) const
+{
+    return wire >= 1 && wire <= 2 ? m_loss[wire - 1] : 0.0;
+}
+
+void Lab::setSeed(std::uint64_t seed)
+{
+    m_seed = seed;
+    m_engine.seed(seed);
+}
+
+double Lab::draw()
+{
+    // 53 random bits: uniform in [0, 1).
+    return static_cast<double>(m_engine() >> 11) * 0x1.0p-53;
+}
+
+std::uint64_t Lab::destroyedTotal() const
+{
+    return m_demo.Wire1.destroyedTotal() + m_demo.Wire2.destroyedTotal();
+}
+
+void Lab::resetDone()
+{
+    ++m_resets;
+    m_engine.seed(m_seed);
+    m_doomed.clear();
+    m_dataSent = m_retransmissions = m_acksSent = m_lost = 0;
+    m_busyMs = 0;
+    m_busySince = 0;
+    m_sending = 0;
+    m_txBase = m_demo.Transmitter1.totals();
+    m_rxBase = m_demo.Receiver1.totals();
+    m_dropsBase = m_demo.Queue1.dataDropsTotal();
+    m_destroyedBase = destroyedTotal();
+}
+
+void Lab::packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target)
+{
+    using route::Target;
+    if (iIndex == route::kTransmitter1 && iType == SendData) {
+        if (pPacket.Colour == pkt::kDataResent) {
+            ++m_retransmissions;
+        } else {
+            ++m_dataSent;
+        }
+    } else if (iIndex == route::kReceiver1 && iType == SendACK) {
+        ++m_acksSent;
+    } else if (iIndex == route::kWire1 && (iType == DataLineFree || iType == DataSendCancelled)) {
+        if (m_sending > 0 && --m_sending == 0) m_busyMs += m_demo.totalTime - m_busySince;
+    }
+
+    if (target == Target::Wire1PacketArrive) {
+        if (!pPacket.ACKFlag && m_sending++ == 0) m_busySince = m_demo.totalTime;
+        if (m_loss[0] > 0) doom(m_demo.Wire1, m_loss[0], pPacket);
+    } else if (target == Target::Wire2PacketArrive) {
+        if (m_loss[1] > 0) doom(m_demo.Wire2, m_loss[1], pPacket);
+    }
+}
+
+// Called before the wire takes the packet: the slot it will take is the
+// wire's free slot now, and its flight starts at the wire's clock now.
+void Lab::doom(Wire& wire, double p, const Packet& pPacket)
+{
+    if (draw() >= p) return;
+    const double moment = draw() * wire.flightMs(pPacket);
+    const int slot = wire.freeSlot();
+    if (slot < 0) return;  // the wire is full: the packet is lost anyway
+    Packet expected = pPacket;
+    expected.HopStarted = m_demo.totalTime;
+    // The wire moves only on the main clock's ticks: a click at `moment`
+    // finds the packet where the last tick at or before it left it.
+    const std::int64_t tick = std::max<std::int64_t>(1, m_demo.Timer1.interval());
+    const std::int64_t due = m_demo.totalTime + static_cast<std::int64_t>(std::floor(moment / tick)) * tick;
+    m_doomed.push_back(Doomed{&wire, slot, expected, due});
+}
+
+// After every timer of a millisecond: click each doomed packet whose moment
+// has come and that is still on its wire.
+void Lab::settle()
+{
+    if (m_doomed.empty()) return;
+    const std::uint64_t resets = m_resets;
+    std::size_t k = 0;
+    while (k < m_doomed.size()) {
+        const Doomed d = m_doomed[k];
+        if (d.due > m_demo.totalTime) {
+            ++k;
+            continue;
+        }
+        m_doomed.erase(m_doomed.begin() + static_cast<std::ptrdiff_t>(k));
+        widgets::Button& b = d.wire->cmdPacket[d.slot];
+        const Packet& now = d.wire->pktWire[static_cast<std::size_t>(d.slot)];
+        const bool stillThere = b.visible() && now.Number == d.packet.Number && now.ACKFlag == d.packet.ACKFlag &&
+                                now.HopStarted == d.packet.HopStarted && now.Colour == d.packet.Colour &&
+                                now.SequenceNumber == d.packet.SequenceNumber;
+        if (!stillThere) continue;
+        ++m_lost;
+        if (onLoss) onLoss(*d.wire, d.slot);
+        // The click may put new packets on (appended, looked at in turn) or
+        // reset the window (which empties the list).
+        b.click();
+        if (resets != m_resets) return;
+    }
+}
+
+TheorySettings Lab::theorySettings() const
+{
+    TheorySettings s;
+    const int topology = m_demo.topology;
+    s.scenario = topology % 10;
+    s.router = topology >= 10 && topology < 20;
+    s.bitRate1 = m_demo.Wire1.currentBitRate();
+    s.delay1 = m_demo.Wire1.currentDelay();
+    s.bitRate2 = m_demo.Wire2.currentBitRate();
+    s.delay2 = m_demo.Wire2.currentDelay();
+    s.length = m_demo.Transmitter1.packetLength();
+    s.txProcessing = std::max(0.0, m_demo.Transmitter1.processingSeconds());
+    s.rxProcessing = std::max(0.0, m_demo.Receiver1.processingSeconds());
+    s.window = m_demo.Transmitter1.window();
+    s.loss1 = m_loss[0];
+    s.loss2 = m_loss[1];
+    return s;
+}
+
+Figures Lab::figures() const
+{
+    Figures f;
+    f.elapsed = m_demo.totalTime;
+    f.dataSent = m_dataSent;
+    f.retransmissions = m_retransmissions;
+    const Receiver::Totals& rx = m_demo.Receiver1.totals();
+    f.delivered = rx.delivered - m_rxBase.delivered;
+    f.ignored = rx.ignored - m_rxBase.ignored;
+    f.wrong = rx.wrong - m_rxBase.wrong;
+    f.destroyed = destroyedTotal() - m_destroyedBase;
+    f.lost = m_lost;
+    f.routerDrops = m_demo.Queue1.dataDropsTotal() - m_dropsBase;
+    f.acksSent = m_acksSent;
+    const Transmitter::Totals& tx = m_demo.Transmitter1.totals();
+    f.acksProcessed = tx.acksProcessed - m_txBase.acksProcessed;
+    f.rttSamples = tx.rttSamples - m_txBase.rttSamples;
+    f.rttEstimate = m_demo.Transmitter1.rttEstimateMs();
+    f.retransmitTime = m_demo.Transmitter1.retransmitTimeMs();
+    if (f.elapsed > 0) {
+        const double seconds = static_cast<double>(f.elapsed) / 1000.0;
+        f.goodput = static_cast<double>(f.delivered) / seconds;
+        std::int64_t busy = m_busyMs;
+        if (m_sending > 0) busy += m_demo.totalTime - m_busySince;
+        f.utilisation = std::clamp(static_cast<double>(busy) / static_cast<double>(f.elapsed), 0.0, 1.0);
+    }
+    const Theory t = theoryFor(theorySettings());
+    f.theoryUtilisation = t.utilisation;
+    f.theoryGoodput = t.goodput;
+    return f;
+}
+
+}  // namespace lab

@@ -1,0 +1,119 @@
+// The lab: counts what happens on the link since the last reset, states the
+// textbook figures for the settings in force beside them, and destroys
+// packets at random on the routed wires.
+//
+// It watches the window's routing (LinkDemoObserver) and reads the
+// components' running totals; it never takes part in a protocol. Random loss
+// is the only thing it does to the model, and it does it as a user would: by
+// clicking the packet's button on its wire, so the protocols see exactly the
+// reports a click gives.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "lab/theory.h"
+#include "shell/linkdemo.h"
+
+namespace lab {
+
+// Every figure of one run since the last reset.
+struct Figures {
+    std::int64_t elapsed = 0;  // simulated ms
+    std::uint64_t dataSent = 0;
+    std::uint64_t retransmissions = 0;
+    std::uint64_t delivered = 0;
+    std::uint64_t ignored = 0;
+    std::uint64_t wrong = 0;
+    std::uint64_t destroyed = 0;
+    std::uint64_t lost = 0;
+    std::uint64_t routerDrops = 0;
+    std::uint64_t acksSent = 0;
+    std::uint64_t acksProcessed = 0;
+    std::uint64_t rttSamples = 0;
+    std::int64_t rttEstimate = 0;     // ms
+    std::int64_t retransmitTime = 0;  // ms
+    double goodput = 0;               // delivered per simulated s
+    double utilisation = 0;           // 0..1
+    std::optional<double> theoryUtilisation;
+    std::optional<double> theoryGoodput;
+};
+
+// The figures as the script runner's `stats` prints them, in that order.
+nlohmann::ordered_json figuresJson(const Figures& f);
+
+class Lab : public LinkDemoObserver {
+public:
+    static constexpr double kMaxLoss = 0.5;
+    static constexpr std::uint64_t kDefaultSeed = 1;
+
+    // The window builds its lab last and adds it as its first observer.
+    explicit Lab(LinkDemo& demo);
+    ~Lab() override;
+    Lab(const Lab&) = delete;
+    Lab& operator=(const Lab&) = delete;
+
+    // Loss probability of routed wire 1 or 2, 0..kMaxLoss; false (and no
+    // change) for another wire or a value outside the range.
+    bool setLoss(int wire, double p);
+    double loss(int wire) const;
+    // Restarts the loss generator from `seed` now and at every reset.
+    void setSeed(std::uint64_t seed);
+    std::uint64_t seed() const { return m_seed; }
+
+    // Told of each random loss just before its click: the wire and the slot
+    // of the packet's button.
+    std::function<void(Wire&, int)> onLoss;
+
+    Figures figures() const;
+    TheorySettings theorySettings() const;
+
+    void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) override;
+    void resetDone() override;
+
+private:
+    // A packet chosen to be lost: clicked once the wire's clock reaches `due`.
+    struct Doomed {
+        Wire* wire;
+        int slot;
+        Packet packet;  // what the slot held when it was put on
+        std::int64_t due;
+    };
+
+    double draw();
+    void doom(Wire& wire, double p, const Packet& pPacket);
+    void settle();
+    std::uint64_t destroyedTotal() const;
+
+    LinkDemo& m_demo;
+    double m_loss[2] = {0, 0};
+    std::uint64_t m_seed = kDefaultSeed;
+    std::mt19937_64 m_engine{kDefaultSeed};
+    std::vector<Doomed> m_doomed;
+    std::uint64_t m_resets = 0;
+
+    // Counted from the events since the last reset.
+    std::uint64_t m_dataSent = 0;
+    std::uint64_t m_retransmissions = 0;
+    std::uint64_t m_acksSent = 0;
+    std::uint64_t m_lost = 0;
+    // Wire1's forward direction: busy time closed so far, and since when it
+    // has been sending (sends open, by count).
+    std::int64_t m_busyMs = 0;
+    std::int64_t m_busySince = 0;
+    int m_sending = 0;
+
+    // The components' running totals at the last reset.
+    Transmitter::Totals m_txBase;
+    Receiver::Totals m_rxBase;
+    std::uint64_t m_dropsBase = 0;
+    std::uint64_t m_destroyedBase = 0;
+};
+
+}  // namespace lab

@@ -1,0 +1,248 @@
+#include "lab/sweep.h"
+
+#include <charconv>
+#include <condition_variable>
+#include <mutex>
+#include <ostream>
+#include <sstream>
+#include <thread>
+
+#include "shell/script.h"
+
+namespace lab {
+
+namespace {
+
+const std::vector<std::string> kScenarioNames = {"No Controls",     "Stop and Wait", "Sliding Window",
+                                                 "Stop & Wait ARQ", "Go-back-N ARQ", "Selective Repeat ARQ",
+                                                 "Software Flow"};
+
+bool hasWindow(int scenario)
+{
+    return scenario == 2 || scenario == 4 || scenario == 5;
+}
+
+// The shortest text that reads back as the same double.
+std::string number(double v)
+{
+    char buf[64];
+    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, ptr) : std::string("0");
+}
+
+std::string optionalNumber(const std::optional<double>& v)
+{
+    return v ? number(*v) : std::string();
+}
+
+template <class T>
+std::vector<std::optional<T>> orDefault(const std::vector<T>& values)
+{
+    if (values.empty()) return {std::nullopt};
+    return {values.begin(), values.end()};
+}
+
+}  // namespace
+
+const std::vector<std::string>& scenarioNames()
+{
+    return kScenarioNames;
+}
+
+int scenarioIndex(const std::string& name)
+{
+    for (std::size_t i = 0; i < kScenarioNames.size(); ++i) {
+        if (kScenarioNames[i] == name) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::vector<RunSettings> Grid::runs() const
+{
+    std::vector<RunSettings> out;
+    for (int scenario : scenarios) {
+        const auto windowValues =
+            hasWindow(scenario) ? orDefault(windows) : std::vector<std::optional<int>>{std::nullopt};
+        for (bool router : routers) {
+            for (const auto& window : windowValues) {
+                for (const auto& bitRate : orDefault(bitRates)) {
+                    for (const auto& delay : orDefault(delays)) {
+                        for (const auto& length : orDefault(lengths)) {
+                            for (double loss : losses) {
+                                for (std::uint64_t seed : seeds) {
+                                    out.push_back(RunSettings{scenario, router, window, bitRate, delay, length, loss,
+                                                              seed, seconds});
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+        }
+    }
+    return out;
+}
+
+std::string scriptFor(const RunSettings& s)
+{
+    std::ostringstream o;
+    o << "choose LinkDemo.cmbScenario " << kScenarioNames.at(static_cast<std::size_t>(s.scenario)) << '\n';
+    if (s.router) o << "press LinkDemo.cmdRouter\n";
+    if ((s.window && hasWindow(s.scenario)) || s.length) {
+        o << "press Transmitter1.cmdEdit\n";
+        if (s.window && hasWindow(s.scenario)) {
+            o << "choose Transmitter1.cmbTxWindowSize " << *s.window << '\n';
+            // Selective Repeat needs twice the window in sequence numbers.
+            if (s.scenario == 5 && *s.window > 4) o << "type Transmitter1.cmbMaxSequence 15\n";
+        }
+        if (s.length) o << "type Transmitter1.cmbPacketLength " << *s.length << '\n';
+        o << "press Transmitter1.cmdEdit\n";
+    }
+    if (s.window && hasWindow(s.scenario)) {
+        o << "press Receiver1.cmdEdit\n";
+        o << "choose Receiver1.cmbRxWindowSize " << *s.window << '\n';
+        if (s.scenario == 5 && *s.window > 4) o << "type Receiver1.cmbMaxSequence 15\n";
+        o << "press Receiver1.cmdEdit\n";
+    }
+    if (s.bitRate || s.delay) {
+        o << "press Wire1.cmdEdit\n";
+        if (s.bitRate) o << "type Wire1.cmbBitRate " << number(*s.bitRate) << '\n';
+        if (s.delay) o << "type Wire1.cmbDelay " << number(*s.delay) << '\n';
+        o << "press Wire1.cmdEdit\n";
+    }
+    o << "set seed " << s.seed << '\n';
+    if (s.loss > 0) {
+        o << "set loss Wire1 " << number(s.loss) << '\n';
+        if (s.router) o << "set loss Wire2 " << number(s.loss) << '\n';
+    }
+    o << "press LinkDemo.cmdPause\n";
+    o << "run " << s.seconds * 1000 << '\n';
+    return o.str();
+}
+
+std::string csvHeader()
+{
+    return "scenario,router,window,bitRate,delay,length,loss,seed,seconds,"
+           "elapsed,dataSent,retransmissions,delivered,ignored,wrong,destroyed,lost,routerDrops,acksSent,"
+           "acksProcessed,rttSamples,rttEstimate,retransmitTime,goodput,utilisation,theoryUtilisation,"
+           "theoryGoodput\n";
+}
+
+std::string csvRow(const RunResult& r)
+{
+    const RunSettings& s = r.settings;
+    const Figures& f = r.figures;
+    std::ostringstream o;
+    o << '"' << kScenarioNames.at(static_cast<std::size_t>(s.scenario)) << "\"," << (s.router ? 1 : 0) << ','
+      << r.window << ',' << number(r.bitRate) << ',' << number(r.delay) << ',' << r.length << ',' << number(s.loss)
+      << ',' << s.seed << ',' << s.seconds << ',' << f.elapsed << ',' << f.dataSent << ',' << f.retransmissions << ','
+      << f.delivered << ',' << f.ignored << ',' << f.wrong << ',' << f.destroyed << ',' << f.lost << ','
+      << f.routerDrops << ',' << f.acksSent << ',' << f.acksProcessed << ',' << f.rttSamples << ',' << f.rttEstimate
+      << ',' << f.retransmitTime << ',' << number(f.goodput) << ',' << number(f.utilisation) << ','
+      << optionalNumber(f.theoryUtilisation) << ',' << optionalNumber(f.theoryGoodput) << '\n';
+    return o.str();
+}
+
+namespace {
+
+RunResult readBack(const LinkDemo& demo, const RunSettings& s)
+{
+    RunResult r;
+    r.settings = s;
+    r.window = demo.Transmitter1.window();
+    r.bitRate = demo.Wire1.currentBitRate();
+    r.delay = demo.Wire1.currentDelay();
+    r.length = demo.Transmitter1.packetLength();
+    r.figures = demo.lab().figures();
+    return r;
+}
+
+}  // namespace
+
+RunResult runOne(const RunSettings& s)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream script(scriptFor(s));
+    runner.run(script);
+    return readBack(runner.demo(), s);
+}
+
+RunResult currentRun(const LinkDemo& demo)
+{
+    RunSettings s;
+    s.scenario = demo.topology % 10;
+    s.router = demo.topology >= 10 && demo.topology < 20;
+    s.loss = demo.lab().loss(1);
+    s.seed = demo.lab().seed();
+    s.seconds = demo.totalTime / 1000;
+    return readBack(demo, s);
+}
+
+std::size_t sweep(const std::vector<RunSettings>& runs, unsigned jobs, std::ostream& csv, const std::atomic<bool>& stop,
+                  const std::function<void(std::size_t, std::size_t)>& progress)
+{
+    if (jobs == 0) jobs = std::max(1u, std::thread::hardware_concurrency());
+    jobs = static_cast<unsigned>(std::min<std::size_t>(jobs, std::max<std::size_t>(1, runs.size())));
+
+    std::vector<std::optional<std::string>> rows(runs.size());
+    std::mutex mutex;
+    std::condition_variable finished;
+    std::size_t nextRun = 0;
+    std::size_t running = jobs;
+
+    const auto worker = [&] {
+        for (;;) {
+            std::size_t k = 0;
+            {
+                std::lock_guard lock(mutex);
+                if (nextRun >= runs.size() || stop.load()) break;
+                k = nextRun++;
+            }
+            std::string row = csvRow(runOne(runs[k]));
+            {
+                std::lock_guard lock(mutex);
+                rows[k] = std::move(row);
+            }
+            finished.notify_one();
+        }
+        std::lock_guard lock(mutex);
+        --running;
+        finished.notify_one();
+    };
+
+    std::vector<std::thread> threads;
+    threads.reserve(jobs);
+    for (unsigned j = 0; j < jobs; ++j) threads.emplace_back(worker);
+
+    // Rows are written in the order of `runs`, each as soon as it and every
+    // row before it are done: the file is the same for any number of jobs.
+    csv << csvHeader();
+    std::size_t written = 0;
+    std::size_t done = 0;
+    {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            while (written < rows.size() && rows[written]) {
+                csv << *rows[written];
+                rows[written].reset();
+                ++written;
+            }
+            std::size_t nowDone = written;
+            for (std::size_t k = written; k < rows.size(); ++k) nowDone += rows[k] ? 1 : 0;
+            if (nowDone != done && progress) {
+                done = nowDone;
+                lock.unlock();
+                progress(done, runs.size());
+                lock.lock();
+            }
+            if (running == 0) break;
+            finished.wait(lock);
+        }
+    }
+    for (auto& t : threads) t.join();
+    csv.flush();
+    return written;
+}
+
+}  // namespace lab

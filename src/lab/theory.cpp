@@ -1,0 +1,83 @@
+#include "lab/theory.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace lab {
+
+namespace {
+
+enum Scenario { NoControls, StopAndWait, SlidingWindow, StopAndWaitARQ, GoBackN, SelectiveRepeat, SoftwareFlow };
+
+bool positive(double v)
+{
+    return std::isfinite(v) && v > 0;
+}
+
+}  // namespace
+
+Theory theoryFor(const TheorySettings& s)
+{
+    Theory out;
+    const bool router = s.router;
+    if (!positive(s.bitRate1) || !positive(s.length) || (router && !positive(s.bitRate2))) return out;
+
+    // Transmission times: a data packet of length L and an acknowledgement
+    // (length 1) take L / (4 R) seconds.
+    const double tf1 = s.length / (4 * s.bitRate1);
+    const double ta1 = 1 / (4 * s.bitRate1);
+    double cycle = tf1 + s.delay1 + s.rxProcessing + ta1 + s.delay1 + s.txProcessing;
+    double bound = 1;
+    double p2 = 0;
+    if (router) {
+        const double tf2 = s.length / (4 * s.bitRate2);
+        const double ta2 = 1 / (4 * s.bitRate2);
+        cycle += tf2 + s.delay2 + ta2 + s.delay2;
+        bound = tf1 / std::max(tf1, tf2);
+        p2 = s.loss2;
+    }
+    out.cycle = cycle;
+    out.frameTime = tf1;
+
+    const double p1 = s.loss1;
+    const double survive = (1 - p1) * (1 - p2);
+    const double P = 1 - survive * survive;  // a packet or its acknowledgement is lost
+    const double A = cycle / tf1;            // the textbook's 1 + 2a
+    const double W = std::max(1, s.window);
+
+    double u = 0;
+    switch (s.scenario) {
+        case NoControls:
+        case SoftwareFlow:
+            // No window and no reaction to loss: the sender keeps the line busy.
+            u = 1;
+            break;
+        case StopAndWait:
+            u = P > 0 ? 0 : 1 / A;
+            break;
+        case SlidingWindow:
+            u = P > 0 ? 0 : W / A;
+            break;
+        case StopAndWaitARQ:
+            u = (1 - P) / A;
+            break;
+        case GoBackN:
+            u = W >= A ? (1 - P) / (1 + (A - 1) * P) : W * (1 - P) / (A * (1 - P + W * P));
+            break;
+        case SelectiveRepeat:
+            u = W >= A ? 1 - P : W * (1 - P) / A;
+            break;
+        default:
+            return out;
+    }
+    u = std::min({1.0, u, bound});
+    out.utilisation = u;
+    if (s.scenario == NoControls || s.scenario == SoftwareFlow) {
+        out.goodput = survive * bound / tf1;
+    } else {
+        out.goodput = u / tf1;
+    }
+    return out;
+}
+
+}  // namespace lab

@@ -1,0 +1,84 @@
+// Sweeps: a row is what the runner gives for the same settings, and the CSV
+// does not depend on the number of threads.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "lab/sweep.h"
+#include "shell/script.h"
+
+namespace {
+
+lab::Grid smallGrid()
+{
+    lab::Grid g;
+    g.scenarios = {1, 4, 5};
+    g.routers = {false, true};
+    g.windows = {2, 5};
+    g.losses = {0, 0.1};
+    g.seeds = {1, 2};
+    g.seconds = 60;
+    return g;
+}
+
+TEST(Sweep, GridAppliesTheWindowOnlyWhereThereIsOne)
+{
+    // Stop and Wait: 2 routers x 2 losses x 2 seeds; the two windowed
+    // scenarios twice that again for the two windows.
+    EXPECT_EQ(smallGrid().runs().size(), 8u + 16u + 16u);
+}
+
+TEST(Sweep, RowEqualsTheRunnersStatsForTheSameSettings)
+{
+    lab::RunSettings s;
+    s.scenario = 5;
+    s.router = true;
+    s.window = 5;
+    s.bitRate = 2;
+    s.delay = 0.5;
+    s.length = 8;
+    s.loss = 0.15;
+    s.seed = 3;
+    s.seconds = 120;
+    const lab::RunResult row = lab::runOne(s);
+    EXPECT_EQ(row.window, 5);
+    EXPECT_EQ(row.length, 8);
+    EXPECT_EQ(row.bitRate, 2);
+    EXPECT_EQ(row.delay, 0.5);
+
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream script(lab::scriptFor(s) + "stats\n");
+    ASSERT_EQ(runner.run(script), 0) << err.str();
+    const std::string printed = out.str();
+    const auto stats = nlohmann::ordered_json::parse(printed.substr(printed.rfind("{\"stats\"")));
+    EXPECT_EQ(stats["stats"], lab::figuresJson(row.figures));
+    EXPECT_GT(row.figures.lost, 0u);
+}
+
+TEST(Sweep, ThreadsWriteTheSameCsvAsOneJob)
+{
+    const auto runs = smallGrid().runs();
+    std::atomic<bool> stop{false};
+    std::ostringstream one, four;
+    EXPECT_EQ(lab::sweep(runs, 1, one, stop), runs.size());
+    std::size_t lastDone = 0;
+    lab::sweep(runs, 4, four, stop, [&](std::size_t done, std::size_t total) {
+        EXPECT_GT(done, lastDone);
+        EXPECT_EQ(total, runs.size());
+        lastDone = done;
+    });
+    EXPECT_EQ(lastDone, runs.size());
+    EXPECT_EQ(one.str(), four.str());
+    EXPECT_EQ(one.str().rfind(lab::csvHeader(), 0), 0u);
+}
+
+TEST(Sweep, AStopWritesOnlyTheHeader)
+{
+    std::atomic<bool> stop{true};
+    std::ostringstream csv;
+    EXPECT_EQ(lab::sweep(smallGrid().runs(), 2, csv, stop), 0u);
+    EXPECT_EQ(csv.str(), lab::csvHeader());
+}
+
+}  // namespace
