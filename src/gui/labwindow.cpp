@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -36,10 +37,14 @@ constexpr int kRefreshMs = 250;
 constexpr int kMaxPoints = 2000;
 
 const char* const kFigureNames[] = {
-    "Elapsed (s)",    "Data sent",   "Retransmissions",           "Delivered",           "Ignored",
-    "Wrong",          "Destroyed",   "  of which lost at random", "Router drops",        "ACKs sent",
-    "ACKs processed", "RTT samples", "RTT estimate (s)",          "Retransmit time (s)", "Goodput (packets/s)",
-    "Utilisation"};
+    "Elapsed (s)",      "Data sent",           "Retransmissions",     "Delivered",  "Ignored",        "Wrong",
+    "Destroyed",        "  lost at random",    "Router drops",        "ACKs sent",  "ACKs processed", "RTT samples",
+    "RTT estimate (s)", "Retransmit time (s)", "Goodput (packets/s)", "Utilisation"};
+// Object names of the value labels: the figures' names in `stats`.
+const char* const kFigureKeys[] = {"elapsed",     "dataSent",       "retransmissions", "delivered",
+                                   "ignored",     "wrong",          "destroyed",       "lost",
+                                   "routerDrops", "acksSent",       "acksProcessed",   "rttSamples",
+                                   "rttEstimate", "retransmitTime", "goodput",         "utilisation"};
 constexpr int kGoodputRow = 14;
 constexpr int kUtilisationRow = 15;
 
@@ -87,18 +92,21 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     for (const char* name : kFigureNames) {
         grid->addWidget(new QLabel(tr(name)), row, 0);
         auto* value = new QLabel;
+        value->setObjectName(QString::fromLatin1(kFigureKeys[row - 1]));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        value->setMinimumWidth(70);
+        value->setMinimumWidth(56);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
         grid->addWidget(value, row, 1);
         m_measured.push_back(value);
         ++row;
     }
     m_theoryGoodput = new QLabel;
+    m_theoryGoodput->setObjectName(QStringLiteral("theoryGoodput"));
     m_theoryUtilisation = new QLabel;
+    m_theoryUtilisation->setObjectName(QStringLiteral("theoryUtilisation"));
     for (QLabel* l : {m_theoryGoodput, m_theoryUtilisation}) {
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        l->setMinimumWidth(70);
+        l->setMinimumWidth(50);
     }
     grid->addWidget(m_theoryGoodput, 1 + kGoodputRow, 2);
     grid->addWidget(m_theoryUtilisation, 1 + kUtilisationRow, 2);
@@ -112,12 +120,14 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
         box->setSingleStep(0.01);
         box->setValue(m_demo.lab().loss(w + 1));
         box->setAccessibleName(tr("Loss on Wire%1").arg(w + 1));
+        box->setObjectName(QStringLiteral("lossWire%1").arg(w + 1));
         connect(box, &QDoubleSpinBox::valueChanged, this, [this, w](double p) { lossEdited(w + 1, p); });
         form->addRow(tr("Wire%1 loss").arg(w + 1), box);
         m_loss[w] = box;
     }
     m_seed = new QLineEdit(QString::number(m_demo.lab().seed()));
     m_seed->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,19}")), m_seed));
+    m_seed->setObjectName(QStringLiteral("seed"));
     m_seed->setToolTip(tr("The loss generator starts again from this seed at every reset"));
     connect(m_seed, &QLineEdit::editingFinished, this, &LabWindow::seedEdited);
     form->addRow(tr("Seed"), m_seed);
@@ -160,7 +170,7 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     chart->setMargins(QMargins(4, 4, 4, 4));
     m_chartView = new QChartView(chart);
     m_chartView->setRenderHint(QPainter::Antialiasing);
-    m_chartView->setMinimumSize(420, 320);
+    m_chartView->setMinimumSize(260, 300);
 
     auto* help = new QLabel(tr(kHelp));
     help->setWordWrap(true);
@@ -170,7 +180,11 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
 
     auto* tabs = new QTabWidget;
     tabs->addTab(m_chartView, tr("Plot"));
-    tabs->addTab(help, tr("Formulas"));
+    auto* helpScroll = new QScrollArea;
+    helpScroll->setWidget(help);
+    helpScroll->setWidgetResizable(true);
+    helpScroll->setFrameShape(QFrame::NoFrame);
+    tabs->addTab(helpScroll, tr("Formulas"));
 
     auto* top = new QHBoxLayout(this);
     top->addLayout(left);
@@ -246,18 +260,24 @@ void LabWindow::refresh()
         m_theory->append(0, 0);
         m_theory->append(span, *f.theoryGoodput * span);
     }
-    m_axisX->setRange(0, span);
+    m_axisX->setRange(0, std::ceil(span / 10) * 10);
+    m_axisX->setTickCount(6);
     double top = std::max(5.0, static_cast<double>(f.delivered));
     if (f.theoryGoodput) top = std::max(top, *f.theoryGoodput * span);
-    m_axisY->setRange(0, std::ceil(top * 1.05));
+    m_axisY->setRange(0, top * 1.05);
+    m_axisY->applyNiceNumbers();
 
+    // Changed elsewhere (the runner's commands through another binding, a
+    // test): follow, but never rewrite what the user is typing.
     for (int w = 0; w < 2; ++w) {
-        if (!m_loss[w]->hasFocus()) {
+        const double p = m_demo.lab().loss(w + 1);
+        if (!m_loss[w]->hasFocus() && std::abs(m_loss[w]->value() - p) > 1e-9) {
             const QSignalBlocker block(m_loss[w]);
-            m_loss[w]->setValue(m_demo.lab().loss(w + 1));
+            m_loss[w]->setValue(p);
         }
     }
-    if (!m_seed->hasFocus()) m_seed->setText(QString::number(m_demo.lab().seed()));
+    const QString seed = QString::number(m_demo.lab().seed());
+    if (!m_seed->hasFocus() && m_seed->text() != seed) m_seed->setText(seed);
 }
 
 QString LabWindow::csv() const
@@ -273,7 +293,8 @@ void LabWindow::copyCsv()
 void LabWindow::showBeside(const QWidget& demonstration)
 {
     if (!isVisible()) {
-        adjustSize();
+        // Narrow enough to stand beside the demonstration on a 1600-pixel screen.
+        resize(minimumSizeHint().expandedTo(QSize(590, 540)));
         const QRect frame = demonstration.frameGeometry();
         QPoint at(frame.right() + 8, frame.top());
         if (const QScreen* screen = demonstration.screen()) {

@@ -1,0 +1,72 @@
+// The Lab window offscreen: it shows the model's figures and theory, and the
+// user's loss and seed reach the model's lab.
+#include <gtest/gtest.h>
+
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+
+#include "gui/labwindow.h"
+#include "lab/lab.h"
+#include "shell/linkdemo.h"
+#include "support/testenv.h"
+
+namespace {
+
+struct LabWindowTest : ::testing::Test {
+    RecordingMessageBox messages;
+    LinkDemo demo{messages};
+    gui::LabWindow window{demo};
+
+    QString text(const char* name) { return window.findChild<QLabel*>(QString::fromLatin1(name))->text(); }
+};
+
+TEST_F(LabWindowTest, ShowsTheFiguresBesideTheTheory)
+{
+    demo.cmbScenario.userChoose(1);  // Stop and Wait: 11 packets in a minute
+    demo.cmdPause.click();
+    demo.scheduler().advance(60000);
+    window.refresh();
+    EXPECT_EQ(text("delivered"), "11");
+    EXPECT_EQ(text("dataSent"), "12");
+    EXPECT_EQ(text("theoryUtilisation"), "0.190");  // 1 / 5.25
+    const auto* delivered = window.findChild<QChartView*>()->chart()->series().at(0);
+    EXPECT_GT(static_cast<const QLineSeries*>(delivered)->count(), 0);
+
+    // A reset starts the plot again.
+    demo.cmdReset.click();
+    window.refresh();
+    EXPECT_EQ(text("delivered"), "0");
+    EXPECT_EQ(static_cast<const QLineSeries*>(delivered)->count(), 1);
+
+    demo.Transmitter1.cmdEdit.click();
+    demo.Transmitter1.cmbPacketLength.userEdit("0");
+    window.refresh();
+    EXPECT_EQ(text("theoryGoodput"), QStringLiteral("—"));
+}
+
+TEST_F(LabWindowTest, LossAndSeedReachTheLab)
+{
+    window.show();
+    auto* loss = window.findChild<QDoubleSpinBox*>(QStringLiteral("lossWire2"));
+    loss->setFocus();
+    loss->selectAll();
+    QTest::keyClicks(loss, "0.25");
+    EXPECT_EQ(demo.lab().loss(2), 0.25);
+    EXPECT_EQ(loss->maximum(), lab::Lab::kMaxLoss);
+
+    auto* seed = window.findChild<QLineEdit*>(QStringLiteral("seed"));
+    EXPECT_EQ(seed->text(), "1");
+    seed->setFocus();
+    seed->selectAll();
+    QTest::keyClicks(seed, "42x");  // the x is refused
+    QTest::keyClick(seed, Qt::Key_Return);
+    EXPECT_EQ(demo.lab().seed(), 42u);
+
+    EXPECT_TRUE(window.csv().startsWith("scenario,router,window,"));
+}
+
+}  // namespace
