@@ -11,6 +11,7 @@
 #   scripts/dev.sh package     build the Debian package build/linkdemo_VERSION_ARCH.deb
 #   scripts/dev.sh web         build the web edition: build-web/linkdemo.html (one file)
 #                              and build-web/site/ (index.html + index.js + index.wasm)
+#   scripts/dev.sh figure      draw the lab's figure docs/lab-windows.png (adds gnuplot)
 #   scripts/dev.sh setup       only install the packages
 set -euo pipefail
 
@@ -24,7 +25,7 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev libqt6ope
 
 setup() {
     local missing=()
-    for p in "${packages[@]}"; do
+    for p in "${packages[@]}" "$@"; do
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$p")
         fi
@@ -126,8 +127,14 @@ package)
     build build
     cpack --config build/CPackConfig.cmake -B build
     ;;
+figure)
+    # gnuplot draws the figure only: neither the build nor CI needs it.
+    setup gnuplot-nox
+    build build
+    scripts/lab-figure.sh build/src/app/linkdemo-sweep docs/lab-windows.png
+    ;;
 *)
-    echo "usage: scripts/dev.sh [window|test|asan|model|format|bench|screenshot|package|web|setup]" >&2
+    echo "usage: scripts/dev.sh [window|test|asan|model|format|bench|screenshot|package|web|figure|setup]" >&2
     exit 2
     ;;
 esac

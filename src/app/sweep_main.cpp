@@ -126,6 +126,11 @@ bool stderrIsTerminal()
 
 void drawProgress(std::size_t done, std::size_t total)
 {
+    // Redrawn only when a whole percent more is done.
+    static std::size_t lastPercent = static_cast<std::size_t>(-1);
+    const std::size_t percent = total ? done * 100 / total : 100;
+    if (percent == lastPercent) return;
+    lastPercent = percent;
     constexpr int kWidth = 40;
     const int filled = total ? static_cast<int>(kWidth * done / total) : kWidth;
     std::fprintf(stderr, "\r[%s%s] %zu/%zu", std::string(static_cast<std::size_t>(filled), '#').c_str(),
