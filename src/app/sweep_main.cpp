@@ -12,11 +12,8 @@
 #include <string>
 #include <thread>
 
+#include "app/cli.h"
 #include "lab/sweep.h"
-
-#ifndef LINKDEMO_VERSION
-#define LINKDEMO_VERSION "unknown"
-#endif
 
 namespace {
 
@@ -27,8 +24,9 @@ extern "C" void onInterrupt(int)
     g_stop.store(true);
 }
 
-const char* const kUsage = R"(usage: linkdemo-sweep [OPTION]...
-Runs every combination of the settings below headless, each on a model of its
+constexpr const char* kName = "linkdemo-sweep";
+constexpr const char* kSynopsis = "linkdemo-sweep [OPTION]...";
+const char* const kUsage = R"(Runs every combination of the settings below headless, each on a model of its
 own, spread over all cores, and writes one CSV row per run (the settings in
 force, every measured figure and the theory) to standard output or FILE.
 
@@ -145,17 +143,23 @@ int main(int argc, char** argv)
     lab::Grid grid;
     unsigned jobs = 0;
     std::string output;
+    // --help, then --version, win over anything else on the line.
+    bool version = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << "usage: " << kSynopsis << '\n' << kUsage;
+            return 0;
+        }
+        version = version || arg == "--version";
+    }
+    if (version) {
+        std::cout << cli::versionLine(kName) << '\n';
+        return 0;
+    }
     try {
         for (int i = 1; i < argc; ++i) {
             const std::string arg = argv[i];
-            if (arg == "--help" || arg == "-h") {
-                std::cout << kUsage;
-                return 0;
-            }
-            if (arg == "--version") {
-                std::cout << "linkdemo-sweep " << LINKDEMO_VERSION << '\n';
-                return 0;
-            }
             // Every other option takes a value, as "--x VALUE" or "--x=VALUE".
             std::string name = arg;
             std::string value;
@@ -235,8 +239,9 @@ int main(int argc, char** argv)
             }
         }
     } catch (const UsageError& e) {
-        std::cerr << "linkdemo-sweep: " << e.what() << "\nTry 'linkdemo-sweep --help'.\n";
-        return 2;
+        std::cerr << kName << ": " << e.what() << "\nusage: " << kSynopsis << "\nTry '" << kName
+                  << " --help' for more information.\n";
+        return cli::kUsageError;
     }
 
     std::ofstream file;
