@@ -208,16 +208,6 @@ void LinkDemo::removeObserver(LinkDemoObserver* o)
     m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), o), m_observers.end());
 }
 
-void LinkDemo::addObserver(LinkDemoObserver* o)
-{
-    m_observers.push_back(o);
-}
-
-void LinkDemo::removeObserver(LinkDemoObserver* o)
-{
-    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), o), m_observers.end());
-}
-
 void LinkDemo::raiseOnFocus(widgets::Component& c)
 {
     c.onFocus = [this, &c] { raise(c); };
