@@ -1,6 +1,7 @@
 #include "shell/script.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <cstdint>
 #include <fstream>
 #include <istream>
@@ -337,9 +338,12 @@ void ScriptRunner::setCommand(Words& words)
         } else {
             throw ScriptError("set loss needs a routed wire (Wire1 or Wire2), not '" + wire + "'");
         }
-        double p = 0;
-        const auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), p);
-        if (ec != std::errc() || ptr != value.data() + value.size() || !m_demo->lab().setLoss(index, p)) {
+        // strtod, not from_chars: the web edition's standard library has no
+        // from_chars for doubles. Only plain decimal text is a probability.
+        const bool plain = !value.empty() && value.find_first_not_of("0123456789.") == std::string::npos;
+        char* end = nullptr;
+        const double p = plain ? std::strtod(value.c_str(), &end) : -1.0;
+        if (!plain || end != value.c_str() + value.size() || !m_demo->lab().setLoss(index, p)) {
             throw ScriptError("set loss needs a probability from 0 to 0.5, not '" + value + "'");
         }
     } else if (what == "seed") {
