@@ -123,8 +123,10 @@ screenshot)
     QT_QPA_PLATFORM=offscreen ./build/src/app/linkdemo-screenshot docs/screenshot.png
     ;;
 package)
+    # The web edition's single file goes into the package too.
     setup
-    build build
+    web
+    build build -DLINKDEMO_WEB_FILE="$root/build-web/linkdemo.html"
     cpack --config build/CPackConfig.cmake -B build
     ;;
 figure)
