@@ -16,22 +16,10 @@
 #include "shell/script.h"
 #include "shell_support.h"
 
+using shelltest::Result;
+using shelltest::runScript;
+
 namespace {
-
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result runScript(const std::string& script)
-{
-    std::ostringstream out, err;
-    ScriptRunner runner(out, err);
-    std::istringstream in(script);
-    const int status = runner.run(in);
-    return Result{status, out.str(), err.str()};
-}
 
 std::vector<widgets::Json> jsonLines(const std::string& text)
 {

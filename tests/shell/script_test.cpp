@@ -13,21 +13,6 @@ using namespace shelltest;
 
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Result runScript(const std::string& script)
-{
-    std::ostringstream out, err;
-    ScriptRunner runner(out, err);
-    std::istringstream in(script);
-    const int status = runner.run(in);
-    return Result{status, out.str(), err.str()};
-}
-
 std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> v;

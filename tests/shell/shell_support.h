@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "shell/linkdemo.h"
+#include "shell/script.h"
 #include "support/testenv.h"
 
 namespace shelltest {
@@ -100,6 +102,22 @@ void runSteps(LinkDemo& demo, std::int64_t ms, F&& each)
 inline void run(LinkDemo& demo, std::int64_t ms)
 {
     demo.scheduler().advance(ms);
+}
+
+// What the script runner prints for a whole script, and its status.
+struct Result {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+inline Result runScript(const std::string& script)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream in(script);
+    const int status = runner.run(in);
+    return Result{status, out.str(), err.str()};
 }
 
 }  // namespace shelltest
