@@ -191,6 +191,7 @@ void DemoWindow::placePackets()
             if (const auto span = wire->spanAt(i, t)) placeAt(b, span->left, b.top(), span->width, b.height());
         }
     }
+    finishPlacing();
 }
 
 void DemoWindow::showSelection()

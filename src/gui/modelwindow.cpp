@@ -695,7 +695,14 @@ void ModelWindow::placeAt(const widgets::Control& control, double left, double t
     const QRect r = pixelRect(left, top, width, height);
     if (e.widget->geometry() == r) return;
     e.widget->setGeometry(r);
-    reshape(m_stacks[e.stack]);
+    m_stacks[e.stack].shapeChanged = true;
+}
+
+void ModelWindow::finishPlacing()
+{
+    for (Stack& s : m_stacks) {
+        if (s.shapeChanged) reshape(s);
+    }
 }
 
 void ModelWindow::resyncAll()

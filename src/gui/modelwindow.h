@@ -85,6 +85,8 @@ public:
     // (in display units, relative to its container) until the control next
     // changes: the packets' smooth motion between two ticks.
     void placeAt(const widgets::Control& control, double left, double top, double width, double height);
+    // Brings the click masks up to date after placeAt calls.
+    void finishPlacing();
     // Mirrors every control again from scratch (after a change of zoom).
     void resyncAll();
 

@@ -155,4 +155,27 @@ TEST_F(MainFixture, DeleteKillsTheChosenPacketAsAClickWould)
                                              std::to_string(chosen->slot) + ")\n"));
 }
 
+TEST_F(MainFixture, SmoothMotionDrawsPacketsBetweenTicksWhereTheyCanBeClicked)
+{
+    demo.cmdPause.click();
+    wall(2000);
+    view.setSmoothMotion(true);
+    wall(50);  // half-way to the next tick
+    const std::int64_t t = presenter::motionTime(demo);
+    ASSERT_EQ(t, demo.totalTime + 50);
+    int placed = 0;
+    QWidget* panel = view.widgetFor(demo.Wire1);
+    for (int i = 0; i < Wire::kSlots; ++i) {
+        if (!demo.Wire1.cmdPacket[i].visible()) continue;
+        const auto span = demo.Wire1.spanAt(i, t);
+        ASSERT_TRUE(span.has_value());
+        QWidget* w = view.widgetFor(demo.Wire1.cmdPacket[i]);
+        EXPECT_EQ(w->geometry(), gui::pixelRect(span->left, demo.Wire1.cmdPacket[i].top(), span->width,
+                                                demo.Wire1.cmdPacket[i].height()));
+        if (w->width() > 2) EXPECT_TRUE(panel->mask().contains(w->geometry().center()));
+        ++placed;
+    }
+    EXPECT_GT(placed, 0);
+}
+
 }  // namespace
