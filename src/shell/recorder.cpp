@@ -2,20 +2,11 @@
 
 #include <algorithm>
 
+#include "shell/script.h"
+
 namespace {
 
 constexpr std::int64_t kStepMs = 100;  // the window's main tick
-
-// The prefixes `type` would produce for a text, shortest first.
-std::vector<std::string> keystrokes(const std::string& text)
-{
-    std::vector<std::string> out;
-    for (std::size_t i = 1; i <= text.size(); ++i) {
-        const bool boundary = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        if (boundary) out.push_back(text.substr(0, i));
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -35,7 +26,7 @@ bool ScriptRecorder::Burst::expressible() const
 {
     if (texts.empty()) return true;
     const std::string& last = texts.back();
-    return last.empty() ? texts.size() == 1 : keystrokes(last) == texts;
+    return last.empty() ? texts.size() == 1 : ScriptRunner::keystrokes(last) == texts;
 }
 
 bool ScriptRecorder::exact() const
@@ -67,7 +58,7 @@ void ScriptRecorder::record(const UserInput& input)
         grown.push_back(input.text);
         const bool continues = !m_burst.texts.empty() && m_burst.name == input.name &&
                                m_clock.nextDue() == m_burst.nextDue && (m_burst.nextDue < 0 || now < m_burst.nextDue) &&
-                               !input.text.empty() && keystrokes(input.text) == grown;
+                               !input.text.empty() && ScriptRunner::keystrokes(input.text) == grown;
         if (continues) {
             m_burst.texts = std::move(grown);
             return;

@@ -134,9 +134,9 @@ bool validUtf8(const std::string& s)
     return true;
 }
 
-// The prefixes of a UTF-8 text that end on character boundaries, shortest
-// first: what the field holds after each keystroke.
-std::vector<std::string> keystrokes(const std::string& text)
+}  // namespace
+
+std::vector<std::string> ScriptRunner::keystrokes(const std::string& text)
 {
     std::vector<std::string> out;
     for (std::size_t i = 1; i <= text.size(); ++i) {
@@ -145,8 +145,6 @@ std::vector<std::string> keystrokes(const std::string& text)
     }
     return out;
 }
-
-}  // namespace
 
 void ScriptRunner::printMessageBox(std::ostream& out, const std::string& text)
 {

@@ -12,6 +12,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shell/linkdemo.h"
 #include "widgets/messagebox.h"
@@ -40,6 +41,10 @@ public:
 
     // A message box as the runner prints it: {"messageBox": "TEXT"}.
     static void printMessageBox(std::ostream& out, const std::string& text);
+
+    // The prefixes of a UTF-8 text that end on character boundaries,
+    // shortest first: what a field holds after each keystroke of `type`.
+    static std::vector<std::string> keystrokes(const std::string& text);
 
     // Runs every line of `script` in turn; returns kOk when the whole script
     // ran, kScriptError at the first bad line.

@@ -172,7 +172,9 @@ TEST_F(MainFixture, SmoothMotionDrawsPacketsBetweenTicksWhereTheyCanBeClicked)
         QWidget* w = view.widgetFor(demo.Wire1.cmdPacket[i]);
         EXPECT_EQ(w->geometry(), gui::pixelRect(span->left, demo.Wire1.cmdPacket[i].top(), span->width,
                                                 demo.Wire1.cmdPacket[i].height()));
-        if (w->width() > 2) EXPECT_TRUE(panel->mask().contains(w->geometry().center()));
+        if (w->width() > 2) {
+            EXPECT_TRUE(panel->mask().contains(w->geometry().center()));
+        }
         ++placed;
     }
     EXPECT_GT(placed, 0);
