@@ -34,8 +34,7 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-const char* const kScenarios[] = {"No Controls",   "Stop and Wait",        "Sliding Window", "Stop & Wait ARQ",
-                                  "Go-back-N ARQ", "Selective Repeat ARQ", "Software Flow"};
+const auto& kScenarios = kScenarioNames;
 
 // Simulated seconds per wall second for one scenario with the router,
 // driven through the script runner exactly as a script would.

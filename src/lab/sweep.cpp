@@ -13,9 +13,7 @@ namespace lab {
 
 namespace {
 
-const std::vector<std::string> kScenarioNames = {"No Controls",     "Stop and Wait", "Sliding Window",
-                                                 "Stop & Wait ARQ", "Go-back-N ARQ", "Selective Repeat ARQ",
-                                                 "Software Flow"};
+const std::vector<std::string> kScenarioTexts(kScenarioNames.begin(), kScenarioNames.end());
 
 bool hasWindow(int scenario)
 {
@@ -46,13 +44,13 @@ std::vector<std::optional<T>> orDefault(const std::vector<T>& values)
 
 const std::vector<std::string>& scenarioNames()
 {
-    return kScenarioNames;
+    return kScenarioTexts;
 }
 
 int scenarioIndex(const std::string& name)
 {
-    for (std::size_t i = 0; i < kScenarioNames.size(); ++i) {
-        if (kScenarioNames[i] == name) return static_cast<int>(i);
+    for (std::size_t i = 0; i < kScenarioTexts.size(); ++i) {
+        if (kScenarioTexts[i] == name) return static_cast<int>(i);
     }
     return -1;
 }
@@ -86,7 +84,7 @@ std::vector<RunSettings> Grid::runs() const
 std::string scriptFor(const RunSettings& s)
 {
     std::ostringstream o;
-    o << "choose LinkDemo.cmbScenario " << kScenarioNames.at(static_cast<std::size_t>(s.scenario)) << '\n';
+    o << "choose LinkDemo.cmbScenario " << kScenarioTexts.at(static_cast<std::size_t>(s.scenario)) << '\n';
     if (s.router) o << "press LinkDemo.cmdRouter\n";
     if ((s.window && hasWindow(s.scenario)) || s.length) {
         o << "press Transmitter1.cmdEdit\n";
@@ -133,7 +131,7 @@ std::string csvRow(const RunResult& r)
     const RunSettings& s = r.settings;
     const Figures& f = r.figures;
     std::ostringstream o;
-    o << '"' << kScenarioNames.at(static_cast<std::size_t>(s.scenario)) << "\"," << (s.router ? 1 : 0) << ','
+    o << '"' << kScenarioTexts.at(static_cast<std::size_t>(s.scenario)) << "\"," << (s.router ? 1 : 0) << ','
       << r.window << ',' << number(r.bitRate) << ',' << number(r.delay) << ',' << r.length << ',' << number(s.loss)
       << ',' << s.seed << ',' << s.seconds << ',' << f.elapsed << ',' << f.dataSent << ',' << f.retransmissions << ','
       << f.delivered << ',' << f.ignored << ',' << f.wrong << ',' << f.destroyed << ',' << f.lost << ','

@@ -57,9 +57,6 @@ constexpr std::int64_t kWindowHeight = 11115;
 constexpr std::int64_t kWindowColour = 0xE0E0E0;
 constexpr std::int64_t kClockInterval = 100;  // ms
 
-const char* const kScenarios[] = {"No Controls",   "Stop and Wait",        "Sliding Window", "Stop & Wait ARQ",
-                                  "Go-back-N ARQ", "Selective Repeat ARQ", "Software Flow"};
-
 constexpr const char* kStart = "Start";
 constexpr const char* kPause = "Pause";
 constexpr const char* kCont = "Cont";
@@ -154,7 +151,7 @@ LinkDemo::LinkDemo(widgets::MessageBox& messageBox, widgets::Random* random)
     // and last the transmitter's RTT.
     totalTime = 0;
     paused = false;
-    for (const char* s : kScenarios) cmbScenario.addItem(s);
+    for (const char* s : kScenarioNames) cmbScenario.addItem(s);
     cmbScenario.setListIndex(0);
     topology = 0;
     ConfigureScenario();

@@ -3,6 +3,7 @@
 // (Qt) and the script runner both build exactly this object.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -55,6 +56,12 @@ enum class Target {
 // and Wire2, anything else routes only the transmitter's own events).
 Target targetFor(int topology, int iIndex, int iType);
 }  // namespace route
+
+// The scenario list, in its order: a scenario's number is its list index.
+enum class Scenario { NoControls, StopAndWait, SlidingWindow, StopAndWaitARQ, GoBackN, SelectiveRepeat, SoftwareFlow };
+inline constexpr std::array<const char*, 7> kScenarioNames = {
+    "No Controls",   "Stop and Wait",        "Sliding Window", "Stop & Wait ARQ",
+    "Go-back-N ARQ", "Selective Repeat ARQ", "Software Flow"};
 
 namespace lab {
 class Lab;

@@ -37,8 +37,7 @@ std::uint32_t seedOffset()
 }
 constexpr std::int64_t kMinute = 60000;
 
-const char* const kScenarios[] = {"No Controls",   "Stop and Wait",        "Sliding Window", "Stop & Wait ARQ",
-                                  "Go-back-N ARQ", "Selective Repeat ARQ", "Software Flow"};
+const auto& kScenarios = kScenarioNames;
 
 // The window model with a hook on its routing: the receiver's deliveries are
 // read from its slot records around each arrival, and a test may look at

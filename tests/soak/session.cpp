@@ -6,8 +6,7 @@ namespace soak {
 
 namespace {
 
-const char* const kScenarios[] = {"No Controls",   "Stop and Wait",        "Sliding Window", "Stop & Wait ARQ",
-                                  "Go-back-N ARQ", "Selective Repeat ARQ", "Software Flow"};
+const auto& kScenarios = kScenarioNames;
 
 // Text a lecturer, or a cat on the keyboard, may type into a number field.
 const char* const kHostile[] = {"",     "-1",  "0",      "abc",    "1e309", "99999999999", "7.5",   " 3",
