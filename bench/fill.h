@@ -21,7 +21,7 @@ inline void fillTraces(LinkDemo& demo)
     int number = 0;
     for (Wire* w : wires) {
         // Records of destroyed packets stay in the table.
-        while (w->state()["traceCount"].get<int>() < 1000 - Wire::kSlots) {
+        while (w->state().traceCount < 1000 - Wire::kSlots) {
             for (int i = 0; i < Wire::kSlots; ++i) {
                 p.Number = number;
                 p.SequenceNumber = number % 16;

@@ -5,40 +5,6 @@
 
 namespace lab {
 
-namespace {
-
-nlohmann::ordered_json optionalNumber(const std::optional<double>& v)
-{
-    if (!v || !std::isfinite(*v)) return nullptr;
-    return *v;
-}
-
-}  // namespace
-
-nlohmann::ordered_json figuresJson(const Figures& f)
-{
-    nlohmann::ordered_json j;
-    j["elapsed"] = f.elapsed;
-    j["dataSent"] = f.dataSent;
-    j["retransmissions"] = f.retransmissions;
-    j["delivered"] = f.delivered;
-    j["ignored"] = f.ignored;
-    j["wrong"] = f.wrong;
-    j["destroyed"] = f.destroyed;
-    j["lost"] = f.lost;
-    j["routerDrops"] = f.routerDrops;
-    j["acksSent"] = f.acksSent;
-    j["acksProcessed"] = f.acksProcessed;
-    j["rttSamples"] = f.rttSamples;
-    j["rttEstimate"] = f.rttEstimate;
-    j["retransmitTime"] = f.retransmitTime;
-    j["goodput"] = f.goodput;
-    j["utilisation"] = f.utilisation;
-    j["theoryUtilisation"] = optionalNumber(f.theoryUtilisation);
-    j["theoryGoodput"] = optionalNumber(f.theoryGoodput);
-    return j;
-}
-
 Lab::Lab(LinkDemo& demo) : m_demo(demo)
 {
     m_demo.scheduler().onSettled = [this] { settle(); };

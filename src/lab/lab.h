@@ -16,8 +16,6 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "lab/theory.h"
 #include "shell/linkdemo.h"
 
@@ -44,9 +42,6 @@ struct Figures {
     std::optional<double> theoryUtilisation;
     std::optional<double> theoryGoodput;
 };
-
-// The figures as the script runner's `stats` prints them, in that order.
-nlohmann::ordered_json figuresJson(const Figures& f);
 
 class Lab : public LinkDemoObserver {
 public:

@@ -8,8 +8,6 @@
 
 #include <cstdint>
 
-#include <nlohmann/json.hpp>
-
 namespace pkt {
 
 // Colours (0xBBGGRR) that carry meaning.
@@ -52,6 +50,3 @@ public:
 
     bool operator==(const Packet&) const = default;
 };
-
-// The dump object of a packet record named `name`.
-nlohmann::ordered_json packetJson(const Packet& p, const std::string& name);

@@ -436,21 +436,9 @@ void Queue::onDropPolicyChosen()
     }
 }
 
-// ---- dump ------------------------------------------------------------------
+// ---- state -------------------------------------------------------------------
 
-widgets::Json Queue::state() const
+Queue::State Queue::state() const
 {
-    widgets::Json j;
-    j["queueSize"] = queueSize;
-    j["routingIndex"] = routingIndex;
-    j["restricted"] = restricted;
-    j["dataOutBusy"] = dataOutBusy;
-    j["ackOutBusy"] = ackOutBusy;
-    return j;
-}
-
-void Queue::dumpRecords(std::vector<widgets::Json>& out) const
-{
-    for (int i = 0; i < kSlots; ++i) out.push_back(packetJson(pktQ[i], name() + ".pktQ(" + std::to_string(i) + ")"));
-    for (int i = 0; i < kSlots; ++i) out.push_back(packetJson(pktA[i], name() + ".pktA(" + std::to_string(i) + ")"));
+    return State{queueSize, routingIndex, restricted, dataOutBusy, ackOutBusy};
 }

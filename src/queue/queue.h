@@ -59,8 +59,15 @@ public:
     // the lab (never reset, never dumped).
     std::uint64_t dataDropsTotal() const { return m_dataDropsTotal; }
 
-    widgets::Json state() const override;
-    void dumpRecords(std::vector<widgets::Json>& out) const override;
+    // Every variable of the data model, under its own name.
+    struct State {
+        int queueSize;
+        int routingIndex;
+        int restricted;
+        bool dataOutBusy;
+        bool ackOutBusy;
+    };
+    State state() const;
 
     // Controls, in dump order.
     widgets::ControlArray<widgets::Shape> shpQueue{this, "shpQueue", kSlots};

@@ -652,29 +652,9 @@ void Receiver::maxSequenceChanged()
     }
 }
 
-// ---- dump -----------------------------------------------------------------
+// ---- state -------------------------------------------------------------------
 
-widgets::Json Receiver::state() const
+Receiver::State Receiver::state() const
 {
-    widgets::Json j = widgets::Json::object();
-    j["rxWindow"] = rxWindow;
-    j["rxBase"] = rxBase;
-    j["maxSequence"] = maxSequence;
-    j["rxClock"] = rxClock;
-    j["wrongUntil"] = wrongUntil;
-    j["rxReady"] = rxReady;
-    j["ackLineBusy"] = ackLineBusy;
-    j["routingIndex"] = routingIndex;
-    j["restricted"] = restricted;
-    return j;
-}
-
-void Receiver::dumpRecords(std::vector<widgets::Json>& out) const
-{
-    for (int i = 0; i < kSlots; ++i) {
-        out.push_back(packetJson(pktRxQueue(i), name() + ".pktRxQueue(" + std::to_string(i) + ")"));
-    }
-    for (int i = 0; i < kAckEntries; ++i) {
-        out.push_back(packetJson(pktRxACKBuffer(i), name() + ".pktRxACKBuffer(" + std::to_string(i) + ")"));
-    }
+    return State{rxWindow, rxBase, maxSequence, rxClock, wrongUntil, rxReady, ackLineBusy, routingIndex, restricted};
 }

@@ -85,8 +85,19 @@ public:
     // The processing time of an arrival, s, as typed.
     double processingSeconds() const { return num::textValue(cmbRxProcTime.text()); }
 
-    widgets::Json state() const override;
-    void dumpRecords(std::vector<widgets::Json>& out) const override;
+    // Every variable of the data model, under its own name.
+    struct State {
+        int rxWindow;
+        std::int32_t rxBase;
+        int maxSequence;
+        num::Millis rxClock;
+        num::Millis wrongUntil;
+        bool rxReady;
+        bool ackLineBusy;
+        int routingIndex;
+        int restricted;
+    };
+    State state() const;
 
 private:
     ComponentContext m_ctx;

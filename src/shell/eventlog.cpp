@@ -99,15 +99,15 @@ std::string kindName(std::int64_t colour)
     }
 }
 
-widgets::Json toJson(const Event& e)
+dump::Json toJson(const Event& e)
 {
-    widgets::Json j;
+    dump::Json j;
     j["time"] = e.time;
     j["from"] = reporterName(e.iIndex);
     j["code"] = e.iType;
     j["name"] = codeName(e.iType);
     const std::string to = targetName(e.target);
-    j["to"] = to.empty() ? widgets::Json(nullptr) : widgets::Json(to);
+    j["to"] = to.empty() ? dump::Json(nullptr) : dump::Json(to);
     j["Number"] = e.Number;
     j["SequenceNumber"] = e.SequenceNumber;
     j["kind"] = kindName(e.Colour);

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "shell/linkdemo.h"
-#include "widgets/component.h"
+#include "shell/dump.h"
 
 namespace eventlog {
 
@@ -40,7 +40,7 @@ std::string kindName(std::int64_t colour);
 
 // {"time": T, "from": ..., "code": ..., "name": ..., "to": ... | null,
 //  "Number": ..., "SequenceNumber": ..., "kind": ...}
-widgets::Json toJson(const Event& e);
+dump::Json toJson(const Event& e);
 // "12.300 s  Wire1 DataArrived (2) → Receiver1.Arrive  #5 seq 5 data";
 // "not routed" in place of the arrow and operation.
 std::string toText(const Event& e);

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "lab/lab.h"
-#include "widgets/dump.h"
 
 namespace route {
 
@@ -489,55 +488,4 @@ widgets::Control* LinkDemo::findControl(const std::string& fullName)
     // A component is reached by its own name, not as a window control.
     if (c && c->kind() == widgets::Kind::Component) return nullptr;
     return c;
-}
-
-std::vector<widgets::Json> LinkDemo::dump(const std::string& prefix) const
-{
-    std::vector<widgets::Json> out;
-    const auto wanted = [&prefix](const std::string& n) { return n.compare(0, prefix.size(), prefix) == 0; };
-
-    if (wanted(name())) {
-        widgets::Json w;
-        w["name"] = name();
-        w["kind"] = "window";
-        w["caption"] = m_caption;
-        w["width"] = widgets::jsonNumber(width());
-        w["height"] = widgets::jsonNumber(height());
-        w["backColour"] = backColour();
-        w["totalTime"] = totalTime;
-        w["paused"] = paused;
-        w["topology"] = topology;
-        out.push_back(std::move(w));
-    }
-
-    for (const widgets::Control* c : children()) {
-        if (c->kind() == widgets::Kind::Component) continue;
-        const std::string n = name() + "." + c->fullName();
-        if (wanted(n)) out.push_back(widgets::controlJson(*c, n));
-    }
-    const std::string mainPacket = name() + ".MainPacket";
-    if (wanted(mainPacket)) out.push_back(packetJson(MainPacket, mainPacket));
-
-    for (const widgets::Control* c : children()) {
-        if (c->kind() != widgets::Kind::Component) continue;
-        const auto& component = static_cast<const widgets::Component&>(*c);
-        const std::string& cn = component.fullName();
-        if (wanted(cn)) {
-            widgets::Json j = widgets::controlJson(component, cn);
-            j["state"] = component.state();
-            out.push_back(std::move(j));
-        }
-        for (const widgets::Control* k : component.children()) {
-            const std::string n = cn + "." + k->fullName();
-            if (wanted(n)) out.push_back(widgets::controlJson(*k, n));
-        }
-        std::vector<widgets::Json> records;
-        component.dumpRecords(records);
-        for (auto& r : records) {
-            if (r.contains("name") && r["name"].is_string() && wanted(r["name"].get<std::string>())) {
-                out.push_back(std::move(r));
-            }
-        }
-    }
-    return out;
 }

@@ -169,10 +169,6 @@ public:
     widgets::Control* findControl(const std::string& fullName);
     // A component by its name ("Wire1"); nullptr when there is none.
     widgets::Component* findComponent(const std::string& name);
-    // Every object of the script runner's dump whose name starts with
-    // `prefix`: the window, its controls and MainPacket, then each component
-    // followed by its controls and its packet and trace records.
-    std::vector<widgets::Json> dump(const std::string& prefix) const;
 
 private:
     void tick();

@@ -14,7 +14,7 @@
 #include "shell/eventlog.h"
 #include "shell/presenter.h"
 #include "shell/tracefigure.h"
-#include "widgets/dump.h"
+#include "shell/dump.h"
 
 namespace {
 
@@ -148,7 +148,7 @@ std::vector<std::string> ScriptRunner::keystrokes(const std::string& text)
 
 void ScriptRunner::printMessageBox(std::ostream& out, const std::string& text)
 {
-    out << "{\"messageBox\": " << widgets::Json(text).dump() << "}\n";
+    out << "{\"messageBox\": " << dump::Json(text).dump() << "}\n";
 }
 
 void ScriptRunner::PrintingMessageBox::show(const std::string& text)
@@ -297,7 +297,7 @@ void ScriptRunner::execute(const std::string& line)
         setCommand(words);
     } else if (command == "stats") {
         noMore(words, command);
-        m_out << "{\"stats\": " << lab::figuresJson(m_demo->lab().figures()).dump() << "}\n";
+        m_out << "{\"stats\": " << dump::figures(m_demo->lab().figures()).dump() << "}\n";
     } else if (command == "lines") {
         const std::string name = required(words, command, "a picture name");
         noMore(words, command);
@@ -314,7 +314,7 @@ void ScriptRunner::execute(const std::string& line)
         log(state == "on");
     } else if (command == "say") {
         const std::string text = words.rest();
-        m_out << "{\"say\": " << widgets::Json(text).dump() << "}\n";
+        m_out << "{\"say\": " << dump::Json(text).dump() << "}\n";
         if (onSay) onSay(text);
     } else {
         throw ScriptError("unknown command '" + command + "'");
@@ -355,7 +355,7 @@ void ScriptRunner::setCommand(Words& words)
 
 void ScriptRunner::dump(const std::string& prefix)
 {
-    const std::vector<widgets::Json> objects = m_demo->dump(prefix);
+    const std::vector<dump::Json> objects = dump::objects(*m_demo, prefix);
     for (const auto& j : objects) m_out << j.dump() << '\n';
     m_out << "{\"dumped\": " << objects.size() << ", \"time\": " << m_demo->scheduler().now() << "}\n";
 }
@@ -365,7 +365,7 @@ void ScriptRunner::lines(const std::string& name)
     widgets::Control& c = control(name);
     if (c.kind() != widgets::Kind::Picture) throw ScriptError(name + " is not a picture area");
     const auto& drawn = static_cast<const widgets::Picture&>(c).lines();
-    for (const auto& l : drawn) m_out << widgets::lineJson(l).dump() << '\n';
+    for (const auto& l : drawn) m_out << dump::line(l).dump() << '\n';
     m_out << "{\"lines\": " << drawn.size() << "}\n";
 }
 
@@ -381,7 +381,7 @@ void ScriptRunner::svg(const std::string& name, const std::string& file)
     out << figure::svg(f);
     out.close();
     if (!out) throw ScriptError("cannot write " + file);
-    m_out << "{\"svg\": " << widgets::Json(file).dump() << ", \"lines\": " << f.lines.size()
+    m_out << "{\"svg\": " << dump::Json(file).dump() << ", \"lines\": " << f.lines.size()
           << ", \"labels\": " << f.labels.size() << "}\n";
 }
 

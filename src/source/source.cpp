@@ -224,19 +224,9 @@ void Source::onEditClick()
     }
 }
 
-// ---- dump ------------------------------------------------------------------
+// ---- state -------------------------------------------------------------------
 
-widgets::Json Source::state() const
+Source::State Source::state() const
 {
-    widgets::Json j;
-    j["routingIndex"] = routingIndex;
-    j["packetCount"] = packetCount;
-    j["maxSequence"] = maxSequence;
-    j["packetWaiting"] = packetWaiting;
-    return j;
-}
-
-void Source::dumpRecords(std::vector<widgets::Json>& out) const
-{
-    out.push_back(packetJson(pktSource, name() + ".pktSource"));
+    return State{routingIndex, packetCount, maxSequence, packetWaiting};
 }

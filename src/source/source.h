@@ -38,8 +38,14 @@ public:
     // draws one random number for "Poisson" with a usable rate.
     std::int64_t NextGap();
 
-    widgets::Json state() const override;
-    void dumpRecords(std::vector<widgets::Json>& out) const override;
+    // Every variable of the data model, under its own name.
+    struct State {
+        int routingIndex;
+        std::int32_t packetCount;
+        int maxSequence;
+        bool packetWaiting;
+    };
+    State state() const;
 
 private:
     ComponentContext m_ctx;

@@ -900,38 +900,12 @@ int Transmitter::Index() const
     return routingIndex;
 }
 
-// ---- dump ----------------------------------------------------------------
+// ---- state -------------------------------------------------------------------
 
-widgets::Json Transmitter::state() const
+Transmitter::State Transmitter::state() const
 {
-    widgets::Json j = widgets::Json::object();
-    j["txWindow"] = txWindow;
-    j["maxSequence"] = maxSequence;
-    j["reliable"] = reliable;
-    j["individualTimers"] = individualTimers;
-    j["individualRetransmit"] = individualRetransmit;
-    j["waitForAck"] = waitForAck;
-    j["sendPermitted"] = sendPermitted;
-    j["measuringRTT"] = measuringRTT;
-    j["txBusy"] = txBusy;
-    j["txClock"] = txClock;
-    j["retransmitTime"] = retransmitTime;
-    j["rttEstimate"] = rttEstimate;
-    j["resetRTT"] = resetRTT;
-    j["nextPacketNumber"] = nextPacketNumber;
-    j["routingIndex"] = routingIndex;
-    j["panelMode"] = panelMode;
-    j["restricted"] = restricted;
-    return j;
-}
-
-void Transmitter::dumpRecords(std::vector<widgets::Json>& out) const
-{
-    for (int i = 0; i < kSlots; ++i) {
-        out.push_back(packetJson(pktTx[static_cast<std::size_t>(i)], name() + ".pktTx(" + std::to_string(i) + ")"));
-    }
-    for (int k = 0; k < kAckQueue; ++k) {
-        out.push_back(
-            packetJson(pktWaiting[static_cast<std::size_t>(k)], name() + ".pktWaiting(" + std::to_string(k) + ")"));
-    }
+    return State{txWindow,       maxSequence,   reliable,     individualTimers, individualRetransmit,
+                 waitForAck,     sendPermitted, measuringRTT, txBusy,           txClock,
+                 retransmitTime, rttEstimate,   resetRTT,     nextPacketNumber, routingIndex,
+                 panelMode,      restricted};
 }

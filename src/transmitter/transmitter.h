@@ -94,8 +94,27 @@ public:
     // The processing time of an acknowledgement, s, as typed.
     double processingSeconds() const;
 
-    widgets::Json state() const override;
-    void dumpRecords(std::vector<widgets::Json>& out) const override;
+    // Every variable of the data model, under its own name.
+    struct State {
+        int txWindow;
+        int maxSequence;
+        bool reliable;
+        bool individualTimers;
+        bool individualRetransmit;
+        bool waitForAck;
+        bool sendPermitted;
+        bool measuringRTT;
+        bool txBusy;
+        std::int64_t txClock;
+        std::int64_t retransmitTime;
+        std::int64_t rttEstimate;
+        std::int64_t resetRTT;
+        std::int64_t nextPacketNumber;
+        int routingIndex;
+        int panelMode;
+        int restricted;
+    };
+    State state() const;
 
 private:
     ComponentContext m_ctx;

@@ -9,13 +9,13 @@
 
 #include "shell/script.h"
 #include "widgets/component.h"
-#include "widgets/dump.h"
+#include "shell/dump.h"
 
 namespace web {
 
 namespace {
 
-using widgets::Json;
+using dump::Json;
 using widgets::Kind;
 
 // Writes the state of changed controls straight into the sync's text: it
@@ -251,7 +251,7 @@ std::string WebDemo::tree() const
     Json out = Json::array();
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         const Entry& e = m_entries[i];
-        const Json state = widgets::controlJson(*e.control, e.name);
+        const Json state = dump::control(*e.control, e.name);
         out.push_back(
             Json{{"id", i}, {"parent", e.parent}, {"kind", state["kind"]}, {"name", e.name}, {"owner", e.owner}});
     }

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "widgets/dump.h"
 #include "widgets/numbers.h"
 
 namespace {
@@ -626,46 +625,22 @@ void Wire::SetPicHeight(std::int64_t lNewValue)
     m_trace.setPictureHeight(lNewValue);
 }
 
-// ---- Dump ---------------------------------------------------------------
+// ---- state -------------------------------------------------------------------
 
-widgets::Json Wire::state() const
+Wire::State Wire::state() const
 {
-    widgets::Json j;
-    j["routingIndex"] = routingIndex;
-    j["delay"] = widgets::jsonNumber(delay);
-    j["bitRate"] = widgets::jsonNumber(bitRate);
-    j["dataSending"] = dataSending;
-    j["ackSending"] = ackSending;
-    j["lastDataSlot"] = lastDataSlot;
-    j["lastACKSlot"] = lastACKSlot;
-    j["dataArrivingSlot"] = dataArrivingSlot;
-    j["ackArrivingSlot"] = ackArrivingSlot;
-    j["traceOn"] = m_trace.traceOn();
-    j["traceCount"] = m_trace.traceCount();
-    j["labelCount"] = m_trace.labelCount();
-    j["X1"] = widgets::jsonNumber(x1());
-    j["X2"] = widgets::jsonNumber(x2());
-    return j;
-}
-
-void Wire::dumpRecords(std::vector<widgets::Json>& out) const
-{
-    for (int i = 0; i < kSlots; ++i) {
-        out.push_back(packetJson(pktWire[static_cast<std::size_t>(i)], name() + ".pktWire(" + std::to_string(i) + ")"));
-    }
-    for (int r = 0; r < m_trace.traceCount(); ++r) {
-        const TraceRecord& rec = m_trace.record(r);
-        widgets::Json j;
-        j["name"] = name() + ".trace(" + std::to_string(r) + ")";
-        j["kind"] = "trace";
-        j["startTime"] = rec.startTime;
-        j["sendEndTime"] = rec.sendEndTime;
-        j["lastTime"] = rec.lastTime;
-        j["fromPos"] = widgets::jsonNumber(rec.fromPos);
-        j["toPos"] = widgets::jsonNumber(rec.toPos);
-        j["seqLabel"] = rec.seqLabel;
-        j["labelled"] = rec.labelled;
-        j["traceColour"] = rec.traceColour;
-        out.push_back(j);
-    }
+    return State{routingIndex,
+                 delay,
+                 bitRate,
+                 dataSending,
+                 ackSending,
+                 lastDataSlot,
+                 lastACKSlot,
+                 dataArrivingSlot,
+                 ackArrivingSlot,
+                 m_trace.traceOn(),
+                 m_trace.traceCount(),
+                 m_trace.labelCount(),
+                 x1(),
+                 x2()};
 }

@@ -53,8 +53,25 @@ public:
     void SetIndex(int iNewValue);
     int Index() const;
 
-    widgets::Json state() const override;
-    void dumpRecords(std::vector<widgets::Json>& out) const override;
+    // Every variable of the data model, under its own name, with the trace
+    // table's counts and the line ends X1, X2.
+    struct State {
+        int routingIndex;
+        double delay;
+        double bitRate;
+        bool dataSending;
+        bool ackSending;
+        int lastDataSlot;
+        int lastACKSlot;
+        int dataArrivingSlot;
+        int ackArrivingSlot;
+        bool traceOn;
+        int traceCount;
+        int labelCount;
+        double X1;
+        double X2;
+    };
+    State state() const;
 
     double currentBitRate() const { return bitRate; }
     double currentDelay() const { return delay; }  // s

@@ -30,7 +30,6 @@ using widgets::ComboBox;
 class Panel : public widgets::Component {
 public:
     using widgets::Component::Component;
-    widgets::Json state() const override { return widgets::Json::object(); }
 
     widgets::Button cmdGo{this, "cmdGo"};
     widgets::Label lblInfo{this, "lblInfo"};

@@ -16,6 +16,7 @@
 #include <QXmlStreamReader>
 
 #include "gui/captionband.h"
+#include "shell/dump.h"
 #include "gui/demowindow.h"
 #include "gui/eventlogwindow.h"
 #include "gui/lecture.h"
@@ -33,7 +34,7 @@ public:
 std::string dumpText(const LinkDemo& demo)
 {
     std::string s;
-    for (const auto& j : demo.dump("")) s += j.dump() + "\n";
+    for (const auto& j : dump::objects(demo, "")) s += j.dump() + "\n";
     return s;
 }
 

@@ -12,6 +12,7 @@
 #include <QWheelEvent>
 
 #include "gui/mainwindow.h"
+#include "shell/dump.h"
 #include "gui/units.h"
 #include "shell/linkdemo.h"
 #include "shell/script.h"
@@ -26,7 +27,7 @@ public:
 std::string fullDump(const LinkDemo& demo)
 {
     std::string s;
-    for (const auto& j : demo.dump("")) s += j.dump() + "\n";
+    for (const auto& j : dump::objects(demo, "")) s += j.dump() + "\n";
     return s;
 }
 

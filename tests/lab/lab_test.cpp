@@ -6,6 +6,7 @@
 #include <string>
 
 #include "lab/lab.h"
+#include "shell/dump.h"
 #include "shell/script.h"
 #include "support/testenv.h"
 
@@ -102,13 +103,13 @@ TEST(RandomLoss, SameScriptSameLossesAndAResetReplaysThem)
     // The generator restarts at a reset: the same run again gives the same.
     Script c(std::string(kLossyScript) + "press LinkDemo.cmdReset\npress LinkDemo.cmdPause\nrun 300000\n");
     const lab::Figures again = c.figures();
-    EXPECT_EQ(lab::figuresJson(again), lab::figuresJson(f));
+    EXPECT_EQ(dump::figures(again), dump::figures(f));
 
     // Another seed, other losses.
     std::string other = kLossyScript;
     other.replace(other.find("seed 7"), 6, "seed 8");
     Script d(other);
-    EXPECT_NE(lab::figuresJson(d.figures()), lab::figuresJson(f));
+    EXPECT_NE(dump::figures(d.figures()), dump::figures(f));
 }
 
 // A random loss is a click: replaying each loss as a `press` at the same
@@ -132,7 +133,7 @@ TEST(RandomLoss, EachLossIsTheClickAUserWouldMake)
 
     Script replay(setup + "press LinkDemo.cmdPause\n" + clicks.str() + "run " + std::to_string(120000 - last) + "\n");
     ASSERT_EQ(replay.status, 0) << replay.err.str();
-    EXPECT_EQ(lossy.demo().dump(""), replay.runner.demo().dump(""));
+    EXPECT_EQ(dump::objects(lossy.demo(), ""), dump::objects(replay.runner.demo(), ""));
     lab::Figures g = replay.figures();
     EXPECT_EQ(g.destroyed, f.destroyed);
     EXPECT_EQ(g.lost, 0u);
@@ -140,7 +141,7 @@ TEST(RandomLoss, EachLossIsTheClickAUserWouldMake)
     g.lost = f.lost;
     g.theoryUtilisation = f.theoryUtilisation;
     g.theoryGoodput = f.theoryGoodput;
-    EXPECT_EQ(lab::figuresJson(g), lab::figuresJson(f));
+    EXPECT_EQ(dump::figures(g), dump::figures(f));
 }
 
 // The lab draws from its own generator: the process-wide one that the

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "shell/dump.h"
 #include "lab/sweep.h"
 #include "shell/script.h"
 
@@ -52,7 +53,7 @@ TEST(Sweep, RowEqualsTheRunnersStatsForTheSameSettings)
     ASSERT_EQ(runner.run(script), 0) << err.str();
     const std::string printed = out.str();
     const auto stats = nlohmann::ordered_json::parse(printed.substr(printed.rfind("{\"stats\"")));
-    EXPECT_EQ(stats["stats"], lab::figuresJson(row.figures));
+    EXPECT_EQ(stats["stats"], dump::figures(row.figures));
     EXPECT_GT(row.figures.lost, 0u);
 }
 

@@ -55,13 +55,3 @@ TEST(Packet, CopyOverwritesEveryPropertyIncludingCongestion)
     src.CopyPacket(src);
     EXPECT_EQ(src, filled());
 }
-
-TEST(Packet, DumpNamesEveryField)
-{
-    auto j = packetJson(filled(), "Wire1.pktWire(0)");
-    EXPECT_EQ(j.begin().key(), "name");
-    EXPECT_EQ(j["kind"], "packet");
-    EXPECT_EQ(j["Number"], 40000);
-    EXPECT_EQ(j["Colour"], pkt::kHold);
-    EXPECT_EQ(j.size(), 17u);
-}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/dump.h"
 #include "support/testenv.h"
 #include "widgets/numbers.h"
 
@@ -63,7 +64,6 @@ protected:
     }
     void choosePolicy(const std::string& policy) { q.cmbDropPolicy.userChoose(q.cmbDropPolicy.itemIndex(policy)); }
     void chooseSize(int s) { q.cmbSize.userChoose(q.cmbSize.itemIndex(num::plainNumber(s))); }
-    bool busy(const char* key) const { return q.state()[key].get<bool>(); }
     std::vector<int> numbers(const std::array<Packet, Queue::kSlots>& recs, int n) const
     {
         std::vector<int> v;
@@ -141,7 +141,7 @@ TEST_F(QueueTest, ForwardsOnlyOnceWhollyArrived)
     EXPECT_EQ(env.routing.reports[0].packet.Number, 0);
     EXPECT_TRUE(env.routing.reports[0].packet.Active) << "the stored copy is active although the wire's was not";
     EXPECT_EQ(q.shpQueue[0].fillColour(), 0xFEA0A0);
-    EXPECT_TRUE(busy("dataOutBusy"));
+    EXPECT_TRUE(q.state().dataOutBusy);
     // Still held until the outgoing wire has taken it completely.
     EXPECT_TRUE(q.pktQ[0].Active);
 }
@@ -177,13 +177,13 @@ TEST_F(QueueTest, DepartedForwardsTheNextAndShiftsColoursWithTheRecords)
     EXPECT_EQ(q.shpQueue[1].fillColour(), 0xFFE0E0);
     EXPECT_TRUE(q.shpQueue[1].filled());
     EXPECT_FALSE(q.shpQueue[2].filled());
-    EXPECT_TRUE(busy("dataOutBusy"));
+    EXPECT_TRUE(q.state().dataOutBusy);
 
     // Packet 2 reached the head while still arriving: it leaves once whole.
     env.routing.clear();
     q.Departed(false);
     EXPECT_TRUE(env.routing.reports.empty());
-    EXPECT_FALSE(busy("dataOutBusy"));
+    EXPECT_FALSE(q.state().dataOutBusy);
     arrive(data(2));
     ASSERT_EQ(env.routing.codes(), std::vector<int>{SendData});
     EXPECT_EQ(env.routing.reports[0].packet.Number, 2);
@@ -206,8 +206,8 @@ TEST_F(QueueTest, AcknowledgementsMirrorTheDataQueueAndAreIndependentOfIt)
     ASSERT_EQ(env.routing.codes(), std::vector<int>{SendACK});
     EXPECT_EQ(env.routing.reports[0].packet.Number, 7);
     EXPECT_EQ(q.shpQueueA[2].fillColour(), 0xA0A0FE);
-    EXPECT_TRUE(busy("ackOutBusy"));
-    EXPECT_TRUE(busy("dataOutBusy"));
+    EXPECT_TRUE(q.state().ackOutBusy);
+    EXPECT_TRUE(q.state().dataOutBusy);
 
     arrive(ack(8));
     env.routing.clear();
@@ -361,8 +361,8 @@ TEST_F(QueueTest, ResizingEmptiesBothQueuesAndRelaysTheSlots)
     EXPECT_DOUBLE_EQ(q.shpQueue[0].left(), 474 * 4 + 90);
     EXPECT_DOUBLE_EQ(q.shpQueueA[0].width(), 484);
     // The packets already being sent finish normally.
-    EXPECT_TRUE(busy("dataOutBusy"));
-    EXPECT_TRUE(busy("ackOutBusy"));
+    EXPECT_TRUE(q.state().dataOutBusy);
+    EXPECT_TRUE(q.state().ackOutBusy);
 }
 
 TEST_F(QueueTest, AfterResizingTheOldDepartureKeepsTheNewHead)
@@ -396,14 +396,14 @@ TEST_F(QueueTest, ForwardingSurvivesADepartureReportedFromInsideTheSend)
     std::vector<int> sent;
     for (const auto& r : env.routing.reports) sent.push_back(r.packet.Number);
     EXPECT_EQ(sent, (std::vector<int>{0, 1, 2}));
-    EXPECT_FALSE(busy("dataOutBusy"));
+    EXPECT_FALSE(q.state().dataOutBusy);
     EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{-1, -1, -1}));
 
     env.routing.clear();
     whole(ack(9));
     whole(ack(10));
     EXPECT_EQ(env.routing.codes(), (std::vector<int>{SendACK, SendACK}));
-    EXPECT_FALSE(busy("ackOutBusy"));
+    EXPECT_FALSE(q.state().ackOutBusy);
     EXPECT_FALSE(q.pktA[2].Active);
 
     // Later packets still go out.
@@ -460,10 +460,10 @@ TEST_F(QueueTest, ResetClearsEverythingAndRestrictsThePanel)
     whole(data(0));
     whole(ack(1));
     q.Reset(1, 1);
-    EXPECT_FALSE(busy("dataOutBusy") || busy("ackOutBusy"));
+    EXPECT_FALSE(q.state().dataOutBusy || q.state().ackOutBusy);
     EXPECT_FALSE(q.pktQ[0].Active || q.pktA[2].Active);
     EXPECT_FALSE(q.shpQueue[0].filled() || q.shpQueueA[2].filled());
-    EXPECT_EQ(q.state()["restricted"], 1);
+    EXPECT_EQ(q.state().restricted, 1);
 
     q.cmdEdit.click();
     EXPECT_EQ(q.cmdEdit.caption(), "Done");
@@ -487,7 +487,7 @@ TEST_F(QueueTest, ResetClearsEverythingAndRestrictsThePanel)
     whole(data(2));
     q.Reset(7, 1);
     EXPECT_TRUE(q.pktQ[0].Active);
-    EXPECT_EQ(q.state()["restricted"], 1);
+    EXPECT_EQ(q.state().restricted, 1);
 }
 
 TEST_F(QueueTest, ResetLevelZeroRepeatsCreation)
@@ -517,14 +517,13 @@ TEST_F(QueueTest, SetSizeAcceptsOneToSix)
 
 TEST_F(QueueTest, DumpNamesStateAndRecords)
 {
-    widgets::Json s = q.state();
+    const dump::Json s = dump::state(q.state());
     std::vector<std::string> keys;
     for (auto it = s.begin(); it != s.end(); ++it) keys.push_back(it.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"queueSize", "routingIndex", "restricted", "dataOutBusy", "ackOutBusy"}));
     EXPECT_EQ(s["routingIndex"], 10);
 
-    std::vector<widgets::Json> recs;
-    q.dumpRecords(recs);
+    const std::vector<dump::Json> recs = dump::records(q);
     ASSERT_EQ(recs.size(), 16u);
     EXPECT_EQ(recs[0]["name"], "Queue1.pktQ(0)");
     EXPECT_EQ(recs[7]["name"], "Queue1.pktQ(7)");

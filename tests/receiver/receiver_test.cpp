@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/dump.h"
 #include "support/testenv.h"
 
 namespace {
@@ -59,7 +60,7 @@ protected:
     }
     void ticks(int count) { env.scheduler.advance(100 * count); }
     std::string status() const { return rx.lblRxMode.caption(); }
-    widgets::Json state() const { return rx.state(); }
+    Receiver::State state() const { return rx.state(); }
     std::vector<std::string> numbers(int count) const
     {
         std::vector<std::string> v;
@@ -97,15 +98,15 @@ protected:
 
 TEST_F(ReceiverTest, CreationDefaultsAndLayout)
 {
-    EXPECT_EQ(state(), (widgets::Json{{"rxWindow", 1},
-                                      {"rxBase", 0},
-                                      {"maxSequence", 3},
-                                      {"rxClock", 0},
-                                      {"wrongUntil", 0},
-                                      {"rxReady", true},
-                                      {"ackLineBusy", false},
-                                      {"routingIndex", 14},
-                                      {"restricted", 0}}));
+    EXPECT_EQ(dump::state(state()), (dump::Json{{"rxWindow", 1},
+                                                {"rxBase", 0},
+                                                {"maxSequence", 3},
+                                                {"rxClock", 0},
+                                                {"wrongUntil", 0},
+                                                {"rxReady", true},
+                                                {"ackLineBusy", false},
+                                                {"routingIndex", 14},
+                                                {"restricted", 0}}));
     EXPECT_EQ(rx.cmbRxWindowSize.text(), "1");
     EXPECT_EQ(rx.cmbRxProcTime.text(), "0");
     EXPECT_EQ(rx.cmbMaxSequence.text(), "3");
@@ -208,7 +209,7 @@ TEST_F(ReceiverTest, RelayoutGreysAnArrivedSlotWhichIsStillDelivered)
     EXPECT_EQ(rx.slotMark(1), Mark::Idle);
     EXPECT_EQ(rx.lblRxPacket[1].foreColour(), 0x808080);
     receive(0, 0);
-    EXPECT_EQ(state()["rxBase"], 2);
+    EXPECT_EQ(state().rxBase, 2);
     EXPECT_EQ(numbers(4), (std::vector<std::string>{" 2", " 3", " 4", " 5"}));
 }
 
@@ -217,7 +218,7 @@ TEST_F(ReceiverTest, TypedMaxSequenceRenumbersFromTheRecords)
     configure(0, 2, InOrder, None);
     receiveInOrder(0, 9, 0);
     rx.cmbMaxSequence.userEdit("7");
-    EXPECT_EQ(state()["maxSequence"], 7);
+    EXPECT_EQ(state().maxSequence, 7);
     EXPECT_EQ(sequences(2), (std::vector<std::string>{"1", "2"}));
     EXPECT_TRUE(rx.lblRxSeq[0].visible() && rx.lblRxSeq[1].visible());
     rx.cmbMaxSequence.userEdit("");
@@ -236,7 +237,7 @@ TEST_F(ReceiverTest, InOrderWithoutSequenceNumbers)
     EXPECT_EQ(rx.pktRxQueue(0).Colour, 0x804020);
     arrive();
     EXPECT_EQ(status(), "Expecting 1");
-    EXPECT_EQ(state()["rxBase"], 1);
+    EXPECT_EQ(state().rxBase, 1);
     EXPECT_EQ(rx.slotMark(0), Mark::Idle);
     EXPECT_EQ(rx.lblRxSeq[0].caption(), "");
     EXPECT_EQ(rx.pktRxQueue(0).Number, 1);
@@ -258,7 +259,7 @@ TEST_F(ReceiverTest, InOrderWithSequenceNumbersTakesOnlyTheLowestEmptySlot)
     EXPECT_EQ(status(), "Ignoring  5");
     arrive();  // the ignored packet leaves no trace
     for (int i = 0; i < 3; ++i) EXPECT_EQ(rx.slotMark(i), Mark::Idle);
-    EXPECT_EQ(state()["rxBase"], 4);
+    EXPECT_EQ(state().rxBase, 4);
     arriving(4, 4);
     EXPECT_EQ(status(), "Receiving  4");
     EXPECT_EQ(rx.slotMark(0), Mark::Incoming);
@@ -278,7 +279,7 @@ TEST_F(ReceiverTest, InWindowTakesAheadAndDeliversWhenTheGapCloses)
     EXPECT_EQ(rx.lblRxPacket[2].foreColour(), pkt::kData);
     EXPECT_EQ(status(), "Receiving  5 (not  3)");  // completed outside slot 0: no delivery
     receive(3, 3);
-    EXPECT_EQ(state()["rxBase"], 4);  // slot 1 was empty: one move-up only
+    EXPECT_EQ(state().rxBase, 4);  // slot 1 was empty: one move-up only
     EXPECT_EQ(status(), "Expecting 4");
     EXPECT_EQ(rx.slotMark(1), Mark::Arrived);
     EXPECT_EQ(rx.pktRxQueue(1).Number, 5);
@@ -291,7 +292,7 @@ TEST_F(ReceiverTest, SeveralPacketsDeliveredInOneMoveUp)
     receive(2, 2);
     receive(1, 1);
     receive(0, 0);
-    EXPECT_EQ(state()["rxBase"], 3);
+    EXPECT_EQ(state().rxBase, 3);
     EXPECT_EQ(numbers(3), (std::vector<std::string>{" 3", " 4", " 5"}));
     EXPECT_EQ(sequences(3), (std::vector<std::string>{" 3", " 4", " 5"}));
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(rx.pktRxQueue(i).Active);
@@ -311,7 +312,7 @@ TEST_F(ReceiverTest, HoldKeepsPacketsAndReadyDeliversThem)
     configure(0, 1, InOrder, Single);
     rx.chkRxReady.click();
     EXPECT_EQ(rx.chkRxReady.caption(), "Hold");
-    EXPECT_EQ(state()["rxReady"], false);
+    EXPECT_EQ(state().rxReady, false);
     receive(0, 0);
     EXPECT_EQ(rx.slotMark(0), Mark::Arrived);
     EXPECT_EQ(status(), "Receiving  0");
@@ -320,7 +321,7 @@ TEST_F(ReceiverTest, HoldKeepsPacketsAndReadyDeliversThem)
     EXPECT_EQ(rx.pktRxQueue(0).Number, 0);
     rx.chkRxReady.click();
     EXPECT_EQ(rx.chkRxReady.caption(), "Ready");
-    EXPECT_EQ(state()["rxBase"], 1);
+    EXPECT_EQ(state().rxBase, 1);
     EXPECT_EQ(status(), "Ignoring  1");  // the delivery on Ready leaves the status
 }
 
@@ -331,7 +332,7 @@ TEST_F(ReceiverTest, InWindowWithoutSequenceNumbersFillsOnHoldAndDeliversAllOnRe
     for (int n = 0; n < 4; ++n) receive(n, 0);
     EXPECT_EQ(status(), "Ignoring  3");
     rx.chkRxReady.click();
-    EXPECT_EQ(state()["rxBase"], 3);
+    EXPECT_EQ(state().rxBase, 3);
     EXPECT_EQ(numbers(3), (std::vector<std::string>{" 3", " 4", " 5"}));
 }
 
@@ -339,13 +340,13 @@ TEST_F(ReceiverTest, WrongIsShownExtendedAndHiddenStrictlyAfterOneSecond)
 {
     configure(1, 3, InWindow, None);
     ticks(40);
-    EXPECT_EQ(state()["rxClock"], 4000);
+    EXPECT_EQ(state().rxClock, 4000);
     arriving(2, 0);  // sequence 0 belongs to packet 0 here
     EXPECT_EQ(rx.slotMark(0), Mark::Misnumbered);
     EXPECT_EQ(rx.lblRxPacket[0].foreColour(), 0x0000FF);
     EXPECT_EQ(status(), "Receiving  2 (not  0)");
     EXPECT_TRUE(rx.lblWrong.visible());
-    EXPECT_EQ(state()["wrongUntil"], 5000);
+    EXPECT_EQ(state().wrongUntil, 5000);
     rx.KillArriving(m_wire);
     EXPECT_EQ(rx.slotMark(0), Mark::Idle);  // a misnumbered arrival clears like any other
 
@@ -355,11 +356,11 @@ TEST_F(ReceiverTest, WrongIsShownExtendedAndHiddenStrictlyAfterOneSecond)
     EXPECT_FALSE(rx.lblWrong.visible());
 
     arriving(4, 0);
-    EXPECT_EQ(state()["wrongUntil"], 6200);
+    EXPECT_EQ(state().wrongUntil, 6200);
     rx.KillArriving(m_wire);
     ticks(5);
     rx.Arriving(m_wire);  // misnumbered again: the warning is extended
-    EXPECT_EQ(state()["wrongUntil"], 6700);
+    EXPECT_EQ(state().wrongUntil, 6700);
     ticks(11);
     EXPECT_TRUE(rx.lblWrong.visible());
     ticks(1);
@@ -456,7 +457,7 @@ TEST_F(ReceiverTest, NoSequenceNumbersAndSilentModes)
         rx.SetACKMode(mode);
         receive(0, 0);
         EXPECT_EQ(activeAcks(), 0) << mode;
-        EXPECT_EQ(state()["rxBase"], 1);
+        EXPECT_EQ(state().rxBase, 1);
     }
 }
 
@@ -513,7 +514,7 @@ TEST_F(ReceiverTest, OnlyTheHeadLeavesOnceItsTimeHasStrictlyPassed)
     EXPECT_TRUE(env.routing.reports.empty());
     ticks(1);
     EXPECT_EQ(sentNumbers(), (std::vector<int>{2}));
-    EXPECT_EQ(state()["ackLineBusy"], true);
+    EXPECT_EQ(state().ackLineBusy, true);
     ticks(5);  // the line is still busy
     EXPECT_EQ(sentNumbers(), (std::vector<int>{2}));
     rx.TxFree();
@@ -530,9 +531,9 @@ TEST_F(ReceiverTest, TxFreeFromInsideTheReportFreesTheLine)
     receive(1, 0);
     ticks(3);
     EXPECT_EQ(sentNumbers(), (std::vector<int>{1, 2}));
-    EXPECT_EQ(state()["ackLineBusy"], false);
+    EXPECT_EQ(state().ackLineBusy, false);
     rx.TxFree();  // nothing sent: harmless
-    EXPECT_EQ(state()["ackLineBusy"], false);
+    EXPECT_EQ(state().ackLineBusy, false);
 }
 
 TEST_F(ReceiverTest, CumulativeAcksCollectOnHoldAndLeaveAfterReady)
@@ -544,7 +545,7 @@ TEST_F(ReceiverTest, CumulativeAcksCollectOnHoldAndLeaveAfterReady)
     ticks(30);
     EXPECT_TRUE(env.routing.reports.empty());
     rx.chkRxReady.click();
-    EXPECT_EQ(state()["rxBase"], 3);
+    EXPECT_EQ(state().rxBase, 3);
     for (int i = 0; i < 3; ++i) {
         ticks(1);
         rx.TxFree();
@@ -575,7 +576,7 @@ TEST_F(ReceiverTest, SoftwareModeSendsHoldAndReadyMessages)
     EXPECT_EQ(ack(0).Colour, pkt::kReady);
     EXPECT_EQ(ack(0).Number, 1);
     EXPECT_EQ(ack(0).TriggerNumber, 1);
-    EXPECT_EQ(state()["rxBase"], 1);
+    EXPECT_EQ(state().rxBase, 1);
     ticks(2);
     EXPECT_EQ(env.routing.reports.size(), 2u);
     EXPECT_EQ(env.routing.reports[1].packet.Colour, pkt::kReady);
@@ -616,9 +617,9 @@ TEST_F(ReceiverTest, NegativeMaxSequenceMeansNoSequenceNumbers)
     configure(0, 3, InOrder, Cumulative);
     rx.cmbMaxSequence.userEdit("-");
     rx.cmbMaxSequence.userEdit("-1");
-    EXPECT_EQ(state()["maxSequence"], -1);
+    EXPECT_EQ(state().maxSequence, -1);
     receiveInOrder(0, 4, 0);
-    EXPECT_EQ(state()["rxBase"], 4);
+    EXPECT_EQ(state().rxBase, 4);
     EXPECT_EQ(ack(3).Number, 4);
     EXPECT_EQ(ack(3).SequenceNumber, 0);
     EXPECT_EQ(ack(3).TriggerNumber, 0);
@@ -633,13 +634,13 @@ TEST_F(ReceiverTest, NegativeMaxSequenceMeansNoSequenceNumbers)
 TEST_F(ReceiverTest, HugeValuesClamp)
 {
     rx.cmbMaxSequence.userEdit("99999");
-    EXPECT_EQ(state()["maxSequence"], 32767);
+    EXPECT_EQ(state().maxSequence, 32767);
     rx.SetMaxSequence(-70000);
-    EXPECT_EQ(state()["maxSequence"], -32768);
+    EXPECT_EQ(state().maxSequence, -32768);
     rx.SetRxWindow(0);
     rx.SetRxWindow(7);
     rx.SetACKMode(9);
-    EXPECT_EQ(state()["rxWindow"], 1);
+    EXPECT_EQ(state().rxWindow, 1);
     EXPECT_EQ(rx.cmbAckMode.text(), "Single");
 
     configure(0, 1, InOrder, Single);
@@ -660,7 +661,7 @@ TEST_F(ReceiverTest, NumbersKeepCountingPast32767)
 {
     configure(0, 1, InOrder, None);
     receiveInOrder(0, 32770, 0);
-    EXPECT_EQ(state()["rxBase"], 32770);
+    EXPECT_EQ(state().rxBase, 32770);
     EXPECT_EQ(rx.lblRxPacket[0].caption(), " 32770");
     EXPECT_EQ(rx.pktRxQueue(0).Number, 32770);
     rx.SetACKMode(Cumulative);
@@ -679,11 +680,11 @@ TEST_F(ReceiverTest, ResetEmptiesAndTheBoxReadsReady)
     arriving(4, 0);
     ticks(7);
     rx.Reset(1, 1);
-    EXPECT_EQ(state()["rxReady"], true);
+    EXPECT_EQ(state().rxReady, true);
     EXPECT_EQ(rx.chkRxReady.caption(), "Ready");
     EXPECT_EQ(rx.chkRxReady.value(), 0);
-    EXPECT_EQ(state()["rxClock"], 0);
-    EXPECT_EQ(state()["restricted"], 1);
+    EXPECT_EQ(state().rxClock, 0);
+    EXPECT_EQ(state().restricted, 1);
     EXPECT_EQ(activeAcks(), 0);
     EXPECT_FALSE(rx.lblWrong.visible());
     EXPECT_EQ(status(), "Initial");
@@ -697,13 +698,13 @@ TEST_F(ReceiverTest, ResetEmptiesAndTheBoxReadsReady)
     EXPECT_EQ(rx.lblRxSeq[1].foreColour(), pkt::kData);  // a reset recolours only the packet numbers
     rx.chkRxReady.click();                               // the next click holds, as the box says
     EXPECT_EQ(rx.chkRxReady.caption(), "Hold");
-    EXPECT_EQ(state()["rxReady"], false);
+    EXPECT_EQ(state().rxReady, false);
 
     rx.Reset(0, 0);
     EXPECT_EQ(rx.cmbRxWindowSize.items().size(), 6u);
-    EXPECT_EQ(state()["rxWindow"], 1);
-    EXPECT_EQ(state()["maxSequence"], 3);
-    EXPECT_EQ(state()["restricted"], 0);
+    EXPECT_EQ(state().rxWindow, 1);
+    EXPECT_EQ(state().maxSequence, 3);
+    EXPECT_EQ(state().restricted, 0);
     EXPECT_EQ(rx.cmbRxPolicy.text(), "In Order");
 }
 
@@ -711,16 +712,15 @@ TEST_F(ReceiverTest, PauseStopsTheClock)
 {
     rx.Pause(true);
     ticks(5);
-    EXPECT_EQ(state()["rxClock"], 0);
+    EXPECT_EQ(state().rxClock, 0);
     rx.Pause(false);
     ticks(5);
-    EXPECT_EQ(state()["rxClock"], 500);
+    EXPECT_EQ(state().rxClock, 500);
 }
 
 TEST_F(ReceiverTest, DumpRecordsNameSlotsThenBuffer)
 {
-    std::vector<widgets::Json> out;
-    rx.dumpRecords(out);
+    const std::vector<dump::Json> out = dump::records(rx);
     ASSERT_EQ(out.size(), 16u);
     EXPECT_EQ(out[0]["name"], "Receiver1.pktRxQueue(0)");
     EXPECT_EQ(out[5]["name"], "Receiver1.pktRxQueue(5)");

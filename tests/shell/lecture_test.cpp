@@ -21,11 +21,11 @@ using shelltest::runScript;
 
 namespace {
 
-std::vector<widgets::Json> jsonLines(const std::string& text)
+std::vector<dump::Json> jsonLines(const std::string& text)
 {
-    std::vector<widgets::Json> v;
+    std::vector<dump::Json> v;
     std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) v.push_back(widgets::Json::parse(l));
+    for (std::string l; std::getline(in, l);) v.push_back(dump::Json::parse(l));
     return v;
 }
 
@@ -62,7 +62,7 @@ TEST(EventLog, PrintsEveryRoutedEventWithItsTargetWhileOn)
     ASSERT_EQ(runner.run(in), 0) << err.str();
     runner.demo().removeObserver(&routed);
 
-    std::vector<widgets::Json> events;
+    std::vector<dump::Json> events;
     for (const auto& j : jsonLines(out.str())) {
         if (j.contains("event")) events.push_back(j["event"]);
     }
@@ -128,7 +128,7 @@ TEST(Script, SvgCountsTheLinesAndVisibleLabelsOfThePicture)
                   file + "\nlines Wire1.Picture1\ndump Wire1.txtTrace\n");
     ASSERT_EQ(r.status, 0) << r.err;
     int lines = -1, labels = 0;
-    widgets::Json reply;
+    dump::Json reply;
     for (const auto& j : jsonLines(r.out)) {
         if (j.contains("svg")) reply = j;
         if (j.contains("lines")) lines = j["lines"];

@@ -1,6 +1,7 @@
 // The main window's model: start-up, routing, the clock, the buttons and the
 // scenario set-up.
 #include "shell/linkdemo.h"
+#include "shell/dump.h"
 
 #include <gtest/gtest.h>
 
@@ -121,10 +122,10 @@ TEST(StartUp, AssignsTheRoutingIndicesAndTheLinkSettings)
     EXPECT_EQ(demo.Wire1.height(), 9915);
     EXPECT_EQ(demo.Wire2.width(), 10000);
     EXPECT_EQ(demo.Wire2.height(), 9915);
-    EXPECT_EQ(state(demo, "Wire1")["bitRate"], 1.0);
-    EXPECT_EQ(state(demo, "Wire1")["delay"], 2.0);
-    EXPECT_EQ(state(demo, "Wire2")["bitRate"], 5.0);
-    EXPECT_EQ(state(demo, "Wire2")["delay"], 1.0);
+    EXPECT_EQ(demo.Wire1.state().bitRate, 1.0);
+    EXPECT_EQ(demo.Wire1.state().delay, 2.0);
+    EXPECT_EQ(demo.Wire2.state().bitRate, 5.0);
+    EXPECT_EQ(demo.Wire2.state().delay, 1.0);
     EXPECT_EQ(comboText(demo, "Wire2.cmbBitRate"), " 5");
 }
 
@@ -133,8 +134,8 @@ TEST(StartUp, TheLastTransmitterCallIsSetRTT150AfterTheReset)
     Demo d;
     // A reset restores the kept estimate (25000 ms); the estimate in force
     // shows that SetRTT 150 came after it.
-    EXPECT_EQ(state(d.demo, "Transmitter1")["rttEstimate"], 15000);
-    EXPECT_EQ(state(d.demo, "Transmitter1")["resetRTT"], 25000);
+    EXPECT_EQ(d.demo.Transmitter1.state().rttEstimate, 15000);
+    EXPECT_EQ(d.demo.Transmitter1.state().resetRTT, 25000);
     // Every component has been reset with the restricted flag.
     for (const char* n : {"Transmitter1", "Transmitter2", "Receiver1", "Receiver2", "Queue1", "Queue2"}) {
         EXPECT_EQ(state(d.demo, n)["restricted"], 1) << n;
@@ -298,7 +299,7 @@ TEST(Routing, ReportsOfTheComponentsThatTakeNoPartChangeNothing)
     LinkDemo& demo = d.demo;
     demo.cmdPause.click();
     run(demo, 1000);
-    const auto before = demo.dump("");
+    const auto before = dump::objects(demo, "");
     Packet p;
     p.Active = true;
     p.Number = 9;
@@ -317,7 +318,7 @@ TEST(Routing, ReportsOfTheComponentsThatTakeNoPartChangeNothing)
         demo.PacketDone(2, code, copy);
         demo.PacketDone(10, code, copy);
     }
-    EXPECT_EQ(demo.dump(""), before);
+    EXPECT_EQ(dump::objects(demo, ""), before);
 }
 
 TEST(Routing, ResetRequestFromAnyIndexResetsEverything)
@@ -373,7 +374,7 @@ TEST(PauseButton, CyclesThroughItsThreeStates)
     EXPECT_TRUE(txTimer.enabled());
     EXPECT_TRUE(rxTimer.enabled());
     run(demo, 3000);
-    const auto wireBefore = demo.dump("Wire1");
+    const auto wireBefore = dump::objects(demo, "Wire1");
 
     demo.cmdPause.click();
     EXPECT_EQ(demo.cmdPause.caption(), "Cont");
@@ -383,7 +384,7 @@ TEST(PauseButton, CyclesThroughItsThreeStates)
     run(demo, 2000);
     EXPECT_EQ(demo.totalTime, 3000);
     // While paused, ticks leave every packet where it was.
-    EXPECT_EQ(demo.dump("Wire1"), wireBefore);
+    EXPECT_EQ(dump::objects(demo, "Wire1"), wireBefore);
 
     demo.cmdPause.click();
     EXPECT_EQ(demo.cmdPause.caption(), "Pause");
@@ -590,7 +591,7 @@ TEST(Scenario, MeasureRTTResetsMeasuresAndStartsTheRun)
     EXPECT_EQ(demo.cmdPause.caption(), "Pause");
     EXPECT_FALSE(demo.paused);
     EXPECT_EQ(demo.totalTime, 0);
-    EXPECT_EQ(state(demo, "Transmitter1")["measuringRTT"], true);
+    EXPECT_EQ(demo.Transmitter1.state().measuringRTT, true);
     // The probe is on the wire at once.
     EXPECT_EQ(inFlight(demo, "Wire1").forward, 1);
 
@@ -609,7 +610,7 @@ TEST(Scenario, MeasureRTTResetsMeasuresAndStartsTheRun)
     EXPECT_EQ(tx["rttEstimate"], tx["resetRTT"]);
     // The measured estimate survives the next reset.
     demo.cmdReset.click();
-    EXPECT_EQ(state(demo, "Transmitter1")["rttEstimate"], tx["resetRTT"]);
+    EXPECT_EQ(demo.Transmitter1.state().rttEstimate, tx["resetRTT"]);
 }
 
 TEST(Scenario, UserLinkSettingsSurviveScenarioChangesAndReset)
@@ -625,9 +626,9 @@ TEST(Scenario, UserLinkSettingsSurviveScenarioChangesAndReset)
     demo.cmdRouter.click();
     choose(demo, "Go-back-N ARQ");
     demo.cmdRTT.click();
-    EXPECT_EQ(state(demo, "Wire1")["bitRate"], 2.0);
-    EXPECT_EQ(state(demo, "Wire1")["delay"], 0.5);
-    EXPECT_EQ(state(demo, "Wire2")["delay"], 5.0);
+    EXPECT_EQ(demo.Wire1.state().bitRate, 2.0);
+    EXPECT_EQ(demo.Wire1.state().delay, 0.5);
+    EXPECT_EQ(demo.Wire2.state().delay, 5.0);
     EXPECT_EQ(comboText(demo, "Wire1.cmbBitRate"), "2");
 }
 
@@ -672,7 +673,7 @@ TEST(Dump, StartsWithTheWindowAndKeepsAStableOrder)
 {
     Demo d;
     LinkDemo& demo = d.demo;
-    const auto all = demo.dump("");
+    const auto all = dump::objects(demo, "");
     ASSERT_GT(all.size(), 14u);
     EXPECT_EQ(all[0].dump(),
               R"({"name":"LinkDemo","kind":"window","caption":"Brelk's Vorn Demo","width":14895,"height":11115,)"
@@ -702,12 +703,12 @@ TEST(Dump, StartsWithTheWindowAndKeepsAStableOrder)
     EXPECT_EQ(components, kComponents);
 
     // Filtering keeps the order and only the names with the prefix.
-    const auto wires = demo.dump("Wire1.cmdPacket(1");
+    const auto wires = dump::objects(demo, "Wire1.cmdPacket(1");
     ASSERT_EQ(wires.size(), 7u);  // (1) and (10)..(15)
     EXPECT_EQ(wires[0]["name"], "Wire1.cmdPacket(1)");
     EXPECT_EQ(wires[1]["name"], "Wire1.cmdPacket(10)");
-    EXPECT_TRUE(demo.dump("Nothing").empty());
-    EXPECT_EQ(demo.dump("LinkDemo").size(), 8u);
+    EXPECT_TRUE(dump::objects(demo, "Nothing").empty());
+    EXPECT_EQ(dump::objects(demo, "LinkDemo").size(), 8u);
 }
 
 TEST(Dump, ComponentObjectsCarryGeometryAndState)

@@ -1,6 +1,7 @@
 // The presenter's actions: a step, the packets' places between ticks, the
 // packet chosen from the keyboard, the traces kept on the present, the pace.
 #include "shell/presenter.h"
+#include "shell/dump.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ namespace {
 std::string fullDump(const LinkDemo& demo)
 {
     std::string s;
-    for (const auto& j : demo.dump("")) s += j.dump() + "\n";
+    for (const auto& j : dump::objects(demo, "")) s += j.dump() + "\n";
     return s;
 }
 

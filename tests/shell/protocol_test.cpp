@@ -140,7 +140,7 @@ TEST_P(EndToEnd, StopAndWaitSendsOnePacketPerAcknowledgement)
     EXPECT_EQ(o.resentSteps, 0);
     EXPECT_FALSE(o.wrongShown);
     // Each packet waits for its ACK: the transmitter is never far ahead.
-    EXPECT_LE(static_cast<int>(state(r.demo, "Transmitter1")["nextPacketNumber"]),
+    EXPECT_LE(static_cast<int>(r.demo.Transmitter1.state().nextPacketNumber),
               static_cast<int>(r.demo.delivered.size()) + 2);
 }
 
@@ -202,18 +202,18 @@ TEST_P(EndToEnd, SoftwareFlowStopsOnHoldAndResumesOnReady)
     r.demo.toggleReady();  // Hold
     // The Hold message reaches the transmitter; after that nothing new is sent.
     observe(r.demo, 10000);
-    EXPECT_EQ(state(r.demo, "Transmitter1")["sendPermitted"], false);
-    const int nextBefore = state(r.demo, "Transmitter1")["nextPacketNumber"];
+    EXPECT_EQ(r.demo.Transmitter1.state().sendPermitted, false);
+    const int nextBefore = r.demo.Transmitter1.state().nextPacketNumber;
     const std::size_t heldAt = r.demo.delivered.size();
     o = observe(r.demo, 30000);
-    EXPECT_EQ(state(r.demo, "Transmitter1")["nextPacketNumber"], nextBefore);
+    EXPECT_EQ(r.demo.Transmitter1.state().nextPacketNumber, nextBefore);
     EXPECT_EQ(o.maxForward, 0);
     EXPECT_EQ(r.demo.delivered.size(), heldAt);
 
     r.demo.toggleReady();  // Ready: the waiting packets are delivered at once
     EXPECT_GT(r.demo.delivered.size(), heldAt);
     observe(r.demo, 20000);
-    EXPECT_EQ(state(r.demo, "Transmitter1")["sendPermitted"], true);
+    EXPECT_EQ(r.demo.Transmitter1.state().sendPermitted, true);
     EXPECT_GE(r.demo.delivered.size(), heldAt + 12);
     if (!GetParam()) {
         // On the direct link the Hold arrives before the receive window of
@@ -225,7 +225,7 @@ TEST_P(EndToEnd, SoftwareFlowStopsOnHoldAndResumesOnReady)
         // they are gone. What is delivered still comes in order, once each.
         const auto& d = r.demo.delivered;
         EXPECT_TRUE(std::is_sorted(d.begin(), d.end()) && std::adjacent_find(d.begin(), d.end()) == d.end());
-        EXPECT_LT(d.back() + 1, static_cast<int>(state(r.demo, "Transmitter1")["nextPacketNumber"]));
+        EXPECT_LT(d.back() + 1, static_cast<int>(r.demo.Transmitter1.state().nextPacketNumber));
     }
 }
 

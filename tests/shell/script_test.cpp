@@ -49,7 +49,7 @@ TEST(Script, DumpsTheWindowFirstAndCountsWhatItPrinted)
     EXPECT_EQ(out[firstEnd], "{\"dumped\": " + std::to_string(firstEnd) + ", \"time\": 250}");
     // Every object line is compact JSON with a name and a kind.
     for (std::size_t i = 0; i < firstEnd; ++i) {
-        const auto j = widgets::Json::parse(out[i]);
+        const auto j = dump::Json::parse(out[i]);
         EXPECT_TRUE(j.contains("name") && j.contains("kind")) << out[i];
         EXPECT_EQ(j.dump(), out[i]);
     }
@@ -57,8 +57,8 @@ TEST(Script, DumpsTheWindowFirstAndCountsWhatItPrinted)
     ASSERT_EQ(rest.size(), 6u);
     EXPECT_EQ(rest[0], R"({"name":"LinkDemo.cmdPause","kind":"button","caption":"Start","backColour":14737632,)"
                        R"("visible":true,"left":120,"top":6900,"width":1275,"height":495})");
-    EXPECT_EQ(widgets::Json::parse(rest[2])["caption"], "Measure RTT");
-    EXPECT_EQ(widgets::Json::parse(rest[2])["visible"], false);
+    EXPECT_EQ(dump::Json::parse(rest[2])["caption"], "Measure RTT");
+    EXPECT_EQ(dump::Json::parse(rest[2])["visible"], false);
     EXPECT_EQ(rest[4], "{\"dumped\": 4, \"time\": 250}");
     EXPECT_EQ(rest[5], "{\"dumped\": 0, \"time\": 250}");
 }
@@ -91,7 +91,7 @@ TEST(Script, CommandsActOnTheModel)
     EXPECT_EQ(demo.cmdPause.caption(), "Pause");
     EXPECT_EQ(static_cast<widgets::CheckBox&>(control(demo, "Receiver1.chkRxReady")).caption(), "Hold");
     EXPECT_EQ(demo.stacking().back(), &demo.Transmitter1);
-    EXPECT_EQ(state(demo, "Wire2")["bitRate"], 2.5);
+    EXPECT_EQ(demo.Wire2.state().bitRate, 2.5);
     EXPECT_EQ(static_cast<widgets::ScrollBar&>(control(demo, "Wire1.VScroll2")).value(), 40);
 }
 
@@ -146,8 +146,8 @@ TEST(Script, ActionsOnHiddenControlsAreIgnored)
               "ignored: Wire1.cmdPacket(0) is hidden\n"
               "ignored: LinkDemo.cmdRTT is hidden\n");
     const auto out = lines(r.out);
-    EXPECT_EQ(widgets::Json::parse(out[0])["caption"], "Start");
-    const auto wire = widgets::Json::parse(out[2]);
+    EXPECT_EQ(dump::Json::parse(out[0])["caption"], "Start");
+    const auto wire = dump::Json::parse(out[2]);
     ASSERT_EQ(wire["name"], "Wire1");
     EXPECT_EQ(wire["state"]["delay"], 2);
     EXPECT_EQ(wire["state"]["bitRate"], 1);
@@ -220,7 +220,7 @@ TEST(Script, ListsTheLinesOfAPictureArea)
     const std::size_t n = std::stoul(last.substr(10));
     EXPECT_EQ(n, out.size() - 2);
     EXPECT_GT(n, 0u);
-    const auto first = widgets::Json::parse(out[1]);
+    const auto first = dump::Json::parse(out[1]);
     for (const char* k : {"x1", "y1", "x2", "y2", "colour"}) EXPECT_TRUE(first.contains(k)) << k;
 }
 
@@ -265,7 +265,7 @@ TEST(Script, ShortPacketsOnFastWiresAreDelivered)
                               (router.empty() ? "" : "press Wire2.cmdEdit\nchoose Wire2.cmbDelay 2.0\n") +
                               "press LinkDemo.cmdPause\nrun 60000\n");
         ASSERT_EQ(runner.run(in), 0) << err.str();
-        EXPECT_GE(state(runner.demo(), "Receiver1")["rxBase"].get<int>(), 2) << (router.empty() ? "direct" : "router");
+        EXPECT_GE(runner.demo().Receiver1.state().rxBase, 2) << (router.empty() ? "direct" : "router");
     }
 }
 
@@ -279,7 +279,7 @@ TEST(Script, RetypingTheSameTextTakesEffect)
         "press Receiver1.cmdEdit\ntype Receiver1.cmbMaxSequence 7\ntype Receiver1.cmbMaxSequence 7\n");
     ASSERT_EQ(runner.run(first), 0) << err.str();
     LinkDemo& demo = runner.demo();
-    for (int i = 0; i < state(demo, "Receiver1")["rxWindow"].get<int>(); ++i) {
+    for (int i = 0; i < demo.Receiver1.state().rxWindow; ++i) {
         const std::string seq =
             static_cast<widgets::Label&>(control(demo, "Receiver1.lblRxSeq(" + std::to_string(i) + ")")).caption();
         EXPECT_TRUE(seq.empty() || seq[0] != ' ') << i << ": '" << seq << "'";

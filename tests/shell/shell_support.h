@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/dump.h"
 #include "shell/linkdemo.h"
 #include "shell/script.h"
 #include "support/testenv.h"
@@ -39,23 +40,25 @@ inline std::string comboText(LinkDemo& demo, const std::string& name)
     return combo(demo, name).text();
 }
 
-inline widgets::Json state(LinkDemo& demo, const std::string& component)
-{
-    widgets::Component* c = demo.findComponent(component);
-    if (!c) {
-        ADD_FAILURE() << "no component " << component;
-        return widgets::Json::object();
-    }
-    return c->state();
-}
-
 // The one dump object named `name`; null when there is none.
-inline widgets::Json object(const LinkDemo& demo, const std::string& name)
+inline dump::Json object(const LinkDemo& demo, const std::string& name)
 {
-    for (auto& j : demo.dump(name)) {
+    for (auto& j : dump::objects(demo, name)) {
         if (j["name"] == name) return j;
     }
     return nullptr;
+}
+
+// A component's "state" object as the runner dumps it (for loops over
+// component names; a single component's typed state() is preferred).
+inline dump::Json state(const LinkDemo& demo, const std::string& component)
+{
+    const dump::Json j = object(demo, component);
+    if (j.is_null()) {
+        ADD_FAILURE() << "no component " << component;
+        return dump::Json::object();
+    }
+    return j["state"];
 }
 
 // The packet buttons of a wire; a visible one is a packet in flight.

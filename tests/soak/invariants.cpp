@@ -4,13 +4,14 @@
 #include <cmath>
 #include <functional>
 
+#include "shell/dump.h"
 #include "widgets/numbers.h"
 
 namespace soak {
 
 namespace {
 
-using widgets::Json;
+using dump::Json;
 
 bool allDigits(const std::string& s, std::size_t from, std::size_t to)
 {
@@ -70,23 +71,6 @@ void scanNumbers(const Json& j, const std::string& where, std::vector<std::strin
     }
 }
 
-int asInt(const Json& j, const char* key)
-{
-    const Json& v = j.at(key);
-    return v.is_number() ? v.get<int>() : -99999;
-}
-
-std::int64_t asLong(const Json& j, const char* key)
-{
-    const Json& v = j.at(key);
-    return v.is_number() ? v.get<std::int64_t>() : -99999;
-}
-
-bool asBool(const Json& j, const char* key)
-{
-    return j.at(key).get<bool>();
-}
-
 bool isFlowColour(std::int64_t c)
 {
     return c == pkt::kAck || c == pkt::kReady || c == pkt::kHold;
@@ -132,17 +116,9 @@ std::string wireCaption(const Packet& p)
     return "";
 }
 
-const widgets::Json& ModelChecker::stateOf(const widgets::Component& c)
-{
-    auto it = m_states.find(&c);
-    if (it == m_states.end()) it = m_states.emplace(&c, c.state()).first;
-    return it->second;
-}
-
 std::vector<std::string> ModelChecker::check()
 {
     m_found.clear();
-    m_states.clear();
 
     if (m_demo.totalTime != m_lastTotalTime) m_fullSinceMove.fill(false);
     m_lastTotalTime = m_demo.totalTime;
@@ -228,11 +204,10 @@ void ModelChecker::checkWindow()
 void ModelChecker::checkWire(const Wire& w, int index)
 {
     const std::string n = w.name();
-    const Json& st = stateOf(w);
-    scanNumbers(st, n + ".state", m_found);
+    const Wire::State st = w.state();
+    if (!std::isfinite(st.X1) || !std::isfinite(st.X2)) fail(n + ": a line end is not finite");
 
-    const auto slotOk = [&](const char* key, bool ack) {
-        const int s = asInt(st, key);
+    const auto slotOk = [&](const char* key, int s, bool ack) {
         if (s < -1 || s >= Wire::kSlots) {
             fail(n + ": " + key + " " + std::to_string(s) + " out of range");
             return;
@@ -243,13 +218,13 @@ void ModelChecker::checkWire(const Wire& w, int index)
             fail(n + ": " + key + " " + std::to_string(s) + " holds a packet of the other direction");
         }
     };
-    slotOk("lastDataSlot", false);
-    slotOk("dataArrivingSlot", false);
-    slotOk("lastACKSlot", true);
-    slotOk("ackArrivingSlot", true);
+    slotOk("lastDataSlot", st.lastDataSlot, false);
+    slotOk("dataArrivingSlot", st.dataArrivingSlot, false);
+    slotOk("lastACKSlot", st.lastACKSlot, true);
+    slotOk("ackArrivingSlot", st.ackArrivingSlot, true);
 
-    if (!(st.at("delay").get<double>() > 0)) fail(n + ": delay " + st.at("delay").dump());
-    if (!(st.at("bitRate").get<double>() > 0)) fail(n + ": bitRate " + st.at("bitRate").dump());
+    if (!(st.delay > 0)) fail(n + ": delay " + std::to_string(st.delay));
+    if (!(st.bitRate > 0)) fail(n + ": bitRate " + std::to_string(st.bitRate));
 
     const double x1 = w.Line1.x1();
     const double x2 = w.Line1.x2();
@@ -302,20 +277,19 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
 {
     using S = Transmitter::SlotState;
     const std::string n = t.name();
-    const Json& st = stateOf(t);
-    scanNumbers(st, n + ".state", m_found);
+    const Transmitter::State st = t.state();
 
-    const int window = asInt(st, "txWindow");
+    const int window = st.txWindow;
     if (window < 1 || window > Transmitter::kSlots) {
         fail(n + ": txWindow " + std::to_string(window));
         return;
     }
     if (window != num::toInteger(num::textValue(t.cmbTxWindowSize.text()))) fail(n + ": txWindow differs from combo");
-    const int maxSequence = asInt(st, "maxSequence");
+    const int maxSequence = st.maxSequence;
     if (maxSequence != num::toInteger(num::textValue(t.cmbMaxSequence.text()))) {
         fail(n + ": maxSequence " + std::to_string(maxSequence) + " differs from combo " + q(t.cmbMaxSequence.text()));
     }
-    const int panelMode = asInt(st, "panelMode");
+    const int panelMode = st.panelMode;
     if (panelMode < 0 || panelMode > 2) fail(n + ": panelMode " + std::to_string(panelMode));
 
     int onTheLine = 0;
@@ -344,9 +318,9 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
         }
     }
     if (onTheLine > 1) fail(n + ": " + std::to_string(onTheLine) + " slots being put on the wire at once");
-    if (onTheLine > 0 && !asBool(st, "txBusy")) fail(n + ": a slot is being sent while txBusy is false");
-    if (asLong(st, "nextPacketNumber") != t.slotNumber(window - 1) + 1) {
-        fail(n + ": nextPacketNumber " + std::to_string(asLong(st, "nextPacketNumber")) + " after last slot " +
+    if (onTheLine > 0 && !st.txBusy) fail(n + ": a slot is being sent while txBusy is false");
+    if (st.nextPacketNumber != t.slotNumber(window - 1) + 1) {
+        fail(n + ": nextPacketNumber " + std::to_string(st.nextPacketNumber) + " after last slot " +
              t.lblTxPacket[window - 1].caption());
     }
 
@@ -354,7 +328,7 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
         const std::string& s = t.lblRTO[i].caption();
         if (!s.empty() && !isBlankInteger(s)) fail(slotName(n, "lblRTO", i) + ": caption " + q(s));
     }
-    const std::int64_t rtt = asLong(st, "rttEstimate");
+    const std::int64_t rtt = st.rttEstimate;
     const std::string rttText = num::blankNumber(static_cast<double>(rtt) / 1000.0);
     if (t.lblRTT.caption() != rttText || !isBlankNumber(rttText)) {
         fail(n + ".lblRTT: caption " + q(t.lblRTT.caption()) + " for rttEstimate " + std::to_string(rtt));
@@ -372,10 +346,10 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
 
     // The retransmission flags and time follow the (scenario-set) mode.
     const std::string& m = t.cmbRetransmitMode.text();
-    const bool reliable = asBool(st, "reliable");
-    const bool waits = asBool(st, "waitForAck");
-    const bool individual = asBool(st, "individualRetransmit");
-    const std::int64_t rto = asLong(st, "retransmitTime");
+    const bool reliable = st.reliable;
+    const bool waits = st.waitForAck;
+    const bool individual = st.individualRetransmit;
+    const std::int64_t rto = st.retransmitTime;
     struct Flags {
         const char* mode;
         bool reliable, individual, waits;
@@ -390,7 +364,7 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
             fail(n + ": flags do not follow Retransmit Mode " + q(m));
         }
     }
-    if (asBool(st, "individualTimers") != (t.cmbRetransmitTimers.text() != "Joint")) {
+    if (st.individualTimers != (t.cmbRetransmitTimers.text() != "Joint")) {
         fail(n + ": individualTimers does not follow " + q(t.cmbRetransmitTimers.text()));
     }
     if (m == "None" || m == "Wait") {
@@ -412,20 +386,19 @@ void ModelChecker::checkReceiver(const Receiver& r)
 {
     using M = Receiver::SlotMark;
     const std::string n = r.name();
-    const Json& st = stateOf(r);
-    scanNumbers(st, n + ".state", m_found);
+    const Receiver::State st = r.state();
 
-    const int window = asInt(st, "rxWindow");
+    const int window = st.rxWindow;
     if (window < 1 || window > Receiver::kSlots) {
         fail(n + ": rxWindow " + std::to_string(window));
         return;
     }
     if (window != num::toInteger(num::textValue(r.cmbRxWindowSize.text()))) fail(n + ": rxWindow differs from combo");
-    const int maxSequence = asInt(st, "maxSequence");
+    const int maxSequence = st.maxSequence;
     if (maxSequence != num::toInteger(num::textValue(r.cmbMaxSequence.text()))) {
         fail(n + ": maxSequence " + std::to_string(maxSequence) + " differs from combo " + q(r.cmbMaxSequence.text()));
     }
-    const std::int64_t base = asLong(st, "rxBase");
+    const std::int64_t base = st.rxBase;
     if (base < 0) fail(n + ": rxBase " + std::to_string(base));
 
     int arriving = 0;
@@ -497,16 +470,15 @@ void ModelChecker::checkReceiver(const Receiver& r)
 void ModelChecker::checkQueue(const Queue& q, bool routed)
 {
     const std::string n = q.name();
-    const Json& st = stateOf(q);
-    scanNumbers(st, n + ".state", m_found);
-    const int size = asInt(st, "queueSize");
+    const Queue::State st = q.state();
+    const int size = st.queueSize;
     if (size < 1 || size > Queue::kSlots) {
         fail(n + ": queueSize " + std::to_string(size));
         return;
     }
     if (size != num::toInteger(num::textValue(q.cmbSize.text()))) fail(n + ": queueSize differs from cmbSize");
-    const bool dataBusy = asBool(st, "dataOutBusy");
-    const bool ackBusy = asBool(st, "ackOutBusy");
+    const bool dataBusy = st.dataOutBusy;
+    const bool ackBusy = st.ackOutBusy;
 
     bool anyActive = false;
     for (int k = 0; k < Queue::kSlots; ++k) {
@@ -561,7 +533,6 @@ void ModelChecker::checkSource(const Source& s)
 {
     const std::string& c = s.lblTxPacket[0].caption();
     if (c != "0" && !isBlankInteger(c)) fail(s.name() + ".lblTxPacket(0): caption " + q(c));
-    scanNumbers(stateOf(s), s.name() + ".state", m_found);
 }
 
 // ---- senders against their wires --------------------------------------------
@@ -573,10 +544,10 @@ void ModelChecker::checkBusyFlags()
 {
     LinkDemo& d = m_demo;
     const bool router = d.topology >= 10;
-    const Json& w1 = stateOf(d.Wire1);
-    const Json& w2 = stateOf(d.Wire2);
-    const auto pair = [&](const char* sender, bool busy, const Json& wire, int wireIndex, const char* slotKey) {
-        const bool sending = asInt(wire, slotKey) >= 0;
+    const Wire::State w1 = d.Wire1.state();
+    const Wire::State w2 = d.Wire2.state();
+    const auto pair = [&](const char* sender, bool busy, int wireIndex, int slot, const char* slotKey) {
+        const bool sending = slot >= 0;
         if (sending && !busy)
             fail(std::string(sender) + ": not busy while Wire" + std::to_string(wireIndex) +
                  " is still sending its packet (" + slotKey + ")");
@@ -584,18 +555,18 @@ void ModelChecker::checkBusyFlags()
             fail(std::string(sender) + ": busy with nothing being sent on Wire" + std::to_string(wireIndex));
         }
     };
-    pair("Transmitter1.txBusy", asBool(stateOf(d.Transmitter1), "txBusy"), w1, 1, "lastDataSlot");
-    const bool rxBusy = asBool(stateOf(d.Receiver1), "ackLineBusy");
+    pair("Transmitter1.txBusy", d.Transmitter1.state().txBusy, 1, w1.lastDataSlot, "lastDataSlot");
+    const bool rxBusy = d.Receiver1.state().ackLineBusy;
     if (!router) {
-        pair("Receiver1.ackLineBusy", rxBusy, w1, 1, "lastACKSlot");
+        pair("Receiver1.ackLineBusy", rxBusy, 1, w1.lastACKSlot, "lastACKSlot");
         for (int i = 0; i < Wire::kSlots; ++i) {
             if (d.Wire2.cmdPacket[i].visible()) fail("Wire2: carries a packet on the direct link");
         }
     } else {
-        const Json& qs = stateOf(d.Queue1);
-        pair("Queue1.ackOutBusy", asBool(qs, "ackOutBusy"), w1, 1, "lastACKSlot");
-        pair("Queue1.dataOutBusy", asBool(qs, "dataOutBusy"), w2, 2, "lastDataSlot");
-        pair("Receiver1.ackLineBusy", rxBusy, w2, 2, "lastACKSlot");
+        const Queue::State qs = d.Queue1.state();
+        pair("Queue1.ackOutBusy", qs.ackOutBusy, 1, w1.lastACKSlot, "lastACKSlot");
+        pair("Queue1.dataOutBusy", qs.dataOutBusy, 2, w2.lastDataSlot, "lastDataSlot");
+        pair("Receiver1.ackLineBusy", rxBusy, 2, w2.lastACKSlot, "lastACKSlot");
     }
 }
 
@@ -658,7 +629,7 @@ void ModelChecker::checkGeometry(const widgets::Control& c)
 std::vector<std::string> ModelChecker::checkDump() const
 {
     std::vector<std::string> out;
-    for (const Json& j : m_demo.dump("")) {
+    for (const Json& j : dump::objects(m_demo, "")) {
         const std::string name = j.contains("name") && j["name"].is_string() ? j["name"].get<std::string>() : "?";
         scanNumbers(j, name, out);
         try {

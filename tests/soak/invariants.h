@@ -59,8 +59,6 @@ private:
     void checkBusyFlags();
     void checkGeometry(const widgets::Control& c);
 
-    // Each component's state(), taken once per check.
-    const widgets::Json& stateOf(const widgets::Component& c);
     void fail(const std::string& what) { m_found.push_back(what); }
     // A wire that lost a packet because all its slots were in use reports
     // the direction free only at its next move; until then the sender is
@@ -76,7 +74,6 @@ private:
     long m_checks = 0;
     bool m_dataHoleAllowed = false;
     // Per picture: its clear count and how many of its lines were checked.
-    std::map<const widgets::Component*, widgets::Json> m_states;
     std::map<const widgets::Picture*, std::pair<std::uint64_t, std::size_t>> m_linesSeen;
 };
 

@@ -77,9 +77,9 @@ private:
         std::array<std::int64_t, Receiver::kSlots> numbers{};
         for (int k = 0; k < Receiver::kSlots; ++k)
             numbers[static_cast<std::size_t>(k)] = Receiver1.pktRxQueue(k).Number;
-        const std::int64_t base = Receiver1.state()["rxBase"];
+        const std::int64_t base = Receiver1.state().rxBase;
         action();
-        const std::int64_t moved = std::int64_t{Receiver1.state()["rxBase"]} - base;
+        const std::int64_t moved = std::int64_t{Receiver1.state().rxBase} - base;
         for (std::int64_t k = 0; k < moved && k < Receiver::kSlots; ++k) {
             delivered.push_back(numbers[static_cast<std::size_t>(k)]);
         }
@@ -153,8 +153,7 @@ struct Trial {
 // Seconds a packet of `length` stays on `wire` at its current settings.
 std::int64_t lifeTicks(const Wire& wire, int length)
 {
-    const widgets::Json st = wire.state();
-    const double delay = st["delay"], bitRate = st["bitRate"];
+    const double delay = wire.state().delay, bitRate = wire.state().bitRate;
     return std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil((delay + length / (4 * bitRate)) * 10)));
 }
 
@@ -319,7 +318,7 @@ TEST_P(WindowWithoutLosses, NeverMoreDataOutstandingThanTheWindow)
 {
     const auto [scenario, router] = GetParam();
     Trial run(scenario, router);
-    const int window = run.demo.Transmitter1.state()["txWindow"];
+    const int window = run.demo.Transmitter1.state().txWindow;
     ASSERT_EQ(window, scenario == 1 ? 1 : 3);
 
     std::size_t most = 0;
@@ -409,7 +408,7 @@ TEST_P(SoftwareFlow, NothingIsSentBetweenAProcessedHoldAndAProcessedReady)
     std::int64_t heldSince = -1;
 
     const auto consistent = [&](const char* when) {
-        const bool permitted = run.demo.Transmitter1.state()["sendPermitted"];
+        const bool permitted = run.demo.Transmitter1.state().sendPermitted;
         if (permitted == flow.held && broken.empty()) {
             broken = std::string("sendPermitted does not follow the processed messages ") + when;
         }
@@ -452,7 +451,7 @@ TEST_P(SoftwareFlow, NothingIsSentBetweenAProcessedHoldAndAProcessedReady)
     EXPECT_GT(flow.holds, 0);
     EXPECT_GT(flow.readies, 0);
     // A minute after the last click the transmitter obeys the box.
-    EXPECT_EQ(run.demo.Transmitter1.state()["sendPermitted"], run.demo.Receiver1.chkRxReady.caption() == "Ready")
+    EXPECT_EQ(run.demo.Transmitter1.state().sendPermitted, run.demo.Receiver1.chkRxReady.caption() == "Ready")
         << run.text();
     std::cout << "[ flow ] Software Flow" << (router ? " with router" : " direct") << " seed " << seed << ": " << sent
               << " sent, " << flow.holds << " holds and " << flow.readies << " readies processed, "

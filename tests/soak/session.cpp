@@ -163,7 +163,7 @@ void Driver::count()
             break;
         }
     }
-    if (d.Transmitter1.state()["sendPermitted"] == false) ++c.sendingHeld;
+    if (d.Transmitter1.state().sendPermitted == false) ++c.sendingHeld;
 }
 
 // A data packet destroyed while arriving at the router is looked up there by
@@ -177,7 +177,7 @@ void Driver::noteRouterKill(const std::string& line)
     if (d.topology < 10 || line.rfind(prefix, 0) != 0) return;
     const int i = std::atoi(line.c_str() + prefix.size());
     if (i < 0 || i >= Wire::kSlots || !d.Wire1.cmdPacket[i].visible()) return;
-    if (d.Wire1.state()["dataArrivingSlot"] != i) return;
+    if (d.Wire1.state().dataArrivingSlot != i) return;
     const Packet& p = d.Wire1.pktWire[static_cast<std::size_t>(i)];
     if (p.ACKFlag) return;
     const int size = d.Queue1.Size();

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "soak/invariants.h"
+#include "shell/dump.h"
 #include "soak/session.h"
 
 using namespace soak;
@@ -226,7 +227,7 @@ TEST(SoakSessions, ASessionIsDeterministicAndReplaysAsItsScript)
     Driver replayed;
     for (const std::string& l : a.script) ASSERT_EQ(joined(replayed.execute(l)), "") << l;
     std::ostringstream dump2;
-    for (const auto& j : replayed.demo().dump("")) dump2 << j.dump() << '\n';
+    for (const auto& j : dump::objects(replayed.demo(), "")) dump2 << j.dump() << '\n';
     const std::string d1 = out1.str();
     EXPECT_NE(d1.find(dump2.str()), std::string::npos);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/dump.h"
 #include "support/testenv.h"
 
 namespace {
@@ -149,14 +150,14 @@ TEST_F(SourceTest, PacketsAreNumberedWithSequenceNumbersModuloFour)
         EXPECT_FALSE(r.packet.ACKFlag);
     }
     EXPECT_EQ(src.lblTxPacket[0].caption(), " 6");
-    EXPECT_EQ(src.state()["packetCount"], 6);
+    EXPECT_EQ(src.state().packetCount, 6);
 }
 
 TEST_F(SourceTest, AWaitingPacketBlocksGenerationUntilTxFree)
 {
     env.scheduler.advance(1000);
     ASSERT_EQ(offeredNumbers(), std::vector<int>{0});
-    EXPECT_TRUE(src.state()["packetWaiting"].get<bool>());
+    EXPECT_TRUE(src.state().packetWaiting);
 
     // Ticks go on and keep re-reading the rate, but generate nothing.
     chooseRate("2.0");
@@ -165,7 +166,7 @@ TEST_F(SourceTest, AWaitingPacketBlocksGenerationUntilTxFree)
     EXPECT_EQ(src.Timer1.interval(), 500);
 
     src.TxFree();
-    EXPECT_FALSE(src.state()["packetWaiting"].get<bool>());
+    EXPECT_FALSE(src.state().packetWaiting);
     env.scheduler.advance(500);
     EXPECT_EQ(offeredNumbers(), (std::vector<int>{0, 1}));
 }
@@ -188,7 +189,7 @@ TEST_F(SourceTest, StartWithdrawsTheWaitingPacketAndNumbersFromZeroTwice)
     EXPECT_EQ(env.routing.reports[1].packet.Number, 0);
     EXPECT_EQ(src.cmdStart.caption(), "Reset");
     EXPECT_EQ(src.lblTxPacket[0].caption(), "0");
-    EXPECT_EQ(src.state()["packetCount"], 0);
+    EXPECT_EQ(src.state().packetCount, 0);
 
     src.TxFree();
     env.scheduler.advance(1000);
@@ -237,14 +238,14 @@ TEST_F(SourceTest, PauseAndReset)
     src.TxFree();
     env.scheduler.advance(1000);  // packet 1 waiting
     src.Reset(1);
-    EXPECT_EQ(src.state()["packetCount"], 0);
+    EXPECT_EQ(src.state().packetCount, 0);
     EXPECT_EQ(src.lblTxPacket[0].caption(), " 0");
-    EXPECT_TRUE(src.state()["packetWaiting"].get<bool>()) << "a restart leaves the waiting packet";
+    EXPECT_TRUE(src.state().packetWaiting) << "a restart leaves the waiting packet";
     EXPECT_EQ(src.pktSource.Number, -1);
     EXPECT_TRUE(src.Timer1.enabled());
 
     src.Reset(5);
-    EXPECT_TRUE(src.state()["packetWaiting"].get<bool>());
+    EXPECT_TRUE(src.state().packetWaiting);
 
     chooseRate("5.0");
     src.Reset(0);
@@ -276,13 +277,12 @@ TEST_F(SourceTest, EditOpensAndClosesThePanel)
 
 TEST_F(SourceTest, DumpNamesStateAndRecord)
 {
-    widgets::Json s = src.state();
+    const dump::Json s = dump::state(src.state());
     std::vector<std::string> keys;
     for (auto it = s.begin(); it != s.end(); ++it) keys.push_back(it.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"routingIndex", "packetCount", "maxSequence", "packetWaiting"}));
     EXPECT_EQ(s["maxSequence"], 3);
-    std::vector<widgets::Json> recs;
-    src.dumpRecords(recs);
+    const std::vector<dump::Json> recs = dump::records(src);
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_EQ(recs[0]["name"], "Source1.pktSource");
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/dump.h"
 #include "support/testenv.h"
 #include "widgets/numbers.h"
 
@@ -85,11 +86,6 @@ protected:
         tx.Arrive(a);
         ticks();
     }
-    template <class T>
-    T st(const char* key) const
-    {
-        return tx.state()[key].get<T>();
-    }
     std::vector<int> sent() const
     {
         std::vector<int> n;
@@ -102,7 +98,7 @@ protected:
     {
         static const char* names[] = {"New", "Sending", "Sent", "Expired", "Resending", "Resent", "Ack", "?"};
         std::string s;
-        for (int i = 0; i < st<int>("txWindow"); ++i) s += std::string(i ? " " : "") + names[int(tx.slotState(i))];
+        for (int i = 0; i < tx.state().txWindow; ++i) s += std::string(i ? " " : "") + names[int(tx.slotState(i))];
         return s;
     }
 };
@@ -111,7 +107,7 @@ protected:
 
 TEST_F(TransmitterTest, StartUpLeavesTheDocumentedState)
 {
-    const widgets::Json s = tx.state();
+    const dump::Json s = dump::state(tx.state());
     EXPECT_EQ(s.dump(),
               R"({"txWindow":1,"maxSequence":3,"reliable":true,"individualTimers":true,"individualRetransmit":false,)"
               R"("waitForAck":true,"sendPermitted":true,"measuringRTT":false,"txBusy":false,"txClock":0,)"
@@ -155,8 +151,7 @@ TEST_F(TransmitterTest, ControlsAreCreatedInTheDocumentedOrder)
 
 TEST_F(TransmitterTest, DumpRecordsNameSlotsThenAckQueue)
 {
-    std::vector<widgets::Json> out;
-    tx.dumpRecords(out);
+    const std::vector<dump::Json> out = dump::records(tx);
     ASSERT_EQ(out.size(), 16u);
     EXPECT_EQ(out[0]["name"], "Transmitter1.pktTx(0)");
     EXPECT_EQ(out[5]["name"], "Transmitter1.pktTx(5)");
@@ -211,7 +206,7 @@ TEST_F(TransmitterTest, LineFreedFromInsideTheSendReportIsNotLost)
     };
     ticks(3);
     EXPECT_EQ(sent(), (std::vector<int>{0, 1, 2}));
-    EXPECT_FALSE(st<bool>("txBusy"));
+    EXPECT_FALSE(tx.state().txBusy);
 }
 
 TEST_F(TransmitterTest, StopAndWaitSendsTheNextPacketOnlyAfterTheAck)
@@ -236,7 +231,7 @@ TEST_F(TransmitterTest, WaitStallsForGoodAfterALoss)
     EXPECT_EQ(sent(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(states(), "Sent Sent Sent");
     for (int i = 0; i < 3; ++i) EXPECT_FALSE(tx.lblRTO[i].visible());
-    EXPECT_EQ(st<std::int64_t>("retransmitTime"), 0);
+    EXPECT_EQ(tx.state().retransmitTime, 0);
 }
 
 // ---- timers and retransmission -------------------------------------------
@@ -253,7 +248,7 @@ TEST_F(TransmitterTest, JointTimerBatchResendsEveryOutstandingSlotInOrder)
     ticks();  // 1100: slot 0's deadline
     EXPECT_EQ(states(), "Expired Expired Expired");
     EXPECT_EQ(tx.lblRTO[0].caption(), "");
-    EXPECT_EQ(st<std::int64_t>("rttEstimate"), 1010);
+    EXPECT_EQ(tx.state().rttEstimate, 1010);
     ticks();
     EXPECT_EQ(states(), "Resending Expired Expired");
     EXPECT_EQ(tx.lblTxMode.caption(), "Retransmit  0");
@@ -319,18 +314,18 @@ TEST_F(TransmitterTest, EveryExpiryAddsTenMillisecondsToTheEstimate)
     configure(1, 1, Batch, Individual);
     sendAndFree(1);
     env.scheduler.advanceTo(1100);
-    EXPECT_EQ(st<std::int64_t>("rttEstimate"), 1010);
+    EXPECT_EQ(tx.state().rttEstimate, 1010);
     sendAndFree(1);  // resent at 1200, deadline 2210
     env.scheduler.advanceTo(2300);
-    EXPECT_EQ(st<std::int64_t>("rttEstimate"), 1020);
+    EXPECT_EQ(tx.state().rttEstimate, 1020);
 
     tx.cmbRetransmitTime.userChoose(1);  // "2*RTT", from the next computation on
-    EXPECT_EQ(st<std::int64_t>("retransmitTime"), 1020);
+    EXPECT_EQ(tx.state().retransmitTime, 1020);
     tx.SetRTT(10);
-    EXPECT_EQ(st<std::int64_t>("retransmitTime"), 2000);
+    EXPECT_EQ(tx.state().retransmitTime, 2000);
     sendAndFree(1);
     env.scheduler.advanceTo(2400 + 2000);
-    EXPECT_EQ(st<std::int64_t>("retransmitTime"), 2020);
+    EXPECT_EQ(tx.state().retransmitTime, 2020);
 }
 
 // ---- acknowledgements ----------------------------------------------------
@@ -364,7 +359,7 @@ TEST_F(TransmitterTest, CumulativeAckDuplicateAndPartial)
     deliver(cumulativeAck(3));  // slots hold 1, 2, 3
     EXPECT_EQ(tx.slotNumber(0), 3);
     EXPECT_EQ(states(), "Sent Sending New");
-    EXPECT_EQ(st<std::int64_t>("nextPacketNumber"), 6);
+    EXPECT_EQ(tx.state().nextPacketNumber, 6);
     tx.TxFree();
     deliver(cumulativeAck(9));  // no slot carries 9: everything sent is acknowledged
     EXPECT_EQ(tx.slotNumber(0), 5);
@@ -416,14 +411,14 @@ TEST_F(TransmitterTest, RttSampleOnlyAfterASingleTransmission)
     sendAndFree(1);
     env.scheduler.advanceTo(500);
     deliver(plainAck());  // at 600: 600 - 100 + 200
-    EXPECT_EQ(st<std::int64_t>("rttEstimate"), 700);
-    EXPECT_EQ(st<std::int64_t>("retransmitTime"), 1400);
+    EXPECT_EQ(tx.state().rttEstimate, 700);
+    EXPECT_EQ(tx.state().retransmitTime, 1400);
     EXPECT_EQ(tx.lblRTT.caption(), " 0.7");
     tx.TxFree();                    // packet 1, sent at 600
     env.scheduler.advanceTo(2000);  // expired at 2000
     sendAndFree(1);                 // resent at 2100
     deliver(plainAck());
-    EXPECT_EQ(st<std::int64_t>("rttEstimate"), 710);  // the expiry's 10 ms only
+    EXPECT_EQ(tx.state().rttEstimate, 710);  // the expiry's 10 ms only
     EXPECT_EQ(tx.slotNumber(0), 2);
 }
 
@@ -432,7 +427,7 @@ TEST_F(TransmitterTest, HoldStopsNewPacketsAndRetransmissionsUntilReady)
     configure(1, 1, Batch, Individual);
     sendAndFree(1);
     deliver(flowMessage(pkt::kHold));
-    EXPECT_FALSE(st<bool>("sendPermitted"));
+    EXPECT_FALSE(tx.state().sendPermitted);
     env.scheduler.advanceTo(3000);
     EXPECT_EQ(tx.slotState(0), State::Expired);  // timers keep running
     EXPECT_EQ(sent(), std::vector<int>{0});
@@ -469,14 +464,14 @@ TEST_F(TransmitterTest, GrowingAndShrinkingFollowSlotZero)
     EXPECT_EQ(tx.slotNumber(1), 5);
     EXPECT_EQ(tx.slotNumber(2), 6);
     EXPECT_EQ(states(), "New New New");
-    EXPECT_EQ(st<std::int64_t>("nextPacketNumber"), 7);
+    EXPECT_EQ(tx.state().nextPacketNumber, 7);
     EXPECT_TRUE(tx.shpTxQueue[2].visible());
     tx.SetTxWindow(1);
-    EXPECT_EQ(st<std::int64_t>("nextPacketNumber"), 5);
+    EXPECT_EQ(tx.state().nextPacketNumber, 5);
     EXPECT_FALSE(tx.lblTxPacket[1].visible());
     tx.SetTxWindow(7);
     tx.SetTxWindow(0);
-    EXPECT_EQ(st<int>("txWindow"), 1);
+    EXPECT_EQ(tx.state().txWindow, 1);
     EXPECT_EQ(tx.cmbTxWindowSize.text(), "1");
 }
 
@@ -511,16 +506,16 @@ TEST_F(TransmitterTest, MeasurementEndsByResettingFromInsideItsAck)
     EXPECT_EQ(tx.lblRTO[0].caption(), " 10");
     deliver(plainAck());  // processed at 4100
     EXPECT_EQ(env.routing.codes(), (std::vector<int>{SendData, ResetRequest, SendData}));
-    EXPECT_FALSE(st<bool>("measuringRTT"));
-    EXPECT_EQ(st<std::int64_t>("rttEstimate"), 4300);
-    EXPECT_EQ(st<std::int64_t>("resetRTT"), 4300);
+    EXPECT_FALSE(tx.state().measuringRTT);
+    EXPECT_EQ(tx.state().rttEstimate, 4300);
+    EXPECT_EQ(tx.state().resetRTT, 4300);
     EXPECT_FALSE(tx.Timer1.enabled());
     // The rest of the tick sent packet 0 of the restarted window.
     EXPECT_EQ(env.routing.reports.back().packet.Number, 0);
-    EXPECT_TRUE(st<bool>("txBusy"));
+    EXPECT_TRUE(tx.state().txBusy);
     tx.SetRTT(20);
     tx.Reset(1, 1);
-    EXPECT_EQ(st<std::int64_t>("rttEstimate"), 4300);
+    EXPECT_EQ(tx.state().rttEstimate, 4300);
 }
 
 TEST_F(TransmitterTest, PauseFreezesClockTimersAndAckProcessing)
@@ -530,11 +525,11 @@ TEST_F(TransmitterTest, PauseFreezesClockTimersAndAckProcessing)
     arrive(plainAck());
     tx.Pause(true);
     ticks(50);
-    EXPECT_EQ(st<std::int64_t>("txClock"), 100);
+    EXPECT_EQ(tx.state().txClock, 100);
     EXPECT_EQ(tx.slotState(0), State::Sent);
     tx.Pause(false);
     ticks();
-    EXPECT_EQ(st<std::int64_t>("txClock"), 200);
+    EXPECT_EQ(tx.state().txClock, 200);
     EXPECT_EQ(tx.slotNumber(0), 1);
 }
 
@@ -566,13 +561,13 @@ TEST_F(TransmitterTest, PanelLayouts)
     ASSERT_TRUE(tx.cmdMore.visible());
     tx.cmdMore.click();
     EXPECT_EQ(tx.cmdMore.caption(), "Less");
-    EXPECT_EQ(st<int>("panelMode"), 2);
+    EXPECT_EQ(tx.state().panelMode, 2);
     EXPECT_EQ(tx.Shape1.height(), 5640);
     EXPECT_EQ(tx.height(), 5670);
     EXPECT_TRUE(tx.lblRTT.visible());
     EXPECT_TRUE(tx.cmbRetransmitTimers.visible());
     tx.cmdMore.click();
-    EXPECT_EQ(st<int>("panelMode"), 1);
+    EXPECT_EQ(tx.state().panelMode, 1);
     EXPECT_EQ(tx.Shape1.height(), 4020);
 }
 
@@ -608,7 +603,7 @@ TEST_F(TransmitterTest, UnknownRetransmitTimeKeepsTheTimeout)
     tx.cmbRetransmitTime.setListIndex(-1);
     tx.SetRTT(10);
     EXPECT_EQ(env.messageBox.shown, std::vector<std::string>{"Unknown Retransmission Time"});
-    EXPECT_EQ(st<std::int64_t>("retransmitTime"), 25000);
+    EXPECT_EQ(tx.state().retransmitTime, 25000);
     EXPECT_EQ(tx.lblRTT.caption(), " 1");
 }
 
@@ -619,13 +614,13 @@ TEST_F(TransmitterTest, ResetLevels)
     sendAndFree(2);
     tx.Reset(2, 1);  // resets nothing
     EXPECT_EQ(states(), "Sent Sent New");
-    EXPECT_EQ(st<int>("restricted"), 1);
+    EXPECT_EQ(tx.state().restricted, 1);
     tx.Reset(0, 0);
-    EXPECT_EQ(st<int>("txWindow"), 1);
-    EXPECT_EQ(st<int>("panelMode"), 0);
+    EXPECT_EQ(tx.state().txWindow, 1);
+    EXPECT_EQ(tx.state().panelMode, 0);
     EXPECT_EQ(tx.cmdEdit.caption(), "Edit");
     EXPECT_EQ(tx.lblTxMode.caption(), "Initial");
-    EXPECT_EQ(st<std::int64_t>("txClock"), 200);  // never set back
+    EXPECT_EQ(tx.state().txClock, 200);  // never set back
 }
 
 // ---- bad input -----------------------------------------------------------
@@ -647,7 +642,7 @@ TEST_F(TransmitterTest, MaxSequenceBelowOneMeansNoSequenceNumbers)
     configure(3, 15, Batch, Individual, 100);
     for (const char* text : {"-1", "x", "-40000"}) {
         tx.cmbMaxSequence.userEdit(text);
-        EXPECT_LE(st<int>("maxSequence"), 0) << text;
+        EXPECT_LE(tx.state().maxSequence, 0) << text;
         tx.SetTxWindow(6);  // grows with sequence labels shown
         tx.SetTxWindow(3);
     }
@@ -660,10 +655,10 @@ TEST_F(TransmitterTest, MaxSequenceBelowOneMeansNoSequenceNumbers)
     EXPECT_EQ(tx.lblTxSeq[2].caption(), "");
 
     tx.cmbMaxSequence.userEdit("99999");
-    EXPECT_EQ(st<int>("maxSequence"), 32767);
+    EXPECT_EQ(tx.state().maxSequence, 32767);
     tx.SetMaxSequence(-1);
     EXPECT_EQ(tx.cmbMaxSequence.text(), "-1");
-    EXPECT_EQ(st<int>("maxSequence"), -1);
+    EXPECT_EQ(tx.state().maxSequence, -1);
 }
 
 TEST_F(TransmitterTest, ProcessingTimeAndRttClampToTheLongRange)
@@ -676,12 +671,12 @@ TEST_F(TransmitterTest, ProcessingTimeAndRttClampToTheLongRange)
     EXPECT_EQ(tx.waitingPacket(1).TimeStarted, num::kLongMax);
 
     tx.SetRTT(std::int64_t{1} << 40);
-    EXPECT_EQ(st<std::int64_t>("rttEstimate"), num::kLongMax);
+    EXPECT_EQ(tx.state().rttEstimate, num::kLongMax);
     tx.cmbRetransmitTime.userChoose(2);
     tx.SetRTT(30000000);  // 3 x 3e9 ms
-    EXPECT_EQ(st<std::int64_t>("retransmitTime"), num::kLongMax);
+    EXPECT_EQ(tx.state().retransmitTime, num::kLongMax);
     tx.SetRTT(-(std::int64_t{1} << 40));
-    EXPECT_EQ(st<std::int64_t>("rttEstimate"), num::kLongMin);
+    EXPECT_EQ(tx.state().rttEstimate, num::kLongMin);
 }
 
 TEST_F(TransmitterTest, PacketNumbersCountPast32767)
@@ -693,7 +688,7 @@ TEST_F(TransmitterTest, PacketNumbersCountPast32767)
     EXPECT_EQ(last.SequenceNumber, 32769 % 8);
     EXPECT_EQ(tx.lblTxPacket[0].caption(), " 32770");
     EXPECT_EQ(tx.slotNumber(0), 32770);
-    EXPECT_EQ(st<std::int64_t>("nextPacketNumber"), 32771);
+    EXPECT_EQ(tx.state().nextPacketNumber, 32771);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "shell/script.h"
-#include "widgets/dump.h"
+#include "shell/dump.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ TEST(WebDemo, StatesCarryTheDumpFieldsAndAnyText)
         const widgets::Control* control = name == "LinkDemo" ? &d.demo() : d.demo().findControl(name);
         if (!control) control = d.demo().findComponent(name);
         ASSERT_NE(control, nullptr) << name;
-        const Json want = widgets::controlJson(*control, name);
+        const Json want = dump::control(*control, name);
         for (const auto& [key, value] : want.items()) {
             if (key == "name" || key == "kind" || key == "lineCount") continue;
             EXPECT_EQ(c[1][key], value) << name << "." << key;

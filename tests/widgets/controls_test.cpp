@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "widgets/dump.h"
 
 using namespace widgets;
 
@@ -116,19 +115,4 @@ TEST(Control, ReachableNeedsEveryParentVisible)
     EXPECT_TRUE(b.reachable());
     comp.setVisible(false);
     EXPECT_FALSE(b.reachable());
-}
-
-TEST(Dump, ButtonFieldsInContractOrder)
-{
-    Host h;
-    Button b(&h.window, "cmdPacket", 0);
-    b.setCaption("( 0)");
-    b.setBackColour(16761024);
-    b.setGeometry(120, 360, 3975, 495);
-    const std::string expected =
-        R"j({"name":"Wire1.cmdPacket(0)","kind":"button","caption":"( 0)","backColour":16761024,)j"
-        R"j("visible":true,"left":120,"top":360,"width":3975,"height":495})j";
-    EXPECT_EQ(controlJson(b, "Wire1.cmdPacket(0)").dump(), expected);
-    b.setLeft(886.5);
-    EXPECT_EQ(controlJson(b, "x")["left"].dump(), "886.5");
 }

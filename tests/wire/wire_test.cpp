@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "shell/dump.h"
 #include "support/testenv.h"
 
 namespace {
@@ -57,7 +58,6 @@ struct WireTest : ::testing::Test {
         for (const Report& r : env.routing.reports) n.push_back(r.packet.Number);
         return n;
     }
-    int st(const char* key) const { return wire.state()[key].get<int>(); }
 };
 
 TEST_F(WireTest, StartsOnTheDesign)
@@ -83,8 +83,8 @@ TEST_F(WireTest, StartsOnTheDesign)
     EXPECT_FALSE(wire.cmbDelay.visible());
     EXPECT_FALSE(wire.Picture1.visible());
     for (int i = 0; i < Wire::kSlots; ++i) EXPECT_FALSE(button(i).visible());
-    EXPECT_EQ(st("lastDataSlot"), -1);
-    EXPECT_EQ(st("ackArrivingSlot"), -1);
+    EXPECT_EQ(wire.state().lastDataSlot, -1);
+    EXPECT_EQ(wire.state().ackArrivingSlot, -1);
 }
 
 TEST_F(WireTest, ForwardPacketFollowsTheWorkedExample)
@@ -118,7 +118,7 @@ TEST_F(WireTest, ForwardPacketFollowsTheWorkedExample)
     EXPECT_EQ(codes(), (std::vector<int>{DataLineFree, DataHeadArrived, DataArrived}));
     EXPECT_FALSE(button(0).visible());
     EXPECT_FALSE(env.routing.reports.back().packet.Active);
-    EXPECT_EQ(st("dataArrivingSlot"), -1);
+    EXPECT_EQ(wire.state().dataArrivingSlot, -1);
     tickTo(4000);
     EXPECT_EQ(codes().size(), 3u);
 }
@@ -177,7 +177,7 @@ TEST_F(WireTest, ShortFastPacketIsSeenArrivingInTheTickItWhollyArrives)
     EXPECT_EQ(codes(), (std::vector<int>{DataLineFree}));
     tickTo(1000);
     EXPECT_EQ(codes(), (std::vector<int>{DataLineFree, DataHeadArrived, DataArrived}));
-    EXPECT_EQ(st("dataArrivingSlot"), -1);
+    EXPECT_EQ(wire.state().dataArrivingSlot, -1);
 }
 
 TEST_F(WireTest, OneArrivalMarkPerDirection)
@@ -188,7 +188,7 @@ TEST_F(WireTest, OneArrivalMarkPerDirection)
     tickTo(1200);
     EXPECT_EQ(codes(), (std::vector<int>{DataHeadArrived, DataLineFree}));
     EXPECT_EQ(numbers(), (std::vector<int>{0, 1}));
-    EXPECT_EQ(st("dataArrivingSlot"), 0);
+    EXPECT_EQ(wire.state().dataArrivingSlot, 0);
     // Packet 1's head passed X2 at 1200 but waits for the mark.
     tickTo(2000);
     EXPECT_EQ(codes(), (std::vector<int>{DataHeadArrived, DataLineFree, DataArrived, DataHeadArrived}));
@@ -239,10 +239,10 @@ TEST_P(WireClick, ReportsTheRolesThePacketHasNow)
     wire.cmdPacket[0].click();
     EXPECT_EQ(codes(), c.codesOfClick);
     EXPECT_FALSE(button(0).visible());
-    EXPECT_EQ(st("lastDataSlot"), -1);
-    EXPECT_EQ(st("lastACKSlot"), -1);
-    EXPECT_EQ(st("dataArrivingSlot"), -1);
-    EXPECT_EQ(st("ackArrivingSlot"), -1);
+    EXPECT_EQ(wire.state().lastDataSlot, -1);
+    EXPECT_EQ(wire.state().lastACKSlot, -1);
+    EXPECT_EQ(wire.state().dataArrivingSlot, -1);
+    EXPECT_EQ(wire.state().ackArrivingSlot, -1);
     tickTo(6000);  // gone: nothing more is reported
     EXPECT_EQ(codes(), c.codesOfClick);
     put(dataPacket(4));  // the freed slot is the lowest free one again
@@ -287,7 +287,7 @@ TEST_F(WireTest, ClickReportsTheDestroyedPacketEvenWhenItsSlotIsReusedAtOnce)
     EXPECT_EQ(codes(), (std::vector<int>{DataHeadArrived, DataSendCancelled, DataArrivalKilled}));
     EXPECT_EQ(numbers(), (std::vector<int>{5, 5, 5}));
     EXPECT_EQ(wire.pktWire[0].Number, 9);
-    EXPECT_EQ(st("lastDataSlot"), 0);
+    EXPECT_EQ(wire.state().lastDataSlot, 0);
 }
 
 TEST_F(WireTest, CancelAbortsOnlyThePacketBeingSent)
@@ -350,8 +350,8 @@ TEST_F(WireTest, SettingsShowInTheCombosAndThePanelToggles)
     wire.SetDelay(0.5);
     EXPECT_EQ(wire.cmbBitRate.text(), " 5");
     EXPECT_EQ(wire.cmbDelay.text(), " 0.5");
-    EXPECT_EQ(wire.state()["bitRate"], 5);
-    EXPECT_EQ(wire.state()["delay"], 0.5);
+    EXPECT_EQ(wire.state().bitRate, 5);
+    EXPECT_EQ(wire.state().delay, 0.5);
 
     wire.cmdEdit.click();
     EXPECT_EQ(wire.cmdEdit.caption(), "Done");
@@ -370,21 +370,21 @@ TEST_F(WireTest, UnusableRateOrDelayKeepsTheLastGoodValue)
         wire.cmbBitRate.userEdit(typed);
         wire.cmbDelay.userEdit(typed);
         EXPECT_EQ(wire.cmbBitRate.text(), typed);
-        EXPECT_EQ(wire.state()["bitRate"], 2) << typed;
-        EXPECT_EQ(wire.state()["delay"], 1) << typed;
+        EXPECT_EQ(wire.state().bitRate, 2) << typed;
+        EXPECT_EQ(wire.state().delay, 1) << typed;
     }
     wire.SetBitRate(0);
     wire.SetDelay(-1);
     wire.SetDelay(std::nan(""));
-    EXPECT_EQ(wire.state()["bitRate"], 2);
-    EXPECT_EQ(wire.state()["delay"], 1);
+    EXPECT_EQ(wire.state().bitRate, 2);
+    EXPECT_EQ(wire.state().delay, 1);
     tickTo(700);
     EXPECT_EQ(button(0).left(), 1512);
     EXPECT_EQ(button(0).width(), 3480);
 
     // Typing "0.5" passes through "0" and "0.", which are skipped.
     for (const char* keys : {"0", "0.", "0.5"}) wire.cmbDelay.userEdit(keys);
-    EXPECT_EQ(wire.state()["delay"], 0.5);
+    EXPECT_EQ(wire.state().delay, 0.5);
 
     // Extremes stay finite: a vanishing delay and a line of length 0.
     wire.cmbDelay.userEdit("1e-320");
@@ -405,7 +405,7 @@ TEST_F(WireTest, PacketForAFullWireIsLostAndItsDirectionFreedAtTheNextMove)
     put(ackPacket(16));
     EXPECT_TRUE(codes().empty());  // not from inside PacketArrive
     for (int i = 0; i < Wire::kSlots; ++i) EXPECT_EQ(wire.pktWire[static_cast<std::size_t>(i)].Number, i);
-    EXPECT_EQ(st("lastDataSlot"), 15);
+    EXPECT_EQ(wire.state().lastDataSlot, 15);
     EXPECT_EQ(wire.traceTable().traceCount(), 16);
 
     tickTo(100);
@@ -509,17 +509,20 @@ TEST_F(WireTest, ResetLevels)
         EXPECT_FALSE(button(i).visible());
         EXPECT_EQ(wire.pktWire[static_cast<std::size_t>(i)], Packet{});
     }
-    for (const char* k : {"lastDataSlot", "lastACKSlot", "dataArrivingSlot", "ackArrivingSlot", "traceCount"}) {
-        EXPECT_EQ(st(k), k[0] == 't' ? 0 : -1) << k;
-    }
+    const Wire::State st = wire.state();
+    EXPECT_EQ(st.lastDataSlot, -1);
+    EXPECT_EQ(st.lastACKSlot, -1);
+    EXPECT_EQ(st.dataArrivingSlot, -1);
+    EXPECT_EQ(st.ackArrivingSlot, -1);
+    EXPECT_EQ(st.traceCount, 0);
     EXPECT_TRUE(wire.Picture1.lines().empty());
-    EXPECT_EQ(wire.state()["bitRate"], 5);
-    EXPECT_TRUE(wire.state()["traceOn"].get<bool>());
+    EXPECT_EQ(wire.state().bitRate, 5);
+    EXPECT_TRUE(wire.state().traceOn);
 
     wire.Reset(0);  // the start-up sequence: the items come a second time
     EXPECT_EQ(wire.cmbDelay.items().size(), 10u);
     EXPECT_EQ(wire.cmbBitRate.text(), "1.0");
-    EXPECT_EQ(wire.state()["bitRate"], 1);
+    EXPECT_EQ(wire.state().bitRate, 1);
 }
 
 TEST_F(WireTest, DumpHoldsTheStateAndEveryRecord)
@@ -527,13 +530,12 @@ TEST_F(WireTest, DumpHoldsTheStateAndEveryRecord)
     put(dataPacket(2));
     tickTo(100);
     std::vector<std::string> keys;
-    const widgets::Json state = wire.state();
+    const dump::Json state = dump::state(wire.state());
     for (const auto& item : state.items()) keys.push_back(item.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"routingIndex", "delay", "bitRate", "dataSending", "ackSending",
                                               "lastDataSlot", "lastACKSlot", "dataArrivingSlot", "ackArrivingSlot",
                                               "traceOn", "traceCount", "labelCount", "X1", "X2"}));
-    std::vector<widgets::Json> out;
-    wire.dumpRecords(out);
+    const std::vector<dump::Json> out = dump::records(wire);
     ASSERT_EQ(out.size(), 17u);
     EXPECT_EQ(out[0]["name"], "Wire1.pktWire(0)");
     EXPECT_EQ(out[0]["Number"], 2);
