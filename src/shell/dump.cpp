@@ -342,7 +342,7 @@ std::vector<Json> records(const Queue& q)
 
 std::vector<Json> records(const Source& s)
 {
-    return {packet(s.pktSource, s.name() + ".pktSource")};
+    return {packet(s.pktSource(), s.name() + ".pktSource")};
 }
 
 std::vector<Json> objects(const LinkDemo& demo, const std::string& prefix)

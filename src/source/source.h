@@ -12,12 +12,18 @@
 
 #include "packet/routing.h"
 #include "widgets/component.h"
+#include "widgets/itemlist.h"
 #include "widgets/scheduler.h"
 
 class Source : public widgets::Component {
 public:
     static constexpr std::int64_t kMinGap = 100;    // ms
     static constexpr std::int64_t kMaxGap = 30000;  // ms
+
+    enum class Distribution { Uniform, Poisson };
+    static constexpr widgets::ItemList<Distribution, 2> kDistributions{{"Uniform", "Poisson"}};
+    enum class Priority { Data, Voice };
+    static constexpr widgets::ItemList<Priority, 2> kPriorities{{"Data", "Voice"}};
 
     Source(widgets::Container* window, std::string name, const ComponentContext& ctx);
     ~Source() override;
@@ -66,16 +72,21 @@ public:
     widgets::Timer Timer1{this, "Timer1", m_ctx.scheduler, m_ctx.timerOrder};
 
     // The packet being offered; reused for every packet, never shown.
-    Packet pktSource;
+    const Packet& pktSource() const { return m_pktSource; }
 
 private:
-    void startUp();
+    // Panel (source_panel.cpp).
+    void buildPanel();
     void FillSourceCombos();
     void ShowSourcePanel(bool open);
+    void onPauseClick();
+
+    // Rules (source.cpp).
+    void startUp();
     void showPacketCount();
     void onStartClick();
-    void onPauseClick();
-    void onEditClick();
+
+    Packet m_pktSource;
 
     int routingIndex = 0;
     // Counted in 32 bits like the packet numbers it hands out.

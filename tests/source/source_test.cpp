@@ -241,7 +241,7 @@ TEST_F(SourceTest, PauseAndReset)
     EXPECT_EQ(src.state().packetCount, 0);
     EXPECT_EQ(src.lblTxPacket[0].caption(), " 0");
     EXPECT_TRUE(src.state().packetWaiting) << "a restart leaves the waiting packet";
-    EXPECT_EQ(src.pktSource.Number, -1);
+    EXPECT_EQ(src.pktSource().Number, -1);
     EXPECT_TRUE(src.Timer1.enabled());
 
     src.Reset(5);
