@@ -73,9 +73,14 @@ private:
     bool& m_flag;
 };
 
+QRect rectOf(const widgets::Control& c)
+{
+    return pixelRect(c.left(), c.top(), c.width(), c.height());
+}
+
 void setGeometryFrom(QWidget* w, const widgets::Control& c)
 {
-    const QRect r = pixelRect(c.left(), c.top(), c.width(), c.height());
+    const QRect r = rectOf(c);
     if (w->geometry() != r) w->setGeometry(r);
 }
 
@@ -88,6 +93,21 @@ void setFontFrom(QWidget* w, const widgets::Control& c)
 {
     const QFont f = toQFont(c.font());
     if (w->font() != f) w->setFont(f);
+}
+
+// The model's rectangle and font, for the widgets that take both as they
+// stand.
+void placeFrom(QWidget* w, const widgets::Control& c)
+{
+    setGeometryFrom(w, c);
+    setFontFrom(w, c);
+}
+
+// Calls the update of one kind with the control and widget cast to it.
+template <class Model, class View>
+void mirror(void (*update)(const Model&, View&), const widgets::Control& c, QWidget* w)
+{
+    update(static_cast<const Model&>(c), *static_cast<View*>(w));
 }
 
 void setTextColour(QWidget* w, const QColor& c)
@@ -130,6 +150,37 @@ QString withoutMnemonic(const std::string& s)
     QString q = toQString(s);
     q.replace(QLatin1Char('&'), QLatin1String("&&"));
     return q;
+}
+
+bool holdsItems(const QComboBox& cb, const std::vector<std::string>& items)
+{
+    if (cb.count() != static_cast<int>(items.size())) return false;
+    for (int i = 0; i < cb.count(); ++i) {
+        if (cb.itemText(i) != toQString(items[static_cast<std::size_t>(i)])) return false;
+    }
+    return true;
+}
+
+// Mirrors a combo box's items, selection and text without a signal reaching
+// the model (the box would echo them as a user's choice or typing), and
+// keeps the caret where the user is typing when the text stays the same.
+void mirrorComboContents(const widgets::ComboBox& m, QComboBox& cb)
+{
+    QSignalBlocker blockCombo(&cb);
+    QLineEdit* le = cb.lineEdit();
+    QSignalBlocker blockEdit(le);
+    const int cursor = le ? le->cursorPosition() : 0;
+    const QString before = le ? le->text() : QString();
+    if (!holdsItems(cb, m.items())) {
+        cb.clear();
+        for (const auto& item : m.items()) cb.addItem(toQString(item));
+    }
+    if (cb.currentIndex() != m.listIndex()) cb.setCurrentIndex(m.listIndex());
+    if (le) {
+        const QString text = toQString(m.text());
+        if (le->text() != text) cb.setEditText(text);
+        if (le->text() == before) le->setCursorPosition(std::min(cursor, static_cast<int>(before.size())));
+    }
 }
 
 }  // namespace
@@ -228,108 +279,6 @@ void ModelWindow::build(widgets::Container& container, QWidget* host, widgets::C
             build(*sub, w, childOwner, m_stacks.size() - 1);
         }
     }
-}
-
-QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner,
-                                   std::size_t entry)
-{
-    using widgets::Kind;
-    switch (control.kind()) {
-        case Kind::Window:
-        case Kind::Component: {
-            auto* panel = new PanelView(host);
-            panel->onPress = [this, owner] {
-                if (!owner || m_syncing || busy()) return;
-                focusOwner(owner);
-                sync();
-            };
-            return panel;
-        }
-        case Kind::Button: {
-            auto* b = new ButtonView(host);
-            auto* model = static_cast<widgets::Button*>(&control);
-            connect(b, &QPushButton::clicked, this, [this, entry, model] {
-                userAction(
-                    entry, [model] { model->click(); }, input(UserInput::Kind::Press, entry));
-            });
-            watchFocus(b, owner);
-            return b;
-        }
-        case Kind::Label:
-        case Kind::TextBox:
-            return new LabelView(host, control.kind() == Kind::Label);
-        case Kind::Combo: {
-            auto* model = static_cast<widgets::ComboBox*>(&control);
-            auto* cb = new QComboBox(host);
-            cb->setEditable(model->editable());
-            cb->setInsertPolicy(QComboBox::NoInsert);
-            cb->setMaxVisibleItems(20);
-            // A wheel turned over a list the user is not working in scrolls
-            // nothing; otherwise it would change the scenario by accident.
-            cb->setFocusPolicy(Qt::StrongFocus);
-            cb->installEventFilter(this);
-            // A user's pick from the list or by arrow keys; never emitted by
-            // the binding's own setCurrentIndex.
-            connect(cb, QOverload<int>::of(&QComboBox::activated), this, [this, entry, model, cb](int i) {
-                const bool fromPopup = m_popupOpenedBy == cb;
-                m_popupOpenedBy = nullptr;
-                UserInput in = input(UserInput::Kind::Choose, entry);
-                if (i >= 0 && i < static_cast<int>(model->items().size()))
-                    in.text = model->items()[static_cast<std::size_t>(i)];
-                userAction(
-                    entry, [model, i] { model->userChoose(i); }, in);
-                if (onListChoice) onListChoice(*model, fromPopup);
-            });
-            if (QLineEdit* le = cb->lineEdit()) {
-                // No inline completion: the text is what the user typed.
-                cb->setCompleter(nullptr);
-                // textEdited is the user's keystrokes only, never setText.
-                connect(le, &QLineEdit::textEdited, this, [this, entry, model](const QString& text) {
-                    UserInput in = input(UserInput::Kind::Type, entry);
-                    in.text = text.toStdString();
-                    userAction(
-                        entry, [model, text] { model->userEdit(text.toStdString()); }, in);
-                });
-                watchFocus(le, owner);
-            }
-            watchFocus(cb, owner);
-            return cb;
-        }
-        case Kind::Check: {
-            auto* box = new QCheckBox(host);
-            auto* model = static_cast<widgets::CheckBox*>(&control);
-            connect(box, &QCheckBox::clicked, this, [this, entry, model] {
-                userAction(
-                    entry, [model] { model->click(); }, input(UserInput::Kind::Press, entry));
-            });
-            watchFocus(box, owner);
-            return box;
-        }
-        case Kind::Shape:
-            return new ShapeView(host);
-        case Kind::Line:
-            return new LineView(host);
-        case Kind::Picture:
-            return new PictureView(static_cast<widgets::Picture&>(control), host);
-        case Kind::ScrollBar: {
-            auto* sb = new QScrollBar(Qt::Vertical, host);
-            auto* model = static_cast<widgets::ScrollBar*>(&control);
-            // Arrows, page clicks, dragging and the wheel all end in a value
-            // change; the binding's own updates are blocked and guarded.
-            connect(sb, &QScrollBar::valueChanged, this, [this, entry, model](int v) {
-                if (m_syncing) return;
-                UserInput in = input(UserInput::Kind::Scroll, entry);
-                in.value = v;
-                userAction(
-                    entry, [model, v] { model->userScroll(v); }, in);
-            });
-            watchFocus(sb, owner);
-            return sb;
-        }
-        case Kind::Timer:
-            break;
-    }
-    return nullptr;
 }
 
 void ModelWindow::watchFocus(QWidget* w, widgets::Component* owner)
@@ -521,133 +470,6 @@ void ModelWindow::orderTabs()
     for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
-void ModelWindow::update(Entry& e)
-{
-    using widgets::Kind;
-    widgets::Control& c = *e.control;
-    QWidget* w = e.widget;
-    if (w == this) {
-        const auto& root = static_cast<const widgets::Container&>(c);
-        setBackColour(toQColor(root.backColour()));
-        const QRect r = pixelRect(0, 0, root.width(), root.height());
-        if (!r.isEmpty() && size() != r.size()) setFixedSize(r.size());
-        setFontFrom(this, c);
-        return;
-    }
-    if (c.kind() != Kind::Line && c.kind() != Kind::Label && c.kind() != Kind::TextBox) setGeometryFrom(w, c);
-    if (c.kind() != Kind::Label && c.kind() != Kind::TextBox && c.kind() != Kind::Check) setFontFrom(w, c);
-    const Qt::FocusPolicy focus = c.tabStop() ? Qt::StrongFocus : Qt::NoFocus;
-    if (c.kind() == Kind::Button && w->focusPolicy() != focus) w->setFocusPolicy(focus);
-    switch (c.kind()) {
-        case Kind::Window:
-        case Kind::Component: {
-            const std::int64_t colour = static_cast<widgets::Container&>(c).backColour();
-            const bool sameAsBeneath = c.parent() && c.parent()->backColour() == colour;
-            static_cast<PanelView*>(w)->setBackColour(toQColor(colour), !sameAsBeneath);
-            break;
-        }
-        case Kind::Button: {
-            const auto& m = static_cast<const widgets::Button&>(c);
-            auto* b = static_cast<ButtonView*>(w);
-            b->setCaption(toQString(m.caption()));
-            b->setBackColour(toQColor(m.backColour()));
-            break;
-        }
-        case Kind::Label: {
-            const auto& m = static_cast<const widgets::Label&>(c);
-            auto* l = static_cast<LabelView*>(w);
-            l->present(toQString(m.caption()), toQFont(c.font()), pixelRect(c.left(), c.top(), c.width(), c.height()));
-            setTextColour(l, toQColor(m.foreColour()));
-            setFill(l, m.backColour());
-            if (l->alignment() != toQt(m.alignment())) l->setAlignment(toQt(m.alignment()));
-            break;
-        }
-        case Kind::TextBox: {
-            const auto& m = static_cast<const widgets::TextBox&>(c);
-            auto* l = static_cast<LabelView*>(w);
-            l->present(toQString(m.text()), toQFont(c.font()), pixelRect(c.left(), c.top(), c.width(), c.height()));
-            setTextColour(l, toQColor(m.foreColour()));
-            break;
-        }
-        case Kind::Combo: {
-            const auto& m = static_cast<const widgets::ComboBox&>(c);
-            auto* cb = static_cast<QComboBox*>(w);
-            QSignalBlocker blockCombo(cb);
-            QLineEdit* le = cb->lineEdit();
-            QSignalBlocker blockEdit(le);
-            const int cursor = le ? le->cursorPosition() : 0;
-            const QString before = le ? le->text() : QString();
-            const auto& items = m.items();
-            bool same = cb->count() == static_cast<int>(items.size());
-            for (int i = 0; same && i < cb->count(); ++i) {
-                same = cb->itemText(i) == toQString(items[static_cast<std::size_t>(i)]);
-            }
-            if (!same) {
-                cb->clear();
-                for (const auto& item : items) cb->addItem(toQString(item));
-            }
-            if (cb->currentIndex() != m.listIndex()) cb->setCurrentIndex(m.listIndex());
-            if (le) {
-                const QString text = toQString(m.text());
-                if (le->text() != text) cb->setEditText(text);
-                // Keep the caret where the user is typing.
-                if (le->text() == before) le->setCursorPosition(std::min(cursor, static_cast<int>(before.size())));
-            }
-            break;
-        }
-        case Kind::Check: {
-            const auto& m = static_cast<const widgets::CheckBox&>(c);
-            auto* box = static_cast<QCheckBox*>(w);
-            QSignalBlocker block(box);
-            const QString text = withoutMnemonic(m.caption());
-            if (box->text() != text) box->setText(text);
-            box->setChecked(m.value() != 0);
-            // The caption fits the room beside the tick.
-            QStyleOptionButton option;
-            option.initFrom(box);
-            option.text = text;
-            const QRect room = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
-            const QFont fitted = fitText(toQFont(c.font()), toQString(m.caption()), room.size(), false).font;
-            if (box->font() != fitted) box->setFont(fitted);
-            break;
-        }
-        case Kind::Shape: {
-            const auto& m = static_cast<const widgets::Shape&>(c);
-            static_cast<ShapeView*>(w)->setLook(m.form(), toQColor(m.fillColour()), m.filled(),
-                                                toQColor(m.borderColour()));
-            break;
-        }
-        case Kind::Line: {
-            const auto& m = static_cast<const widgets::Line&>(c);
-            static_cast<LineView*>(w)->setLine(QLineF(clampPixels(toPixels(m.x1())), clampPixels(toPixels(m.y1())),
-                                                      clampPixels(toPixels(m.x2())), clampPixels(toPixels(m.y2()))),
-                                               toQColor(m.colour()));
-            break;
-        }
-        case Kind::Picture:
-            // After the geometry, so that the image has the new size.
-            setVisibleFrom(w, c);
-            static_cast<PictureView*>(w)->syncFromModel();
-            return;
-        case Kind::ScrollBar: {
-            const auto& m = static_cast<const widgets::ScrollBar&>(c);
-            auto* sb = static_cast<QScrollBar*>(w);
-            QSignalBlocker block(sb);
-            const bool inverted = m.min() > m.max();
-            sb->setInvertedAppearance(inverted);
-            sb->setInvertedControls(inverted);
-            sb->setRange(std::min(m.min(), m.max()), std::max(m.min(), m.max()));
-            sb->setSingleStep(std::max(1, m.smallChange()));
-            sb->setPageStep(std::max(1, m.largeChange()));
-            sb->setValue(m.value());
-            break;
-        }
-        case Kind::Timer:
-            break;
-    }
-    setVisibleFrom(w, c);
-}
-
 QWidget* ModelWindow::widgetFor(const widgets::Control& control) const
 {
     auto it = m_index.constFind(&control);
@@ -734,6 +556,305 @@ void ModelWindow::keyPressEvent(QKeyEvent* event)
 void ModelWindow::focusControl(const widgets::Control& control)
 {
     if (QWidget* w = widgetFor(control)) w->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- one create and one update per kind of control -------------------------
+
+QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner,
+                                   std::size_t entry)
+{
+    using widgets::Kind;
+    switch (control.kind()) {
+        case Kind::Window:
+        case Kind::Component:
+            return createPanel(host, owner);
+        case Kind::Button:
+            return createButton(static_cast<widgets::Button&>(control), host, owner, entry);
+        case Kind::Label:
+            return new LabelView(host, true);
+        case Kind::TextBox:
+            return new LabelView(host, false);
+        case Kind::Combo:
+            return createCombo(static_cast<widgets::ComboBox&>(control), host, owner, entry);
+        case Kind::Check:
+            return createCheck(static_cast<widgets::CheckBox&>(control), host, owner, entry);
+        case Kind::Shape:
+            return new ShapeView(host);
+        case Kind::Line:
+            return new LineView(host);
+        case Kind::Picture:
+            return new PictureView(static_cast<widgets::Picture&>(control), host);
+        case Kind::ScrollBar:
+            return createScrollBar(static_cast<widgets::ScrollBar&>(control), host, owner, entry);
+        case Kind::Timer:
+            break;
+    }
+    return nullptr;
+}
+
+void ModelWindow::update(const Entry& e)
+{
+    using widgets::Kind;
+    if (e.widget == this) {
+        updateRoot();
+        return;
+    }
+    const widgets::Control& c = *e.control;
+    QWidget* w = e.widget;
+    switch (c.kind()) {
+        case Kind::Window:
+        case Kind::Component:
+            mirror(updatePanel, c, w);
+            break;
+        case Kind::Button:
+            mirror(updateButton, c, w);
+            break;
+        case Kind::Label:
+            mirror(updateLabel, c, w);
+            break;
+        case Kind::TextBox:
+            mirror(updateTextBox, c, w);
+            break;
+        case Kind::Combo:
+            mirror(updateCombo, c, w);
+            break;
+        case Kind::Check:
+            mirror(updateCheck, c, w);
+            break;
+        case Kind::Shape:
+            mirror(updateShape, c, w);
+            break;
+        case Kind::Line:
+            mirror(updateLine, c, w);
+            break;
+        case Kind::Picture:
+            mirror(updatePicture, c, w);
+            break;
+        case Kind::ScrollBar:
+            mirror(updateScrollBar, c, w);
+            break;
+        case Kind::Timer:
+            break;
+    }
+}
+
+// The window itself: its size is fixed to the model's.
+void ModelWindow::updateRoot()
+{
+    setBackColour(toQColor(m_root.backColour()));
+    const QRect r = pixelRect(0, 0, m_root.width(), m_root.height());
+    if (!r.isEmpty() && size() != r.size()) setFixedSize(r.size());
+    setFontFrom(this, m_root);
+}
+
+// ---- panels (components) ---------------------------------------------------
+
+PanelView* ModelWindow::createPanel(QWidget* host, widgets::Component* owner)
+{
+    auto* panel = new PanelView(host);
+    panel->onPress = [this, owner] {
+        if (!owner || m_syncing || busy()) return;
+        focusOwner(owner);
+        sync();
+    };
+    return panel;
+}
+
+void ModelWindow::updatePanel(const widgets::Container& model, PanelView& view)
+{
+    placeFrom(&view, model);
+    const std::int64_t colour = model.backColour();
+    const bool sameAsBeneath = model.parent() && model.parent()->backColour() == colour;
+    view.setBackColour(toQColor(colour), !sameAsBeneath);
+    setVisibleFrom(&view, model);
+}
+
+// ---- buttons ---------------------------------------------------------------
+
+ButtonView* ModelWindow::createButton(widgets::Button& model, QWidget* host, widgets::Component* owner,
+                                      std::size_t entry)
+{
+    auto* b = new ButtonView(host);
+    connect(b, &QPushButton::clicked, this, [this, entry, m = &model] {
+        userAction(
+            entry, [m] { m->click(); }, input(UserInput::Kind::Press, entry));
+    });
+    watchFocus(b, owner);
+    return b;
+}
+
+void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view)
+{
+    placeFrom(&view, model);
+    const Qt::FocusPolicy focus = model.tabStop() ? Qt::StrongFocus : Qt::NoFocus;
+    if (view.focusPolicy() != focus) view.setFocusPolicy(focus);
+    view.setCaption(toQString(model.caption()));
+    view.setBackColour(toQColor(model.backColour()));
+    setVisibleFrom(&view, model);
+}
+
+// ---- labels and text boxes -------------------------------------------------
+// Both are drawn by a LabelView, which places and fits the text itself.
+
+void ModelWindow::updateLabel(const widgets::Label& model, LabelView& view)
+{
+    view.present(toQString(model.caption()), toQFont(model.font()), rectOf(model));
+    setTextColour(&view, toQColor(model.foreColour()));
+    setFill(&view, model.backColour());
+    if (view.alignment() != toQt(model.alignment())) view.setAlignment(toQt(model.alignment()));
+    setVisibleFrom(&view, model);
+}
+
+void ModelWindow::updateTextBox(const widgets::TextBox& model, LabelView& view)
+{
+    view.present(toQString(model.text()), toQFont(model.font()), rectOf(model));
+    setTextColour(&view, toQColor(model.foreColour()));
+    setVisibleFrom(&view, model);
+}
+
+// ---- combo boxes -----------------------------------------------------------
+
+QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner,
+                                    std::size_t entry)
+{
+    auto* cb = new QComboBox(host);
+    cb->setEditable(model.editable());
+    cb->setInsertPolicy(QComboBox::NoInsert);
+    cb->setMaxVisibleItems(20);
+    // A wheel turned over a list the user is not working in scrolls
+    // nothing; otherwise it would change the scenario by accident.
+    cb->setFocusPolicy(Qt::StrongFocus);
+    cb->installEventFilter(this);
+    // A user's pick from the list or by arrow keys; never emitted by the
+    // binding's own setCurrentIndex.
+    connect(cb, QOverload<int>::of(&QComboBox::activated), this, [this, entry, m = &model, cb](int i) {
+        const bool fromPopup = m_popupOpenedBy == cb;
+        m_popupOpenedBy = nullptr;
+        UserInput in = input(UserInput::Kind::Choose, entry);
+        if (i >= 0 && i < static_cast<int>(m->items().size())) in.text = m->items()[static_cast<std::size_t>(i)];
+        userAction(
+            entry, [m, i] { m->userChoose(i); }, in);
+        if (onListChoice) onListChoice(*m, fromPopup);
+    });
+    if (QLineEdit* le = cb->lineEdit()) {
+        // No inline completion: the text is what the user typed.
+        cb->setCompleter(nullptr);
+        // textEdited is the user's keystrokes only, never setText.
+        connect(le, &QLineEdit::textEdited, this, [this, entry, m = &model](const QString& text) {
+            UserInput in = input(UserInput::Kind::Type, entry);
+            in.text = text.toStdString();
+            userAction(
+                entry, [m, text] { m->userEdit(text.toStdString()); }, in);
+        });
+        watchFocus(le, owner);
+    }
+    watchFocus(cb, owner);
+    return cb;
+}
+
+void ModelWindow::updateCombo(const widgets::ComboBox& model, QComboBox& view)
+{
+    placeFrom(&view, model);
+    mirrorComboContents(model, view);
+    setVisibleFrom(&view, model);
+}
+
+// ---- check boxes -----------------------------------------------------------
+
+QCheckBox* ModelWindow::createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner,
+                                    std::size_t entry)
+{
+    auto* box = new QCheckBox(host);
+    connect(box, &QCheckBox::clicked, this, [this, entry, m = &model] {
+        userAction(
+            entry, [m] { m->click(); }, input(UserInput::Kind::Press, entry));
+    });
+    watchFocus(box, owner);
+    return box;
+}
+
+// The font is the model's, made smaller where the caption needs it.
+void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view)
+{
+    setGeometryFrom(&view, model);
+    {
+        QSignalBlocker block(&view);
+        const QString text = withoutMnemonic(model.caption());
+        if (view.text() != text) view.setText(text);
+        view.setChecked(model.value() != 0);
+        // The caption fits the room beside the tick.
+        QStyleOptionButton option;
+        option.initFrom(&view);
+        option.text = text;
+        const QRect room = view.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &view);
+        const QFont fitted = fitText(toQFont(model.font()), toQString(model.caption()), room.size(), false).font;
+        if (view.font() != fitted) view.setFont(fitted);
+    }
+    setVisibleFrom(&view, model);
+}
+
+// ---- shapes and lines ------------------------------------------------------
+
+void ModelWindow::updateShape(const widgets::Shape& model, ShapeView& view)
+{
+    placeFrom(&view, model);
+    view.setLook(model.form(), toQColor(model.fillColour()), model.filled(), toQColor(model.borderColour()));
+    setVisibleFrom(&view, model);
+}
+
+// A line's widget covers the line's bounding box, which LineView works out
+// from the ends; the control's own rectangle is not used.
+void ModelWindow::updateLine(const widgets::Line& model, LineView& view)
+{
+    auto px = [](double units) { return clampPixels(toPixels(units)); };
+    view.setLine(QLineF(px(model.x1()), px(model.y1()), px(model.x2()), px(model.y2())), toQColor(model.colour()));
+    setVisibleFrom(&view, model);
+}
+
+// ---- picture areas ---------------------------------------------------------
+
+void ModelWindow::updatePicture(const widgets::Picture& model, PictureView& view)
+{
+    placeFrom(&view, model);
+    setVisibleFrom(&view, model);
+    // After the geometry, so that the image has the new size.
+    view.syncFromModel();
+}
+
+// ---- scroll bars -----------------------------------------------------------
+
+QScrollBar* ModelWindow::createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner,
+                                         std::size_t entry)
+{
+    auto* sb = new QScrollBar(Qt::Vertical, host);
+    // Arrows, page clicks, dragging and the wheel all end in a value change;
+    // the binding's own updates are blocked and guarded.
+    connect(sb, &QScrollBar::valueChanged, this, [this, entry, m = &model](int v) {
+        if (m_syncing) return;
+        UserInput in = input(UserInput::Kind::Scroll, entry);
+        in.value = v;
+        userAction(
+            entry, [m, v] { m->userScroll(v); }, in);
+    });
+    watchFocus(sb, owner);
+    return sb;
+}
+
+// A range from a higher minimum to a lower maximum turns the bar over.
+void ModelWindow::updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view)
+{
+    placeFrom(&view, model);
+    {
+        QSignalBlocker block(&view);
+        const bool inverted = model.min() > model.max();
+        view.setInvertedAppearance(inverted);
+        view.setInvertedControls(inverted);
+        view.setRange(std::min(model.min(), model.max()), std::max(model.min(), model.max()));
+        view.setSingleStep(std::max(1, model.smallChange()));
+        view.setPageStep(std::max(1, model.largeChange()));
+        view.setValue(model.value());
+    }
+    setVisibleFrom(&view, model);
 }
 
 // ---- the wall clock --------------------------------------------------------

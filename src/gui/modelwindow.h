@@ -30,6 +30,10 @@
 #include "widgets/controls.h"
 #include "widgets/scheduler.h"
 
+class QCheckBox;
+class QComboBox;
+class QScrollBar;
+
 namespace gui {
 
 class ModelWindow : public PanelView {
@@ -151,8 +155,32 @@ private:
 
     void keyPressEvent(QKeyEvent* event) override;
     void build(widgets::Container& container, QWidget* host, widgets::Component* owner, std::size_t stack);
+
+    // The widget of each kind of control: createWidget and update dispatch
+    // on the kind to one create and one update of that kind. A create makes
+    // the widget in `host` and connects the user's actions on it to the
+    // control (`entry` is the control's place in m_entries); an update
+    // mirrors the control onto its widget. Kinds whose widget takes no
+    // action are created in the dispatch itself; timers have no widget.
     QWidget* createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner, std::size_t entry);
-    void update(Entry& e);
+    void update(const Entry& e);
+    void updateRoot();
+    PanelView* createPanel(QWidget* host, widgets::Component* owner);
+    static void updatePanel(const widgets::Container& model, PanelView& view);
+    ButtonView* createButton(widgets::Button& model, QWidget* host, widgets::Component* owner, std::size_t entry);
+    static void updateButton(const widgets::Button& model, ButtonView& view);
+    static void updateLabel(const widgets::Label& model, LabelView& view);
+    static void updateTextBox(const widgets::TextBox& model, LabelView& view);
+    QComboBox* createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner, std::size_t entry);
+    static void updateCombo(const widgets::ComboBox& model, QComboBox& view);
+    QCheckBox* createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner, std::size_t entry);
+    static void updateCheck(const widgets::CheckBox& model, QCheckBox& view);
+    static void updateShape(const widgets::Shape& model, ShapeView& view);
+    static void updateLine(const widgets::Line& model, LineView& view);
+    static void updatePicture(const widgets::Picture& model, PictureView& view);
+    QScrollBar* createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner, std::size_t entry);
+    static void updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view);
+
     void restack(const Stack& s);
     void reshape(Stack& s);
     void orderTabs();

@@ -27,33 +27,21 @@ std::string Control::fullName() const
 
 void Control::setLeft(double v)
 {
-    if (v != m_left) {
-        m_left = v;
-        touch();
-    }
+    assign(m_left, v);
 }
 void Control::setTop(double v)
 {
-    if (v != m_top) {
-        m_top = v;
-        touch();
-    }
+    assign(m_top, v);
 }
 void Control::setWidth(double v)
 {
     if (v < 0) v = 0;
-    if (v != m_width) {
-        m_width = v;
-        touch();
-    }
+    assign(m_width, v);
 }
 void Control::setHeight(double v)
 {
     if (v < 0) v = 0;
-    if (v != m_height) {
-        m_height = v;
-        touch();
-    }
+    assign(m_height, v);
 }
 void Control::setGeometry(double left, double top, double width, double height)
 {
@@ -65,10 +53,7 @@ void Control::setGeometry(double left, double top, double width, double height)
 
 void Control::setVisible(bool v)
 {
-    if (v != m_visible) {
-        m_visible = v;
-        touch();
-    }
+    assign(m_visible, v);
 }
 
 bool Control::reachable() const
@@ -81,18 +66,12 @@ bool Control::reachable() const
 
 void Control::setTabStop(bool v)
 {
-    if (v != m_tabStop) {
-        m_tabStop = v;
-        touch();
-    }
+    assign(m_tabStop, v);
 }
 
 void Control::setFont(double points, bool bold)
 {
-    if (points != m_font.points || bold != m_font.bold) {
-        m_font = Font{points, bold};
-        touch();
-    }
+    assign(m_font, Font{points, bold});
 }
 
 // ---- Container -----------------------------------------------------------
@@ -126,10 +105,7 @@ void Container::raise(Control& child)
 
 void Container::setBackColour(std::int64_t c)
 {
-    if (c != m_backColour) {
-        m_backColour = c;
-        touch();
-    }
+    assign(m_backColour, c);
 }
 
 Control* Container::child(const std::string& fullName) const
@@ -148,18 +124,12 @@ Button::Button(Container* parent, std::string name, int index) : Control(Kind::B
 
 void Button::setCaption(const std::string& s)
 {
-    if (s != m_caption) {
-        m_caption = s;
-        touch();
-    }
+    assign(m_caption, s);
 }
 
 void Button::setBackColour(std::int64_t c)
 {
-    if (c != m_backColour) {
-        m_backColour = c;
-        touch();
-    }
+    assign(m_backColour, c);
 }
 
 void Button::click()
@@ -173,34 +143,22 @@ Label::Label(Container* parent, std::string name, int index) : Control(Kind::Lab
 
 void Label::setCaption(const std::string& s)
 {
-    if (s != m_caption) {
-        m_caption = s;
-        touch();
-    }
+    assign(m_caption, s);
 }
 
 void Label::setForeColour(std::int64_t c)
 {
-    if (c != m_foreColour) {
-        m_foreColour = c;
-        touch();
-    }
+    assign(m_foreColour, c);
 }
 
 void Label::setBackColour(std::int64_t c)
 {
-    if (c != m_backColour) {
-        m_backColour = c;
-        touch();
-    }
+    assign(m_backColour, c);
 }
 
 void Label::setAlignment(Align a)
 {
-    if (a != m_align) {
-        m_align = a;
-        touch();
-    }
+    assign(m_align, a);
 }
 
 // ---- ComboBox ------------------------------------------------------------
@@ -221,6 +179,8 @@ void ComboBox::addItem(const std::string& s, int at)
     touch();
 }
 
+// Bumps the revision also when the list was already empty: the items are
+// never compared (a list is cleared only to be refilled, which changes it).
 void ComboBox::clear()
 {
     m_items.clear();
@@ -246,6 +206,9 @@ void ComboBox::setListIndex(int i)
     } else if (m_style == Style::ListOnly) {
         m_text.clear();
     }
+    // Also for the item already selected: a choice is an action (the click
+    // handler runs), and a binding mirrors the list again after it whatever
+    // the handler made of it.
     touch();
     if (onClick) onClick();
 }
@@ -259,11 +222,7 @@ void ComboBox::setText(const std::string& s)
     }
     // The change handler runs on every assignment, also of the text the box
     // already holds: a retyped value or a re-applied setting takes effect.
-    if (s != m_text) {
-        m_text = s;
-        m_listIndex = itemIndex(s);
-        touch();
-    }
+    if (assign(m_text, s)) m_listIndex = itemIndex(s);
     if (onChange) onChange();
 }
 
@@ -276,19 +235,13 @@ CheckBox::CheckBox(Container* parent, std::string name, int index)
 
 void CheckBox::setCaption(const std::string& s)
 {
-    if (s != m_caption) {
-        m_caption = s;
-        touch();
-    }
+    assign(m_caption, s);
 }
 
 void CheckBox::setValue(int v)
 {
     v = v ? 1 : 0;
-    if (v != m_value) {
-        m_value = v;
-        touch();
-    }
+    assign(m_value, v);
 }
 
 void CheckBox::click()
@@ -303,34 +256,22 @@ Shape::Shape(Container* parent, std::string name, int index) : Control(Kind::Sha
 
 void Shape::setForm(Form f)
 {
-    if (f != m_form) {
-        m_form = f;
-        touch();
-    }
+    assign(m_form, f);
 }
 
 void Shape::setFillColour(std::int64_t c)
 {
-    if (c != m_fill) {
-        m_fill = c;
-        touch();
-    }
+    assign(m_fill, c);
 }
 
 void Shape::setFilled(bool f)
 {
-    if (f != m_filled) {
-        m_filled = f;
-        touch();
-    }
+    assign(m_filled, f);
 }
 
 void Shape::setBorderColour(std::int64_t c)
 {
-    if (c != m_border) {
-        m_border = c;
-        touch();
-    }
+    assign(m_border, c);
 }
 
 // ---- Line ----------------------------------------------------------------
@@ -339,26 +280,17 @@ Line::Line(Container* parent, std::string name, int index) : Control(Kind::Line,
 
 void Line::setPoints(double x1, double y1, double x2, double y2)
 {
-    if (x1 != m_x1 || y1 != m_y1 || x2 != m_x2 || y2 != m_y2) {
-        m_x1 = x1;
-        m_y1 = y1;
-        m_x2 = x2;
-        m_y2 = y2;
-        touch();
-    }
+    assign(m_ends, Ends{x1, y1, x2, y2});
 }
 
 void Line::setX2(double v)
 {
-    setPoints(m_x1, m_y1, v, m_y2);
+    setPoints(m_ends.x1, m_ends.y1, v, m_ends.y2);
 }
 
 void Line::setColour(std::int64_t c)
 {
-    if (c != m_colour) {
-        m_colour = c;
-        touch();
-    }
+    assign(m_colour, c);
 }
 
 // ---- Picture -------------------------------------------------------------
@@ -370,12 +302,11 @@ Picture::Picture(Container* parent, std::string name, int index)
 
 void Picture::setBackColour(std::int64_t c)
 {
-    if (c != m_backColour) {
-        m_backColour = c;
-        touch();
-    }
+    assign(m_backColour, c);
 }
 
+// Clearing always changes the picture, also an empty one: the clear count
+// moves, and with it the binding redraws the image whole.
 void Picture::clear()
 {
     m_lines.clear();
@@ -396,72 +327,45 @@ ScrollBar::ScrollBar(Container* parent, std::string name, int index)
 {
 }
 
+// The range runs either way (min above max turns the bar over).
+int ScrollBar::inRange(int v) const
+{
+    return std::clamp(v, std::min(m_min, m_max), std::max(m_min, m_max));
+}
+
 void ScrollBar::clampValue()
 {
-    int lo = std::min(m_min, m_max);
-    int hi = std::max(m_min, m_max);
-    int v = std::clamp(m_value, lo, hi);
-    if (v != m_value) {
-        m_value = v;
-        touch();
-        if (onChange) onChange();
-    }
+    if (assign(m_value, inRange(m_value)) && onChange) onChange();
 }
 
 void ScrollBar::setMin(int v)
 {
-    if (v != m_min) {
-        m_min = v;
-        touch();
-        clampValue();
-    }
+    if (assign(m_min, v)) clampValue();
 }
 
 void ScrollBar::setMax(int v)
 {
-    if (v != m_max) {
-        m_max = v;
-        touch();
-        clampValue();
-    }
+    if (assign(m_max, v)) clampValue();
 }
 
 void ScrollBar::setSmallChange(int v)
 {
-    if (v != m_small) {
-        m_small = v;
-        touch();
-    }
+    assign(m_small, v);
 }
 
 void ScrollBar::setLargeChange(int v)
 {
-    if (v != m_large) {
-        m_large = v;
-        touch();
-    }
+    assign(m_large, v);
 }
 
 void ScrollBar::setValue(int v)
 {
-    int lo = std::min(m_min, m_max);
-    int hi = std::max(m_min, m_max);
-    v = std::clamp(v, lo, hi);
-    if (v == m_value) return;
-    m_value = v;
-    touch();
-    if (onChange) onChange();
+    if (assign(m_value, inRange(v)) && onChange) onChange();
 }
 
 void ScrollBar::userScroll(int v)
 {
-    int lo = std::min(m_min, m_max);
-    int hi = std::max(m_min, m_max);
-    v = std::clamp(v, lo, hi);
-    if (v != m_value) {
-        m_value = v;
-        touch();
-    }
+    assign(m_value, inRange(v));
     if (onChange) onChange();
 }
 
@@ -474,18 +378,12 @@ TextBox::TextBox(Container* parent, std::string name, int index)
 
 void TextBox::setText(const std::string& s)
 {
-    if (s != m_text) {
-        m_text = s;
-        touch();
-    }
+    assign(m_text, s);
 }
 
 void TextBox::setForeColour(std::int64_t c)
 {
-    if (c != m_foreColour) {
-        m_foreColour = c;
-        touch();
-    }
+    assign(m_foreColour, c);
 }
 
 // ---- Timer ---------------------------------------------------------------
@@ -504,12 +402,11 @@ Timer::~Timer()
 
 void Timer::setEnabled(bool e)
 {
-    if (e == m_enabled) return;
-    m_enabled = e;
-    if (e) m_due = m_scheduler.now() + m_interval;
-    touch();
+    if (assign(m_enabled, e) && e) m_due = m_scheduler.now() + m_interval;
 }
 
+// Also for the interval already set: setting it restarts the countdown, a
+// change of the due time, and the revision moves with every change.
 void Timer::setInterval(std::int64_t ms)
 {
     m_interval = ms;

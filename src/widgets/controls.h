@@ -8,12 +8,14 @@
 //
 // Every setter that changes something visible bumps the revision; setters that
 // store an unchanged value leave it alone so that the binding has no work.
+// Setters store through Control::assign, which does both.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace widgets {
@@ -26,6 +28,7 @@ enum class Kind { Window, Component, Button, Label, Combo, Check, Shape, Line, P
 struct Font {
     double points = 8.25;
     bool bold = false;
+    bool operator==(const Font&) const = default;
 };
 
 using Handler = std::function<void()>;
@@ -72,6 +75,16 @@ public:
 
 protected:
     void touch() { ++m_revision; }
+    // Stores `value` in `field` and bumps the revision when they differ;
+    // returns whether the field changed. An equal value leaves both alone.
+    template <class T, class U>
+    bool assign(T& field, U&& value)
+    {
+        if (field == value) return false;
+        field = std::forward<U>(value);
+        touch();
+        return true;
+    }
 
 private:
     Kind m_kind;
@@ -235,17 +248,21 @@ private:
 class Line : public Control {
 public:
     Line(Container* parent, std::string name, int index = -1);
-    double x1() const { return m_x1; }
-    double y1() const { return m_y1; }
-    double x2() const { return m_x2; }
-    double y2() const { return m_y2; }
+    double x1() const { return m_ends.x1; }
+    double y1() const { return m_ends.y1; }
+    double x2() const { return m_ends.x2; }
+    double y2() const { return m_ends.y2; }
     void setPoints(double x1, double y1, double x2, double y2);
     void setX2(double v);
     std::int64_t colour() const { return m_colour; }
     void setColour(std::int64_t c);
 
 private:
-    double m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0;
+    struct Ends {
+        double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        bool operator==(const Ends&) const = default;
+    };
+    Ends m_ends;
     std::int64_t m_colour = 0;
 };
 
@@ -297,6 +314,7 @@ public:
     void userScroll(int v);
 
 private:
+    int inRange(int v) const;
     void clampValue();
     int m_min = 0, m_max = 32767, m_value = 0, m_small = 1, m_large = 1;
 };

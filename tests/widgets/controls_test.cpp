@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "widgets/scheduler.h"
 
 using namespace widgets;
 
@@ -105,6 +106,40 @@ TEST(Control, RevisionMovesOnlyOnChange)
     EXPECT_EQ(l.revision(), r);
     l.setCaption("Waiting");
     EXPECT_GT(l.revision(), r);
+}
+
+// A setter compares after its own rules (a width below 0 is 0, any tick is
+// 1); choosing, clearing and re-timing bump the revision even when nothing
+// compares different.
+TEST(Control, SettersBumpOnlyForANewValueActionsAlways)
+{
+    Host h;
+    Scheduler clock;
+    Line line(&h.window, "lnLink");
+    CheckBox check(&h.window, "chkReady");
+    ComboBox list(&h.window, "cmbSize", ComboBox::Style::ListOnly);
+    Picture picture(&h.window, "picTrace");
+    Timer timer(&h.window, "Timer1", clock, 0);
+    auto bumps = [](const Control& c, const auto& change) {
+        const auto before = c.revision();
+        change();
+        return c.revision() != before;
+    };
+    line.setPoints(1, 2, 3, 4);
+    check.setValue(1);
+    list.addItem("1");
+    list.setListIndex(0);
+    timer.setInterval(100);
+
+    EXPECT_FALSE(bumps(line, [&] { line.setWidth(-5); }));
+    EXPECT_FALSE(bumps(line, [&] { line.setFont(8.25, false); }));
+    EXPECT_TRUE(bumps(line, [&] { line.setFont(8.25, true); }));
+    EXPECT_FALSE(bumps(line, [&] { line.setPoints(1, 2, 3, 4); }));
+    EXPECT_TRUE(bumps(line, [&] { line.setX2(5); }));
+    EXPECT_FALSE(bumps(check, [&] { check.setValue(7); }));
+    EXPECT_TRUE(bumps(list, [&] { list.setListIndex(0); }));
+    EXPECT_TRUE(bumps(picture, [&] { picture.clear(); }));
+    EXPECT_TRUE(bumps(timer, [&] { timer.setInterval(100); }));
 }
 
 TEST(Control, ReachableNeedsEveryParentVisible)
