@@ -1,8 +1,8 @@
+// The receiver's rules: which slot takes an arrival, delivery, the ACK
+// buffer and its clock, Ready/Hold. The layout is in receiver_panel.cpp.
 #include "receiver/receiver.h"
 
-#include <iterator>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -15,140 +15,58 @@ constexpr std::int64_t kMisnumberedColour = 0x0000FF;
 constexpr num::Millis kWrongLife = 1000;
 constexpr num::Millis kTickMs = 100;
 
-// Panel sizes in display units.
-constexpr double kNarrowWidth = 2600;
-constexpr double kWideWidth = 3200;
-constexpr double kClosedHeight = 1695;
-constexpr double kOpenHeight = 4215;
-
-const char* const kWindowSizes[] = {"1", "2", "3", "4", "5", "6"};
-const char* const kProcTimes[] = {"0", "1", "2"};
-const char* const kMaxSequences[] = {"0", "1", "3", "5", "7", "15", "31"};
-const char* const kPolicies[] = {"In Order", "In Window"};
-const char* const kAckModes[] = {"None", "Single", "Cumulative", "Selective", "Delayed", "Software"};
-
-// Row captions, by lblControl index.
-const char* const kRowCaptions[] = {"Rx Window Size", "Rx Delay Time", "Rx Policy", "Ack Mode", "Max Sequence No"};
-
 std::int32_t toNumber(std::int64_t v)
 {
     return static_cast<std::int32_t>(v);
 }
 
-Receiver::SlotMark markOfColour(std::int64_t c)
-{
-    switch (c) {
-        case kFreshColour:
-            return Receiver::SlotMark::Fresh;
-        case kIdleColour:
-            return Receiver::SlotMark::Idle;
-        case kIncomingColour:
-            return Receiver::SlotMark::Incoming;
-        case kMisnumberedColour:
-            return Receiver::SlotMark::Misnumbered;
-        default:
-            return Receiver::SlotMark::Arrived;
-    }
-}
+}  // namespace
 
-std::int64_t colourOfMark(Receiver::SlotMark m, std::int64_t packetColour)
+std::int64_t Receiver::slotColour(SlotMark mark, std::int64_t packetColour)
 {
-    switch (m) {
-        case Receiver::SlotMark::Fresh:
+    switch (mark) {
+        case SlotMark::Fresh:
             return kFreshColour;
-        case Receiver::SlotMark::Idle:
+        case SlotMark::Idle:
             return kIdleColour;
-        case Receiver::SlotMark::Incoming:
+        case SlotMark::Incoming:
             return kIncomingColour;
-        case Receiver::SlotMark::Misnumbered:
+        case SlotMark::Misnumbered:
             return kMisnumberedColour;
-        case Receiver::SlotMark::Arrived:
+        case SlotMark::Arrived:
             break;
     }
     return packetColour;
 }
 
-}  // namespace
-
-std::int64_t Receiver::markColour(SlotMark mark, std::int64_t packetColour)
+Receiver::SlotMark Receiver::slotMarkOf(std::int64_t colour)
 {
-    return colourOfMark(mark, packetColour);
+    switch (colour) {
+        case kFreshColour:
+            return SlotMark::Fresh;
+        case kIdleColour:
+            return SlotMark::Idle;
+        case kIncomingColour:
+            return SlotMark::Incoming;
+        case kMisnumberedColour:
+            return SlotMark::Misnumbered;
+        default:
+            return SlotMark::Arrived;
+    }
 }
 
 Receiver::Receiver(widgets::Container* window, std::string name, const ComponentContext& ctx)
     : widgets::Component(window, std::move(name)), m_ctx(ctx), Timer1(this, "Timer1", ctx.scheduler, ctx.timerOrder)
 {
-    createControls();
-    initialise();
+    buildPanel();
+    startUp();
 }
 
 Receiver::~Receiver() = default;
 
-// ---- creation and reset ---------------------------------------------------
+// ---- start-up and reset ---------------------------------------------------
 
-void Receiver::createControls()
-{
-    lblRxMode.setGeometry(60, 60, 2595, 375);
-    lblRxMode.setCaption("Initial");
-    Line6.setPoints(240, 720, 0, 720);
-    for (int i = 0; i < kSlots; ++i) {
-        shpRxQueue[i].setGeometry(240 + 480 * i, 360, 495, 855);
-        lblRxPacket[i].setGeometry(180 + 480 * i, 420, 555, 375);
-        lblRxPacket[i].setFont(12, false);
-        lblRxPacket[i].setAlignment(widgets::Label::Align::Centre);
-        lblRxSeq[i].setGeometry(300 + 480 * i, 840, 375, 375);
-        lblRxSeq[i].setAlignment(widgets::Label::Align::Centre);
-    }
-    chkRxReady.setGeometry(240, 1260, 975, 375);
-    chkRxReady.setCaption("Ready");
-    cmdEdit.setGeometry(1260, 1260, 855, 375);
-    cmdEdit.setCaption("Edit");
-
-    for (int i = 0; i < 5; ++i) lblControl[i].setCaption(kRowCaptions[i]);
-    lblControl[2].setGeometry(240, 1860, 975, 375);
-    cmbRxPolicy.setGeometry(1320, 1800, 1635, 420);
-    lblControl[0].setGeometry(240, 2340, 1755, 375);
-    cmbRxWindowSize.setGeometry(2040, 2280, 915, 420);
-    lblControl[4].setGeometry(240, 2820, 1995, 375);
-    cmbMaxSequence.setGeometry(2280, 2760, 675, 420);
-    lblControl[1].setGeometry(240, 3300, 1575, 375);
-    cmbRxProcTime.setGeometry(1920, 3240, 1035, 420);
-    lblControl[3].setGeometry(240, 3780, 1155, 375);
-    cmbAckMode.setGeometry(1440, 3720, 1515, 420);
-    for (int i = 0; i < 5; ++i) lblControl[i].setVisible(false);
-    for (widgets::ComboBox* c : {&cmbRxWindowSize, &cmbRxProcTime, &cmbMaxSequence, &cmbRxPolicy, &cmbAckMode}) {
-        c->setVisible(false);
-    }
-
-    lblWrong.setGeometry(-120, 210, 3495, 1215);
-    lblWrong.setCaption("Wrong!");
-    lblWrong.setFont(36, true);
-    lblWrong.setForeColour(kWrongColour);
-    lblWrong.setAlignment(widgets::Label::Align::Centre);
-    lblWrong.setVisible(false);
-
-    Shape2.setGeometry(0, 0, kNarrowWidth, kClosedHeight);
-    Shape2.setFilled(true);
-    Shape2.setFillColour(0xE0E0E0);
-    Shape2.setBorderColour(0x808080);
-
-    // Shape2 is the background: everything else stacks above it, and the
-    // warning above the slots.
-    for (widgets::Control* c : children()) {
-        if (c != &Shape2) raise(*c);
-    }
-    raise(lblWrong);
-
-    chkRxReady.onClick = [this] { readyHoldClicked(); };
-    cmdEdit.onClick = [this] { editClicked(); };
-    cmbRxWindowSize.onClick = [this] { windowSizeChanged(); };
-    cmbRxWindowSize.onChange = [this] { windowSizeChanged(); };
-    cmbMaxSequence.onClick = [this] { maxSequenceChanged(); };
-    cmbMaxSequence.onChange = [this] { maxSequenceChanged(); };
-    Timer1.onTimer = [this] { clockTick(); };
-}
-
-void Receiver::initialise()
+void Receiver::startUp()
 {
     Timer1.setInterval(kTickMs);
     Timer1.setEnabled(true);
@@ -156,36 +74,14 @@ void Receiver::initialise()
     set_queue();
     rxBase = 0;
     fill_combos();
-    setPanelWidth(kNarrowWidth);
-    setPanelHeight(kClosedHeight);
+    restorePanelSize();
     ResetReceiverState();
-}
-
-void Receiver::fill_combos()
-{
-    // A repeated fill (Reset level 0) starts from empty lists rather than
-    // appending a second copy of every item.
-    cmbRxWindowSize.clear();
-    for (const char* s : kWindowSizes) cmbRxWindowSize.addItem(s);
-    cmbRxWindowSize.setListIndex(0);
-    cmbRxProcTime.clear();
-    for (const char* s : kProcTimes) cmbRxProcTime.addItem(s);
-    cmbRxProcTime.setText("0");
-    cmbMaxSequence.clear();
-    for (const char* s : kMaxSequences) cmbMaxSequence.addItem(s);
-    cmbMaxSequence.setText("3");
-    cmbRxPolicy.clear();
-    for (const char* s : kPolicies) cmbRxPolicy.addItem(s);
-    cmbRxPolicy.setListIndex(0);
-    cmbAckMode.clear();
-    for (const char* s : kAckModes) cmbAckMode.addItem(s);
-    cmbAckMode.setListIndex(1);
 }
 
 void Receiver::Reset(int iLevel, int RELEASE)
 {
     if (iLevel == 0) {
-        initialise();
+        startUp();
     } else if (iLevel == 1) {
         ResetReceiverState();
     }
@@ -194,17 +90,17 @@ void Receiver::Reset(int iLevel, int RELEASE)
 
 void Receiver::ResetReceiverState()
 {
-    ++m_resets;
+    m_epoch.advance();
     rxClock = 0;
     wrongUntil = 0;
     lblWrong.setVisible(false);
     // The box shows the state: a reset receiver is Ready.
     rxReady = true;
-    chkRxReady.setCaption("Ready");
+    chkRxReady.setCaption(kReadyCaption);
     chkRxReady.setValue(0);
     ackLineBusy = false;
     rxBase = 0;
-    for (Packet& e : m_ackBuffer) e.Initialise();
+    for (Packet& e : m_rxACKBuffer) e.Initialise();
     for (int i = 0; i < kSlots; ++i) {
         Packet& r = m_rxQueue[static_cast<std::size_t>(i)];
         r.Initialise();
@@ -240,7 +136,7 @@ int Receiver::Index() const
 
 void Receiver::SetRxPolicy(int iNewValue)
 {
-    if (iNewValue < 0 || iNewValue >= static_cast<int>(std::size(kPolicies))) return;
+    if (iNewValue < 0 || iNewValue >= static_cast<int>(kRxPolicies.texts.size())) return;
     cmbRxPolicy.setListIndex(iNewValue);
 }
 
@@ -259,7 +155,7 @@ void Receiver::SetRxWindow(int iNewValue)
 
 void Receiver::SetACKMode(int iNewValue)
 {
-    if (iNewValue < 0 || iNewValue >= static_cast<int>(std::size(kAckModes))) return;
+    if (iNewValue < 0 || iNewValue >= static_cast<int>(kAckModes.texts.size())) return;
     cmbAckMode.setListIndex(iNewValue);
 }
 
@@ -267,7 +163,7 @@ void Receiver::SetACKMode(int iNewValue)
 
 Receiver::SlotMark Receiver::slotMark(int i) const
 {
-    return markOfColour(lblRxPacket[i].foreColour());
+    return slotMarkOf(lblRxPacket[i].foreColour());
 }
 
 std::int64_t Receiver::slotNumber(int i) const
@@ -288,42 +184,41 @@ bool Receiver::isArriving(int i) const
 
 void Receiver::setSlotMark(int i, SlotMark mark, std::int64_t packetColour)
 {
-    lblRxPacket[i].setForeColour(colourOfMark(mark, packetColour));
+    lblRxPacket[i].setForeColour(slotColour(mark, packetColour));
     if (mark == SlotMark::Fresh) return;  // a reset leaves the sequence label's colour
     // The sequence label never turns red.
     const SlotMark seqMark = mark == SlotMark::Misnumbered ? SlotMark::Incoming : mark;
-    lblRxSeq[i].setForeColour(colourOfMark(seqMark, packetColour));
+    lblRxSeq[i].setForeColour(slotColour(seqMark, packetColour));
 }
 
 bool Receiver::inWindowPolicy() const
 {
-    return cmbRxPolicy.text() == "In Window";
+    return kRxPolicies.is(cmbRxPolicy.text(), RxPolicy::InWindow);
 }
 
-void Receiver::set_queue()
+void Receiver::renumberIdleSlots()
 {
+    // Slot 0's labels are the base: the slot records are not changed, and a
+    // slot that holds an arrived packet loses its colour (it is still
+    // delivered).
     for (int i = 0; i < rxWindow; ++i) {
-        lblRxSeq[i].setVisible(maxSequence != 0);
-        lblRxPacket[i].setVisible(true);
-        shpRxQueue[i].setVisible(true);
         if (isArriving(i)) continue;
         setSlotMark(i, SlotMark::Idle);
         lblRxPacket[i].setCaption(num::blankNumber(slotNumber(0) + i));
         lblRxSeq[i].setCaption(maxSequence < 1 ? "" : num::blankNumber(num::seqOf(slotSequence(0) + i, maxSequence)));
     }
+}
+
+void Receiver::loseArrivalsBeyondWindow()
+{
+    // A packet arriving into a slot that leaves the window is lost with it:
+    // its arrival looks only inside the window and would otherwise leave the
+    // mark standing, to be found by a later arrival.
     for (int i = rxWindow; i < kSlots; ++i) {
-        lblRxPacket[i].setVisible(false);
-        lblRxSeq[i].setVisible(false);
-        shpRxQueue[i].setVisible(false);
-        // A packet arriving into a slot that leaves the window is lost with
-        // it: its arrival looks only inside the window and would otherwise
-        // leave the mark standing, to be found by a later arrival.
-        if (isArriving(i)) {
-            m_rxQueue[static_cast<std::size_t>(i)].Active = false;
-            setSlotMark(i, SlotMark::Idle);
-        }
+        if (!isArriving(i)) continue;
+        m_rxQueue[static_cast<std::size_t>(i)].Active = false;
+        setSlotMark(i, SlotMark::Idle);
     }
-    setPanelWidth(cmdEdit.caption() == "Edit" && rxWindow < 5 ? kNarrowWidth : kWideWidth);
 }
 
 // ---- reception ------------------------------------------------------------
@@ -453,13 +348,7 @@ void Receiver::ShowWrong()
 
 Receiver::AckMode Receiver::ackMode() const
 {
-    const std::string& t = cmbAckMode.text();
-    if (t == "Single") return AckMode::Single;
-    if (t == "Cumulative") return AckMode::Cumulative;
-    if (t == "Selective") return AckMode::Selective;
-    if (t == "Delayed") return AckMode::Delayed;
-    if (t == "Software") return AckMode::Software;
-    return AckMode::None;
+    return kAckModes.of(cmbAckMode.text()).value_or(AckMode::None);
 }
 
 num::Millis Receiver::readyTime() const
@@ -473,7 +362,7 @@ num::Millis Receiver::readyTime() const
 int Receiver::lowestFreeEntry() const
 {
     for (int i = 0; i < kAckEntries; ++i) {
-        if (!m_ackBuffer[static_cast<std::size_t>(i)].Active) return i;
+        if (!m_rxACKBuffer[static_cast<std::size_t>(i)].Active) return i;
     }
     return kAckEntries - 1;  // full: the last entry is overwritten
 }
@@ -496,7 +385,7 @@ void Receiver::queueAck(const Packet& pktArrival, int f)
     // A "Delayed" ACK for an in-order packet replaces the head and restarts
     // its wait.
     const int entry = mode == AckMode::Delayed && f == 0 ? 0 : lowestFreeEntry();
-    Packet& a = m_ackBuffer[static_cast<std::size_t>(entry)];
+    Packet& a = m_rxACKBuffer[static_cast<std::size_t>(entry)];
     a.Initialise();
     const std::int64_t n = pktArrival.Number;
     a.Active = true;
@@ -525,7 +414,7 @@ void Receiver::queueAck(const Packet& pktArrival, int f)
 
 void Receiver::QueueReadyHold(int v)
 {
-    Packet& e = m_ackBuffer[static_cast<std::size_t>(lowestFreeEntry())];
+    Packet& e = m_rxACKBuffer[static_cast<std::size_t>(lowestFreeEntry())];
     e.Initialise();
     e.TimeStarted = readyTime();
     e.Active = true;
@@ -545,12 +434,12 @@ void Receiver::TxFree()
 void Receiver::clockTick()
 {
     if (rxClock > wrongUntil) lblWrong.setVisible(false);
-    const Packet& h = m_ackBuffer[0];
+    const Packet& h = m_rxACKBuffer[0];
     if (h.TimeStarted < rxClock && h.Active && (ackMode() == AckMode::Software || rxReady) && !ackLineBusy) {
-        const std::uint64_t resets = m_resets;
+        const auto token = m_epoch.token();
         sendHead();
         // A reset from inside the report has started the receiver afresh.
-        if (resets != m_resets) return;
+        if (m_epoch.changedSince(token)) return;
     }
     rxClock += Timer1.interval();
 }
@@ -559,70 +448,32 @@ void Receiver::sendHead()
 {
     // Busy before the report: the line may be freed (TxFree) from inside it.
     ackLineBusy = true;
-    const std::uint64_t resets = m_resets;
-    m_ctx.routing.PacketDone(routingIndex, SendACK, m_ackBuffer[0]);
-    if (resets != m_resets) return;
+    const auto token = m_epoch.token();
+    m_ctx.routing.PacketDone(routingIndex, SendACK, m_rxACKBuffer[0]);
+    if (m_epoch.changedSince(token)) return;  // reset from inside the report
     // The wire has copied the head during the report; the entry is reused.
     for (int i = 0; i + 1 < kAckEntries; ++i) {
-        m_ackBuffer[static_cast<std::size_t>(i) + 1].CopyPacket(m_ackBuffer[static_cast<std::size_t>(i)]);
+        m_rxACKBuffer[static_cast<std::size_t>(i) + 1].CopyPacket(m_rxACKBuffer[static_cast<std::size_t>(i)]);
     }
-    m_ackBuffer[kAckEntries - 1].Initialise();
+    m_rxACKBuffer[kAckEntries - 1].Initialise();
 }
 
 void Receiver::readyHoldClicked()
 {
     const bool software = ackMode() == AckMode::Software;
-    if (chkRxReady.caption() == "Ready") {
-        chkRxReady.setCaption("Hold");
+    if (chkRxReady.caption() == kReadyCaption) {
+        chkRxReady.setCaption(kHoldCaption);
         if (software) QueueReadyHold(0);
         rxReady = false;
     } else {
-        chkRxReady.setCaption("Ready");
+        chkRxReady.setCaption(kReadyCaption);
         if (software) QueueReadyHold(1);
         DeliverPackets();
         rxReady = true;
     }
 }
 
-// ---- panel ----------------------------------------------------------------
-
-void Receiver::setPanelWidth(double w)
-{
-    Shape2.setWidth(w);
-    setWidth(w);
-}
-
-void Receiver::setPanelHeight(double h)
-{
-    Shape2.setHeight(h);
-    setHeight(h);
-}
-
-void Receiver::editClicked()
-{
-    if (cmdEdit.caption() == "Edit") {
-        cmdEdit.setCaption("Done");
-        for (int i : {1, 2, 4, 0}) lblControl[i].setVisible(true);
-        cmbRxProcTime.setVisible(true);
-        cmbRxPolicy.setVisible(true);
-        cmbMaxSequence.setVisible(true);
-        cmbRxWindowSize.setVisible(true);
-        setPanelHeight(kOpenHeight);
-        setPanelWidth(kWideWidth);
-        if (restricted == 0) {
-            lblControl[3].setVisible(true);
-            cmbAckMode.setVisible(true);
-        }
-    } else {
-        cmdEdit.setCaption("Edit");
-        setPanelWidth(rxWindow < 5 ? kNarrowWidth : kWideWidth);
-        setPanelHeight(kClosedHeight);
-        for (int i = 0; i < 5; ++i) lblControl[i].setVisible(false);
-        for (widgets::ComboBox* c : {&cmbRxWindowSize, &cmbRxProcTime, &cmbMaxSequence, &cmbRxPolicy, &cmbAckMode}) {
-            c->setVisible(false);
-        }
-    }
-}
+// ---- settings ---------------------------------------------------------------
 
 void Receiver::windowSizeChanged()
 {

@@ -1,5 +1,7 @@
 // The receiving protocol entity: receive window and policy, delivery,
 // acknowledgement modes, Ready/Hold flow control and its settings panel.
+// The rules live in receiver.cpp, the layout and the panel in
+// receiver_panel.cpp.
 //
 // The window's expected numbers and slot marks live in the slot labels (the
 // caption of lblRxPacket(i) is the expected packet number, its text colour
@@ -15,6 +17,8 @@
 
 #include "packet/routing.h"
 #include "widgets/component.h"
+#include "widgets/epoch.h"
+#include "widgets/itemlist.h"
 #include "widgets/numbers.h"
 
 class Receiver : public widgets::Component {
@@ -32,10 +36,21 @@ public:
 
     // The packet-number label's colour (0xBBGGRR) for a mark; an Arrived slot
     // takes the packet's own colour.
-    static std::int64_t markColour(SlotMark mark, std::int64_t packetColour);
+    static std::int64_t slotColour(SlotMark mark, std::int64_t packetColour);
+    // The mark a packet-number label's colour shows; any colour that is not
+    // one of the fixed marks' is a packet's, so Arrived.
+    static SlotMark slotMarkOf(std::int64_t colour);
     // The "Wrong!" warning's text colour: a packet taken under a sequence
     // number that belongs to another packet.
     static constexpr std::int64_t kWrongColour = 0x8080FF;
+
+    // Which arrivals a slot may take (cmbRxPolicy).
+    enum class RxPolicy { InOrder, InWindow };
+    static constexpr widgets::ItemList<RxPolicy, 2> kRxPolicies{{"In Order", "In Window"}};
+    // What an arrival sends back (cmbAckMode).
+    enum class AckMode { None, Single, Cumulative, Selective, Delayed, Software };
+    static constexpr widgets::ItemList<AckMode, 6> kAckModes{
+        {"None", "Single", "Cumulative", "Selective", "Delayed", "Software"}};
 
     Receiver(widgets::Container* window, std::string name, const ComponentContext& ctx);
     ~Receiver() override;
@@ -48,16 +63,18 @@ public:
     void TxFree();
 
     void Pause(bool bPause);
-    // iLevel 0 repeats the creation sequence, 1 empties the receiver; RELEASE
+    // iLevel 0 repeats the start-up sequence, 1 empties the receiver; RELEASE
     // non-zero keeps the ACK mode row out of the panel from now on.
     void Reset(int iLevel, int RELEASE);
     void SetIndex(int iNewValue);
     int Index() const;
-    void SetRxPolicy(int iNewValue);     // 0 "In Order", 1 "In Window"
+    void SetRxPolicy(int iNewValue);     // index in kRxPolicies
     void SetMaxSequence(int iNewValue);  // 0: no sequence numbers
     void SetRxWindow(int iNewValue);     // 1..6 slots
-    void SetACKMode(int iNewValue);      // list index of cmbAckMode
+    void SetACKMode(int iNewValue);      // index in kAckModes
+    // Lays out the slots of the window (and renumbers the empty ones).
     void set_queue();
+    // Fills the panel's lists and selects the start-up settings.
     void fill_combos();
 
     // Moves the window up past every wholly arrived packet at its lower edge.
@@ -72,7 +89,7 @@ public:
     std::int64_t slotNumber(int i) const;
     std::int64_t slotSequence(int i) const;
     const Packet& pktRxQueue(int i) const { return m_rxQueue.at(static_cast<std::size_t>(i)); }
-    const Packet& pktRxACKBuffer(int i) const { return m_ackBuffer.at(static_cast<std::size_t>(i)); }
+    const Packet& pktRxACKBuffer(int i) const { return m_rxACKBuffer.at(static_cast<std::size_t>(i)); }
 
     // Running totals since the receiver was built, for the lab (never reset,
     // never dumped).
@@ -102,6 +119,9 @@ public:
 private:
     ComponentContext m_ctx;
 
+    // The panel's rows, by lblControl index; each is a caption and a list.
+    enum Row : int { kRowWindowSize, kRowDelayTime, kRowPolicy, kRowAckMode, kRowMaxSequence, kRows };
+
 public:
     // Controls, in creation (dump) order.
     widgets::Label lblRxMode{this, "lblRxMode"};
@@ -111,9 +131,7 @@ public:
     widgets::ControlArray<widgets::Label> lblRxSeq{this, "lblRxSeq", kSlots};
     widgets::CheckBox chkRxReady{this, "chkRxReady"};
     widgets::Button cmdEdit{this, "cmdEdit"};
-    // 0 "Rx Window Size", 1 "Rx Delay Time", 2 "Rx Policy", 3 "Ack Mode",
-    // 4 "Max Sequence No".
-    widgets::ControlArray<widgets::Label> lblControl{this, "lblControl", 5};
+    widgets::ControlArray<widgets::Label> lblControl{this, "lblControl", kRows};
     widgets::ComboBox cmbRxWindowSize{this, "cmbRxWindowSize", widgets::ComboBox::Style::ListOnly};
     widgets::ComboBox cmbRxProcTime{this, "cmbRxProcTime", widgets::ComboBox::Style::Editable};
     widgets::ComboBox cmbMaxSequence{this, "cmbMaxSequence", widgets::ComboBox::Style::Editable};
@@ -124,13 +142,32 @@ public:
     widgets::Timer Timer1;
 
 private:
-    enum class AckMode { None, Single, Cumulative, Selective, Delayed, Software };
+    // The Ready/Hold box's captions: the state the receiver is in.
+    static constexpr const char* kReadyCaption = "Ready";
+    static constexpr const char* kHoldCaption = "Hold";
 
-    void createControls();
-    void initialise();
+    // ---- receiver_panel.cpp: layout and panel
+    void buildPanel();
+    void placeSlots();
+    void placeRow(Row row, int line, double captionWidth, double listLeft);
+    void placeWarning();
+    void stackControls();
+    void wireHandlers();
+    void showPanel(bool open);
+    void showRow(Row row, bool shown);
+    widgets::ComboBox& rowList(Row row);
+    void showWindowSlots();
+    // Narrow while the panel is closed and four slots or fewer show.
+    void fitPanelWidth();
+    // The size of a receiver just started: narrow and closed.
+    void restorePanelSize();
+    void setPanelWidth(double w);
+    void setPanelHeight(double h);
+
+    // ---- receiver.cpp: the rules
+    void startUp();
     void clockTick();
     void readyHoldClicked();
-    void editClicked();
     void windowSizeChanged();
     void maxSequenceChanged();
 
@@ -146,11 +183,13 @@ private:
 
     bool isArriving(int i) const;
     void setSlotMark(int i, SlotMark mark, std::int64_t packetColour = 0);
-    void setPanelWidth(double w);
-    void setPanelHeight(double h);
+    // The slots of the window after a relayout: empty ones renumbered on from
+    // slot 0, an arrival into a slot beyond the window lost.
+    void renumberIdleSlots();
+    void loseArrivalsBeyondWindow();
 
     std::array<Packet, kSlots> m_rxQueue;
-    std::array<Packet, kAckEntries> m_ackBuffer;  // entry 0 is the head
+    std::array<Packet, kAckEntries> m_rxACKBuffer;  // entry 0 is the head
 
     int rxWindow = 1;
     std::int32_t rxBase = 0;  // 32 bits: keeps counting past 32767 deliveries
@@ -162,8 +201,7 @@ private:
     int routingIndex = 0;
     int restricted = 0;
 
-    // Counts ResetReceiverState calls, so that an operation that reported an
-    // event can tell whether the receiver was reset from inside the report.
-    std::uint64_t m_resets = 0;
+    // Advanced by every ResetReceiverState.
+    widgets::Epoch m_epoch;
     Totals m_totals;
 };

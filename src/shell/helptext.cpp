@@ -64,7 +64,7 @@ ColourGroup transmitterSlots()
 ColourGroup receiverSlots()
 {
     auto e = [](Mark m, const char* name, const char* meaning) {
-        return ColourEntry{{Receiver::markColour(m, pkt::kData)}, name, meaning};
+        return ColourEntry{{Receiver::slotColour(m, pkt::kData)}, name, meaning};
     };
     ColourGroup g{
         "Receiver window",

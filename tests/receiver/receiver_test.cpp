@@ -9,8 +9,10 @@ namespace {
 
 using Mark = Receiver::SlotMark;
 
-enum Policy { InOrder = 0, InWindow = 1 };
-enum Mode { None = 0, Single, Cumulative, Selective, Delayed, Software };
+using Policy = Receiver::RxPolicy;
+using Mode = Receiver::AckMode;
+using enum Receiver::RxPolicy;
+using enum Receiver::AckMode;
 
 class ReceiverTest : public ::testing::Test {
 protected:
@@ -20,14 +22,15 @@ protected:
     void SetUp() override { rx.SetIndex(14); }
 
     // The main window's scenario set-up followed by its reset.
-    void configure(int maxSeq, int window, int policy, int mode)
+    void configure(int maxSeq, int window, Policy policy, Mode mode)
     {
         rx.SetMaxSequence(maxSeq);
         rx.SetRxWindow(window);
-        rx.SetRxPolicy(policy);
-        rx.SetACKMode(mode);
+        rx.SetRxPolicy(Receiver::kRxPolicies.index(policy));
+        setMode(mode);
         rx.Reset(1, 1);
     }
+    void setMode(Mode mode) { rx.SetACKMode(Receiver::kAckModes.index(mode)); }
     static Packet data(int n, int s)
     {
         Packet p;
@@ -146,6 +149,17 @@ TEST_F(ReceiverTest, CreationDefaultsAndLayout)
     EXPECT_EQ(names, expected);
     EXPECT_EQ(rx.stacking().front(), &rx.Shape2);
     EXPECT_EQ(rx.stacking().back(), &rx.lblWrong);
+}
+
+TEST(ReceiverSlotColours, EachMarkReadsBackFromItsColour)
+{
+    for (Mark m : {Mark::Fresh, Mark::Idle, Mark::Incoming, Mark::Misnumbered}) {
+        EXPECT_EQ(Receiver::slotMarkOf(Receiver::slotColour(m, pkt::kData)), m);
+    }
+    for (std::int64_t c : {pkt::kData, pkt::kAck}) {
+        EXPECT_EQ(Receiver::slotColour(Mark::Arrived, c), c);
+        EXPECT_EQ(Receiver::slotMarkOf(c), Mark::Arrived);
+    }
 }
 
 TEST_F(ReceiverTest, PanelOpensWithoutAckModeAfterAReleaseReset)
@@ -406,7 +420,7 @@ TEST_F(ReceiverTest, SingleAckNamesTheNextPacket)
 }
 
 struct WindowAckCase {
-    int mode;
+    Mode mode;
     bool selective;
 };
 
@@ -416,7 +430,7 @@ TEST_P(WindowAckTest, AckNamesTheLowestPacketStillAwaited)
 {
     configure(15, 3, InWindow, None);
     receiveInOrder(0, 4, 15);
-    rx.SetACKMode(GetParam().mode);
+    setMode(GetParam().mode);
     receive(6, 6);  // completes in slot 2
     ASSERT_EQ(activeAcks(), 1);
     Packet expected;
@@ -452,11 +466,11 @@ TEST_F(ReceiverTest, NoSequenceNumbersAndSilentModes)
     EXPECT_EQ(ack(0).Number, 1);
     EXPECT_EQ(ack(0).SequenceNumber, 0);
     EXPECT_EQ(ack(0).TriggerNumber, 0);
-    for (int mode : {None, Software}) {
+    for (Mode mode : {None, Software}) {
         rx.Reset(1, 1);
-        rx.SetACKMode(mode);
+        setMode(mode);
         receive(0, 0);
-        EXPECT_EQ(activeAcks(), 0) << mode;
+        EXPECT_EQ(activeAcks(), 0) << Receiver::kAckModes.text(mode);
         EXPECT_EQ(state().rxBase, 1);
     }
 }
@@ -536,6 +550,25 @@ TEST_F(ReceiverTest, TxFreeFromInsideTheReportFreesTheLine)
     EXPECT_EQ(state().ackLineBusy, false);
 }
 
+TEST_F(ReceiverTest, ResetFromInsideTheReportStartsAfresh)
+{
+    configure(0, 3, InWindow, Single);
+    receive(0, 0);
+    bool first = true;
+    env.routing.react = [&](int, int, Packet&) {
+        if (!first) return;
+        first = false;
+        rx.Reset(1, 1);
+        receive(0, 0);  // the new run's first ACK: neither shifted out nor aged by the old tick
+    };
+    ticks(2);
+    EXPECT_EQ(sentNumbers(), (std::vector<int>{1}));
+    EXPECT_EQ(state().rxClock, 0);
+    ASSERT_EQ(activeAcks(), 1);
+    EXPECT_EQ(ack(0).Number, 1);
+    EXPECT_EQ(ack(0).TimeStarted, 0);
+}
+
 TEST_F(ReceiverTest, CumulativeAcksCollectOnHoldAndLeaveAfterReady)
 {
     configure(15, 3, InOrder, Cumulative);
@@ -603,7 +636,7 @@ TEST_F(ReceiverTest, SelectiveAckForADiscardedPacketIsNotSelective)
     EXPECT_EQ(ack(4).TriggerNumber, 2);
     EXPECT_TRUE(ack(4).SelectiveACKFlag);
 
-    rx.SetACKMode(Cumulative);  // the other modes are unchanged
+    setMode(Cumulative);  // the other modes are unchanged
     receive(3, 3);
     EXPECT_EQ(status(), "Receiving  3 (not  1)");
     receive(3, 3);
@@ -624,7 +657,7 @@ TEST_F(ReceiverTest, NegativeMaxSequenceMeansNoSequenceNumbers)
     EXPECT_EQ(ack(3).SequenceNumber, 0);
     EXPECT_EQ(ack(3).TriggerNumber, 0);
     rx.SetRxWindow(5);
-    rx.SetACKMode(Single);
+    setMode(Single);
     rx.Reset(1, 1);
     receive(0, 0);
     EXPECT_EQ(ack(0).SequenceNumber, 0);
@@ -664,7 +697,7 @@ TEST_F(ReceiverTest, NumbersKeepCountingPast32767)
     EXPECT_EQ(state().rxBase, 32770);
     EXPECT_EQ(rx.lblRxPacket[0].caption(), " 32770");
     EXPECT_EQ(rx.pktRxQueue(0).Number, 32770);
-    rx.SetACKMode(Cumulative);
+    setMode(Cumulative);
     receive(32770, 0);
     EXPECT_EQ(ack(0).Number, 32771);
     EXPECT_EQ(status(), "Expecting 32771");
