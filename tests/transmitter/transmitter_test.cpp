@@ -614,6 +614,46 @@ TEST_F(TransmitterTest, SequenceAndTimerLabelsFollowTheCombos)
     EXPECT_EQ(tx.cmbRetransmitTimers.text(), "Indiv.");
 }
 
+TEST_F(TransmitterTest, EachRetransmitModeSetsReliableIndividualAndWait)
+{
+    struct Case {
+        Mode mode;
+        bool reliable, individualRetransmit, waitForAck;
+    };
+    for (const Case& c : {Case{None, false, false, false}, Case{Indiv, true, true, true},
+                          Case{Batch, true, false, true}, Case{Wait, false, false, true}}) {
+        tx.SetRetransmitMode(item(c.mode));
+        const Transmitter::State st = tx.state();
+        EXPECT_EQ(st.reliable, c.reliable) << item(c.mode);
+        EXPECT_EQ(st.individualRetransmit, c.individualRetransmit) << item(c.mode);
+        EXPECT_EQ(st.waitForAck, c.waitForAck) << item(c.mode);
+    }
+    // A deselected list is no mode: Wait's flags stay, but the timeout is
+    // computed as for a retransmitting mode.
+    tx.cmbRetransmitMode.setListIndex(-1);
+    tx.SetRTT(10);
+    EXPECT_FALSE(tx.state().reliable);
+    EXPECT_TRUE(tx.state().waitForAck);
+    EXPECT_EQ(tx.state().retransmitTime, 1000);
+}
+
+TEST_F(TransmitterTest, StartUpAgainClosesTheLongPanel)
+{
+    tx.Reset(1, 0);
+    tx.cmdEdit.click();
+    tx.cmdMore.click();
+    ASSERT_EQ(tx.state().panelMode, 2);
+    tx.Reset(0, 0);
+    EXPECT_EQ(tx.cmdEdit.caption(), "Edit");
+    EXPECT_EQ(tx.cmdMore.caption(), "More");
+    EXPECT_FALSE(tx.cmdMore.visible());
+    EXPECT_FALSE(tx.cmbRetransmitMode.visible());
+    EXPECT_EQ(tx.Shape1.height(), 1920);
+    tx.cmdEdit.click();
+    tx.cmdMore.click();
+    EXPECT_EQ(tx.state().panelMode, 2);
+}
+
 TEST_F(TransmitterTest, UnknownRetransmitTimeKeepsTheTimeout)
 {
     tx.cmbRetransmitTime.setListIndex(-1);
