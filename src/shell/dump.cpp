@@ -303,9 +303,9 @@ Json traceRecord(const TraceRecord& rec, const std::string& name)
 std::vector<Json> records(const Transmitter& t)
 {
     std::vector<Json> d;
-    for (int i = 0; i < Transmitter::kSlots; ++i) d.push_back(packet(t.txPacket(i), indexed(t.name(), "pktTx", i)));
+    for (int i = 0; i < Transmitter::kSlots; ++i) d.push_back(packet(t.pktTx(i), indexed(t.name(), "pktTx", i)));
     for (int k = 0; k < Transmitter::kAckQueue; ++k) {
-        d.push_back(packet(t.waitingPacket(k), indexed(t.name(), "pktWaiting", k)));
+        d.push_back(packet(t.pktWaiting(k), indexed(t.name(), "pktWaiting", k)));
     }
     return d;
 }

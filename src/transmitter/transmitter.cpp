@@ -1,6 +1,7 @@
 #include "transmitter/transmitter.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "packet/packet.h"
 #include "widgets/messagebox.h"
@@ -8,23 +9,6 @@
 #include "widgets/scheduler.h"
 
 namespace {
-
-constexpr std::int64_t kGrey = 0x808080;
-constexpr std::int64_t kPanelGrey = 0xE0E0E0;
-constexpr std::int64_t kEditGreen = 0xC0FFC0;
-
-constexpr double kSmallFont = 12.0;
-constexpr double kLargeFont = 13.5;
-
-// Row captions, by lblControl index.
-constexpr int kRowWindow = 0;
-constexpr int kRowPacketSize = 1;
-constexpr int kRowMaxSequence = 2;
-constexpr int kRowProcTime = 3;
-constexpr int kRowRetransmitTime = 4;
-constexpr int kRowRetransmitMode = 5;
-constexpr int kRowRTT = 6;
-constexpr int kRowTimers = 7;
 
 // Long arithmetic for the RTT estimate and timeouts: saturates instead of
 // leaving the 32-bit range.
@@ -127,131 +111,22 @@ Transmitter::Transmitter(widgets::Container* window, std::string name, const Com
     : widgets::Component(window, std::move(name)), m_ctx(ctx)
 {
     buildPanel();
-    Timer1.onTimer = [this] { tick(); };
-    Timer1.setInterval(kTickMs);
-    Timer1.setEnabled(true);
     startUp();
 }
 
 Transmitter::~Transmitter() = default;
 
-// Design geometry, fonts, colours and handlers; nothing here depends on the
-// settings.
-void Transmitter::buildPanel()
-{
-    setBackColour(kPanelGrey);
-
-    lblTxMode.setGeometry(1620, 60, 1515, 285);
-    lblTxMode.setFont(kSmallFont, false);
-    lblTxMode.setCaption("Initial");
-
-    static constexpr double kSeqLeft[kSlots] = {2565, 2085, 1620, 1125, 645, 180};
-    static constexpr double kRtoLeft[kSlots] = {2565, 2070, 1590, 1110, 630, 150};
-    for (int i = 0; i < kSlots; ++i) {
-        widgets::Shape& box = shpTxQueue[i];
-        box.setGeometry(2580 - 480 * i, 360, 495, 1095);
-        box.setFilled(true);
-        box.setFillColour(0xFFFFFF);
-
-        widgets::Label& number = lblTxPacket[i];
-        number.setGeometry(2520 - 480 * i, 420, 555, 375);
-        number.setFont(kLargeFont, false);
-        number.setAlignment(widgets::Label::Align::Centre);
-        number.setForeColour(kGrey);
-
-        widgets::Label& seq = lblTxSeq[i];
-        seq.setGeometry(kSeqLeft[i], 780, 615, 285);
-        seq.setFont(kSmallFont, false);
-        seq.setAlignment(widgets::Label::Align::Centre);
-        seq.setForeColour(kGrey);
-
-        widgets::Label& rto = lblRTO[i];
-        rto.setGeometry(kRtoLeft[i], 1080, i == 0 ? 480 : 495, 285);
-        rto.setFont(kSmallFont, false);
-        rto.setAlignment(widgets::Label::Align::Centre);
-        rto.setForeColour(kGrey);
-    }
-
-    cmdMore.setGeometry(1260, 1500, 915, 375);
-    cmdMore.setFont(kLargeFont, false);
-    cmdMore.setCaption("More");
-    cmdMore.onClick = [this] { cmdMoreClick(); };
-
-    cmdEdit.setGeometry(2220, 1500, 915, 375);
-    cmdEdit.setFont(kLargeFont, false);
-    cmdEdit.setCaption("Edit");
-    cmdEdit.setBackColour(kEditGreen);
-    cmdEdit.onClick = [this] { cmdEditClick(); };
-
-    struct Row {
-        int caption;
-        const char* text;
-        double left, top, width;
-    };
-    static constexpr Row kRows[] = {
-        {kRowPacketSize, "Packet Size", 60, 1980, 1815},
-        {kRowProcTime, "Tx Proc. Time", 60, 2460, 2055},
-        {kRowWindow, "Max Window Size", 60, 2940, 2055},
-        {kRowMaxSequence, "Max Sequence No.", 60, 3420, 2055},
-        {kRowRetransmitMode, "Retransmit Mode", 120, 3900, 1935},
-        {kRowRetransmitTime, "Retransmit Time", 120, 4380, 1755},
-        {kRowTimers, "Retransmit Timers", 0, 4860, 1935},
-        {kRowRTT, "RTT Estimate", 120, 5280, 1575},
-    };
-    for (const Row& r : kRows) {
-        widgets::Label& l = lblControl[r.caption];
-        l.setGeometry(r.left, r.top, r.width, 285);
-        l.setCaption(r.text);
-        l.setFont(kSmallFont, false);
-        l.setBackColour(kPanelGrey);
-    }
-
-    auto combo = [](widgets::ComboBox& c, double left, double top, double width) {
-        c.setGeometry(left, top, width, 315);
-        c.setFont(kSmallFont, false);
-    };
-    combo(cmbPacketLength, 1980, 1920, 1215);
-    combo(cmbTxProcTime, 2220, 2400, 975);
-    combo(cmbTxWindowSize, 2220, 2880, 975);
-    combo(cmbMaxSequence, 2220, 3360, 975);
-    combo(cmbRetransmitMode, 1980, 3840, 1215);
-    combo(cmbRetransmitTime, 1980, 4320, 1215);
-    combo(cmbRetransmitTimers, 1980, 4800, 1215);
-
-    // Typed text takes effect as it is typed: every Change runs the Click.
-    cmbTxWindowSize.onClick = [this] { txWindowSizeClick(); };
-    cmbTxWindowSize.onChange = [this] { txWindowSizeClick(); };
-    cmbMaxSequence.onClick = [this] { maxSequenceClick(); };
-    cmbMaxSequence.onChange = [this] { maxSequenceClick(); };
-    cmbRetransmitMode.onClick = [this] { retransmitModeClick(); };
-    cmbRetransmitMode.onChange = [this] { retransmitModeClick(); };
-    cmbRetransmitTimers.onClick = [this] { retransmitTimersClick(); };
-    cmbRetransmitTimers.onChange = [this] { retransmitTimersClick(); };
-
-    lblRTT.setGeometry(1800, 5280, 1275, 285);
-    lblRTT.setFont(kSmallFont, true);
-
-    Shape1.setForm(widgets::Shape::Form::Rectangle);
-    Shape1.setFilled(false);
-    Shape1.setTop(15);
-
-    Line2.setPoints(3040, 720, 3280, 720);
-}
-
 void Transmitter::startUp()
 {
     fill_combos();
     for (int i = 0; i < kSlots; ++i) {
-        pktTx[static_cast<std::size_t>(i)].Initialise();
+        m_pktTx[static_cast<std::size_t>(i)].Initialise();
         lblTxPacket[i].setCaption("");
         lblTxSeq[i].setCaption("");
         lblRTO[i].setCaption("");
     }
     // A repeated start-up closes the panel with its buttons.
-    cmdEdit.setCaption("Edit");
-    cmdMore.setCaption("More");
-    panelMode = 0;
-    set_mode();
+    closePanel();
     txWindow = 1;
     rttEstimate = 20000;
     showRTT();
@@ -260,38 +135,6 @@ void Transmitter::startUp()
     measuringRTT = false;
     Restart();
     lblTxMode.setCaption("Initial");
-}
-
-void Transmitter::fill_combos()
-{
-    auto fill = [](widgets::ComboBox& c, std::initializer_list<const char*> items) {
-        c.clear();
-        for (const char* s : items) c.addItem(s);
-    };
-    fill(cmbTxWindowSize, {"1", "2", "3", "4", "5", "6"});
-    fill(cmbMaxSequence, {"0", "1", "3", "5", "7", "15", "31"});
-    fill(cmbPacketLength, {"1", "2", "4", "8", "16", "32"});
-    fill(cmbTxProcTime, {"0", "1", "2"});
-    fill(cmbRetransmitTime, {"RTT", "2*RTT", "3*RTT"});
-    fill(cmbRetransmitMode, {"None", "Indiv.", "Batch", "Wait"});
-    fill(cmbRetransmitTimers, {"Joint", "Indiv."});
-
-    // Selecting runs each Click handler as a user's choice would; the
-    // Retransmit Time default comes before the Retransmit Mode, whose handler
-    // reads it.
-    cmbTxWindowSize.setListIndex(0);
-    cmbMaxSequence.setListIndex(2);
-    cmbPacketLength.setListIndex(2);
-    cmbTxProcTime.setListIndex(0);
-    cmbRetransmitTime.setListIndex(0);
-    cmbRetransmitMode.setListIndex(2);
-    cmbRetransmitTimers.setListIndex(1);
-
-    txWindow = 1;
-    maxSequence = 3;
-    individualRetransmit = false;
-    reliable = true;
-    individualTimers = true;
 }
 
 // ---- clock ---------------------------------------------------------------
@@ -339,7 +182,7 @@ void Transmitter::timerStep()
 {
     for (int i = 0; i < txWindow; ++i) {
         const SlotState s = slotState(i);
-        const Packet& p = pktTx[static_cast<std::size_t>(i)];
+        const Packet& p = m_pktTx[static_cast<std::size_t>(i)];
         const bool expired =
             (s == SlotState::Sent || s == SlotState::Resent) && p.HopStarted <= txClock && reliable && isTimed(i);
         if (expired) {
@@ -370,7 +213,7 @@ void Transmitter::timerStep()
 void Transmitter::TransmitSlot(int i)
 {
     if (i < 0 || i >= kSlots) return;
-    Packet& p = pktTx[static_cast<std::size_t>(i)];
+    Packet& p = m_pktTx[static_cast<std::size_t>(i)];
     p.Initialise();
     p.Active = true;
     p.Number = static_cast<std::int32_t>(slotNumber(i));
@@ -388,7 +231,7 @@ void Transmitter::TransmitSlot(int i)
     if (!reliable || !isTimed(i)) {
         p.HopStarted = txClock;
     } else {
-        p.HopStarted = std::max(txClock + retransmitTime, pktTx[0].HopStarted + i);
+        p.HopStarted = std::max(txClock + retransmitTime, m_pktTx[0].HopStarted + i);
     }
 
     p.Length = packetLength();
@@ -404,14 +247,14 @@ void Transmitter::TransmitSlot(int i)
         lblTxMode.setCaption("Retransmit " + num::blankNumber(static_cast<std::int64_t>(p.Number)));
     }
 
-    const std::uint64_t freesBefore = m_txFreeCount;
+    // The wire may free the line from inside the report.
+    const auto token = m_epoch.token();
     m_ctx.routing.PacketDone(routingIndex, SendData, p);
 
     lblRTO[i].setCaption(fullTimeText());
     lblRTO[i].setVisible(reliable && retransmitTime >= 1 && isTimed(i));
-    // The line is busy until TxFree, unless the wire already freed it from
-    // inside the report.
-    if (m_txFreeCount == freesBefore) txBusy = true;
+    // The line is busy until TxFree, unless that came during the report.
+    if (!m_epoch.changedSince(token)) txBusy = true;
 }
 
 int Transmitter::packetLength() const
@@ -428,7 +271,7 @@ double Transmitter::processingSeconds() const
 
 void Transmitter::TxFree()
 {
-    ++m_txFreeCount;
+    m_epoch.advance();
     txBusy = false;
     lblTxMode.setCaption("Waiting");
     for (int i = 0; i < txWindow; ++i) {
@@ -460,7 +303,7 @@ void Transmitter::GoneMoveUp()
     }
 
     for (int i = s; i < txWindow - 1; ++i) {
-        pktTx[static_cast<std::size_t>(i + 1)].CopyPacket(pktTx[static_cast<std::size_t>(i)]);
+        m_pktTx[static_cast<std::size_t>(i + 1)].CopyPacket(m_pktTx[static_cast<std::size_t>(i)]);
         lblTxPacket[i].setCaption(lblTxPacket[i + 1].caption());
         lblTxPacket[i].setForeColour(lblTxPacket[i + 1].foreColour());
         lblTxPacket[i].setVisible(lblTxPacket[i + 1].visible());
@@ -471,14 +314,14 @@ void Transmitter::GoneMoveUp()
         lblRTO[i].setForeColour(lblRTO[i + 1].foreColour());
         if (!individualTimers) {
             // The joint timer restarts whenever the window moves up.
-            pktTx[static_cast<std::size_t>(i)].HopStarted = txClock + retransmitTime;
+            m_pktTx[static_cast<std::size_t>(i)].HopStarted = txClock + retransmitTime;
             lblRTO[i].setCaption(fullTimeText());
         }
         lblRTO[i].setVisible(reliable && isTimed(i));
     }
 
     const int last = txWindow - 1;
-    pktTx[static_cast<std::size_t>(last)].Initialise();
+    m_pktTx[static_cast<std::size_t>(last)].Initialise();
     lblTxPacket[last].setCaption(num::blankNumber(nextPacketNumber));
     setSlotState(last, SlotState::New);
     lblTxPacket[last].setVisible(lblTxPacket[0].visible());
@@ -519,7 +362,7 @@ void Transmitter::ResizeWindow(int n)
 
     // Dropped slots lose their packets, outstanding or not.
     for (int j = n; j < txWindow; ++j) {
-        pktTx[static_cast<std::size_t>(j)].Initialise();
+        m_pktTx[static_cast<std::size_t>(j)].Initialise();
         lblTxPacket[j].setVisible(false);
         lblTxSeq[j].setVisible(false);
         shpTxQueue[j].setVisible(false);
@@ -540,7 +383,7 @@ void Transmitter::Restart()
     ComputeRetransmitTime();
 
     for (int i = 0; i < txWindow; ++i) {
-        pktTx[static_cast<std::size_t>(i)].Initialise();
+        m_pktTx[static_cast<std::size_t>(i)].Initialise();
         lblTxPacket[i].setCaption(num::blankNumber(static_cast<std::int64_t>(i)));
         setSlotState(i, SlotState::New);
         lblTxSeq[i].setCaption(sequenceText(i));
@@ -554,7 +397,7 @@ void Transmitter::Restart()
     lblTxMode.setCaption("Waiting");
     nextPacketNumber = txWindow;
     txWindowSizeClick();
-    for (Packet& a : pktWaiting) a.Initialise();
+    for (Packet& a : m_pktWaiting) a.Initialise();
     sendPermitted = true;
 }
 
@@ -563,7 +406,7 @@ void Transmitter::Restart()
 void Transmitter::Arrive(Packet& pktACK)
 {
     lblTxMode.setCaption("Processing ACK");
-    for (Packet& a : pktWaiting) {
+    for (Packet& a : m_pktWaiting) {
         if (a.Active) continue;
         pktACK.CopyPacket(a);
         a.Active = true;
@@ -580,10 +423,10 @@ void Transmitter::Arrive(Packet& pktACK)
 void Transmitter::serveAckQueue()
 {
     for (int k = 0; k < kAckQueue; ++k) {
-        const Packet& a = pktWaiting[static_cast<std::size_t>(k)];
+        const Packet& a = m_pktWaiting[static_cast<std::size_t>(k)];
         if (a.Active && a.TimeStarted < txClock) {
             ProcessACK(k);
-            pktWaiting[static_cast<std::size_t>(k)].Active = false;
+            m_pktWaiting[static_cast<std::size_t>(k)].Active = false;
         }
     }
 }
@@ -592,14 +435,14 @@ void Transmitter::ProcessACK(int k)
 {
     if (k < 0 || k >= kAckQueue) return;
     ++m_totals.acksProcessed;
-    const Packet a = pktWaiting[static_cast<std::size_t>(k)];
+    const Packet a = m_pktWaiting[static_cast<std::size_t>(k)];
 
     // A cumulative ACK names the next sequence number expected: every slot
     // before the one carrying it is acknowledged, all of them when none does.
     if (a.CumulativeACKFlag && maxSequence > 0) {
         int match = txWindow;
         for (int s = 0; s < txWindow; ++s) {
-            if (pktTx[static_cast<std::size_t>(s)].SequenceNumber == a.SequenceNumber) {
+            if (m_pktTx[static_cast<std::size_t>(s)].SequenceNumber == a.SequenceNumber) {
                 match = s;
                 break;
             }
@@ -633,7 +476,7 @@ void Transmitter::ProcessACK(int k)
         ComputeRetransmitTime();
         // The main window resets every component, this one included, before
         // the report returns.
-        m_ctx.routing.PacketDone(routingIndex, ResetRequest, pktWaiting[0]);
+        m_ctx.routing.PacketDone(routingIndex, ResetRequest, m_pktWaiting[0]);
         measuringRTT = false;
     }
 }
@@ -646,7 +489,7 @@ void Transmitter::AcknowledgeSlot(int s)
     if (state == SlotState::Sent) {
         // Only a packet sent exactly once gives an unambiguous round trip.
         ++m_totals.rttSamples;
-        rttEstimate = clampLong(txClock - pktTx[static_cast<std::size_t>(s)].TimeStarted + 200);
+        rttEstimate = clampLong(txClock - m_pktTx[static_cast<std::size_t>(s)].TimeStarted + 200);
         showRTT();
         ComputeRetransmitTime();
     }
@@ -655,20 +498,23 @@ void Transmitter::AcknowledgeSlot(int s)
 
 void Transmitter::ComputeRetransmitTime()
 {
-    const std::string& mode = cmbRetransmitMode.text();
-    if (mode == "Wait" || mode == "None") {
+    const std::optional<RetransmitMode> mode = kRetransmitModes.of(cmbRetransmitMode.text());
+    if (mode == RetransmitMode::Wait || mode == RetransmitMode::None) {
         retransmitTime = 0;
-    } else {
-        const std::string& t = cmbRetransmitTime.text();
-        if (t == "RTT") {
-            retransmitTime = rttEstimate;
-        } else if (t == "2*RTT") {
-            retransmitTime = clampLong(2 * rttEstimate);
-        } else if (t == "3*RTT") {
-            retransmitTime = clampLong(3 * rttEstimate);
-        } else {
-            m_ctx.messageBox.show("Unknown Retransmission Time");
+    } else if (const std::optional<RetransmitTime> t = kRetransmitTimes.of(cmbRetransmitTime.text())) {
+        switch (*t) {
+            case RetransmitTime::OneRTT:
+                retransmitTime = rttEstimate;
+                break;
+            case RetransmitTime::TwoRTT:
+                retransmitTime = clampLong(2 * rttEstimate);
+                break;
+            case RetransmitTime::ThreeRTT:
+                retransmitTime = clampLong(3 * rttEstimate);
+                break;
         }
+    } else {
+        m_ctx.messageBox.show("Unknown Retransmission Time");
     }
     showRTT();
 }
@@ -678,100 +524,6 @@ void Transmitter::MeasureRTT()
     measuringRTT = true;
     Timer1.setEnabled(true);
     TransmitSlot(0);
-}
-
-// ---- panel ---------------------------------------------------------------
-
-void Transmitter::set_mode()
-{
-    Shape1.setHeight(1920);
-    Shape1.setTop(15);
-    if (txWindow < 3) {
-        Shape1.setLeft(1610);
-        Shape1.setWidth(1660);
-    } else {
-        Shape1.setLeft(3015 - 500 * txWindow);
-        Shape1.setWidth(500 * txWindow + 260);
-    }
-
-    for (int r = 0; r < lblControl.size(); ++r) lblControl[r].setVisible(false);
-
-    for (int i = 0; i < txWindow && i < kSlots; ++i) {
-        shpTxQueue[i].setVisible(true);
-        lblTxPacket[i].setVisible(true);
-        lblTxSeq[i].setVisible(reliable);
-        if (isTimed(i)) lblRTO[i].setVisible(reliable);
-    }
-    for (int i = std::max(txWindow, 0); i < kSlots; ++i) {
-        shpTxQueue[i].setVisible(false);
-        lblTxPacket[i].setVisible(false);
-        lblTxSeq[i].setVisible(false);
-        lblRTO[i].setVisible(false);
-    }
-
-    for (widgets::ComboBox* c : {&cmbTxWindowSize, &cmbMaxSequence, &cmbPacketLength, &cmbTxProcTime,
-                                 &cmbRetransmitTime, &cmbRetransmitMode, &cmbRetransmitTimers}) {
-        c->setVisible(false);
-    }
-    lblRTT.setVisible(false);
-    cmdMore.setVisible(false);
-
-    if (panelMode > 0) {
-        cmdMore.setVisible(restricted == 0);
-        lblControl[kRowPacketSize].setVisible(true);
-        cmbPacketLength.setVisible(true);
-        lblControl[kRowProcTime].setVisible(true);
-        cmbTxProcTime.setVisible(true);
-        Shape1.setGeometry(15, 15, 3200, 3060);
-        lblControl[kRowWindow].setVisible(true);
-        cmbTxWindowSize.setVisible(true);
-        lblControl[kRowMaxSequence].setVisible(true);
-        cmbMaxSequence.setVisible(true);
-        Shape1.setHeight(4020);
-    }
-    if (panelMode > 1 && restricted == 0) {
-        lblControl[kRowRetransmitMode].setVisible(true);
-        cmbRetransmitMode.setVisible(true);
-        lblControl[kRowRetransmitTime].setVisible(true);
-        cmbRetransmitTime.setVisible(true);
-        lblControl[kRowRTT].setVisible(true);
-        lblRTT.setVisible(true);
-        lblControl[kRowTimers].setVisible(true);
-        cmbRetransmitTimers.setVisible(true);
-        Shape1.setHeight(5640);
-    }
-
-    // The component follows its frame; it always reaches the end of Line2,
-    // which joins the wire.
-    setWidth(std::max(Shape1.left() + Shape1.width(), Line2.x2()));
-    setHeight(Shape1.top() + Shape1.height() + 15);
-}
-
-void Transmitter::cmdEditClick()
-{
-    if (cmdEdit.caption() == "Edit") {
-        cmdEdit.setCaption("Done");
-        cmdMore.setCaption("More");
-        panelMode = 1;
-    } else {
-        cmdEdit.setCaption("Edit");
-        panelMode = 0;
-    }
-    set_mode();
-}
-
-void Transmitter::cmdMoreClick()
-{
-    if (cmdMore.caption() == "Less") {
-        cmdMore.setCaption("More");
-        panelMode = 1;
-    } else if (cmbMaxSequence.visible()) {
-        cmdMore.setCaption("Less");
-        panelMode = 2;
-    } else {
-        panelMode = 1;
-    }
-    set_mode();
 }
 
 void Transmitter::txWindowSizeClick()
@@ -797,7 +549,7 @@ void Transmitter::maxSequenceClick()
 
 void Transmitter::retransmitTimersClick()
 {
-    if (cmbRetransmitTimers.text() != "Joint") {
+    if (!kRetransmitTimers.is(cmbRetransmitTimers.text(), RetransmitTimers::Joint)) {
         individualTimers = true;
         for (int i = 0; i < txWindow; ++i) lblRTO[i].setVisible(reliable);
     } else {
@@ -809,23 +561,11 @@ void Transmitter::retransmitTimersClick()
 
 void Transmitter::retransmitModeClick()
 {
-    const std::string& mode = cmbRetransmitMode.text();
-    if (mode == "None") {
-        reliable = false;
-        individualRetransmit = false;
-        waitForAck = false;
-    } else if (mode == "Indiv.") {
-        reliable = true;
-        individualRetransmit = true;
-        waitForAck = true;
-    } else if (mode == "Batch") {
-        reliable = true;
-        individualRetransmit = false;
-        waitForAck = true;
-    } else if (mode == "Wait") {
-        reliable = false;
-        individualRetransmit = false;
-        waitForAck = true;
+    // A text that is no item (the list deselected) changes nothing.
+    if (const std::optional<RetransmitMode> mode = kRetransmitModes.of(cmbRetransmitMode.text())) {
+        reliable = *mode == RetransmitMode::Indiv || *mode == RetransmitMode::Batch;
+        individualRetransmit = *mode == RetransmitMode::Indiv;
+        waitForAck = *mode != RetransmitMode::None;
     }
     for (int b = 0; b < txWindow; ++b) {
         lblRTO[b].setVisible(false);

@@ -1,6 +1,7 @@
 // The sending protocol entity: a saturated sender with a send window of up to
 // six slots, sequence numbering, acknowledgement processing, retransmission
-// timers, round-trip-time estimation and its settings panel.
+// timers, round-trip-time estimation and its settings panel. The rules live
+// in transmitter.cpp, the layout and the panel in transmitter_panel.cpp.
 //
 // The slot state lives where the user sees it: a slot's packet number is the
 // caption of its number label and its state is that label's text colour. The
@@ -17,6 +18,8 @@
 
 #include "packet/routing.h"
 #include "widgets/component.h"
+#include "widgets/epoch.h"
+#include "widgets/itemlist.h"
 
 class Transmitter : public widgets::Component {
 public:
@@ -25,6 +28,18 @@ public:
     static constexpr int kSlots = 6;
     static constexpr int kAckQueue = 10;
     static constexpr std::int64_t kTickMs = 100;
+
+    // How lost packets are sent again (cmbRetransmitMode): never, each on its
+    // own timeout, the whole window on any timeout, or never but still
+    // waiting for acknowledgements.
+    enum class RetransmitMode { None, Indiv, Batch, Wait };
+    static constexpr widgets::ItemList<RetransmitMode, 4> kRetransmitModes{{"None", "Indiv.", "Batch", "Wait"}};
+    // One timer for the oldest slot, or one per slot (cmbRetransmitTimers).
+    enum class RetransmitTimers { Joint, Indiv };
+    static constexpr widgets::ItemList<RetransmitTimers, 2> kRetransmitTimers{{"Joint", "Indiv."}};
+    // The timeout as a multiple of the RTT estimate (cmbRetransmitTime).
+    enum class RetransmitTime { OneRTT, TwoRTT, ThreeRTT };
+    static constexpr widgets::ItemList<RetransmitTime, 3> kRetransmitTimes{{"RTT", "2*RTT", "3*RTT"}};
 
     // Number-label colours (0xBBGGRR); Unknown has no colour of its own.
     static std::int64_t slotColour(SlotState s);
@@ -55,7 +70,8 @@ public:
     void Reset(int iLevel, int RELEASE);
     void SetTxWindow(int iNewValue);
     void SetMaxSequence(int iNewValue);
-    // List indices; values outside the lists are ignored.
+    // List indices (kRetransmitModes, kRetransmitTimers); values outside the
+    // lists are ignored.
     void SetRetransmitMode(int iNewValue);
     void SetTimerMode(int iNewValue);
     void SetReliable(bool bNewValue);
@@ -76,8 +92,9 @@ public:
     // The sequence number as the slot's sequence label shows it.
     std::int64_t slotSequenceLabel(int i) const;
 
-    const Packet& txPacket(int i) const { return pktTx.at(static_cast<std::size_t>(i)); }
-    const Packet& waitingPacket(int k) const { return pktWaiting.at(static_cast<std::size_t>(k)); }
+    // The slot records and the ACK queue.
+    const Packet& pktTx(int i) const { return m_pktTx.at(static_cast<std::size_t>(i)); }
+    const Packet& pktWaiting(int k) const { return m_pktWaiting.at(static_cast<std::size_t>(k)); }
 
     // Running totals since the transmitter was built, for the lab (never
     // reset, never dumped).
@@ -119,6 +136,93 @@ public:
 private:
     ComponentContext m_ctx;
 
+    // The panel's rows, by lblControl index: a caption and its list.
+    enum Row : int {
+        kRowWindow,
+        kRowPacketSize,
+        kRowMaxSequence,
+        kRowProcTime,
+        kRowRetransmitTime,
+        kRowRetransmitMode,
+        kRowRTT,
+        kRowTimers,
+        kRows
+    };
+
+public:
+    // Controls, in creation (dump) order.
+    widgets::Label lblTxMode{this, "lblTxMode"};
+    widgets::ControlArray<widgets::Shape> shpTxQueue{this, "shpTxQueue", kSlots};
+    widgets::ControlArray<widgets::Label> lblTxPacket{this, "lblTxPacket", kSlots};
+    widgets::ControlArray<widgets::Label> lblTxSeq{this, "lblTxSeq", kSlots};
+    widgets::ControlArray<widgets::Label> lblRTO{this, "lblRTO", kSlots};
+    widgets::Button cmdMore{this, "cmdMore"};
+    widgets::Button cmdEdit{this, "cmdEdit"};
+    widgets::ControlArray<widgets::Label> lblControl{this, "lblControl", kRows};
+    widgets::ComboBox cmbTxWindowSize{this, "cmbTxWindowSize", widgets::ComboBox::Style::ListOnly};
+    widgets::ComboBox cmbMaxSequence{this, "cmbMaxSequence", widgets::ComboBox::Style::Editable};
+    widgets::ComboBox cmbPacketLength{this, "cmbPacketLength", widgets::ComboBox::Style::Editable};
+    widgets::ComboBox cmbTxProcTime{this, "cmbTxProcTime", widgets::ComboBox::Style::Editable};
+    widgets::ComboBox cmbRetransmitTime{this, "cmbRetransmitTime", widgets::ComboBox::Style::ListOnly};
+    widgets::ComboBox cmbRetransmitMode{this, "cmbRetransmitMode", widgets::ComboBox::Style::ListOnly};
+    widgets::ComboBox cmbRetransmitTimers{this, "cmbRetransmitTimers", widgets::ComboBox::Style::ListOnly};
+    widgets::Label lblRTT{this, "lblRTT"};
+    widgets::Shape Shape1{this, "Shape1"};
+    widgets::Line Line2{this, "Line2"};
+    widgets::Timer Timer1{this, "Timer1", m_ctx.scheduler, m_ctx.timerOrder};
+
+private:
+    // The colour of idle labels: a New slot's, and every timer label's.
+    static constexpr std::int64_t kGrey = 0x808080;
+
+    // ---- transmitter_panel.cpp: layout and panel
+    void buildPanel();
+    void placeSlots();
+    void placeButtons();
+    void placeRows();
+    void wireHandlers();
+    void showPanel(bool open);
+    // Back to the closed panel, both buttons' captions included.
+    void closePanel();
+    void cmdMoreClick();
+    // The steps of set_mode.
+    void fitFrameToWindow();
+    void hideRowCaptions();
+    void showWindowSlots();
+    void hideRowLists();
+    widgets::Control& rowList(Row row);
+    void showRow(Row row);
+    void showRows();
+    void followFrame();
+
+    // ---- transmitter.cpp: the rules
+    void startUp();
+    void tick();
+    void serveAckQueue();
+    void sendStep();
+    // A New slot may be sent: its number is less than a window beyond slot 0's.
+    bool withinSendWindow(int i) const;
+    void timerStep();
+
+    void setSlotState(int i, SlotState s);
+    bool isTimed(int i) const { return i == 0 || individualTimers; }
+    static bool isOutstanding(SlotState s);
+    // The slot's sequence-label text for packet number n.
+    std::string sequenceText(std::int64_t n) const;
+    // A time in ms as the timer labels show it: tenths of a second.
+    static std::string tenthsText(std::int64_t ms);
+    std::string fullTimeText() const { return tenthsText(retransmitTime); }
+    void showRTT();
+
+    // Combo handlers: each Change runs the Click.
+    void txWindowSizeClick();
+    void maxSequenceClick();
+    void retransmitTimersClick();
+    void retransmitModeClick();
+
+    std::array<Packet, kSlots> m_pktTx{};
+    std::array<Packet, kAckQueue> m_pktWaiting{};
+
     // Component state, under the system's own names.
     int txWindow = 1;
     int maxSequence = 3;
@@ -139,61 +243,7 @@ private:
     int panelMode = 0;
     int restricted = 0;
 
-    std::array<Packet, kSlots> pktTx{};
-    std::array<Packet, kAckQueue> pktWaiting{};
-
-    // Counts TxFree calls, so that TransmitSlot can tell whether the line was
-    // freed from inside its own SendData report.
-    std::uint64_t m_txFreeCount = 0;
+    // Advanced by every TxFree.
+    widgets::Epoch m_epoch;
     Totals m_totals;
-
-public:
-    // Controls, in creation (dump) order.
-    widgets::Label lblTxMode{this, "lblTxMode"};
-    widgets::ControlArray<widgets::Shape> shpTxQueue{this, "shpTxQueue", kSlots};
-    widgets::ControlArray<widgets::Label> lblTxPacket{this, "lblTxPacket", kSlots};
-    widgets::ControlArray<widgets::Label> lblTxSeq{this, "lblTxSeq", kSlots};
-    widgets::ControlArray<widgets::Label> lblRTO{this, "lblRTO", kSlots};
-    widgets::Button cmdMore{this, "cmdMore"};
-    widgets::Button cmdEdit{this, "cmdEdit"};
-    widgets::ControlArray<widgets::Label> lblControl{this, "lblControl", 8};
-    widgets::ComboBox cmbTxWindowSize{this, "cmbTxWindowSize", widgets::ComboBox::Style::ListOnly};
-    widgets::ComboBox cmbMaxSequence{this, "cmbMaxSequence", widgets::ComboBox::Style::Editable};
-    widgets::ComboBox cmbPacketLength{this, "cmbPacketLength", widgets::ComboBox::Style::Editable};
-    widgets::ComboBox cmbTxProcTime{this, "cmbTxProcTime", widgets::ComboBox::Style::Editable};
-    widgets::ComboBox cmbRetransmitTime{this, "cmbRetransmitTime", widgets::ComboBox::Style::ListOnly};
-    widgets::ComboBox cmbRetransmitMode{this, "cmbRetransmitMode", widgets::ComboBox::Style::ListOnly};
-    widgets::ComboBox cmbRetransmitTimers{this, "cmbRetransmitTimers", widgets::ComboBox::Style::ListOnly};
-    widgets::Label lblRTT{this, "lblRTT"};
-    widgets::Shape Shape1{this, "Shape1"};
-    widgets::Line Line2{this, "Line2"};
-    widgets::Timer Timer1{this, "Timer1", m_ctx.scheduler, m_ctx.timerOrder};
-
-private:
-    void buildPanel();
-    void startUp();
-    void tick();
-    void serveAckQueue();
-    void sendStep();
-    // A New slot may be sent: its number is less than a window beyond slot 0's.
-    bool withinSendWindow(int i) const;
-    void timerStep();
-
-    void setSlotState(int i, SlotState s);
-    bool isTimed(int i) const { return i == 0 || individualTimers; }
-    static bool isOutstanding(SlotState s);
-    // The slot's sequence-label text for packet number n.
-    std::string sequenceText(std::int64_t n) const;
-    // A time in ms as the timer labels show it: tenths of a second.
-    static std::string tenthsText(std::int64_t ms);
-    std::string fullTimeText() const { return tenthsText(retransmitTime); }
-    void showRTT();
-
-    // Panel handlers.
-    void cmdEditClick();
-    void cmdMoreClick();
-    void txWindowSizeClick();
-    void maxSequenceClick();
-    void retransmitTimersClick();
-    void retransmitModeClick();
 };

@@ -304,7 +304,7 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
         if (s == S::Acknowledged) fail(slotName(n, "lblTxPacket", i) + ": Acknowledged after ACK processing");
         if (s == S::Sending || s == S::Resending) ++onTheLine;
         if (s == S::Sending || s == S::Sent || s == S::Resending || s == S::Resent || s == S::Expired) {
-            const Packet& p = t.txPacket(i);
+            const Packet& p = t.pktTx(i);
             if (!p.Active || p.Number != t.slotNumber(i)) {
                 fail(slotName(n, "pktTx", i) + ": record does not hold the slot's packet " + cap);
             }
@@ -340,7 +340,7 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
     if (!modeOk) fail(n + ".lblTxMode: caption " + q(mode));
 
     for (int k = 0; k < Transmitter::kAckQueue; ++k) {
-        const Packet& a = t.waitingPacket(k);
+        const Packet& a = t.pktWaiting(k);
         if (a.Active && (!a.ACKFlag || !isFlowColour(a.Colour))) fail(slotName(n, "pktWaiting", k) + ": not an ACK");
     }
 

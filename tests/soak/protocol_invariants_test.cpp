@@ -306,7 +306,7 @@ std::set<std::int64_t> outstanding(const LinkDemo& d)
         take(d.Queue1.pktA[static_cast<std::size_t>(k)]);
     }
     for (int k = 0; k < Receiver::kAckEntries; ++k) take(d.Receiver1.pktRxACKBuffer(k));
-    for (int k = 0; k < Transmitter::kAckQueue; ++k) take(d.Transmitter1.waitingPacket(k));
+    for (int k = 0; k < Transmitter::kAckQueue; ++k) take(d.Transmitter1.pktWaiting(k));
     return out;
 }
 
@@ -378,7 +378,7 @@ struct FlowWatch {
     void look(const Transmitter& t)
     {
         for (int k = 0; k < Transmitter::kAckQueue; ++k) {
-            const Packet& now = t.waitingPacket(k);
+            const Packet& now = t.pktWaiting(k);
             Packet& was = seen[static_cast<std::size_t>(k)];
             if (was.Active && !now.Active) {
                 if (was.Colour == pkt::kHold) {

@@ -13,8 +13,24 @@ namespace {
 
 using State = Transmitter::SlotState;
 
-enum Mode { None = 0, Indiv = 1, Batch = 2, Wait = 3 };
-enum Timers { Joint = 0, Individual = 1 };
+using Mode = Transmitter::RetransmitMode;
+using Timers = Transmitter::RetransmitTimers;
+using Time = Transmitter::RetransmitTime;
+constexpr Mode None = Mode::None, Indiv = Mode::Indiv, Batch = Mode::Batch, Wait = Mode::Wait;
+constexpr Timers Joint = Timers::Joint, Individual = Timers::Indiv;
+
+int item(Mode m)
+{
+    return Transmitter::kRetransmitModes.index(m);
+}
+int item(Timers t)
+{
+    return Transmitter::kRetransmitTimers.index(t);
+}
+int item(Time t)
+{
+    return Transmitter::kRetransmitTimes.index(t);
+}
 
 Packet ackPacket(bool showSeq, int seq)
 {
@@ -64,8 +80,8 @@ protected:
         tx.SetMaxSequence(maxSeq);
         tx.SetReliable(false);
         tx.SetTxWindow(window);
-        tx.SetRetransmitMode(mode);
-        tx.SetTimerMode(timers);
+        tx.SetRetransmitMode(item(mode));
+        tx.SetTimerMode(item(timers));
         tx.Reset(1, 1);
         tx.SetRTT(rttTenths);
         env.routing.clear();
@@ -241,7 +257,7 @@ TEST_F(TransmitterTest, JointTimerBatchResendsEveryOutstandingSlotInOrder)
     configure(3, 15, Batch, Joint);  // timeout 1000 ms
     sendAndFree(3);                  // sent at 100, 200, 300
     EXPECT_FALSE(tx.lblRTO[1].visible());
-    EXPECT_EQ(tx.txPacket(1).HopStarted, 200);  // untimed under the joint timer
+    EXPECT_EQ(tx.pktTx(1).HopStarted, 200);  // untimed under the joint timer
     env.scheduler.advanceTo(1000);
     EXPECT_EQ(states(), "Sent Sent Sent");
     EXPECT_EQ(tx.lblRTO[0].caption(), " 1");
@@ -266,7 +282,7 @@ TEST_F(TransmitterTest, JointTimerRestartsWhenTheWindowMovesUp)
     env.scheduler.advanceTo(400);
     deliver(cumulativeAck(1));  // processed at 500
     EXPECT_EQ(tx.slotNumber(0), 1);
-    EXPECT_EQ(tx.txPacket(0).HopStarted, 500 + 600);  // the sample 500-100+200 is the new timeout
+    EXPECT_EQ(tx.pktTx(0).HopStarted, 500 + 600);  // the sample 500-100+200 is the new timeout
     EXPECT_EQ(tx.lblRTO[0].caption(), " 6");
 }
 
@@ -274,9 +290,9 @@ TEST_F(TransmitterTest, BatchWithIndividualTimersResendsAllOnAnyExpiry)
 {
     configure(3, 15, Batch, Individual);
     sendAndFree(3);
-    EXPECT_EQ(tx.txPacket(0).HopStarted, 1100);
-    EXPECT_EQ(tx.txPacket(1).HopStarted, 1200);
-    EXPECT_EQ(tx.txPacket(2).HopStarted, 1300);
+    EXPECT_EQ(tx.pktTx(0).HopStarted, 1100);
+    EXPECT_EQ(tx.pktTx(1).HopStarted, 1200);
+    EXPECT_EQ(tx.pktTx(2).HopStarted, 1300);
     env.scheduler.advanceTo(1100);
     EXPECT_EQ(states(), "Expired Expired Expired");
 }
@@ -288,8 +304,8 @@ TEST_F(TransmitterTest, LaterSlotNeverExpiresBeforeSlotZero)
     tx.SetRTT(1);  // 100 ms from now on
     tx.TxFree();
     ticks();
-    EXPECT_EQ(tx.txPacket(0).HopStarted, 1100);
-    EXPECT_EQ(tx.txPacket(1).HopStarted, 1101);
+    EXPECT_EQ(tx.pktTx(0).HopStarted, 1100);
+    EXPECT_EQ(tx.pktTx(1).HopStarted, 1101);
 }
 
 TEST_F(TransmitterTest, IndividualRetransmitResendsOnlyTheExpiredPacket)
@@ -299,7 +315,7 @@ TEST_F(TransmitterTest, IndividualRetransmitResendsOnlyTheExpiredPacket)
     env.scheduler.advanceTo(1100);
     EXPECT_EQ(states(), "Expired Sent Sent");
     EXPECT_EQ(tx.lblRTO[1].caption(), " 1");
-    EXPECT_EQ(tx.txPacket(1).HopStarted, 1200);
+    EXPECT_EQ(tx.pktTx(1).HopStarted, 1200);
     arrive(selectiveAck(2));
     arrive(selectiveAck(1));
     ticks();  // both processed before the send step resends slot 0
@@ -319,7 +335,7 @@ TEST_F(TransmitterTest, EveryExpiryAddsTenMillisecondsToTheEstimate)
     env.scheduler.advanceTo(2300);
     EXPECT_EQ(tx.state().rttEstimate, 1020);
 
-    tx.cmbRetransmitTime.userChoose(1);  // "2*RTT", from the next computation on
+    tx.cmbRetransmitTime.userChoose(item(Time::TwoRTT));  // from the next computation on
     EXPECT_EQ(tx.state().retransmitTime, 1020);
     tx.SetRTT(10);
     EXPECT_EQ(tx.state().retransmitTime, 2000);
@@ -338,12 +354,12 @@ TEST_F(TransmitterTest, ProcessingTimeEndsStrictlyBeforeTheTick)
     env.scheduler.advanceTo(5000);
     arrive(plainAck());
     EXPECT_EQ(tx.lblTxMode.caption(), "Processing ACK");
-    EXPECT_EQ(tx.waitingPacket(0).TimeStarted, 7000);
+    EXPECT_EQ(tx.pktWaiting(0).TimeStarted, 7000);
     env.scheduler.advanceTo(7000);
     EXPECT_EQ(tx.slotState(0), State::Sent);
     ticks();
     EXPECT_EQ(sent(), (std::vector<int>{0, 1}));
-    EXPECT_FALSE(tx.waitingPacket(0).Active);
+    EXPECT_FALSE(tx.pktWaiting(0).Active);
 }
 
 TEST_F(TransmitterTest, CumulativeAckDuplicateAndPartial)
@@ -354,7 +370,7 @@ TEST_F(TransmitterTest, CumulativeAckDuplicateAndPartial)
     EXPECT_EQ(states(), "Sent Sent Sent");  // duplicate: nothing acknowledged
     deliver(cumulativeAck(1));
     tx.TxFree();  // packet 3 went out in the same tick
-    EXPECT_EQ(tx.txPacket(0).SequenceNumber, 1);
+    EXPECT_EQ(tx.pktTx(0).SequenceNumber, 1);
     EXPECT_EQ(states(), "Sent Sent Sent");
     deliver(cumulativeAck(3));  // slots hold 1, 2, 3
     EXPECT_EQ(tx.slotNumber(0), 3);
@@ -369,12 +385,12 @@ TEST_F(TransmitterTest, SelectiveAckOutOfOrderLeavesTheBaseInPlace)
 {
     configure(3, 7, Indiv, Individual);
     sendAndFree(3);
-    const std::int64_t deadline = tx.txPacket(0).HopStarted;
+    const std::int64_t deadline = tx.pktTx(0).HopStarted;
     deliver(selectiveAck(1));
     EXPECT_EQ(tx.slotNumber(0), 0);
     EXPECT_EQ(tx.slotNumber(1), 2);
     EXPECT_EQ(tx.slotNumber(2), 3);
-    EXPECT_EQ(tx.txPacket(0).HopStarted, deadline);
+    EXPECT_EQ(tx.pktTx(0).HopStarted, deadline);
     // Packet 3 is a whole window beyond packet 0, still outstanding: it
     // waits, so that the numbers in flight never spread over more than a
     // window.
@@ -406,7 +422,7 @@ TEST_F(TransmitterTest, SequencedAckWithoutFlagsAcknowledgesNothing)
 TEST_F(TransmitterTest, RttSampleOnlyAfterASingleTransmission)
 {
     configure(1, 1, Batch, Individual);
-    tx.cmbRetransmitTime.userChoose(1);
+    tx.cmbRetransmitTime.userChoose(item(Time::TwoRTT));
     tx.SetRTT(10);  // timeout 2000
     sendAndFree(1);
     env.scheduler.advanceTo(500);
@@ -449,8 +465,8 @@ TEST_F(TransmitterTest, FullAckQueueDropsTheEleventh)
     configure(1, 1, Batch, Individual);
     tx.cmbTxProcTime.userEdit("1");
     for (int k = 0; k < 11; ++k) arrive(cumulativeAck(k % 2));
-    for (int k = 0; k < 10; ++k) EXPECT_TRUE(tx.waitingPacket(k).Active);
-    EXPECT_EQ(tx.waitingPacket(9).SequenceNumber, 1);
+    for (int k = 0; k < 10; ++k) EXPECT_TRUE(tx.pktWaiting(k).Active);
+    EXPECT_EQ(tx.pktWaiting(9).SequenceNumber, 1);
 }
 
 // ---- the window ----------------------------------------------------------
@@ -583,19 +599,59 @@ TEST_F(TransmitterTest, SequenceAndTimerLabelsFollowTheCombos)
     EXPECT_EQ(tx.lblTxSeq[1].caption(), "0");
     EXPECT_FALSE(tx.lblTxSeq[1].visible());
 
-    tx.cmbRetransmitTimers.userChoose(0);
+    tx.cmbRetransmitTimers.userChoose(item(Joint));
     EXPECT_TRUE(tx.lblRTO[0].visible());
     EXPECT_FALSE(tx.lblRTO[1].visible());
-    tx.cmbRetransmitTimers.userChoose(1);
+    tx.cmbRetransmitTimers.userChoose(item(Individual));
     EXPECT_TRUE(tx.lblRTO[2].visible());
     for (Mode m : {Wait, None}) {
-        tx.SetRetransmitMode(m);
+        tx.SetRetransmitMode(item(m));
         for (int i = 0; i < 3; ++i) EXPECT_FALSE(tx.lblRTO[i].visible());
     }
     tx.SetRetransmitMode(9);
     tx.SetTimerMode(-1);
     EXPECT_EQ(tx.cmbRetransmitMode.text(), "None");
     EXPECT_EQ(tx.cmbRetransmitTimers.text(), "Indiv.");
+}
+
+TEST_F(TransmitterTest, EachRetransmitModeSetsReliableIndividualAndWait)
+{
+    struct Case {
+        Mode mode;
+        bool reliable, individualRetransmit, waitForAck;
+    };
+    for (const Case& c : {Case{None, false, false, false}, Case{Indiv, true, true, true},
+                          Case{Batch, true, false, true}, Case{Wait, false, false, true}}) {
+        tx.SetRetransmitMode(item(c.mode));
+        const Transmitter::State st = tx.state();
+        EXPECT_EQ(st.reliable, c.reliable) << item(c.mode);
+        EXPECT_EQ(st.individualRetransmit, c.individualRetransmit) << item(c.mode);
+        EXPECT_EQ(st.waitForAck, c.waitForAck) << item(c.mode);
+    }
+    // A deselected list is no mode: Wait's flags stay, but the timeout is
+    // computed as for a retransmitting mode.
+    tx.cmbRetransmitMode.setListIndex(-1);
+    tx.SetRTT(10);
+    EXPECT_FALSE(tx.state().reliable);
+    EXPECT_TRUE(tx.state().waitForAck);
+    EXPECT_EQ(tx.state().retransmitTime, 1000);
+}
+
+TEST_F(TransmitterTest, StartUpAgainClosesTheLongPanel)
+{
+    tx.Reset(1, 0);
+    tx.cmdEdit.click();
+    tx.cmdMore.click();
+    ASSERT_EQ(tx.state().panelMode, 2);
+    tx.Reset(0, 0);
+    EXPECT_EQ(tx.cmdEdit.caption(), "Edit");
+    EXPECT_EQ(tx.cmdMore.caption(), "More");
+    EXPECT_FALSE(tx.cmdMore.visible());
+    EXPECT_FALSE(tx.cmbRetransmitMode.visible());
+    EXPECT_EQ(tx.Shape1.height(), 1920);
+    tx.cmdEdit.click();
+    tx.cmdMore.click();
+    EXPECT_EQ(tx.state().panelMode, 2);
 }
 
 TEST_F(TransmitterTest, UnknownRetransmitTimeKeepsTheTimeout)
@@ -665,14 +721,14 @@ TEST_F(TransmitterTest, ProcessingTimeAndRttClampToTheLongRange)
 {
     tx.cmbTxProcTime.userEdit("abc");
     arrive(plainAck());
-    EXPECT_EQ(tx.waitingPacket(0).TimeStarted, 0);
+    EXPECT_EQ(tx.pktWaiting(0).TimeStarted, 0);
     tx.cmbTxProcTime.userEdit("1e12");
     arrive(plainAck());
-    EXPECT_EQ(tx.waitingPacket(1).TimeStarted, num::kLongMax);
+    EXPECT_EQ(tx.pktWaiting(1).TimeStarted, num::kLongMax);
 
     tx.SetRTT(std::int64_t{1} << 40);
     EXPECT_EQ(tx.state().rttEstimate, num::kLongMax);
-    tx.cmbRetransmitTime.userChoose(2);
+    tx.cmbRetransmitTime.userChoose(item(Time::ThreeRTT));
     tx.SetRTT(30000000);  // 3 x 3e9 ms
     EXPECT_EQ(tx.state().retransmitTime, num::kLongMax);
     tx.SetRTT(-(std::int64_t{1} << 40));
