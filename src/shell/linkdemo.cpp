@@ -73,6 +73,89 @@ bool offersMeasureRTT(int scenario)
 
 }  // namespace
 
+// ---- the scenario table ------------------------------------------------------
+//
+// Each scenario is the base set-up (the No Controls link) followed by its own
+// calls, in order: later calls see the effects of earlier ones (a window or
+// sequence change relabels the panel, a retransmission mode reads the
+// retransmission time), so the order is part of the scenario.
+
+namespace {
+
+using S = ScenarioSetting;
+using TxMode = Transmitter::RetransmitMode;
+using Timers = Transmitter::RetransmitTimers;
+using Ack = Receiver::AckMode;
+using Policy = Receiver::RxPolicy;
+
+constexpr int item(auto e)
+{
+    return static_cast<int>(e);
+}
+
+}  // namespace
+
+const std::vector<ScenarioSetting> LinkDemo::kBaseSettings = {
+    {S::TxMaxSequence, 0},
+    {S::TxReliable, 0},
+    {S::TxWindow, 1},
+    {S::TxRetransmitMode, item(TxMode::None)},
+    {S::TxTimerMode, item(Timers::Indiv)},
+    {S::RxMaxSequence, 0},
+    {S::RxWindow, 1},
+    {S::RxPolicy, item(Policy::InOrder)},
+    {S::RxACKMode, item(Ack::None)},
+    {S::TxRTT, 250},
+};
+
+const std::array<std::vector<ScenarioSetting>, kScenarioNames.size()> LinkDemo::kScenarioSettings = {{
+    // No Controls: the base set-up alone.
+    {},
+    // Stop and Wait
+    {{S::TxRetransmitMode, item(TxMode::Wait)}, {S::TxMaxSequence, 0}, {S::RxACKMode, item(Ack::Single)}},
+    // Sliding Window
+    {{S::TxMaxSequence, 0},
+     {S::TxRetransmitMode, item(TxMode::Wait)},
+     {S::RxMaxSequence, 0},
+     {S::TxWindow, 3},
+     {S::RxWindow, 3},
+     {S::RxACKMode, item(Ack::Single)},
+     {S::RxPolicy, item(Policy::InWindow)}},
+    // Stop & Wait ARQ
+    {{S::TxMaxSequence, 1},
+     {S::RxMaxSequence, 1},
+     {S::RxACKMode, item(Ack::Single)},
+     {S::TxRetransmitMode, item(TxMode::Batch)},
+     {S::TxRTT, 150}},
+    // Go-back-N ARQ
+    {{S::RxMaxSequence, 15},
+     {S::RxACKMode, item(Ack::Cumulative)},
+     {S::RxWindow, 3},
+     {S::TxMaxSequence, 15},
+     {S::TxWindow, 3},
+     {S::TxRetransmitMode, item(TxMode::Batch)},
+     {S::TxTimerMode, item(Timers::Indiv)}},
+    // Selective Repeat ARQ
+    {{S::RxMaxSequence, 7},
+     {S::RxACKMode, item(Ack::Selective)},
+     {S::RxWindow, 3},
+     {S::TxMaxSequence, 7},
+     {S::TxWindow, 3},
+     {S::TxTimerMode, item(Timers::Indiv)},
+     {S::RxPolicy, item(Policy::InWindow)},
+     {S::TxRetransmitMode, item(TxMode::Indiv)}},
+    // Software Flow
+    {{S::TxRetransmitMode, item(TxMode::None)},
+     {S::TxMaxSequence, 0},
+     {S::TxWindow, 1},
+     {S::RxWindow, 6},
+     {S::RxACKMode, item(Ack::Software)}},
+}};
+
+namespace {
+
+}  // namespace
+
 ComponentContext LinkDemo::context(int timerOrder)
 {
     return ComponentContext{m_scheduler, *this, m_messageBox, m_random, timerOrder};
@@ -310,6 +393,18 @@ void LinkDemo::Reset()
 
 void LinkDemo::ConfigureScenario()
 {
+    layOut();
+    // Every scenario starts from the No Controls link; the router changes
+    // only the layout.
+    if (topology < 20) applySettings(kBaseSettings);
+    const int scenario = topology % 10;
+    if (scenario >= 0 && scenario < static_cast<int>(kScenarioSettings.size())) {
+        applySettings(kScenarioSettings[static_cast<std::size_t>(scenario)]);
+    }
+}
+
+void LinkDemo::layOut()
+{
     for (widgets::Component* c : std::initializer_list<widgets::Component*>{
              &Wire1, &Wire2, &Wire3, &Wire4, &Wire5, &Transmitter1, &Transmitter2, &Source1, &Source2, &Receiver1,
              &Receiver2, &Queue1, &Queue2}) {
@@ -333,16 +428,6 @@ void LinkDemo::ConfigureScenario()
         Receiver1.setTop(240);
         Receiver1.setLeft(11340);
         Receiver1.setVisible(true);
-        Transmitter1.SetMaxSequence(0);
-        Transmitter1.SetReliable(false);
-        Transmitter1.SetTxWindow(1);
-        Transmitter1.SetRetransmitMode(0);
-        Transmitter1.SetTimerMode(1);
-        Receiver1.SetMaxSequence(0);
-        Receiver1.SetRxWindow(1);
-        Receiver1.SetRxPolicy(0);
-        Receiver1.SetACKMode(0);
-        Transmitter1.SetRTT(250);
     }
 
     if (topology >= 10 && topology < 20) {
@@ -352,57 +437,43 @@ void LinkDemo::ConfigureScenario()
         showWire(Wire2, 8520, 2700);
         Queue1.setVisible(true);
     }
+}
 
-    switch (topology % 10) {
-        case 1:  // Stop and Wait
-            Transmitter1.SetRetransmitMode(3);
-            Transmitter1.SetMaxSequence(0);
-            Receiver1.SetACKMode(1);
-            break;
-        case 2:  // Sliding Window
-            Transmitter1.SetMaxSequence(0);
-            Transmitter1.SetRetransmitMode(3);
-            Receiver1.SetMaxSequence(0);
-            Transmitter1.SetTxWindow(3);
-            Receiver1.SetRxWindow(3);
-            Receiver1.SetACKMode(1);
-            Receiver1.SetRxPolicy(1);
-            break;
-        case 3:  // Stop & Wait ARQ
-            Transmitter1.SetMaxSequence(1);
-            Receiver1.SetMaxSequence(1);
-            Receiver1.SetACKMode(1);
-            Transmitter1.SetRetransmitMode(2);
-            Transmitter1.SetRTT(150);
-            break;
-        case 4:  // Go-back-N ARQ
-            Receiver1.SetMaxSequence(15);
-            Receiver1.SetACKMode(2);
-            Receiver1.SetRxWindow(3);
-            Transmitter1.SetMaxSequence(15);
-            Transmitter1.SetTxWindow(3);
-            Transmitter1.SetRetransmitMode(2);
-            Transmitter1.SetTimerMode(1);
-            break;
-        case 5:  // Selective Repeat ARQ
-            Receiver1.SetMaxSequence(7);
-            Receiver1.SetACKMode(3);
-            Receiver1.SetRxWindow(3);
-            Transmitter1.SetMaxSequence(7);
-            Transmitter1.SetTxWindow(3);
-            Transmitter1.SetTimerMode(1);
-            Receiver1.SetRxPolicy(1);
-            Transmitter1.SetRetransmitMode(1);
-            break;
-        case 6:  // Software Flow
-            Transmitter1.SetRetransmitMode(0);
-            Transmitter1.SetMaxSequence(0);
-            Transmitter1.SetTxWindow(1);
-            Receiver1.SetRxWindow(6);
-            Receiver1.SetACKMode(5);
-            break;
-        default:  // No Controls: the base set-up alone
-            break;
+void LinkDemo::applySettings(const std::vector<ScenarioSetting>& settings)
+{
+    for (const ScenarioSetting& s : settings) {
+        switch (s.call) {
+            case ScenarioSetting::TxMaxSequence:
+                Transmitter1.SetMaxSequence(s.value);
+                break;
+            case ScenarioSetting::TxReliable:
+                Transmitter1.SetReliable(s.value != 0);
+                break;
+            case ScenarioSetting::TxWindow:
+                Transmitter1.SetTxWindow(s.value);
+                break;
+            case ScenarioSetting::TxRetransmitMode:
+                Transmitter1.SetRetransmitMode(s.value);
+                break;
+            case ScenarioSetting::TxTimerMode:
+                Transmitter1.SetTimerMode(s.value);
+                break;
+            case ScenarioSetting::TxRTT:
+                Transmitter1.SetRTT(s.value);
+                break;
+            case ScenarioSetting::RxMaxSequence:
+                Receiver1.SetMaxSequence(s.value);
+                break;
+            case ScenarioSetting::RxWindow:
+                Receiver1.SetRxWindow(s.value);
+                break;
+            case ScenarioSetting::RxPolicy:
+                Receiver1.SetRxPolicy(s.value);
+                break;
+            case ScenarioSetting::RxACKMode:
+                Receiver1.SetACKMode(s.value);
+                break;
+        }
     }
 }
 

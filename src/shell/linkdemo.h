@@ -63,6 +63,25 @@ inline constexpr std::array<const char*, 7> kScenarioNames = {
     "No Controls",   "Stop and Wait",        "Sliding Window", "Stop & Wait ARQ",
     "Go-back-N ARQ", "Selective Repeat ARQ", "Software Flow"};
 
+// One call of a scenario's set-up on Transmitter1 or Receiver1; list
+// settings take the item index of the component's list.
+struct ScenarioSetting {
+    enum Call {
+        TxMaxSequence,
+        TxReliable,
+        TxWindow,
+        TxRetransmitMode,
+        TxTimerMode,
+        TxRTT,
+        RxMaxSequence,
+        RxWindow,
+        RxPolicy,
+        RxACKMode,
+    };
+    Call call;
+    int value;
+};
+
 namespace lab {
 class Lab;
 }
@@ -98,8 +117,13 @@ public:
     // "Measure RTT" and the transmitter's reset request): time 0, paused,
     // every component emptied.
     void Reset();
-    // Lays out and configures the components for the current topology.
+    // Lays out and configures the components for the current topology: the
+    // layout, then the base set-up, then the scenario's own settings.
     void ConfigureScenario();
+    // The base set-up every scenario starts from, and each scenario's
+    // settings after it, by scenario number.
+    static const std::vector<ScenarioSetting> kBaseSettings;
+    static const std::array<std::vector<ScenarioSetting>, kScenarioNames.size()> kScenarioSettings;
     // A click on the window background: repaints every wire's trace.
     void backgroundClick();
 
@@ -178,4 +202,6 @@ private:
     void measureRTTClicked();
     void pauseComponents();
     void raiseOnFocus(widgets::Component& c);
+    void layOut();
+    void applySettings(const std::vector<ScenarioSetting>& settings);
 };
