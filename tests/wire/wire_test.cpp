@@ -286,7 +286,7 @@ TEST_F(WireTest, ClickReportsTheDestroyedPacketEvenWhenItsSlotIsReusedAtOnce)
     wire.cmdPacket[0].click();
     EXPECT_EQ(codes(), (std::vector<int>{DataHeadArrived, DataSendCancelled, DataArrivalKilled}));
     EXPECT_EQ(numbers(), (std::vector<int>{5, 5, 5}));
-    EXPECT_EQ(wire.pktWire[0].Number, 9);
+    EXPECT_EQ(wire.pktWire(0).Number, 9);
     EXPECT_EQ(wire.state().lastDataSlot, 0);
 }
 
@@ -404,7 +404,7 @@ TEST_F(WireTest, PacketForAFullWireIsLostAndItsDirectionFreedAtTheNextMove)
     put(dataPacket(16));
     put(ackPacket(16));
     EXPECT_TRUE(codes().empty());  // not from inside PacketArrive
-    for (int i = 0; i < Wire::kSlots; ++i) EXPECT_EQ(wire.pktWire[static_cast<std::size_t>(i)].Number, i);
+    for (int i = 0; i < Wire::kSlots; ++i) EXPECT_EQ(wire.pktWire(i).Number, i);
     EXPECT_EQ(wire.state().lastDataSlot, 15);
     EXPECT_EQ(wire.traceTable().traceCount(), 16);
 
@@ -453,7 +453,7 @@ TEST_F(WireTest, PacketPutOnDuringTheMoveIntoALowerSlotMovesAtTheNextTick)
     tickTo(1900);
     std::size_t before = wire.Picture1.lines().size();
     tickTo(2000);
-    ASSERT_EQ(wire.pktWire[0].Number, 2);
+    ASSERT_EQ(wire.pktWire(0).Number, 2);
     EXPECT_TRUE(button(0).visible());
     EXPECT_EQ(wire.Picture1.lines().size(), before + 8);  // packets 0 and 1 only
     before = wire.Picture1.lines().size();
@@ -507,7 +507,7 @@ TEST_F(WireTest, ResetLevels)
     wire.Reset(1);
     for (int i = 0; i < Wire::kSlots; ++i) {
         EXPECT_FALSE(button(i).visible());
-        EXPECT_EQ(wire.pktWire[static_cast<std::size_t>(i)], Packet{});
+        EXPECT_EQ(wire.pktWire(i), Packet{});
     }
     const Wire::State st = wire.state();
     EXPECT_EQ(st.lastDataSlot, -1);
