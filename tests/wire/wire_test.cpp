@@ -479,6 +479,30 @@ TEST_F(WireTest, ResetFromInsideAReportEndsTheMove)
     EXPECT_EQ(codes().size(), 3u);
 }
 
+// A click and the losses reported at a move make several reports in a row:
+// an emptying from inside one of them ends the rest.
+TEST_F(WireTest, ResetFromInsideAClickOrALossReportEndsItsReports)
+{
+    env.routing.react = [&](int, int code, Packet&) {
+        if (code == DataSendCancelled || code == DataLineFree) wire.Reset(1);
+    };
+    put(dataPacket(0, 8));  // still being sent while it arrives
+    tickTo(1500);
+    wire.cmdPacket[0].click();
+    EXPECT_EQ(codes(), (std::vector<int>{DataHeadArrived, DataSendCancelled}));
+    EXPECT_EQ(wire.state().dataArrivingSlot, -1);
+
+    env.routing.clear();
+    for (int n = 0; n < Wire::kSlots; ++n) put(dataPacket(n));
+    put(dataPacket(16));
+    put(ackPacket(16));
+    tickTo(1600);
+    EXPECT_EQ(codes(), (std::vector<int>{DataLineFree}));
+    EXPECT_EQ(numbers(), (std::vector<int>{16}));
+    tickTo(1700);
+    EXPECT_EQ(codes().size(), 1u);
+}
+
 TEST_F(WireTest, CaptionsShowNumbersInTheLeadingBlankForm)
 {
     Packet withSeq = dataPacket(11);
@@ -497,6 +521,7 @@ TEST_F(WireTest, CaptionsShowNumbersInTheLeadingBlankForm)
 TEST_F(WireTest, ResetLevels)
 {
     wire.SetBitRate(5.0);
+    wire.SetDelay(2.0);
     wire.Trace(true);
     put(dataPacket(0));
     put(ackPacket(0));
@@ -523,6 +548,7 @@ TEST_F(WireTest, ResetLevels)
     EXPECT_EQ(wire.cmbDelay.items().size(), 10u);
     EXPECT_EQ(wire.cmbBitRate.text(), "1.0");
     EXPECT_EQ(wire.state().bitRate, 1);
+    EXPECT_EQ(wire.state().delay, 1);
 }
 
 TEST_F(WireTest, DumpHoldsTheStateAndEveryRecord)
