@@ -115,7 +115,7 @@ void Lab::settle()
         }
         m_doomed.erase(m_doomed.begin() + static_cast<std::ptrdiff_t>(k));
         widgets::Button& b = d.wire->cmdPacket[d.slot];
-        const Packet& now = d.wire->pktWire[static_cast<std::size_t>(d.slot)];
+        const Packet& now = d.wire->pktWire(d.slot);
         const bool stillThere = b.visible() && now.Number == d.packet.Number && now.ACKFlag == d.packet.ACKFlag &&
                                 now.HopStarted == d.packet.HopStarted && now.Colour == d.packet.Colour &&
                                 now.SequenceNumber == d.packet.SequenceNumber;

@@ -324,7 +324,7 @@ std::vector<Json> records(const Wire& w)
 {
     std::vector<Json> d;
     for (int i = 0; i < Wire::kSlots; ++i) {
-        d.push_back(packet(w.pktWire[static_cast<std::size_t>(i)], indexed(w.name(), "pktWire", i)));
+        d.push_back(packet(w.pktWire(i), indexed(w.name(), "pktWire", i)));
     }
     const TimeSequenceTrace& trace = w.traceTable();
     for (int r = 0; r < trace.traceCount(); ++r)

@@ -57,8 +57,7 @@ std::vector<PacketRef> packetsInFlight(LinkDemo& demo)
         if (!wire.reachable()) continue;
         for (int i = 0; i < Wire::kSlots; ++i) {
             if (!wire.cmdPacket[i].visible()) continue;
-            found.push_back(Entry{wire.pktWire[static_cast<std::size_t>(i)].HopStarted, static_cast<int>(w), i,
-                                  PacketRef{&wire, i}});
+            found.push_back(Entry{wire.pktWire(i).HopStarted, static_cast<int>(w), i, PacketRef{&wire, i}});
         }
     }
     std::sort(found.begin(), found.end(), [](const Entry& a, const Entry& b) {
@@ -73,7 +72,7 @@ bool Selection::stillThere(const Held& h) const
 {
     const Wire& w = *h.ref.wire;
     if (!w.reachable() || !w.cmdPacket[h.ref.slot].visible()) return false;
-    const Packet& p = w.pktWire[static_cast<std::size_t>(h.ref.slot)];
+    const Packet& p = w.pktWire(h.ref.slot);
     return p.Number == h.number && p.HopStarted == h.hopStarted && p.ACKFlag == h.ack;
 }
 
@@ -99,7 +98,7 @@ void Selection::cycle(LinkDemo& demo, int direction)
         }
     }
     const PacketRef ref = all[next];
-    const Packet& p = ref.wire->pktWire[static_cast<std::size_t>(ref.slot)];
+    const Packet& p = ref.wire->pktWire(ref.slot);
     m_ref = Held{ref, p.Number, p.HopStarted, p.ACKFlag};
 }
 

@@ -8,31 +8,9 @@
 
 namespace {
 
-constexpr std::int64_t kGreen = 0x008000;
-constexpr std::int64_t kBackground = 0xE0E0E0;
-
-// Design geometry, display units.
-constexpr double kLineY = 480;
-constexpr double kDesignX1 = 120;
-constexpr double kDesignX2 = 7080;
-constexpr double kForwardTop = 360;
-constexpr double kReverseTop = 120;
-constexpr double kPacketHeight = 495;
-// The tail of a forward packet must pass X2 - kArrivalMark for it to have
-// wholly arrived; a reverse packet is never drawn right of it.
-constexpr double kArrivalMark = 120;
-// From the right end: the right marker's Left, the bars' Left, and the
-// picture's width.
-constexpr double kMarkerFromEnd = 120;
-constexpr double kBarsFromEnd = 360;
-constexpr double kPictureFromEnd = 585;
-
 // A vanishing delay or bit rate makes positions overflow: they are held at the
 // largest finite value, so that no position is ever infinite or undefined.
 constexpr double kFar = std::numeric_limits<double>::max();
-
-const char* const kDelayItems[] = {"0.5", "1.0", "2.0", "5.0", "10.0"};
-const char* const kBitRateItems[] = {"0.2", "0.5", "1.0", "2.0", "5.0"};
 
 // The timing model divides by the delay and the bit rate.
 bool usable(double v)
@@ -45,111 +23,39 @@ bool usable(double v)
 Wire::Wire(widgets::Container* window, std::string name, const ComponentContext& ctx)
     : widgets::Component(window, std::move(name)), m_ctx(ctx)
 {
-    setBackColour(kBackground);
-    setWidth(kDesignX2 + kMarkerFromEnd);
-    setHeight(7695);
-
-    Line1.setPoints(kDesignX1, kLineY, kDesignX2, kLineY);
-    Line1.setColour(kGreen);
-    for (int k = 0; k < Shape1.size(); ++k) {
-        Shape1[k].setForm(widgets::Shape::Form::Circle);
-        Shape1[k].setFilled(true);
-        Shape1[k].setFillColour(kGreen);
-        Shape1[k].setBorderColour(kGreen);
-    }
-    Shape1[0].setGeometry(0, 360, 255, 255);
-    Shape1[1].setGeometry(kDesignX2 - kMarkerFromEnd, 360, 255, 255);
-
-    for (int i = 0; i < kSlots; ++i) {
-        cmdPacket[i].setGeometry(kDesignX1, kForwardTop, 0, kPacketHeight);
-        cmdPacket[i].setVisible(false);
-        cmdPacket[i].setTabStop(false);
-        cmdPacket[i].onClick = [this, i] { packetClicked(i); };
-    }
-
-    cmdEdit.setCaption("Edit");
-    cmdEdit.setGeometry(240, 540, 855, 315);
-    cmdEdit.onClick = [this] { toggleEdit(); };
-
-    lblBitRate.setCaption("Bit Rate");
-    lblBitRate.setBackColour(kBackground);
-    lblBitRate.setFont(lblBitRate.font().points, true);
-    lblBitRate.setGeometry(720, 120, 1155, 255);
-    lblBitRate.setVisible(false);
-    cmbBitRate.setGeometry(1920, 60, 915, 420);
-    cmbBitRate.setVisible(false);
-    cmbBitRate.onChange = [this] { readBitRate(); };
-    cmbBitRate.onClick = [this] { readBitRate(); };
-
-    lblDelay.setCaption("Delay");
-    lblDelay.setBackColour(kBackground);
-    lblDelay.setFont(lblDelay.font().points, true);
-    lblDelay.setGeometry(1140, 540, 735, 315);
-    lblDelay.setVisible(false);
-    cmbDelay.setGeometry(1920, 480, 915, 420);
-    cmbDelay.setVisible(false);
-    cmbDelay.onChange = [this] { readDelay(); };
-    cmbDelay.onClick = [this] { readDelay(); };
-
-    Picture1.setGeometry(240, 1200, kDesignX2 - kPictureFromEnd, 6375);
-    Picture1.setVisible(false);
-
-    VScroll1.setGeometry(kDesignX2 - kBarsFromEnd, 1200, 255, 5175);
-    VScroll1.setMin(0);
-    VScroll1.setSmallChange(1);
-    VScroll1.setVisible(false);
-    VScroll2.setGeometry(kDesignX2 - kBarsFromEnd, 6360, 255, 1215);
-    VScroll2.setMin(1);
-    VScroll2.setMax(100);
-    VScroll2.setSmallChange(1);
-    VScroll2.setLargeChange(10);
-    VScroll2.setValue(75);
-    VScroll2.setVisible(false);
-    VScroll1.onChange = [this] { ReDrawTrace(); };
-    VScroll2.onChange = [this] { ReDrawTrace(); };
-
-    for (int k = 0; k < txtTrace.size(); ++k) {
-        txtTrace[k].setText("99");
-        txtTrace[k].setFont(txtTrace[k].font().points, true);
-        txtTrace[k].setGeometry(0, 0, 375, 285);
-        txtTrace[k].setVisible(false);
-    }
-
-    Reset(0);
+    buildPanel();
+    startUp();
 }
 
 Wire::~Wire() = default;
 
 // ---- Start-up and emptying ----------------------------------------------
 
+// Filling the lists selects the start-up delay and bit rate: each selection
+// runs the list's handler, which reads the setting.
+void Wire::startUp()
+{
+    FillWireCombos();
+    VScroll1.setMax(1);
+    VScroll1.setLargeChange(1);
+    ClearWire();
+}
+
 void Wire::Reset(int iLevel)
 {
     if (iLevel == 0) {
-        FillWireCombos();
-        VScroll1.setMax(1);
-        VScroll1.setLargeChange(1);
-        ClearWire();
+        startUp();
     } else if (iLevel == 1) {
         ClearWire();
     }
 }
 
-void Wire::FillWireCombos()
-{
-    for (const char* s : kDelayItems) cmbDelay.addItem(s);
-    cmbDelay.setText("1.0");
-    delay = 1.0;
-    for (const char* s : kBitRateItems) cmbBitRate.addItem(s);
-    cmbBitRate.setText("1.0");
-    bitRate = 1.0;
-}
-
 void Wire::ClearWire()
 {
-    ++m_generation;
+    m_epoch.advance();
     m_trace.clear();
     for (int i = 0; i < kSlots; ++i) {
-        pktWire[static_cast<std::size_t>(i)].Initialise();
+        m_pktWire[static_cast<std::size_t>(i)].Initialise();
         cmdPacket[i].setVisible(false);
     }
     dataArrivingSlot = -1;
@@ -162,16 +68,6 @@ void Wire::ClearWire()
 }
 
 // ---- Settings -----------------------------------------------------------
-
-void Wire::toggleEdit()
-{
-    const bool open = cmdEdit.caption() == "Edit";
-    cmdEdit.setCaption(open ? "Done" : "Edit");
-    lblBitRate.setVisible(open);
-    cmbBitRate.setVisible(open);
-    lblDelay.setVisible(open);
-    cmbDelay.setVisible(open);
-}
 
 // A text without a positive value (empty, "0", "-2", "abc") leaves the last
 // good value in force; the combo keeps what was typed.
@@ -197,20 +93,6 @@ void Wire::SetDelay(double v)
 {
     if (usable(v)) delay = v;
     cmbDelay.setText(num::blankNumber(v));
-}
-
-int Wire::Length() const
-{
-    return num::toInteger(x2() - x1());
-}
-
-void Wire::SetLength(int n)
-{
-    Line1.setX2(x1() + n);
-    Shape1[1].setLeft(x2() - kMarkerFromEnd);
-    Picture1.setWidth(x2() - kPictureFromEnd);
-    VScroll1.setLeft(x2() - kBarsFromEnd);
-    VScroll2.setLeft(x2() - kBarsFromEnd);
 }
 
 void Wire::SetIndex(int iNewValue)
@@ -249,42 +131,22 @@ void Wire::PacketArrive(Packet& pktIN, std::int64_t lTime)
         return;
     }
 
-    Packet& p = pktWire[static_cast<std::size_t>(i)];
+    Packet& p = m_pktWire[static_cast<std::size_t>(i)];
     pktIN.CopyPacket(p);
     p.HopStarted = lTime;
 
-    widgets::Button& b = cmdPacket[i];
-    b.setVisible(true);
-    b.setBackColour(p.Colour);
+    showPutOn(i);
     if (p.ACKFlag) {
-        b.setLeft(x2() - kArrivalMark);
         lastACKSlot = i;
     } else {
-        b.setLeft(x1());
         lastDataSlot = i;
     }
-    b.setWidth(0);
-    showCaption(i);
-    b.setTop(p.ACKFlag ? kReverseTop : kForwardTop);
 
     // A full table leaves the slot's record index as it was.
     if (!m_trace.full()) {
         slotRecord[static_cast<std::size_t>(i)] = m_trace.traceCount();
         m_trace.open(p, lTime);
     }
-}
-
-void Wire::showCaption(int i)
-{
-    const Packet& p = pktWire[static_cast<std::size_t>(i)];
-    std::string caption;
-    if (!p.ACKFlag && p.Number >= 0) {
-        caption = "(" + num::blankNumber(p.Number) + ")";
-        if (p.ShowSequenceFlag) caption = num::blankNumber(p.SequenceNumber) + caption;
-    } else if (p.ACKFlag && p.ShowSequenceFlag) {
-        caption = num::blankNumber(p.SequenceNumber) + "(" + num::blankNumber(p.TriggerNumber) + ")";
-    }
-    cmdPacket[i].setCaption(caption);
 }
 
 // ---- Movement -----------------------------------------------------------
@@ -323,7 +185,7 @@ std::pair<double, double> Wire::edgesAt(const Packet& p, std::int64_t lTime) con
 std::optional<Wire::Span> Wire::spanAt(int i, std::int64_t lTime) const
 {
     if (i < 0 || i >= kSlots || !cmdPacket[i].visible()) return std::nullopt;
-    const Packet& p = pktWire[static_cast<std::size_t>(i)];
+    const Packet& p = m_pktWire[static_cast<std::size_t>(i)];
     // Not moved yet: where it was put on.
     if (lTime <= p.HopStarted) return Span{cmdPacket[i].left(), cmdPacket[i].width()};
     auto [head, tail] = edgesAt(p, lTime);
@@ -344,7 +206,7 @@ void Wire::ClearTrace()
     std::array<std::optional<TraceRecord>, kSlots> kept;
     for (int i = 0; i < kSlots; ++i) {
         const int r = slotRecord[static_cast<std::size_t>(i)];
-        const Packet& p = pktWire[static_cast<std::size_t>(i)];
+        const Packet& p = m_pktWire[static_cast<std::size_t>(i)];
         // A packet put on while the table was full has no record of its own.
         if (!cmdPacket[i].visible() || r < 0 || r >= m_trace.traceCount()) continue;
         const TraceRecord& rec = m_trace.record(r);
@@ -377,17 +239,18 @@ void Wire::report(int code, Packet& p)
 
 void Wire::MovePackets(std::int64_t lTime)
 {
-    const std::uint64_t generation = m_generation;
+    // A reset from inside a report ends the move.
+    const auto token = m_epoch.token();
     // A packet put on during the loop into a higher slot is moved in this
     // pass (elapsed time 0), one put into a lower slot at the next.
     for (int i = 0; i < kSlots; ++i) {
         if (!cmdPacket[i].visible()) continue;
-        if (pktWire[static_cast<std::size_t>(i)].ACKFlag) {
-            moveReverse(i, lTime, generation);
+        if (m_pktWire[static_cast<std::size_t>(i)].ACKFlag) {
+            moveReverse(i, lTime, token);
         } else {
-            moveForward(i, lTime, generation);
+            moveForward(i, lTime, token);
         }
-        if (generation != m_generation) return;
+        if (m_epoch.changedSince(token)) return;
     }
 
     // Reported from copies: a sender told its direction is free may at once
@@ -396,7 +259,7 @@ void Wire::MovePackets(std::int64_t lTime)
         m_dataLost = false;
         Packet lost = m_lostData;
         report(DataLineFree, lost);
-        if (generation != m_generation) return;
+        if (m_epoch.changedSince(token)) return;
     }
     if (m_ackLost) {
         m_ackLost = false;
@@ -407,11 +270,10 @@ void Wire::MovePackets(std::int64_t lTime)
 
 // The branches capture the slot's record index and compute positions before
 // reporting: a report may put another packet into this slot (after it was
-// freed) or empty the wire; `generation` tells the latter.
-void Wire::moveForward(int i, std::int64_t lTime, std::uint64_t generation)
+// freed) or empty the wire; `token` tells the latter.
+void Wire::moveForward(int i, std::int64_t lTime, widgets::Epoch::Token token)
 {
-    Packet& p = pktWire[static_cast<std::size_t>(i)];
-    widgets::Button& b = cmdPacket[i];
+    Packet& p = m_pktWire[static_cast<std::size_t>(i)];
     const int r = slotRecord[static_cast<std::size_t>(i)];
     auto [head, tail] = edgesAt(p, lTime);
     // A packet shorter than the arrival mark can wholly arrive in the tick
@@ -424,7 +286,7 @@ void Wire::moveForward(int i, std::int64_t lTime, std::uint64_t generation)
         if (dataArrivingSlot == -1) {
             dataArrivingSlot = i;
             report(DataHeadArrived, p);
-            if (generation != m_generation) return;
+            if (m_epoch.changedSince(token)) return;
         }
     }
 
@@ -437,7 +299,7 @@ void Wire::moveForward(int i, std::int64_t lTime, std::uint64_t generation)
         if (i == lastDataSlot) {
             lastDataSlot = -1;
             report(DataLineFree, p);
-            if (generation != m_generation) return;
+            if (m_epoch.changedSince(token)) return;
         }
     } else {
         tail = x1();
@@ -446,13 +308,12 @@ void Wire::moveForward(int i, std::int64_t lTime, std::uint64_t generation)
     }
 
     if (tail <= x2() - kArrivalMark) {
-        b.setLeft(tail);
-        b.setWidth(head - tail);
+        placePacket(i, tail, head - tail);
     } else {
         p.Active = false;
-        b.setVisible(false);
+        cmdPacket[i].setVisible(false);
         report(DataArrived, p);
-        if (generation != m_generation) return;
+        if (m_epoch.changedSince(token)) return;
         // Only the marked packet's own arrival clears the mark: a packet that
         // overtook it (after a rate change, or a zero-length one) must not
         // make the marked packet report that it starts arriving again.
@@ -466,10 +327,9 @@ void Wire::moveForward(int i, std::int64_t lTime, std::uint64_t generation)
     if (m_trace.traceOn() && r < TimeSequenceTrace::kRecords) m_trace.drawRecord(r);
 }
 
-void Wire::moveReverse(int i, std::int64_t lTime, std::uint64_t generation)
+void Wire::moveReverse(int i, std::int64_t lTime, widgets::Epoch::Token token)
 {
-    Packet& p = pktWire[static_cast<std::size_t>(i)];
-    widgets::Button& b = cmdPacket[i];
+    Packet& p = m_pktWire[static_cast<std::size_t>(i)];
     const int r = slotRecord[static_cast<std::size_t>(i)];
     auto [head, tail] = edgesAt(p, lTime);
 
@@ -482,7 +342,7 @@ void Wire::moveReverse(int i, std::int64_t lTime, std::uint64_t generation)
         if (i == lastACKSlot) {
             lastACKSlot = -1;
             report(ACKLineFree, p);
-            if (generation != m_generation) return;
+            if (m_epoch.changedSince(token)) return;
         }
     } else {
         tail = x2();
@@ -496,18 +356,17 @@ void Wire::moveReverse(int i, std::int64_t lTime, std::uint64_t generation)
         if (ackArrivingSlot == -1) {
             ackArrivingSlot = i;
             report(ACKHeadArrived, p);
-            if (generation != m_generation) return;
+            if (m_epoch.changedSince(token)) return;
         }
     }
 
     if (tail >= x1()) {
-        b.setLeft(head);
-        b.setWidth(tail - head);
+        placePacket(i, head, tail - head);
     } else {
         p.Active = false;
-        b.setVisible(false);
+        cmdPacket[i].setVisible(false);
         report(ACKArrived, p);
-        if (generation != m_generation) return;
+        if (m_epoch.changedSince(token)) return;
         // Only the marked packet's own arrival clears the mark: a packet that
         // overtook it (after a rate change, or a zero-length one) must not
         // make the marked packet report that it starts arriving again.
@@ -568,25 +427,26 @@ void Wire::destroyPacket(int i)
     const bool wasArrivingData = i == dataArrivingSlot;
     const bool wasSendingACK = i == lastACKSlot;
     const bool wasArrivingACK = i == ackArrivingSlot;
-    Packet gone = pktWire[static_cast<std::size_t>(i)];
-    const std::uint64_t generation = m_generation;
+    Packet gone = m_pktWire[static_cast<std::size_t>(i)];
+    // A reset from inside a report ends the click's reports.
+    const auto token = m_epoch.token();
 
     if (wasSendingData) {
         dataSending = false;
         lastDataSlot = -1;
         report(DataSendCancelled, gone);
-        if (generation != m_generation) return;
+        if (m_epoch.changedSince(token)) return;
     }
     if (wasArrivingData) {
         dataArrivingSlot = -1;
         report(DataArrivalKilled, gone);
-        if (generation != m_generation) return;
+        if (m_epoch.changedSince(token)) return;
     }
     if (wasSendingACK) {
         ackSending = false;
         lastACKSlot = -1;
         report(ACKSendCancelled, gone);
-        if (generation != m_generation) return;
+        if (m_epoch.changedSince(token)) return;
     }
     if (wasArrivingACK) {
         ackArrivingSlot = -1;

@@ -9,16 +9,20 @@
 // event codes DataHeadArrived ... ACKSendCancelled, always passing its own
 // copy of the packet. Reports are synchronous and may re-enter the wire
 // (PacketArrive from inside MovePackets or from inside a click).
+//
+// The rules live in wire.cpp, the layout, the packet buttons' drawing and the
+// settings panel in wire_panel.cpp.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "packet/routing.h"
 #include "widgets/component.h"
+#include "widgets/epoch.h"
 #include "wire/trace.h"
 
 class Wire : public widgets::Component {
@@ -84,6 +88,10 @@ public:
     // (a running total, never reset).
     std::uint64_t destroyedTotal() const { return m_destroyedTotal; }
 
+    // The wire's own copy of the packet in slot i (slot i belongs to
+    // cmdPacket(i)); never shown.
+    const Packet& pktWire(int i) const { return m_pktWire.at(static_cast<std::size_t>(i)); }
+
     const TimeSequenceTrace& traceTable() const { return m_trace; }
     TimeSequenceTrace& traceTable() { return m_trace; }
 
@@ -120,23 +128,37 @@ public:
     widgets::ScrollBar VScroll2{this, "VScroll2"};  // vertical scale
     widgets::ControlArray<widgets::TextBox> txtTrace{this, "txtTrace", TimeSequenceTrace::kLabels};
 
-    // The wire's own copies of the packets on it (slot i belongs to
-    // cmdPacket(i)); never shown.
-    std::array<Packet, kSlots> pktWire;
-
 private:
+    // The tail of a forward packet must pass X2 - kArrivalMark for it to have
+    // wholly arrived; a reverse packet is put on, and never drawn right of,
+    // X2 - kArrivalMark.
+    static constexpr double kArrivalMark = 120;
+
+    // ---- wire_panel.cpp: layout, packet buttons and the panel
+    void buildPanel();
+    void placeLine();
+    void placePacketButtons();
+    void placeSettings();
+    void placeTrace();
+    void wireHandlers();
     void FillWireCombos();
+    void showPanel(bool open);
+    // Shows slot i's button at the sending end of its direction, empty.
+    void showPutOn(int i);
+    void showCaption(int i);
+    void placePacket(int i, double left, double width);
+
+    // ---- wire.cpp: the rules
+    void startUp();
     void ClearWire();
     void destroyPacket(int i);
     void packetClicked(int i);
-    void toggleEdit();
     void readBitRate();
     void readDelay();
-    void showCaption(int i);
     // The unclamped leading and trailing edges of slot i's packet at lTime.
     std::pair<double, double> edgesAt(const Packet& p, std::int64_t lTime) const;
-    void moveForward(int i, std::int64_t lTime, std::uint64_t generation);
-    void moveReverse(int i, std::int64_t lTime, std::uint64_t generation);
+    void moveForward(int i, std::int64_t lTime, widgets::Epoch::Token token);
+    void moveReverse(int i, std::int64_t lTime, widgets::Epoch::Token token);
     // Writes into record r only while the table has room for more records.
     TraceRecord* writableRecord(int r);
     void report(int code, Packet& p);
@@ -149,6 +171,9 @@ private:
     double fractionOf(double x) const;
 
     ComponentContext m_ctx;
+
+    // The packets on the wire, slot i behind cmdPacket(i).
+    std::array<Packet, kSlots> m_pktWire{};
 
     // Data model, under the system's own names.
     int routingIndex = 0;
@@ -170,8 +195,8 @@ private:
     bool m_ackLost = false;
     Packet m_lostData;
     Packet m_lostACK;
-    // Counts emptyings, so that a move interrupted by a reset from inside a
-    // report stops instead of writing into the emptied table.
-    std::uint64_t m_generation = 0;
+    // Advanced by every emptying: a move or click interrupted by a reset from
+    // inside a report stops instead of writing into the emptied table.
+    widgets::Epoch m_epoch;
     std::uint64_t m_destroyedTotal = 0;
 };

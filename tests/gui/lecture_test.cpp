@@ -162,7 +162,7 @@ TEST_F(LectureFixture, ARecordedSessionReplaysExactlyInTheRunner)
     pass(2600);
     int slot = -1;
     for (int i = 0; i < demo.Wire1.cmdPacket.size() && slot < 0; ++i) {
-        if (demo.Wire1.cmdPacket[i].visible() && !demo.Wire1.pktWire[i].ACKFlag) slot = i;
+        if (demo.Wire1.cmdPacket[i].visible() && !demo.Wire1.pktWire(i).ACKFlag) slot = i;
     }
     ASSERT_GE(slot, 0);
     click(demo.Wire1.cmdPacket[slot]);

@@ -89,7 +89,7 @@ TEST_F(PresenterTest, PacketPlacesBetweenTicksMeetTheModelAtEachTick)
                 ASSERT_TRUE(at.has_value());
                 EXPECT_EQ(at->left, b.left());
                 EXPECT_EQ(at->width, b.width());
-                const Packet& p = w->pktWire[static_cast<std::size_t>(i)];
+                const Packet& p = w->pktWire(i);
                 if (const auto next = w->spanAt(i, demo.totalTime + 100)) {
                     foretold.push_back(Foretold{w, i, p.Number, p.HopStarted, *next});
                 }
@@ -99,7 +99,7 @@ TEST_F(PresenterTest, PacketPlacesBetweenTicksMeetTheModelAtEachTick)
         EXPECT_EQ(presenter::motionTime(demo), demo.totalTime);
         for (const Foretold& f : foretold) {
             const widgets::Button& b = f.wire->cmdPacket[f.slot];
-            const Packet& p = f.wire->pktWire[static_cast<std::size_t>(f.slot)];
+            const Packet& p = f.wire->pktWire(f.slot);
             if (!b.visible() || p.Number != f.number || p.HopStarted != f.started) continue;
             EXPECT_EQ(f.span.left, b.left());
             EXPECT_EQ(f.span.width, b.width());
@@ -117,8 +117,8 @@ TEST_F(PresenterTest, TheChosenPacketCyclesOldestFirstAndDiesAsAClickKillsIt)
     const auto flying = presenter::packetsInFlight(demo);
     ASSERT_GE(flying.size(), 2u);
     for (std::size_t k = 1; k < flying.size(); ++k) {
-        EXPECT_LE(flying[k - 1].wire->pktWire[flying[k - 1].slot].HopStarted,
-                  flying[k].wire->pktWire[flying[k].slot].HopStarted);
+        EXPECT_LE(flying[k - 1].wire->pktWire(flying[k - 1].slot).HopStarted,
+                  flying[k].wire->pktWire(flying[k].slot).HopStarted);
     }
     presenter::Selection sel;
     sel.cycle(demo, 1);

@@ -214,7 +214,7 @@ void ModelChecker::checkWire(const Wire& w, int index)
         }
         if (s < 0) return;
         if (!w.cmdPacket[s].visible()) fail(n + ": " + key + " " + std::to_string(s) + " names a free slot");
-        if (w.pktWire[static_cast<std::size_t>(s)].ACKFlag != ack) {
+        if (w.pktWire(s).ACKFlag != ack) {
             fail(n + ": " + key + " " + std::to_string(s) + " holds a packet of the other direction");
         }
     };
@@ -231,7 +231,7 @@ void ModelChecker::checkWire(const Wire& w, int index)
     for (int i = 0; i < Wire::kSlots; ++i) {
         const widgets::Button& b = w.cmdPacket[i];
         if (!b.visible()) continue;
-        const Packet& p = w.pktWire[static_cast<std::size_t>(i)];
+        const Packet& p = w.pktWire(i);
         const auto bn = [&] { return slotName(n, "cmdPacket", i); };
         if (!p.Active) fail(bn() + ": shown for an inactive record");
         if (b.backColour() != p.Colour) fail(bn() + ": colour differs from its record");

@@ -178,7 +178,7 @@ public:
                     s.key = Key{};
                     continue;
                 }
-                const Packet& p = wire.pktWire[static_cast<std::size_t>(i)];
+                const Packet& p = wire.pktWire(i);
                 const Key key{p.HopStarted, p.Number, p.ACKFlag, p.Colour, true};
                 if (!(key == s.key)) {
                     s.key = key;
@@ -298,7 +298,7 @@ std::set<std::int64_t> outstanding(const LinkDemo& d)
     };
     for (const Wire* w : {&d.Wire1, &d.Wire2}) {
         for (int i = 0; i < Wire::kSlots; ++i) {
-            if (w->cmdPacket[i].visible()) take(w->pktWire[static_cast<std::size_t>(i)]);
+            if (w->cmdPacket[i].visible()) take(w->pktWire(i));
         }
     }
     for (int k = 0; k < Queue::kSlots; ++k) {

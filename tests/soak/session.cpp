@@ -178,7 +178,7 @@ void Driver::noteRouterKill(const std::string& line)
     const int i = std::atoi(line.c_str() + prefix.size());
     if (i < 0 || i >= Wire::kSlots || !d.Wire1.cmdPacket[i].visible()) return;
     if (d.Wire1.state().dataArrivingSlot != i) return;
-    const Packet& p = d.Wire1.pktWire[static_cast<std::size_t>(i)];
+    const Packet& p = d.Wire1.pktWire(i);
     if (p.ACKFlag) return;
     const int size = d.Queue1.Size();
     int match = -1, last = -1;

@@ -286,7 +286,7 @@ TEST_F(WireTest, ClickReportsTheDestroyedPacketEvenWhenItsSlotIsReusedAtOnce)
     wire.cmdPacket[0].click();
     EXPECT_EQ(codes(), (std::vector<int>{DataHeadArrived, DataSendCancelled, DataArrivalKilled}));
     EXPECT_EQ(numbers(), (std::vector<int>{5, 5, 5}));
-    EXPECT_EQ(wire.pktWire[0].Number, 9);
+    EXPECT_EQ(wire.pktWire(0).Number, 9);
     EXPECT_EQ(wire.state().lastDataSlot, 0);
 }
 
@@ -404,7 +404,7 @@ TEST_F(WireTest, PacketForAFullWireIsLostAndItsDirectionFreedAtTheNextMove)
     put(dataPacket(16));
     put(ackPacket(16));
     EXPECT_TRUE(codes().empty());  // not from inside PacketArrive
-    for (int i = 0; i < Wire::kSlots; ++i) EXPECT_EQ(wire.pktWire[static_cast<std::size_t>(i)].Number, i);
+    for (int i = 0; i < Wire::kSlots; ++i) EXPECT_EQ(wire.pktWire(i).Number, i);
     EXPECT_EQ(wire.state().lastDataSlot, 15);
     EXPECT_EQ(wire.traceTable().traceCount(), 16);
 
@@ -453,7 +453,7 @@ TEST_F(WireTest, PacketPutOnDuringTheMoveIntoALowerSlotMovesAtTheNextTick)
     tickTo(1900);
     std::size_t before = wire.Picture1.lines().size();
     tickTo(2000);
-    ASSERT_EQ(wire.pktWire[0].Number, 2);
+    ASSERT_EQ(wire.pktWire(0).Number, 2);
     EXPECT_TRUE(button(0).visible());
     EXPECT_EQ(wire.Picture1.lines().size(), before + 8);  // packets 0 and 1 only
     before = wire.Picture1.lines().size();
@@ -479,6 +479,30 @@ TEST_F(WireTest, ResetFromInsideAReportEndsTheMove)
     EXPECT_EQ(codes().size(), 3u);
 }
 
+// A click and the losses reported at a move make several reports in a row:
+// an emptying from inside one of them ends the rest.
+TEST_F(WireTest, ResetFromInsideAClickOrALossReportEndsItsReports)
+{
+    env.routing.react = [&](int, int code, Packet&) {
+        if (code == DataSendCancelled || code == DataLineFree) wire.Reset(1);
+    };
+    put(dataPacket(0, 8));  // still being sent while it arrives
+    tickTo(1500);
+    wire.cmdPacket[0].click();
+    EXPECT_EQ(codes(), (std::vector<int>{DataHeadArrived, DataSendCancelled}));
+    EXPECT_EQ(wire.state().dataArrivingSlot, -1);
+
+    env.routing.clear();
+    for (int n = 0; n < Wire::kSlots; ++n) put(dataPacket(n));
+    put(dataPacket(16));
+    put(ackPacket(16));
+    tickTo(1600);
+    EXPECT_EQ(codes(), (std::vector<int>{DataLineFree}));
+    EXPECT_EQ(numbers(), (std::vector<int>{16}));
+    tickTo(1700);
+    EXPECT_EQ(codes().size(), 1u);
+}
+
 TEST_F(WireTest, CaptionsShowNumbersInTheLeadingBlankForm)
 {
     Packet withSeq = dataPacket(11);
@@ -497,6 +521,7 @@ TEST_F(WireTest, CaptionsShowNumbersInTheLeadingBlankForm)
 TEST_F(WireTest, ResetLevels)
 {
     wire.SetBitRate(5.0);
+    wire.SetDelay(2.0);
     wire.Trace(true);
     put(dataPacket(0));
     put(ackPacket(0));
@@ -507,7 +532,7 @@ TEST_F(WireTest, ResetLevels)
     wire.Reset(1);
     for (int i = 0; i < Wire::kSlots; ++i) {
         EXPECT_FALSE(button(i).visible());
-        EXPECT_EQ(wire.pktWire[static_cast<std::size_t>(i)], Packet{});
+        EXPECT_EQ(wire.pktWire(i), Packet{});
     }
     const Wire::State st = wire.state();
     EXPECT_EQ(st.lastDataSlot, -1);
@@ -523,6 +548,7 @@ TEST_F(WireTest, ResetLevels)
     EXPECT_EQ(wire.cmbDelay.items().size(), 10u);
     EXPECT_EQ(wire.cmbBitRate.text(), "1.0");
     EXPECT_EQ(wire.state().bitRate, 1);
+    EXPECT_EQ(wire.state().delay, 1);
 }
 
 TEST_F(WireTest, DumpHoldsTheStateAndEveryRecord)
