@@ -5,33 +5,20 @@
 #include <cmath>
 
 #include "shell/dump.h"
+#include "support/packets.h"
 #include "support/testenv.h"
 
 namespace {
 
 Packet dataPacket(int number, int length = 4)
 {
-    Packet p;
-    p.Number = number;
-    p.SequenceNumber = number % 8;
-    p.Length = length;
-    p.Active = true;
-    p.Colour = pkt::kData;
-    return p;
+    return packets::data(number).length(length);
 }
 
+// The acknowledgement `trigger` caused, numbered apart from the data.
 Packet ackPacket(int trigger, int length = 1)
 {
-    Packet p;
-    p.Number = 1000 + trigger;
-    p.SequenceNumber = trigger % 8;
-    p.TriggerNumber = trigger;
-    p.ShowSequenceFlag = true;
-    p.ACKFlag = true;
-    p.Length = length;
-    p.Active = true;
-    p.Colour = pkt::kAck;
-    return p;
+    return packets::ack().number(1000 + trigger).seq(trigger % 8).trigger(trigger).shown().length(length);
 }
 
 // A wire on the design geometry (X1 120, X2 7080, delay 1 s, bit rate 1),
