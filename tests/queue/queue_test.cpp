@@ -3,28 +3,20 @@
 #include <gtest/gtest.h>
 
 #include "shell/dump.h"
+#include "support/packets.h"
 #include "support/testenv.h"
 #include "widgets/numbers.h"
 
 namespace {
 
+// Sequence numbers modulo 4; an acknowledgement carries its packet's number.
 Packet data(int number, std::int64_t colour = pkt::kData)
 {
-    Packet p;
-    p.Number = number;
-    p.SequenceNumber = number % 4;
-    p.Active = true;
-    p.Length = 4;
-    p.Colour = colour;
-    return p;
+    return packets::data(number).seq(number % 4).colour(colour);
 }
-
 Packet ack(int number, std::int64_t colour = pkt::kAck)
 {
-    Packet p = data(number, colour);
-    p.ACKFlag = true;
-    p.Length = 1;
-    return p;
+    return packets::data(number).seq(number % 4).colour(colour).reverse().length(1);
 }
 
 class QueueTest : public ::testing::Test {

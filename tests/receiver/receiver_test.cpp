@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/dump.h"
+#include "support/packets.h"
 #include "support/testenv.h"
 
 namespace {
@@ -31,20 +32,9 @@ protected:
         rx.Reset(1, 1);
     }
     void setMode(Mode mode) { rx.SetACKMode(Receiver::kAckModes.index(mode)); }
-    static Packet data(int n, int s)
-    {
-        Packet p;
-        p.Number = n;
-        p.SequenceNumber = s;
-        p.ShowSequenceFlag = true;
-        p.Colour = pkt::kData;
-        p.Active = true;
-        p.Length = 100;
-        return p;
-    }
     void arriving(int n, int s)
     {
-        m_wire = data(n, s);
+        m_wire = packets::data(n).seq(s).shown().length(100);
         rx.Arriving(m_wire);
     }
     void arrive()

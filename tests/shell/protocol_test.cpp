@@ -1,76 +1,23 @@
-// Whole runs of the demonstration: every scenario end to end, and the
-// closed-loop protocols recovering from packets destroyed at random.
+// Whole runs of the demonstration: every scenario end to end, direct and
+// through the router, the ARQ scenarios recovering from one destroyed packet.
+// (Long runs under many random losses are in the soak: ArqUnderLosses.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
-#include <ostream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "shell/linkdemo.h"
 #include "shell_support.h"
+#include "support/watched_demo.h"
 
 using namespace shelltest;
 
 namespace {
 
-// The window model with a record of every packet the receiver delivers: the
-// slot records at the receiver's lower edge, taken just before each event
-// that can move its window up.
-class ObservedDemo : public LinkDemo {
-public:
-    explicit ObservedDemo(widgets::MessageBox& box) : LinkDemo(box) {}
-
-    std::vector<int> delivered;
-
-    void PacketDone(int iIndex, int iType, Packet& pPacket) override
-    {
-        const int receiverWire = topology < 10 ? 1 : 2;
-        if (iIndex == receiverWire && iType == DataArrived) {
-            watchDeliveries([&] { LinkDemo::PacketDone(iIndex, iType, pPacket); });
-        } else {
-            LinkDemo::PacketDone(iIndex, iType, pPacket);
-        }
-    }
-
-    // Hold to Ready delivers too.
-    void toggleReady()
-    {
-        watchDeliveries([&] { static_cast<widgets::CheckBox&>(control(*this, "Receiver1.chkRxReady")).click(); });
-    }
-
-    int rxBase() { return state(*this, "Receiver1")["rxBase"]; }
-
-    // Delivered 0, 1, 2, ... n-1: nothing missing, nothing twice.
-    ::testing::AssertionResult deliveredInOrder() const
-    {
-        for (std::size_t i = 0; i < delivered.size(); ++i) {
-            if (delivered[i] != static_cast<int>(i)) {
-                return ::testing::AssertionFailure()
-                       << "delivery " << i << " was packet " << delivered[i] << " (of " << delivered.size() << ")";
-            }
-        }
-        return ::testing::AssertionSuccess();
-    }
-
-private:
-    template <class F>
-    void watchDeliveries(F&& action)
-    {
-        int slots[Receiver::kSlots];
-        for (int k = 0; k < Receiver::kSlots; ++k) slots[k] = Receiver1.pktRxQueue(k).Number;
-        const int before = rxBase();
-        action();
-        const int moved = rxBase() - before;
-        for (int k = 0; k < moved && k < Receiver::kSlots; ++k) delivered.push_back(slots[k]);
-    }
-};
-
 struct Session {
     RecordingMessageBox messageBox;
-    ObservedDemo demo{messageBox};
+    WatchedDemo demo{messageBox};
 
     explicit Session(const std::string& scenario, bool router)
     {
@@ -89,7 +36,7 @@ struct Observed {
     bool wrongShown = false;  // the receiver's "Wrong!" warning
 };
 
-Observed observe(ObservedDemo& demo, std::int64_t ms)
+Observed observe(WatchedDemo& demo, std::int64_t ms)
 {
     Observed o;
     const auto wire1 = packetButtons(demo, "Wire1");
@@ -199,7 +146,7 @@ TEST_P(EndToEnd, SoftwareFlowStopsOnHoldAndResumesOnReady)
     const std::size_t streamed = r.demo.delivered.size();
     EXPECT_GE(streamed, 12u);
 
-    r.demo.toggleReady();  // Hold
+    r.demo.clickReady();  // Hold
     // The Hold message reaches the transmitter; after that nothing new is sent.
     observe(r.demo, 10000);
     EXPECT_EQ(r.demo.Transmitter1.state().sendPermitted, false);
@@ -210,7 +157,7 @@ TEST_P(EndToEnd, SoftwareFlowStopsOnHoldAndResumesOnReady)
     EXPECT_EQ(o.maxForward, 0);
     EXPECT_EQ(r.demo.delivered.size(), heldAt);
 
-    r.demo.toggleReady();  // Ready: the waiting packets are delivered at once
+    r.demo.clickReady();  // Ready: the waiting packets are delivered at once
     EXPECT_GT(r.demo.delivered.size(), heldAt);
     observe(r.demo, 20000);
     EXPECT_EQ(r.demo.Transmitter1.state().sendPermitted, true);
@@ -233,92 +180,3 @@ INSTANTIATE_TEST_SUITE_P(Topology, EndToEnd, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return info.param ? std::string("WithRouter") : std::string("DirectLink");
                          });
-
-// ---- closed loop under random losses --------------------------------------
-
-namespace {
-
-// Runs `scenario` for `ms`, destroying a packet in flight (data or ACK, on
-// every wire in use) at random moments chosen by a seeded generator.
-void runWithLosses(ObservedDemo& demo, std::uint32_t seed, std::int64_t ms, double lossPerStep)
-{
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> chance(0.0, 1.0);
-    std::vector<widgets::Button*> buttons = packetButtons(demo, "Wire1");
-    if (demo.topology >= 10) {
-        const auto wire2 = packetButtons(demo, "Wire2");
-        buttons.insert(buttons.end(), wire2.begin(), wire2.end());
-    }
-    runSteps(demo, ms, [&] {
-        if (chance(rng) >= lossPerStep) return;
-        std::vector<widgets::Button*> flying;
-        for (widgets::Button* b : buttons) {
-            if (b->reachable()) flying.push_back(b);
-        }
-        if (flying.empty()) return;
-        flying[std::uniform_int_distribution<std::size_t>(0, flying.size() - 1)(rng)]->click();
-    });
-}
-
-struct Lossy {
-    const char* scenario;
-    bool router;
-    std::uint32_t seed;
-};
-
-void PrintTo(const Lossy& l, std::ostream* os)
-{
-    *os << l.scenario << (l.router ? " with router" : " direct") << ", seed " << l.seed;
-}
-
-class ClosedLoop : public ::testing::TestWithParam<Lossy> {};
-
-}  // namespace
-
-TEST_P(ClosedLoop, DeliversEveryPacketOnceInOrderDespiteLosses)
-{
-    const Lossy& p = GetParam();
-    Session r(p.scenario, p.router);
-    // About one packet or acknowledgement destroyed every ten seconds.
-    runWithLosses(r.demo, p.seed, 5 * 60000, 0.01);
-    EXPECT_TRUE(r.demo.deliveredInOrder());
-    EXPECT_GE(r.demo.delivered.size(), 10u);
-    // Once the losses stop, the protocol gets going again.
-    const std::size_t before = r.demo.delivered.size();
-    observe(r.demo, 60000);
-    EXPECT_TRUE(r.demo.deliveredInOrder());
-    EXPECT_GT(r.demo.delivered.size(), before);
-}
-
-// Seeded so that every run repeats. With the receiver acknowledging as
-// selective only what it already holds, the Selective Repeat runs deliver
-// in order; without that rule they misdeliver within minutes.
-INSTANTIATE_TEST_SUITE_P(
-    Protocols, ClosedLoop,
-    ::testing::Values(Lossy{"Stop & Wait ARQ", false, 1}, Lossy{"Stop & Wait ARQ", false, 2},
-                      Lossy{"Stop & Wait ARQ", true, 3}, Lossy{"Go-back-N ARQ", false, 4},
-                      Lossy{"Go-back-N ARQ", false, 5}, Lossy{"Go-back-N ARQ", true, 6},
-                      Lossy{"Selective Repeat ARQ", false, 1}, Lossy{"Selective Repeat ARQ", false, 2},
-                      Lossy{"Selective Repeat ARQ", true, 1}),
-    [](const ::testing::TestParamInfo<Lossy>& info) {
-        std::string n = info.param.scenario;
-        n.erase(std::remove_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }),
-                n.end());
-        return n + (info.param.router ? "Router" : "Direct") + std::to_string(info.param.seed);
-    });
-
-// Many seeded runs of Selective Repeat at one loss every five seconds, direct
-// and through the router. The transmitter sends no new packet a window or
-// more beyond its oldest one, so a late copy of an old packet can never be
-// taken for a new packet with the same sequence number.
-TEST(ClosedLoopSelectiveRepeat, NeverMisdeliversOverManyLossyRuns)
-{
-    for (bool router : {false, true}) {
-        for (std::uint32_t seed = 100; seed < 140; ++seed) {
-            Session r("Selective Repeat ARQ", router);
-            runWithLosses(r.demo, seed, 5 * 60000, 0.02);
-            ASSERT_TRUE(r.demo.deliveredInOrder()) << (router ? "router" : "direct") << ", seed " << seed;
-            EXPECT_GE(r.demo.delivered.size(), 5u) << (router ? "router" : "direct") << ", seed " << seed;
-        }
-    }
-}

@@ -34,7 +34,7 @@ int arrivingSlots(const Receiver& r)
 // inside the window, so a slot that kept its arriving mark would be stranded
 // (an arriving slot with nothing arriving, two slots arriving at once when
 // the window grows again, and later arrivals acting on the wrong slot).
-TEST(Findings, ShrinkingTheReceiveWindowDuringAnArrivalStrandsTheSlot)
+TEST(Regressions, ShrinkingTheReceiveWindowDuringAnArrivalEmptiesTheSlot)
 {
     std::ostringstream out, err;
     ScriptRunner runner(out, err);
@@ -68,7 +68,7 @@ TEST(Findings, ShrinkingTheReceiveWindowDuringAnArrivalStrandsTheSlot)
 // delay is lowered in flight, or a packet of size 0), the marked packet keeps
 // its mark: it is reported as starting to arrive once, and the receiver
 // takes and delivers it once.
-TEST(Findings, APacketOvertakenWhileArrivingIsReportedArrivingAgain)
+TEST(Regressions, APacketOvertakenWhileArrivingIsReportedArrivingOnce)
 {
     std::ostringstream out, err;
     ScriptRunner runner(out, err);

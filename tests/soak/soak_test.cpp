@@ -12,7 +12,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <iostream>
 #include <limits>
 #include <sstream>
 
@@ -285,8 +284,11 @@ TEST_P(Soak, RandomSessionsKeepEveryInvariant)
         }
         ADD_FAILURE() << report.text();
     }
-    std::cout << "[ soak ] shard " << GetParam() << ": " << ran << " sessions of " << minutes << " simulated minutes, "
-              << lines << " lines (" << ignored << " on hidden controls); " << coverage.text() << "\n";
+    // What the sessions reached, in the XML report (--gtest_output=xml).
+    RecordProperty("sessions", static_cast<int>(ran));
+    RecordProperty("lines", static_cast<int>(lines));
+    RecordProperty("ignored", static_cast<int>(ignored));
+    RecordProperty("coverage", coverage.text());
 }
 
 INSTANTIATE_TEST_SUITE_P(Shards, Soak, ::testing::Range(0, kShards));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell/dump.h"
+#include "support/packets.h"
 #include "support/testenv.h"
 #include "widgets/numbers.h"
 
@@ -32,40 +33,7 @@ int item(Time t)
     return Transmitter::kRetransmitTimes.index(t);
 }
 
-Packet ackPacket(bool showSeq, int seq)
-{
-    Packet a;
-    a.Active = true;
-    a.ACKFlag = true;
-    a.Colour = pkt::kAck;
-    a.ShowSequenceFlag = showSeq;
-    a.SequenceNumber = seq;
-    return a;
-}
-Packet plainAck()
-{
-    return ackPacket(false, 0);
-}
-Packet cumulativeAck(int expected)
-{
-    Packet a = ackPacket(true, expected);
-    a.CumulativeACKFlag = true;
-    return a;
-}
-Packet selectiveAck(int seq)
-{
-    Packet a = ackPacket(true, seq);
-    a.SelectiveACKFlag = true;
-    a.TriggerNumber = seq;
-    return a;
-}
-// A Ready/Hold message that acknowledges nothing by itself.
-Packet flowMessage(std::int64_t colour)
-{
-    Packet a = ackPacket(true, 0);
-    a.Colour = colour;
-    return a;
-}
+using namespace packets;
 
 class TransmitterTest : public ::testing::Test {
 protected:
@@ -413,7 +381,7 @@ TEST_F(TransmitterTest, SequencedAckWithoutFlagsAcknowledgesNothing)
 {
     configure(1, 1, Batch, Individual);
     sendAndFree(1);
-    deliver(ackPacket(true, 1));
+    deliver(ack().seq(1).shown());
     EXPECT_EQ(tx.slotState(0), State::Sent);
     deliver(plainAck());
     EXPECT_EQ(tx.slotNumber(0), 1);
@@ -706,7 +674,7 @@ TEST_F(TransmitterTest, MaxSequenceBelowOneMeansNoSequenceNumbers)
     const Packet& p = env.routing.reports.back().packet;
     EXPECT_EQ(p.SequenceNumber, 0);
     EXPECT_FALSE(p.ShowSequenceFlag);
-    deliver(ackPacket(true, 0));  // plain: no sequence space to name
+    deliver(ack().seq(0).shown());  // plain: no sequence space to name
     EXPECT_EQ(tx.slotNumber(0), 1);
     EXPECT_EQ(tx.lblTxSeq[2].caption(), "");
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/packets.h"
 #include "support/testenv.h"
 #include "wire/wire.h"
 
@@ -40,15 +41,8 @@ struct TraceTest : ::testing::Test {
 
 Packet packet(int number, std::int64_t colour = pkt::kData, bool ack = false)
 {
-    Packet p;
-    p.Number = number;
-    p.SequenceNumber = number % 8;
-    p.ShowSequenceFlag = true;
-    p.Length = 4;
-    p.Active = true;
-    p.ACKFlag = ack;
-    p.Colour = colour;
-    return p;
+    const packets::Built p = packets::data(number).shown().colour(colour);
+    return ack ? p.reverse() : p;
 }
 
 void expectLine(const widgets::DrawnLine& l, double x1, double y1, double x2, double y2)

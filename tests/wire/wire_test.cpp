@@ -3,35 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 
 #include "shell/dump.h"
+#include "support/packets.h"
 #include "support/testenv.h"
 
 namespace {
 
 Packet dataPacket(int number, int length = 4)
 {
-    Packet p;
-    p.Number = number;
-    p.SequenceNumber = number % 8;
-    p.Length = length;
-    p.Active = true;
-    p.Colour = pkt::kData;
-    return p;
+    return packets::data(number).length(length);
 }
 
+// The acknowledgement `trigger` caused, numbered apart from the data.
 Packet ackPacket(int trigger, int length = 1)
 {
-    Packet p;
-    p.Number = 1000 + trigger;
-    p.SequenceNumber = trigger % 8;
-    p.TriggerNumber = trigger;
-    p.ShowSequenceFlag = true;
-    p.ACKFlag = true;
-    p.Length = length;
-    p.Active = true;
-    p.Colour = pkt::kAck;
-    return p;
+    return packets::ack().number(1000 + trigger).seq(trigger % 8).trigger(trigger).shown().length(length);
 }
 
 // A wire on the design geometry (X1 120, X2 7080, delay 1 s, bit rate 1),
@@ -570,6 +558,34 @@ TEST_F(WireTest, DumpHoldsTheStateAndEveryRecord)
     EXPECT_EQ(out[16].dump(),
               R"j({"name":"Wire1.trace(0)","kind":"trace","startTime":0,"sendEndTime":100,"lastTime":0,)j"
               R"j("fromPos":0,"toPos":0,"seqLabel":-1,"labelled":false,"traceColour":12582912})j");
+}
+
+// A long packet is arriving when the bit rate is lowered: every packet on the
+// wire grows longer at once, and a short packet behind it wholly arrives
+// first. Only the long packet's own arrival clears its arrival mark, so it
+// is reported as starting to arrive once, in each direction.
+TEST_F(WireTest, APacketOvertakenWhileArrivingIsReportedArrivingOnce)
+{
+    put(dataPacket(0, 8));  // two seconds long: arriving from 1 s
+    put(ackPacket(0, 8));
+    tickTo(2000);  // both lines free again
+    put(dataPacket(1, 1));
+    put(ackPacket(1, 1));
+    tickTo(2500);
+    wire.SetBitRate(0.2);
+    tickTo(15000);
+
+    std::map<std::pair<int, int>, int> seen;  // (packet number, code) -> reports
+    std::vector<int> arrived;
+    for (const Report& r : env.routing.reports) {
+        ++seen[{r.packet.Number, r.code}];
+        if (r.code == DataArrived || r.code == ACKArrived) arrived.push_back(r.packet.Number);
+    }
+    EXPECT_EQ(arrived, (std::vector<int>{1, 1001, 0, 1000})) << "the short packets overtake the long ones";
+    EXPECT_EQ((seen[{0, DataHeadArrived}]), 1);
+    EXPECT_EQ((seen[{0, DataArrived}]), 1);
+    EXPECT_EQ((seen[{1000, ACKHeadArrived}]), 1);
+    EXPECT_EQ((seen[{1000, ACKArrived}]), 1);
 }
 
 }  // namespace
