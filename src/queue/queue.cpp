@@ -7,15 +7,6 @@
 
 namespace {
 
-// Display units (1/1440 inch), relative to the component.
-constexpr double kRowWidth = 2370;  // the width both rows of slots share
-constexpr double kRowLeft = 90;
-constexpr double kDataTop = 360, kDataHeight = 365;
-constexpr double kAckTop = 120, kAckHeight = 225;
-
-constexpr double kFrameClosed = 1380, kFrameEdit = 1980, kFrameMore = 2880;
-constexpr double kComboHeight = 315;
-
 // A colour channel after a shade formula: nearest integer, halves to even,
 // held in 0..255.
 int channel(double x)
@@ -28,70 +19,18 @@ int channel(double x)
 Queue::Queue(widgets::Container* window, std::string name, const ComponentContext& ctx)
     : widgets::Component(window, std::move(name)), m_ctx(ctx)
 {
-    // The component keeps its design place in the window.
-    setGeometry(6120, 360, 2595, 3135);
-
-    for (int k = 0; k < kSlots; ++k) {
-        const double left = kRowWidth / kSlots * (kSlots - 1 - k) + kRowLeft;
-        const double width = kRowWidth / kSlots + 10;
-        shpQueue[k].setGeometry(left, kDataTop, width, kDataHeight);
-        shpQueueA[k].setGeometry(left, kAckTop, width, kAckHeight);
-        lblQPacket[k].setGeometry(left, kDataTop + 45, width, 255);
-        lblQPacket[k].setVisible(false);
-        lblQSeq[k].setGeometry(left, kAckTop, width, kAckHeight);
-        lblQSeq[k].setVisible(false);
-    }
-
-    // The frame lies behind everything it encloses.
-    Shape1.setGeometry(15, 60, 2520, kFrameClosed);
-    for (widgets::Control* c : std::vector<widgets::Control*>(children())) {
-        if (c != &Shape1) raise(*c);
-    }
-
-    cmdEdit.setCaption("Edit");
-    cmdEdit.setGeometry(1560, 1020, 855, 375);
-    cmdAdvanced.setCaption("More");
-    cmdAdvanced.setGeometry(660, 1020, 795, 375);
-    lblSize.setCaption("Length");
-    lblSize.setAlignment(widgets::Label::Align::Right);
-    lblSize.setGeometry(720, 1500, 855, 375);
-    cmbSize.setGeometry(1680, 1440, 735, kComboHeight);
-    lblDropPolicy.setCaption("Policy");
-    lblDropPolicy.setAlignment(widgets::Label::Align::Right);
-    lblDropPolicy.setGeometry(180, 2040, 735, 375);
-    cmbDropPolicy.setGeometry(960, 1980, 1455, kComboHeight);
-    lblCongestionThreshold.setCaption("Threshold");
-    lblCongestionThreshold.setAlignment(widgets::Label::Align::Right);
-    lblCongestionThreshold.setGeometry(240, 2520, 1395, 315);
-    cmbCongestionThreshold.setGeometry(1680, 2460, 735, kComboHeight);
-    for (widgets::Control* c :
-         std::initializer_list<widgets::Control*>{&cmdAdvanced, &lblSize, &cmbSize, &lblDropPolicy, &cmbDropPolicy,
-                                                  &lblCongestionThreshold, &cmbCongestionThreshold}) {
-        c->setVisible(false);
-    }
-
-    cmdEdit.onClick = [this] { onEditClick(); };
-    cmdAdvanced.onClick = [this] { onAdvancedClick(); };
-    cmbSize.onClick = [this] { onSizeChosen(); };
-    cmbSize.onChange = [this] { onSizeChosen(); };
-    cmbDropPolicy.onClick = [this] { onDropPolicyChosen(); };
-    cmbDropPolicy.onChange = [this] { onDropPolicyChosen(); };
-
-    creationSequence();
+    buildPanel();
+    startUp();
 }
 
 Queue::~Queue() = default;
 
-void Queue::creationSequence()
+// The start-up sequence; Reset(0) repeats it. Filling the lists runs their
+// handlers, which size the queues and pick the threshold.
+void Queue::startUp()
 {
-    for (int i = 1; i <= kSlots; ++i) cmbSize.addItem(num::plainNumber(i));
-    cmbSize.setText("3");
-    for (int i = 1; i <= kSlots; ++i) cmbCongestionThreshold.addItem(num::plainNumber(i));
-    cmbCongestionThreshold.setText("8");
-    cmbDropPolicy.addItem("Drop Tail");
-    cmbDropPolicy.addItem("RED");
-    cmbDropPolicy.setText("Drop Tail");
-    Shape1.setHeight(kFrameClosed);
+    fillCombos();
+    shrinkFrame();
     LayoutQueue();
     queueSize = 3;
     ClearQueue();
@@ -124,16 +63,16 @@ void Queue::Arriving(Packet& pktArrival)
 {
     int count = 0;
     for (int m = 0; m < queueSize; ++m) {
-        if (pktQ[m].Active) ++count;
+        if (m_pktQ[m].Active) ++count;
     }
 
     if (pktArrival.ACKFlag) {
         for (int d = queueSize - 1; d >= 0; --d) {
-            if (pktA[d].Active) continue;
-            pktArrival.CopyPacket(pktA[d]);
-            pktA[d].Active = true;
-            pktA[d].Flag = 0;
-            shpQueueA[d].setFillColour(paleColour(pktA[d].Colour));
+            if (m_pktA[d].Active) continue;
+            pktArrival.CopyPacket(m_pktA[d]);
+            m_pktA[d].Active = true;
+            m_pktA[d].Flag = 0;
+            shpQueueA[d].setFillColour(paleColour(m_pktA[d].Colour));
             shpQueueA[d].setFilled(true);
             return;
         }
@@ -141,21 +80,21 @@ void Queue::Arriving(Packet& pktArrival)
     }
 
     const double threshold = num::textValue(cmbCongestionThreshold.text());
-    const std::string& policy = cmbDropPolicy.text();
+    const bool red = kDropPolicies.is(cmbDropPolicy.text(), DropPolicy::RED);
     // Drawn for every arriving data packet, whatever the policy, so that the
     // sequence of draws does not depend on the settings.
     const float r = static_cast<float>(m_ctx.random.next());
-    if (policy == "RED" && count >= threshold && r > 0.5f) {
+    if (red && count >= threshold && r > 0.5f) {
         ++m_dataDropsTotal;
         return;
     }
 
     for (int m = 0; m < queueSize; ++m) {
-        if (pktQ[m].Active) continue;
-        pktArrival.CopyPacket(pktQ[m]);
-        pktQ[m].Active = true;
-        pktQ[m].Flag = 0;
-        shpQueue[m].setFillColour(paleColour(pktQ[m].Colour));
+        if (m_pktQ[m].Active) continue;
+        pktArrival.CopyPacket(m_pktQ[m]);
+        m_pktQ[m].Active = true;
+        m_pktQ[m].Flag = 0;
+        shpQueue[m].setFillColour(paleColour(m_pktQ[m].Colour));
         shpQueue[m].setFilled(true);
         return;
     }
@@ -169,18 +108,18 @@ void Queue::Arrive(Packet& pktArrival)
     // packet with this number is the one arriving.
     if (pktArrival.ACKFlag) {
         for (int i = 0; i < queueSize; ++i) {
-            if (pktA[i].Number != pktArrival.Number) continue;
+            if (m_pktA[i].Number != pktArrival.Number) continue;
             shpQueueA[i].setFillColour(pktArrival.Colour);
-            pktA[i].Flag = 1;
+            m_pktA[i].Flag = 1;
             break;
         }
         Departing(true);
         return;
     }
     for (int m = queueSize - 1; m >= 0; --m) {
-        if (pktQ[m].Number != pktArrival.Number) continue;
+        if (m_pktQ[m].Number != pktArrival.Number) continue;
         shpQueue[m].setFillColour(pktArrival.Colour);
-        pktQ[m].Flag = 1;
+        m_pktQ[m].Flag = 1;
         break;
     }
     Departing(false);
@@ -191,8 +130,8 @@ void Queue::KillArriving(Packet& pktArrival)
     if (!pktArrival.ACKFlag) {
         // The other slots keep their places.
         for (int m = queueSize - 1; m >= 0; --m) {
-            if (pktQ[m].Number != pktArrival.Number) continue;
-            pktQ[m].Initialise();
+            if (m_pktQ[m].Number != pktArrival.Number) continue;
+            m_pktQ[m].Initialise();
             drawEmpty(shpQueue[m]);
             return;
         }
@@ -204,17 +143,17 @@ void Queue::KillArriving(Packet& pktArrival)
     // that the queue keeps forwarding.
     const int head = queueSize - 1;
     for (int k = 0; k < queueSize; ++k) {
-        if (pktA[k].Number != pktArrival.Number) continue;
+        if (m_pktA[k].Number != pktArrival.Number) continue;
         if (k == head && m_ackHeadOnWire) {
             // Already handed to the wire; its Departed frees the slot.
-            pktA[k].Initialise();
+            m_pktA[k].Initialise();
             drawEmpty(shpQueueA[k]);
         } else {
             for (int d = k - 1; d >= 0; --d) {
-                pktA[d].CopyPacket(pktA[d + 1]);
+                m_pktA[d].CopyPacket(m_pktA[d + 1]);
                 copyShape(shpQueueA[d], shpQueueA[d + 1]);
             }
-            pktA[0].Initialise();
+            m_pktA[0].Initialise();
             drawEmpty(shpQueueA[0]);
         }
         Departing(true);
@@ -228,7 +167,7 @@ void Queue::Departing(bool bACKFlag)
     // report the output free again from inside it, and that Departed must
     // find the output busy and the head marked as sent.
     if (!bACKFlag) {
-        Packet& head = pktQ[0];
+        Packet& head = m_pktQ[0];
         if (head.Flag > 0 && head.Active && !dataOutBusy) {
             dataOutBusy = true;
             m_dataHeadOnWire = true;
@@ -238,7 +177,7 @@ void Queue::Departing(bool bACKFlag)
         return;
     }
     const int h = queueSize - 1;
-    Packet& head = pktA[h];
+    Packet& head = m_pktA[h];
     if (head.Flag > 0 && head.Active && !ackOutBusy) {
         ackOutBusy = true;
         m_ackHeadOnWire = true;
@@ -252,12 +191,12 @@ void Queue::Departed(bool bACKFlag)
     const int last = queueSize - 1;
     if (!bACKFlag) {
         if (m_dataHeadOnWire) {
-            pktQ[0].Initialise();
+            m_pktQ[0].Initialise();
             for (int i = 0; i < last; ++i) {
-                pktQ[i + 1].CopyPacket(pktQ[i]);
+                m_pktQ[i + 1].CopyPacket(m_pktQ[i]);
                 copyShape(shpQueue[i + 1], shpQueue[i]);
             }
-            pktQ[last].Initialise();
+            m_pktQ[last].Initialise();
             drawEmpty(shpQueue[last]);
         }
         m_dataHeadOnWire = false;
@@ -266,12 +205,12 @@ void Queue::Departed(bool bACKFlag)
         return;
     }
     if (m_ackHeadOnWire) {
-        pktA[last].Initialise();
+        m_pktA[last].Initialise();
         for (int d = last - 1; d >= 0; --d) {
-            pktA[d].CopyPacket(pktA[d + 1]);
+            m_pktA[d].CopyPacket(m_pktA[d + 1]);
             copyShape(shpQueueA[d], shpQueueA[d + 1]);
         }
-        pktA[0].Initialise();
+        m_pktA[0].Initialise();
         drawEmpty(shpQueueA[0]);
     }
     m_ackHeadOnWire = false;
@@ -279,13 +218,13 @@ void Queue::Departed(bool bACKFlag)
     Departing(true);
 }
 
-// ---- size, layout, reset ---------------------------------------------------
+// ---- size, reset -----------------------------------------------------------
 
 void Queue::Initialise(int elements)
 {
     queue_size(elements);
-    for (auto& p : pktQ) p.Initialise();
-    for (auto& p : pktA) p.Initialise();
+    for (auto& p : m_pktQ) p.Initialise();
+    for (auto& p : m_pktA) p.Initialise();
     m_dataHeadOnWire = false;
     m_ackHeadOnWire = false;
     LayoutQueue();
@@ -295,29 +234,7 @@ void Queue::queue_size(int elements)
 {
     // A size outside the slot arrays is not taken.
     if (elements >= 1 && elements <= kSlots) queueSize = elements;
-    for (int k = 0; k < kSlots; ++k) {
-        shpQueue[k].setVisible(k < queueSize);
-        lblQPacket[k].setVisible(false);
-        lblQSeq[k].setVisible(false);
-    }
-    LayoutQueue();
-}
-
-void Queue::LayoutQueue()
-{
-    const double n = queueSize;
-    for (int k = 0; k < kSlots; ++k) {
-        if (k < queueSize) {
-            const double left = kRowWidth / n * (n - 1 - k) + kRowLeft;
-            const double width = kRowWidth / n + 10;
-            shpQueue[k].setLeft(left);
-            shpQueue[k].setWidth(width);
-            shpQueueA[k].setLeft(left);
-            shpQueueA[k].setWidth(width);
-        }
-        shpQueue[k].setVisible(k < queueSize);
-        shpQueueA[k].setVisible(k < queueSize);
-    }
+    showSlots();
 }
 
 void Queue::ClearQueue()
@@ -326,8 +243,8 @@ void Queue::ClearQueue()
     dataOutBusy = false;
     ackOutBusy = false;
     for (int k = 0; k < kSlots; ++k) {
-        pktQ[k].Initialise();
-        pktA[k].Initialise();
+        m_pktQ[k].Initialise();
+        m_pktA[k].Initialise();
         drawEmpty(shpQueue[k]);
         drawEmpty(shpQueueA[k]);
     }
@@ -336,7 +253,7 @@ void Queue::ClearQueue()
 void Queue::Reset(int iLevel, int RELEASE)
 {
     if (iLevel == 0) {
-        creationSequence();
+        startUp();
     } else if (iLevel == 1) {
         ClearQueue();
     }
@@ -363,37 +280,7 @@ void Queue::SetSize(int iNewValue)
     cmbSize.setListIndex(cmbSize.itemIndex(num::plainNumber(iNewValue)));
 }
 
-// ---- panel -----------------------------------------------------------------
-
-void Queue::onEditClick()
-{
-    if (cmdEdit.caption() == "Edit") {
-        cmdEdit.setCaption("Done");
-        if (restricted == 0) cmdAdvanced.setVisible(true);
-        lblSize.setVisible(true);
-        cmbSize.setVisible(true);
-        Shape1.setHeight(kFrameEdit);
-        return;
-    }
-    cmdEdit.setCaption("Edit");
-    for (widgets::Control* c :
-         std::initializer_list<widgets::Control*>{&cmdAdvanced, &lblSize, &cmbSize, &lblDropPolicy,
-                                                  &lblCongestionThreshold, &cmbCongestionThreshold, &cmbDropPolicy}) {
-        c->setVisible(false);
-    }
-    Shape1.setHeight(kFrameClosed);
-}
-
-void Queue::onAdvancedClick()
-{
-    lblDropPolicy.setVisible(true);
-    if (cmbDropPolicy.text() == "RED") {
-        lblCongestionThreshold.setVisible(true);
-        cmbCongestionThreshold.setVisible(true);
-    }
-    cmbDropPolicy.setVisible(true);
-    Shape1.setHeight(kFrameMore);
-}
+// ---- the panel's lists -----------------------------------------------------
 
 void Queue::onSizeChosen()
 {
@@ -415,11 +302,7 @@ void Queue::onDropPolicyChosen()
 {
     const int s = num::toInteger(num::textValue(cmbSize.text()));
     const double t = num::textValue(cmbCongestionThreshold.text());
-    const bool red = cmbDropPolicy.text() == "RED";
-    auto showThreshold = [this](bool on) {
-        cmbCongestionThreshold.setVisible(on);
-        lblCongestionThreshold.setVisible(on);
-    };
+    const bool red = kDropPolicies.is(cmbDropPolicy.text(), DropPolicy::RED);
     // The threshold offered is one below the size under RED (index s - 2,
     // none for size 1), the size itself otherwise (index s - 1).
     if (red && s <= t) {
@@ -436,7 +319,7 @@ void Queue::onDropPolicyChosen()
     }
 }
 
-// ---- state -------------------------------------------------------------------
+// ---- state -----------------------------------------------------------------
 
 Queue::State Queue::state() const
 {

@@ -1,6 +1,7 @@
 // The router: a store-and-forward buffer between two wires with a data queue
 // and an acknowledgement queue of 1..8 slots each, Drop Tail or RED dropping,
-// and a small settings panel.
+// and a small settings panel. The rules live in queue.cpp, the layout and the
+// panel in queue_panel.cpp.
 //
 // The two queues are mirror images. Data enters at the lowest free slot and
 // leaves from slot 0; acknowledgements enter at the highest free slot and
@@ -11,15 +12,23 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "packet/routing.h"
 #include "widgets/component.h"
+#include "widgets/itemlist.h"
 
 class Queue : public widgets::Component {
 public:
     static constexpr int kSlots = 8;
+
+    // What happens to data arriving at a busy router (cmbDropPolicy): dropped
+    // only when the queue is full, or also at random once the queue holds the
+    // congestion threshold.
+    enum class DropPolicy { DropTail, RED };
+    static constexpr widgets::ItemList<DropPolicy, 2> kDropPolicies{{"Drop Tail", "RED"}};
 
     Queue(widgets::Container* window, std::string name, const ComponentContext& ctx);
     ~Queue() override;
@@ -38,7 +47,7 @@ public:
     void Departed(bool bACKFlag);
     void Initialise(int elements);
     void queue_size(int elements);
-    // iLevel 0 repeats the creation sequence, 1 empties both queues; RELEASE
+    // iLevel 0 repeats the start-up sequence, 1 empties both queues; RELEASE
     // nonzero keeps the "More" button out of the panel.
     void Reset(int iLevel, int RELEASE);
     void SetIndex(int iNewValue);
@@ -86,19 +95,42 @@ public:
 
     // Slot records: data queue (head at 0) and acknowledgement queue (head at
     // queueSize - 1). Never shown.
-    std::array<Packet, kSlots> pktQ;
-    std::array<Packet, kSlots> pktA;
+    const Packet& pktQ(int i) const { return m_pktQ.at(static_cast<std::size_t>(i)); }
+    const Packet& pktA(int i) const { return m_pktA.at(static_cast<std::size_t>(i)); }
+
+    // Only for the invariant checker's own tests, which corrupt a data slot
+    // on purpose to see the checker notice; the router never hands out its
+    // records otherwise.
+    Packet& dataSlotForTest(int i) { return m_pktQ.at(static_cast<std::size_t>(i)); }
 
 private:
-    void creationSequence();
-    void onEditClick();
+    // ---- queue_panel.cpp: layout and panel
+    void buildPanel();
+    void placeSlots();
+    void placeSettings();
+    void stackControls();
+    void wireHandlers();
+    void fillCombos();
+    void showPanel(bool open);
     void onAdvancedClick();
+    // The frame at its closed height; the panel's controls keep their state.
+    void shrinkFrame();
+    void showThreshold(bool shown);
+    // The slot shapes of the current size shown, laid out, and their labels
+    // hidden.
+    void showSlots();
+
+    // ---- queue.cpp: the rules
+    void startUp();
     void onSizeChosen();
     void onDropPolicyChosen();
     void drawEmpty(widgets::Shape& s) { s.setFilled(false); }
     static void copyShape(const widgets::Shape& from, widgets::Shape& to);
 
     ComponentContext m_ctx;
+
+    std::array<Packet, kSlots> m_pktQ;
+    std::array<Packet, kSlots> m_pktA;
 
     int queueSize = 3;
     int routingIndex = 0;
@@ -109,7 +141,9 @@ private:
     // The head slot holds the packet that was handed to the outgoing wire.
     // False when the queues were emptied (size change) while that packet was
     // still being sent: its Departed then frees the output but must not
-    // remove the packet that has since taken the head slot.
+    // remove the packet that has since taken the head slot. One per
+    // direction, so not an Epoch: the question is which packet a departure
+    // belongs to, not whether anything changed during a report.
     bool m_dataHeadOnWire = false;
     bool m_ackHeadOnWire = false;
     std::uint64_t m_dataDropsTotal = 0;

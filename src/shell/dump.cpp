@@ -335,8 +335,8 @@ std::vector<Json> records(const Wire& w)
 std::vector<Json> records(const Queue& q)
 {
     std::vector<Json> d;
-    for (int i = 0; i < Queue::kSlots; ++i) d.push_back(packet(q.pktQ[i], indexed(q.name(), "pktQ", i)));
-    for (int i = 0; i < Queue::kSlots; ++i) d.push_back(packet(q.pktA[i], indexed(q.name(), "pktA", i)));
+    for (int i = 0; i < Queue::kSlots; ++i) d.push_back(packet(q.pktQ(i), indexed(q.name(), "pktQ", i)));
+    for (int i = 0; i < Queue::kSlots; ++i) d.push_back(packet(q.pktA(i), indexed(q.name(), "pktA", i)));
     return d;
 }
 

@@ -6,6 +6,7 @@
 #include "support/packets.h"
 #include "support/testenv.h"
 #include "widgets/numbers.h"
+#include "widgets/panel.h"
 
 namespace {
 
@@ -54,12 +55,13 @@ protected:
         arriving(p);
         arrive(p);
     }
-    void choosePolicy(const std::string& policy) { q.cmbDropPolicy.userChoose(q.cmbDropPolicy.itemIndex(policy)); }
+    void choosePolicy(Queue::DropPolicy policy) { q.cmbDropPolicy.userChoose(Queue::kDropPolicies.index(policy)); }
     void chooseSize(int s) { q.cmbSize.userChoose(q.cmbSize.itemIndex(num::plainNumber(s))); }
-    std::vector<int> numbers(const std::array<Packet, Queue::kSlots>& recs, int n) const
+    // The numbers in the first n slots of one queue (&Queue::pktQ or &Queue::pktA).
+    std::vector<int> numbers(const Packet& (Queue::*slot)(int) const, int n) const
     {
         std::vector<int> v;
-        for (int i = 0; i < n; ++i) v.push_back(recs[i].Number);
+        for (int i = 0; i < n; ++i) v.push_back((q.*slot)(i).Number);
         return v;
     }
 };
@@ -122,7 +124,7 @@ TEST_F(QueueTest, ForwardsOnlyOnceWhollyArrived)
 {
     arriving(data(0));
     EXPECT_TRUE(env.routing.reports.empty()) << "a packet whose tail is still arriving must wait";
-    EXPECT_EQ(q.pktQ[0].Flag, 0);
+    EXPECT_EQ(q.pktQ(0).Flag, 0);
     EXPECT_TRUE(q.shpQueue[0].filled());
     EXPECT_EQ(q.shpQueue[0].fillColour(), 0xFFE0E0);
 
@@ -135,7 +137,7 @@ TEST_F(QueueTest, ForwardsOnlyOnceWhollyArrived)
     EXPECT_EQ(q.shpQueue[0].fillColour(), 0xFEA0A0);
     EXPECT_TRUE(q.state().dataOutBusy);
     // Still held until the outgoing wire has taken it completely.
-    EXPECT_TRUE(q.pktQ[0].Active);
+    EXPECT_TRUE(q.pktQ(0).Active);
 }
 
 TEST_F(QueueTest, DropTailAtSizeThreeDiscardsTheFourthSilently)
@@ -144,12 +146,12 @@ TEST_F(QueueTest, DropTailAtSizeThreeDiscardsTheFourthSilently)
     arriving(data(1));
     arriving(data(2));
     arriving(data(3));
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{0, 1, 2}));
     arrive(data(3));
     EXPECT_EQ(env.routing.reports.size(), 1u);
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(q.pktQ[1].Flag + q.pktQ[2].Flag, 0) << "Arrive of a discarded packet changes nothing";
-    EXPECT_FALSE(q.pktQ[3].Active);
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(q.pktQ(1).Flag + q.pktQ(2).Flag, 0) << "Arrive of a discarded packet changes nothing";
+    EXPECT_FALSE(q.pktQ(3).Active);
 }
 
 TEST_F(QueueTest, DepartedForwardsTheNextAndShiftsColoursWithTheRecords)
@@ -164,7 +166,7 @@ TEST_F(QueueTest, DepartedForwardsTheNextAndShiftsColoursWithTheRecords)
     q.Departed(false);
     ASSERT_EQ(env.routing.codes(), std::vector<int>{SendData});
     EXPECT_EQ(env.routing.reports[0].packet.Number, 1);
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{1, 2, -1}));
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{1, 2, -1}));
     EXPECT_EQ(q.shpQueue[0].fillColour(), Queue::darkColour(pkt::kDataResent));
     EXPECT_EQ(q.shpQueue[1].fillColour(), 0xFFE0E0);
     EXPECT_TRUE(q.shpQueue[1].filled());
@@ -189,11 +191,11 @@ TEST_F(QueueTest, AcknowledgementsMirrorTheDataQueueAndAreIndependentOfIt)
     env.routing.clear();
 
     arriving(ack(7));
-    EXPECT_TRUE(q.pktA[2].Active) << "an empty ACK queue fills from slot queueSize - 1";
-    EXPECT_FALSE(q.pktA[0].Active);
+    EXPECT_TRUE(q.pktA(2).Active) << "an empty ACK queue fills from slot queueSize - 1";
+    EXPECT_FALSE(q.pktA(0).Active);
     EXPECT_EQ(q.shpQueueA[2].fillColour(), 0xE0E0FF);
     arriving(ack(8));
-    EXPECT_EQ(q.pktA[1].Number, 8);
+    EXPECT_EQ(q.pktA(1).Number, 8);
     arrive(ack(7));
     ASSERT_EQ(env.routing.codes(), std::vector<int>{SendACK});
     EXPECT_EQ(env.routing.reports[0].packet.Number, 7);
@@ -206,17 +208,17 @@ TEST_F(QueueTest, AcknowledgementsMirrorTheDataQueueAndAreIndependentOfIt)
     q.Departed(true);
     ASSERT_EQ(env.routing.codes(), std::vector<int>{SendACK});
     EXPECT_EQ(env.routing.reports[0].packet.Number, 8);
-    EXPECT_EQ(q.pktA[2].Number, 8);
-    EXPECT_FALSE(q.pktA[1].Active);
+    EXPECT_EQ(q.pktA(2).Number, 8);
+    EXPECT_FALSE(q.pktA(1).Active);
     EXPECT_FALSE(q.shpQueueA[1].filled());
     // The data side has not moved.
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{0, 1, 2}));
 }
 
 TEST_F(QueueTest, AFullAcknowledgementQueueDropsSilently)
 {
     for (int n = 0; n < 4; ++n) arriving(ack(n));
-    EXPECT_EQ(numbers(q.pktA, 3), (std::vector<int>{2, 1, 0}));
+    EXPECT_EQ(numbers(&Queue::pktA, 3), (std::vector<int>{2, 1, 0}));
     EXPECT_TRUE(env.routing.reports.empty());
     EXPECT_EQ(random.draws, 0) << "acknowledgements draw no random number";
 }
@@ -227,20 +229,20 @@ TEST_F(QueueTest, RetransmissionsAreFoundFromTheEndOppositeTheHead)
     arriving(data(5));
     arriving(data(5));  // a retransmission of it, stored behind
     arrive(data(5));
-    EXPECT_EQ(q.pktQ[1].Flag, 0);
-    EXPECT_EQ(q.pktQ[2].Flag, 1);
+    EXPECT_EQ(q.pktQ(1).Flag, 0);
+    EXPECT_EQ(q.pktQ(2).Flag, 1);
 
     kill(data(5));
-    EXPECT_FALSE(q.pktQ[2].Active);
+    EXPECT_FALSE(q.pktQ(2).Active);
     EXPECT_FALSE(q.shpQueue[2].filled());
-    EXPECT_EQ(q.pktQ[1].Number, 5) << "the other slots keep their places";
+    EXPECT_EQ(q.pktQ(1).Number, 5) << "the other slots keep their places";
 
     // Acknowledgements are searched from slot 0 up.
     arriving(ack(3));
     arriving(ack(3));
     arrive(ack(3));
-    EXPECT_EQ(q.pktA[1].Flag, 1);
-    EXPECT_EQ(q.pktA[2].Flag, 0);
+    EXPECT_EQ(q.pktA(1).Flag, 1);
+    EXPECT_EQ(q.pktA(2).Flag, 0);
     EXPECT_EQ(env.routing.codes(), std::vector<int>{SendData}) << "the head has not wholly arrived";
 }
 
@@ -251,7 +253,7 @@ TEST_F(QueueTest, ADiscardedPacketsArriveMarksAnOlderCopyWithItsNumber)
     arriving(data(2));
     arriving(data(1));  // retransmission, dropped: the queue is full
     arrive(data(1));
-    EXPECT_EQ(q.pktQ[1].Flag, 1);
+    EXPECT_EQ(q.pktQ(1).Flag, 1);
     EXPECT_EQ(q.shpQueue[1].fillColour(), pkt::kData);
 }
 
@@ -261,21 +263,21 @@ TEST_F(QueueTest, RedWithThresholdTwoDropsAboveOneHalf)
     q.Reset(1, 0);
     q.cmdEdit.click();
     q.cmdAdvanced.click();
-    choosePolicy("RED");
+    choosePolicy(Queue::DropPolicy::RED);
     ASSERT_EQ(q.cmbCongestionThreshold.text(), "2");
     EXPECT_TRUE(q.cmbCongestionThreshold.visible());
 
     whole(data(0));     // 0 held: kept although r = 0.9; now being forwarded
     arriving(data(1));  // 1 held: kept
     arriving(data(2));  // 2 held (the one being forwarded counts), r = 0.9: dropped
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{0, 1, -1}));
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{0, 1, -1}));
     arriving(data(3));  // 2 held, r = 0.5: kept (not above one half)
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{0, 1, 3}));
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{0, 1, 3}));
 
     q.Departed(false);  // 0 leaves; 1 and 3 remain
     arriving(data(4));  // r = 0.6: dropped
     arriving(data(5));  // r = 0.4: kept
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{1, 3, 5}));
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{1, 3, 5}));
     EXPECT_EQ(random.draws, 6);
 }
 
@@ -286,13 +288,13 @@ TEST_F(QueueTest, TheDrawIsSinglePrecisionAndTakenWhateverThePolicy)
     q.Reset(1, 0);
     q.cmdEdit.click();
     q.cmdAdvanced.click();
-    choosePolicy("RED");
+    choosePolicy(Queue::DropPolicy::RED);
     arriving(data(0));
     arriving(data(1));
     arriving(data(2));
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{0, 1, 2}));
 
-    choosePolicy("Drop Tail");
+    choosePolicy(Queue::DropPolicy::DropTail);
     arriving(data(3));  // full: Drop Tail, still one draw
     EXPECT_EQ(random.draws, 4);
 }
@@ -303,7 +305,7 @@ TEST_F(QueueTest, DropPolicyHandlerCases)
     auto& th = q.cmbCongestionThreshold;
 
     // RED and size <= threshold: one below the size, shown.
-    choosePolicy("RED");
+    choosePolicy(Queue::DropPolicy::RED);
     EXPECT_EQ(th.text(), "2");
     EXPECT_TRUE(th.visible() && q.lblCongestionThreshold.visible());
 
@@ -320,7 +322,7 @@ TEST_F(QueueTest, DropPolicyHandlerCases)
 
     // Not RED: the size itself, hidden.
     chooseSize(6);
-    choosePolicy("Drop Tail");
+    choosePolicy(Queue::DropPolicy::DropTail);
     EXPECT_EQ(th.text(), "6");
     EXPECT_FALSE(th.visible() || q.lblCongestionThreshold.visible());
 
@@ -329,7 +331,7 @@ TEST_F(QueueTest, DropPolicyHandlerCases)
     th.addItem("5");
     th.setListIndex(0);
     th.setVisible(true);
-    choosePolicy("Drop Tail");
+    choosePolicy(Queue::DropPolicy::DropTail);
     EXPECT_EQ(th.text(), "5");
     EXPECT_TRUE(th.visible());
 }
@@ -344,7 +346,7 @@ TEST_F(QueueTest, ResizingEmptiesBothQueuesAndRelaysTheSlots)
 
     EXPECT_EQ(q.Size(), 5);
     for (int k = 0; k < Queue::kSlots; ++k) {
-        EXPECT_FALSE(q.pktQ[k].Active || q.pktA[k].Active) << k;
+        EXPECT_FALSE(q.pktQ(k).Active || q.pktA(k).Active) << k;
         EXPECT_FALSE(q.shpQueue[k].filled() || q.shpQueueA[k].filled()) << k;
         EXPECT_EQ(q.shpQueue[k].visible(), k < 5) << k;
         EXPECT_EQ(q.shpQueueA[k].visible(), k < 5) << k;
@@ -367,11 +369,11 @@ TEST_F(QueueTest, AfterResizingTheOldDepartureKeepsTheNewHead)
     q.Departed(false);  // packet 0 is off the router's hands
     ASSERT_EQ(env.routing.codes(), std::vector<int>{SendData});
     EXPECT_EQ(env.routing.reports[0].packet.Number, 1) << "the new head must be forwarded, not removed";
-    EXPECT_EQ(q.pktQ[0].Number, 1);
+    EXPECT_EQ(q.pktQ(0).Number, 1);
 
     // Its own departure then frees it as usual.
     q.Departed(false);
-    EXPECT_FALSE(q.pktQ[0].Active);
+    EXPECT_FALSE(q.pktQ(0).Active);
 }
 
 TEST_F(QueueTest, ForwardingSurvivesADepartureReportedFromInsideTheSend)
@@ -389,14 +391,14 @@ TEST_F(QueueTest, ForwardingSurvivesADepartureReportedFromInsideTheSend)
     for (const auto& r : env.routing.reports) sent.push_back(r.packet.Number);
     EXPECT_EQ(sent, (std::vector<int>{0, 1, 2}));
     EXPECT_FALSE(q.state().dataOutBusy);
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{-1, -1, -1}));
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{-1, -1, -1}));
 
     env.routing.clear();
     whole(ack(9));
     whole(ack(10));
     EXPECT_EQ(env.routing.codes(), (std::vector<int>{SendACK, SendACK}));
     EXPECT_FALSE(q.state().ackOutBusy);
-    EXPECT_FALSE(q.pktA[2].Active);
+    EXPECT_FALSE(q.pktA(2).Active);
 
     // Later packets still go out.
     env.routing.react = nullptr;
@@ -411,10 +413,10 @@ TEST_F(QueueTest, DataKilledWhileArrivingFreesOnlyItsSlot)
     arriving(data(1));
     arriving(data(2));
     kill(data(1));
-    EXPECT_EQ(numbers(q.pktQ, 3), (std::vector<int>{0, -1, 2}));
+    EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{0, -1, 2}));
     EXPECT_FALSE(q.shpQueue[1].filled());
     arriving(data(3));
-    EXPECT_EQ(q.pktQ[1].Number, 3) << "the freed slot is the lowest free one";
+    EXPECT_EQ(q.pktQ(1).Number, 3) << "the freed slot is the lowest free one";
 }
 
 TEST_F(QueueTest, AnAcknowledgementKilledWhileArrivingDoesNotStallTheQueue)
@@ -422,7 +424,7 @@ TEST_F(QueueTest, AnAcknowledgementKilledWhileArrivingDoesNotStallTheQueue)
     whole(ack(1));  // forwarded
     arriving(ack(2));
     kill(ack(2));  // destroyed on the incoming wire while arriving
-    EXPECT_FALSE(q.pktA[1].Active);
+    EXPECT_FALSE(q.pktA(1).Active);
     EXPECT_FALSE(q.shpQueueA[1].filled());
 
     q.Departed(true);
@@ -441,8 +443,8 @@ TEST_F(QueueTest, KillingAnAcknowledgementLetsTheOnesBehindItMoveUp)
     kill(ack(5));
     ASSERT_EQ(env.routing.codes(), std::vector<int>{SendACK});
     EXPECT_EQ(env.routing.reports[0].packet.Number, 6);
-    EXPECT_EQ(q.pktA[2].Number, 6);
-    EXPECT_FALSE(q.pktA[1].Active);
+    EXPECT_EQ(q.pktA(2).Number, 6);
+    EXPECT_FALSE(q.pktA(1).Active);
     EXPECT_EQ(q.shpQueueA[2].fillColour(), Queue::darkColour(pkt::kAck));
     EXPECT_FALSE(q.shpQueueA[1].filled());
 }
@@ -453,7 +455,7 @@ TEST_F(QueueTest, ResetClearsEverythingAndRestrictsThePanel)
     whole(ack(1));
     q.Reset(1, 1);
     EXPECT_FALSE(q.state().dataOutBusy || q.state().ackOutBusy);
-    EXPECT_FALSE(q.pktQ[0].Active || q.pktA[2].Active);
+    EXPECT_FALSE(q.pktQ(0).Active || q.pktA(2).Active);
     EXPECT_FALSE(q.shpQueue[0].filled() || q.shpQueueA[2].filled());
     EXPECT_EQ(q.state().restricted, 1);
 
@@ -478,7 +480,7 @@ TEST_F(QueueTest, ResetClearsEverythingAndRestrictsThePanel)
     // Other levels only set the restriction.
     whole(data(2));
     q.Reset(7, 1);
-    EXPECT_TRUE(q.pktQ[0].Active);
+    EXPECT_TRUE(q.pktQ(0).Active);
     EXPECT_EQ(q.state().restricted, 1);
 }
 
@@ -491,6 +493,17 @@ TEST_F(QueueTest, ResetLevelZeroRepeatsCreation)
     EXPECT_EQ(q.cmbSize.items().size(), 16u) << "the items are added a second time";
     EXPECT_EQ(q.cmbDropPolicy.text(), "Drop Tail");
     EXPECT_EQ(q.cmbCongestionThreshold.text(), "3");
+}
+
+TEST_F(QueueTest, AStartUpWithThePanelOpenShrinksOnlyTheFrame)
+{
+    q.cmdEdit.click();
+    q.Reset(0, 1);
+    EXPECT_EQ(q.Shape1.height(), 1380);
+    EXPECT_TRUE(widgets::panel::isOpen(q.cmdEdit)) << "the panel stays open until its button is clicked";
+    EXPECT_TRUE(q.cmbSize.visible());
+    q.cmdEdit.click();
+    EXPECT_FALSE(q.cmbSize.visible());
 }
 
 TEST_F(QueueTest, SetSizeAcceptsOneToSix)

@@ -482,8 +482,8 @@ void ModelChecker::checkQueue(const Queue& q, bool routed)
 
     bool anyActive = false;
     for (int k = 0; k < Queue::kSlots; ++k) {
-        const Packet& d = q.pktQ[static_cast<std::size_t>(k)];
-        const Packet& a = q.pktA[static_cast<std::size_t>(k)];
+        const Packet& d = q.pktQ(k);
+        const Packet& a = q.pktA(k);
         anyActive = anyActive || d.Active || a.Active;
         if (k >= size) {
             if (d.Active || a.Active) fail(n + ": slot " + std::to_string(k) + " in use beyond queueSize");
@@ -502,10 +502,10 @@ void ModelChecker::checkQueue(const Queue& q, bool routed)
     // packet is still being put on Wire2 (it was destroyed by number).
     {
         int k = 0;
-        if (!q.pktQ[0].Active && dataBusy) k = 1;
-        while (k < size && q.pktQ[static_cast<std::size_t>(k)].Active) ++k;
+        if (!q.pktQ(0).Active && dataBusy) k = 1;
+        while (k < size && q.pktQ(k).Active) ++k;
         bool gap = false;
-        for (int j = k; j < size; ++j) gap = gap || q.pktQ[static_cast<std::size_t>(j)].Active;
+        for (int j = k; j < size; ++j) gap = gap || q.pktQ(j).Active;
         if (!gap) {
             if (routed) m_dataHoleAllowed = false;
         } else if (!(routed && m_dataHoleAllowed)) {
@@ -516,10 +516,10 @@ void ModelChecker::checkQueue(const Queue& q, bool routed)
     // head may likewise be empty while being forwarded.
     {
         int k = size - 1;
-        if (!q.pktA[static_cast<std::size_t>(k)].Active && ackBusy) --k;
-        while (k >= 0 && q.pktA[static_cast<std::size_t>(k)].Active) --k;
+        if (!q.pktA(k).Active && ackBusy) --k;
+        while (k >= 0 && q.pktA(k).Active) --k;
         for (int j = k; j >= 0; --j) {
-            if (q.pktA[static_cast<std::size_t>(j)].Active) {
+            if (q.pktA(j).Active) {
                 fail(n + ": ACK queue in use is not a run ending at the head");
                 break;
             }

@@ -269,8 +269,8 @@ std::set<std::int64_t> outstanding(const LinkDemo& d)
         }
     }
     for (int k = 0; k < Queue::kSlots; ++k) {
-        take(d.Queue1.pktQ[static_cast<std::size_t>(k)]);
-        take(d.Queue1.pktA[static_cast<std::size_t>(k)]);
+        take(d.Queue1.pktQ(k));
+        take(d.Queue1.pktA(k));
     }
     for (int k = 0; k < Receiver::kAckEntries; ++k) take(d.Receiver1.pktRxACKBuffer(k));
     for (int k = 0; k < Transmitter::kAckQueue; ++k) take(d.Transmitter1.pktWaiting(k));

@@ -140,8 +140,8 @@ void Driver::count()
     int data = 0;
     bool acks = false;
     for (int k = 0; k < Queue::kSlots; ++k) {
-        data += d.Queue1.pktQ[static_cast<std::size_t>(k)].Active ? 1 : 0;
-        acks = acks || d.Queue1.pktA[static_cast<std::size_t>(k)].Active;
+        data += d.Queue1.pktQ(k).Active ? 1 : 0;
+        acks = acks || d.Queue1.pktA(k).Active;
     }
     if (data >= 2) ++c.routerQueue;
     if (acks) ++c.routerAcks;
@@ -183,7 +183,7 @@ void Driver::noteRouterKill(const std::string& line)
     const int size = d.Queue1.Size();
     int match = -1, last = -1;
     for (int m = 0; m < size; ++m) {
-        const Packet& s = d.Queue1.pktQ[static_cast<std::size_t>(m)];
+        const Packet& s = d.Queue1.pktQ(m);
         if (s.Active) last = m;
         if (s.Number == p.Number) match = m;
     }

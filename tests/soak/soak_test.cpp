@@ -158,17 +158,17 @@ TEST_F(Checker, NoticesAReceiveWindowOutOfStepWithRxBase)
 TEST_F(Checker, NoticesAGapInTheRoutersDataQueue)
 {
     runLines({"press LinkDemo.cmdRouter"});
-    demo.Queue1.pktQ[1].Active = true;
+    demo.Queue1.dataSlotForTest(1).Active = true;
     demo.Queue1.shpQueue[1].setFilled(true);
     const auto found = checker.check();
     EXPECT_TRUE(hasViolation(found, "Queue1: data queue in use is not a run from slot 0")) << joined(found);
     // Accepted once announced, until the queue is a run again.
     checker.allowDataQueueHole();
     EXPECT_EQ(joined(checker.check()), "");
-    demo.Queue1.pktQ[1].Active = false;
+    demo.Queue1.dataSlotForTest(1).Active = false;
     demo.Queue1.shpQueue[1].setFilled(false);
     EXPECT_EQ(joined(checker.check()), "");
-    demo.Queue1.pktQ[1].Active = true;
+    demo.Queue1.dataSlotForTest(1).Active = true;
     demo.Queue1.shpQueue[1].setFilled(true);
     EXPECT_TRUE(hasViolation(checker.check(), "data queue in use is not a run"));
 }
