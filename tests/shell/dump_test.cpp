@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/dump.h"
+#include "support/testenv.h"
 
 namespace {
 
@@ -32,6 +33,22 @@ TEST(Dump, PacketNamesEveryField)
     EXPECT_EQ(j["Number"], 40000);
     EXPECT_EQ(j["Colour"], pkt::kHold);
     EXPECT_EQ(j.size(), 17u);
+}
+
+// The dump names the window's components itself (each by its type); a
+// component added to the window must be added there too.
+TEST(Dump, EveryComponentOfTheWindowInCreationOrderWithItsState)
+{
+    RecordingMessageBox box;
+    LinkDemo demo{box};
+    std::vector<std::string> children, dumped;
+    for (const widgets::Control* c : demo.children()) {
+        if (c->kind() == widgets::Kind::Component) children.push_back(c->fullName());
+    }
+    for (const dump::Json& j : dump::objects(demo, "")) {
+        if (j["kind"] == "component" && j.contains("state")) dumped.push_back(j["name"]);
+    }
+    EXPECT_EQ(dumped, children);
 }
 
 }  // namespace
