@@ -87,11 +87,11 @@ using TxMode = Transmitter::RetransmitMode;
 using Timers = Transmitter::RetransmitTimers;
 using Ack = Receiver::AckMode;
 using Policy = Receiver::RxPolicy;
-
-constexpr int item(auto e)
-{
-    return static_cast<int>(e);
-}
+// Each list's item index, checked against its own list's enum.
+constexpr auto& kTxModes = Transmitter::kRetransmitModes;
+constexpr auto& kTimers = Transmitter::kRetransmitTimers;
+constexpr auto& kAcks = Receiver::kAckModes;
+constexpr auto& kPolicies = Receiver::kRxPolicies;
 
 }  // namespace
 
@@ -99,12 +99,12 @@ const std::vector<ScenarioSetting> LinkDemo::kBaseSettings = {
     {S::TxMaxSequence, 0},
     {S::TxReliable, 0},
     {S::TxWindow, 1},
-    {S::TxRetransmitMode, item(TxMode::None)},
-    {S::TxTimerMode, item(Timers::Indiv)},
+    {S::TxRetransmitMode, kTxModes.index(TxMode::None)},
+    {S::TxTimerMode, kTimers.index(Timers::Indiv)},
     {S::RxMaxSequence, 0},
     {S::RxWindow, 1},
-    {S::RxPolicy, item(Policy::InOrder)},
-    {S::RxACKMode, item(Ack::None)},
+    {S::RxPolicy, kPolicies.index(Policy::InOrder)},
+    {S::RxACKMode, kAcks.index(Ack::None)},
     {S::TxRTT, 250},
 };
 
@@ -112,44 +112,46 @@ const std::array<std::vector<ScenarioSetting>, kScenarioNames.size()> LinkDemo::
     // No Controls: the base set-up alone.
     {},
     // Stop and Wait
-    {{S::TxRetransmitMode, item(TxMode::Wait)}, {S::TxMaxSequence, 0}, {S::RxACKMode, item(Ack::Single)}},
+    {{S::TxRetransmitMode, kTxModes.index(TxMode::Wait)},
+     {S::TxMaxSequence, 0},
+     {S::RxACKMode, kAcks.index(Ack::Single)}},
     // Sliding Window
     {{S::TxMaxSequence, 0},
-     {S::TxRetransmitMode, item(TxMode::Wait)},
+     {S::TxRetransmitMode, kTxModes.index(TxMode::Wait)},
      {S::RxMaxSequence, 0},
      {S::TxWindow, 3},
      {S::RxWindow, 3},
-     {S::RxACKMode, item(Ack::Single)},
-     {S::RxPolicy, item(Policy::InWindow)}},
+     {S::RxACKMode, kAcks.index(Ack::Single)},
+     {S::RxPolicy, kPolicies.index(Policy::InWindow)}},
     // Stop & Wait ARQ
     {{S::TxMaxSequence, 1},
      {S::RxMaxSequence, 1},
-     {S::RxACKMode, item(Ack::Single)},
-     {S::TxRetransmitMode, item(TxMode::Batch)},
+     {S::RxACKMode, kAcks.index(Ack::Single)},
+     {S::TxRetransmitMode, kTxModes.index(TxMode::Batch)},
      {S::TxRTT, 150}},
     // Go-back-N ARQ
     {{S::RxMaxSequence, 15},
-     {S::RxACKMode, item(Ack::Cumulative)},
+     {S::RxACKMode, kAcks.index(Ack::Cumulative)},
      {S::RxWindow, 3},
      {S::TxMaxSequence, 15},
      {S::TxWindow, 3},
-     {S::TxRetransmitMode, item(TxMode::Batch)},
-     {S::TxTimerMode, item(Timers::Indiv)}},
+     {S::TxRetransmitMode, kTxModes.index(TxMode::Batch)},
+     {S::TxTimerMode, kTimers.index(Timers::Indiv)}},
     // Selective Repeat ARQ
     {{S::RxMaxSequence, 7},
-     {S::RxACKMode, item(Ack::Selective)},
+     {S::RxACKMode, kAcks.index(Ack::Selective)},
      {S::RxWindow, 3},
      {S::TxMaxSequence, 7},
      {S::TxWindow, 3},
-     {S::TxTimerMode, item(Timers::Indiv)},
-     {S::RxPolicy, item(Policy::InWindow)},
-     {S::TxRetransmitMode, item(TxMode::Indiv)}},
+     {S::TxTimerMode, kTimers.index(Timers::Indiv)},
+     {S::RxPolicy, kPolicies.index(Policy::InWindow)},
+     {S::TxRetransmitMode, kTxModes.index(TxMode::Indiv)}},
     // Software Flow
-    {{S::TxRetransmitMode, item(TxMode::None)},
+    {{S::TxRetransmitMode, kTxModes.index(TxMode::None)},
      {S::TxMaxSequence, 0},
      {S::TxWindow, 1},
      {S::RxWindow, 6},
-     {S::RxACKMode, item(Ack::Software)}},
+     {S::RxACKMode, kAcks.index(Ack::Software)}},
 }};
 
 namespace {
