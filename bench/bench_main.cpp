@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Performance figures of the demonstration on the machine it runs on.
 //
 // Prints, one per line: the headless throughput of every scenario with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Puts the worst case on every wire of a demonstration: a full trace table
 // (1000 records) and 16 packets in flight.
 #pragma once

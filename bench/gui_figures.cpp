@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bench/gui_figures.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's figures: Qt repaints, start-up to the first painted frame and
 // resident memory. Prints them; needs no display (offscreen platform).
 #pragma once

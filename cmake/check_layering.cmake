@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The layering of the model, checked on its #include lines:
 #
 #   cmake -DSOURCE_DIR=<project>/src -P check_layering.cmake

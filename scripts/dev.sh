@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Developer entry point: installs what is missing, builds, and runs.
 #
 #   scripts/dev.sh window      build and start the demonstration window

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Draws docs/lab-windows.png: the efficiency of Go-back-N and Selective Repeat
 # ARQ against the window size, without loss and with 5 % loss on the wire,
 # measured by linkdemo-sweep (mean of 10 seeds, 10 simulated minutes each)

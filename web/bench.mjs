@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Figures of the web edition in headless Chromium (printed, never judged):
 // the single file's size, page load to the first drawn frame, and a main
 // clock tick including the DOM update with 16 packets on every wire and

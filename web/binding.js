@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 'use strict';
 // The web binding: mirrors the LinkDemo model (compiled to WebAssembly) on
 // the page, one element per model control, and feeds the user's clicks,

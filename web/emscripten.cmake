@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Settings of the WebAssembly build (emcmake cmake -S . -B build-web).
 
 # The script runner reports bad lines by exception.

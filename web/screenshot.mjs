@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Renders the web edition in headless Chromium to a PNG:
 //   node web/screenshot.mjs OUT.png [SCRIPT]
 // after running SCRIPT (the script runner's language) in the page, by default

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command-line conventions every executable follows: --help (or -h)
 // prints the help to standard output and exits 0, --version prints
 // "NAME VERSION", an unknown option or a surplus argument is reported on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // linkdemo-screenshot OUT.png [SCRIPT]
 //
 // Renders the real demonstration window (with its menu, tool and status

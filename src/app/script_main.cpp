@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // linkdemo-script [FILE]: runs a script of user actions against the
 // demonstration's model, from FILE or from standard input ("-" or none).
 #include <fstream>

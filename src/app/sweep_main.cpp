@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // linkdemo-sweep: runs a grid of settings headless and writes one CSV row per
 // run. See `linkdemo-sweep --help` and its manual page.
 #include <unistd.h>

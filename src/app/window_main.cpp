@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demonstration window: the model of the main window on screen, its
 // clock locked to real time.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/captionband.h"
 
 #include <QEvent>

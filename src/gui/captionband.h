@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The narration of a played lesson: a caption band along the bottom edge of
 // the demonstration's client area, below every component and control, in
 // large white type on a dark band so that it reads on a projector. Clicks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demonstration's main window on screen: the binding of the LinkDemo
 // model with the window's caption, its background click and the keys, which
 // act when the focused control does not take the key itself:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window → Event log: every routed event of the run, as it happens, with its
 // time, reporter, code, the operation it led to and the packet. The list
 // follows the run, can be paused, filtered by component and code, cleared

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Help windows: the colours and their meanings, the keys, and About.
 // Each is a separate, non-modal window; the run goes on while it is open.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Lab window: the lab's measured figures beside the theory for the
 // settings in force, a live plot of delivered packets against simulated time
 // with the theory line, the loss of each routed wire and the seed, and Copy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lecture material in the window: exporting a wire's trace (its context menu
 // and File → Export trace…) and the window as pictures, the event log
 // window, playing a prepared script at the window's pace with its narration

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demonstration's top-level window: the demonstration itself (its
 // client area, exactly as designed) with, around it, a menu bar, a tool bar
 // for the pace and a status bar with the simulated clock, the speed and the

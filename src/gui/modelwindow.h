@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt binding: a top-level window that mirrors a model window (a
 // widgets::Container of kind Window) with one real widget per model control,
 // and feeds the user's clicks, choices, typing and scrolling back into the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/qtmessagebox.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The model's modal message box on screen: a QMessageBox with an OK button.
 #pragma once
 

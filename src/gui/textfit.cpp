@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/textfit.h"
 
 #include "gui/units.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fitting a caption into the rectangle the layout gives it.
 //
 // Captions grow with the run (packet 100, 9999, 99999) and some were laid out

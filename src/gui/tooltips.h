@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tooltips and screen-reader names for the controls of a model window: each
 // control's widget tells its system name ("Wire1.cmdPacket(3)") and what it
 // does. Nothing the window draws changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pictures for slides and lab sheets: a wire's trace as SVG or PNG (drawn
 // from the same figure the runner's `svg` writes), and the whole client area
 // of the window as PNG.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversions between the model's units and Qt's.
 //
 // The model measures in display units of 1/1440 inch. Widgets are placed in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The widgets that stand for model controls that Qt has no ready widget for,
 // or whose Qt widget needs a different look: flat coloured buttons, shapes,
 // lines, the picture area and the plain panels of the window and components.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lab/lab.h"
 
 #include <algorithm>

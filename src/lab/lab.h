@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lab: counts what happens on the link since the last reset, states the
 // textbook figures for the settings in force beside them, and destroys
 // packets at random on the routed wires.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parameter sweeps: a grid of settings, one headless run per combination,
 // one CSV row per run. Every run is a script for the runner (so a row is
 // exactly what `linkdemo-script` gives for the same settings) on a model of

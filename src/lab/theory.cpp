@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lab/theory.h"
 
 #include <algorithm>

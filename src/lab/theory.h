@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Textbook figures for the settings in force: the cycle of one data packet
 // and its acknowledgement, the bottleneck bound, and the classic efficiencies
 // of the ARQ protocols under independent random loss.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "packet/packet.h"
 
 void Packet::Initialise()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The record that carries every data packet, acknowledgement and Ready/Hold
 // message between the components.
 //

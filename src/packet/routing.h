@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The contract between the components and the main window's routing.
 //
 // Components hold no references to one another: each reports what happens to

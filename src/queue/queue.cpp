@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "queue/queue.h"
 
 #include <algorithm>

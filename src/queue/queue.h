@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The router: a store-and-forward buffer between two wires with a data queue
 // and an acknowledgement queue of 1..8 slots each, Drop Tail or RED dropping,
 // and a small settings panel. The rules live in queue.cpp, the layout and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The router's layout: the two rows of slots, the frame and the settings
 // panel with its lists. The rules these controls drive are in queue.cpp.
 #include <initializer_list>

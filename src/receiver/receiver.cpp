@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The receiver's rules: which slot takes an arrival, delivery, the ACK
 // buffer and its clock, Ready/Hold. The layout is in receiver_panel.cpp.
 #include "receiver/receiver.h"

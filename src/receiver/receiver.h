@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The receiving protocol entity: receive window and policy, delivery,
 // acknowledgement modes, Ready/Hold flow control and its settings panel.
 // The rules live in receiver.cpp, the layout and the panel in

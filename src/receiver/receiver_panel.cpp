@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The receiver's layout: the slots of the receive window, the warning, the
 // settings panel and its lists. The rules these controls drive are in
 // receiver.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The script runner's JSON: the dump objects of the window, its controls,
 // every component's state and its packet and trace records, drawn lines and
 // the lab's figures. The model itself knows nothing of JSON; everything that

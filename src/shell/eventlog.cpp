@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/eventlog.h"
 
 #include <cstdio>

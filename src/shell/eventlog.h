@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The event log: every routed packet event with its simulated time, the
 // reporter, the event code, the operation it was routed to and the packet's
 // number, sequence number and kind, for explaining a run after the fact.

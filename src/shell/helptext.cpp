@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/helptext.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the demonstration's colours and controls mean, in words, for the help
 // windows, tooltips and screen-reader names of any binding.
 //

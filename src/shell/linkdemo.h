@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's model: it owns the simulated clock, every component, the
 // routing of packet events between them and the scenario set-up. The window
 // (Qt) and the script runner both build exactly this object.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plays a script of the runner's language against a live model at the pace
 // of its caller's clock, for prepared demonstrations in the window.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/presenter.h"
 
 #include <algorithm>

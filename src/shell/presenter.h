@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a presenter does with the demonstration beyond its own buttons: step
 // one main tick, choose a packet in flight from the keyboard, keep the traces
 // on the present, read the clock. Nothing here changes a rule of the

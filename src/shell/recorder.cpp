@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/recorder.h"
 
 #include <algorithm>

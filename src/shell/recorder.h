@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Records a user's session in the window as a script of the runner's
 // language: every action the binding reports, with the simulated time
 // between actions as `run` lines, so that the runner (or the player)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The headless script runner: builds the window's model with no display,
 // reads a script of user actions, advances simulated time and prints the
 // state of the controls as one compact JSON object a line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A wire's time-sequence trace as a figure for slides and lab sheets: the
 // lines of its picture area exactly as drawn (display units, the picture's
 // own coordinates), its visible sequence labels, a time axis in seconds and

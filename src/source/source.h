@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A packet generator with rate, size, priority and arrival distribution. It
 // is present in the window but hidden, and nothing takes its packets.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The source's panel: layout, lists and the panel's own buttons.
 #include <vector>
 

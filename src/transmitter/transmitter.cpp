@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "transmitter/transmitter.h"
 
 #include <algorithm>

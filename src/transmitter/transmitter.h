@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sending protocol entity: a saturated sender with a send window of up to
 // six slots, sequence numbering, acknowledgement processing, retransmission
 // timers, round-trip-time estimation and its settings panel. The rules live

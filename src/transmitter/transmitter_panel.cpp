@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The transmitter's panel: layout, lists and the panel's own buttons.
 #include <algorithm>
 

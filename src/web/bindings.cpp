@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The JavaScript face of WebDemo (embind): the page's script holds one
 // LinkDemoModel and calls these methods; strings cross as UTF-8.
 #include <emscripten/bind.h>

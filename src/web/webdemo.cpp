@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "web/webdemo.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The core of the web binding: the LinkDemo model as a page sees it.
 //
 // The page's JavaScript keeps one element per model control. This class

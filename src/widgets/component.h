@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Base of every component the main window hosts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The model of every on-screen control the components draw through.
 //
 // Controls hold exactly the state the demonstration reads and writes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One answer to "did the world change while I was inside my report?".
 //
 // A component reports packet events to the window from inside its own

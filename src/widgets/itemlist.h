@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A combo list whose items a component's rules name: an enum class whose
 // values are the item indices, with the items' texts in one place.
 //

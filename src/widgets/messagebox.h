@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The modal message box with an OK button.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/numbers.h"
 
 #include <cctype>

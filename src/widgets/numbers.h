@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arithmetic and text helpers shared by every component.
 //
 // The demonstration stores settings and captions as text and reads them back

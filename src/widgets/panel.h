@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every component opens and closes its settings panel with one button whose
 // caption is the panel's state: "Edit" while closed, "Done" while open.
 #pragma once

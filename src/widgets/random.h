@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process-wide uniform generator in [0, 1).
 //
 // It is never seeded from the clock, so every launch draws the same sequence

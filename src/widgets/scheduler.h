@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one virtual-millisecond clock that drives every timer.
 //
 // Nothing in the model reads the wall clock: the window advances this

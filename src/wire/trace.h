@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The time-sequence trace of a wire: one record per packet put on the wire,
 // drawn below the line as a thick vertical bar at the sending end (as long as
 // the transmission lasted) followed by a thick slanted line that follows the

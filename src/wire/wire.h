@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The link: a wire with bit rate and propagation delay that carries packets
 // in both directions, reports their progress, lets the user destroy them and
 // keeps a time-sequence trace of everything that crossed it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wire's layout: the line and its end markers, the packet buttons, the
 // settings panel and its lists, and the trace picture with its bars. The
 // rules these controls show and drive are in wire.cpp.

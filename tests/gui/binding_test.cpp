@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt binding on a small hand-built model window: what the model holds is
 // what the widgets show after a sync, and each user action reaches the model
 // exactly once, with no echo of the model's own changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real demonstration window, offscreen: its controls stand where the
 // layout puts them, a run shows packets and traces, and the window's own
 // inputs (a packet click, the background, the keys) reach the model.

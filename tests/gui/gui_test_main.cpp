@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GoogleTest main for the Qt tests: one QApplication for all of them, on the
 // offscreen platform unless the caller chose another one.
 #include <gtest/gtest.h>

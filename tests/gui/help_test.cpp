@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Help windows and the controls' descriptions, offscreen: the colour
 // legend shows the colours the components draw with, and every control of
 // the demonstration can be read by a screen reader and has a tooltip.

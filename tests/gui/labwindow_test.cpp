@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Lab window offscreen: it shows the model's figures and theory, and the
 // user's loss and seed reach the model's lab.
 #include <gtest/gtest.h>

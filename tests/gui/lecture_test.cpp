@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lecture material in the real window, offscreen: the trace's SVG read back
 // by an XML parser, a session driven by clicks and keys recorded and
 // replayed by the runner, a lesson played at a fast pace, the event log

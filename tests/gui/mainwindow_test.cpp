@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The presenter's window offscreen: the pace changes only how fast the wall
 // clock runs, a step is one tick, zoom scales every place, the wheel scrolls a
 // trace, a packet chosen from the keyboard dies as a click kills it.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cli_test.sh KIND EXECUTABLE: the command-line conventions of one
 # executable (KIND: runner, window or other).
 source "$(dirname "$0")/common.sh"

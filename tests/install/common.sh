@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the install tests. The environment names the trees (SOURCE_DIR,
 # BUILD_DIR), the version and what was built (WITH_WINDOW, WITH_SWEEP,
 # WEB_FILE).

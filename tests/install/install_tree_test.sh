@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # cmake --install into a temporary prefix: every file in its place and no
 # other, icons at their sizes, the AppStream data consistent with the
 # desktop entry and icons, and the installed runner running every example.

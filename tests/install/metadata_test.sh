@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The desktop entry, the AppStream data and the manual pages pass their
 # validators, and the changelog and the AppStream release name the
 # project's version.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package: built with CPack into a temporary directory, its
 # control fields and contents listed and checked, then unpacked with dpkg -x
 # and its runner run on the first example.

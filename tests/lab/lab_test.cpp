@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lab's measured figures against runs worked out by hand, seeded random
 // loss, and the runner's lab commands.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sweeps: a row is what the runner gives for the same settings, and the CSV
 // does not depend on the number of threads.
 #include <gtest/gtest.h>

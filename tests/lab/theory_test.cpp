@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The textbook figures against values worked out by hand.
 //
 // Default link: L = 4, R1 = 1, D1 = 2 s, no processing time, so t_f = 1 s,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "packet/packet.h"
 
 #include <gtest/gtest.h>

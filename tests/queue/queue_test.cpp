@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "queue/queue.h"
 
 #include <gtest/gtest.h>

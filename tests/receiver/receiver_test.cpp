@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "receiver/receiver.h"
 
 #include <gtest/gtest.h>

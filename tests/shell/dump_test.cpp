@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runner's JSON for single controls and packets (the component states
 // and records are checked with each component).
 #include <gtest/gtest.h>

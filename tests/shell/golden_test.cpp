@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The runner's dump of every scenario, with and without the router, after a
 // simulated minute of a run with open panels, a destroyed packet and a Hold,
 // compared with the dumps recorded in golden_dumps.txt (byte count and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The words behind the help windows and tooltips: every control of the
 // demonstration is described under the name the script runner uses for it.
 #include "shell/helptext.h"

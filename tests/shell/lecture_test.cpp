@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lecture material without a display: the runner's log, say and svg
 // commands, the script player at an arbitrary pace, the session recorder's
 // typing rule, and the example lessons.

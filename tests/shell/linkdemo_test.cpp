@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's model: start-up, routing, the clock, the buttons and the
 // scenario set-up.
 #include "shell/linkdemo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The presenter's actions: a step, the packets' places between ticks, the
 // packet chosen from the keyboard, the traces kept on the present, the pace.
 #include "shell/presenter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs of the demonstration: every scenario end to end, direct and
 // through the router, the ARQ scenarios recovering from one destroyed packet.
 // (Long runs under many random losses are in the soak: ArqUnderLosses.)

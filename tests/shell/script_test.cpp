@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The headless script runner: commands, output format, errors, determinism.
 #include "shell/script.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults the soak once found, each as the shortest script that showed it,
 // kept so that they stay mended.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "soak/invariants.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The model's invariants, checked on a live window model between two user
 // steps: slot arrays consistent with what they show, queues laid out as their
 // rules keep them, busy flags matching the wires, every number finite and

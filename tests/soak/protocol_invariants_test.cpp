@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Protocol invariants over long runs of the whole window model:
 // - the three ARQ scenarios deliver 0, 1, 2, ... exactly once each, in order,
 //   keep delivering while packets and acknowledgements are destroyed, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // linkdemo-soak-replay FILE: runs a script (as linkdemo-script does) with the
 // model's invariants checked after every line; prints the first line after
 // which one is broken, and what is broken. Exit status 0 when all held, 1

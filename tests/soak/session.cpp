@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "soak/session.h"
 
 #include <algorithm>

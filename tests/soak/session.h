@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random user sessions against the whole window model, driven through the
 // script runner so that every session is a script: a failure prints the seed
 // and the lines that led to it, and the lines replay with linkdemo-script.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The randomized soak: seeded user sessions through the script runner with
 // every invariant checked after every line, and the checker's own tests
 // (it must notice the faults it exists to find).

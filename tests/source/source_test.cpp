@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "source/source.h"
 
 #include <cmath>

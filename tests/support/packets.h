@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Packets for the component tests: an active data packet or acknowledgement,
 // with the fields a test cares about set by chained calls, e.g.
 //   data(3).seq(3).shown().length(100)      ack().seq(2).shown().selective()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test doubles for components: a routing that records every report, a
 // message box that records its texts, and a window to host components.
 #pragma once

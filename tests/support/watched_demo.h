@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole window model with a record of what the receiver delivers, and
 // hooks a test may set to look at every routed event before and after it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "transmitter/transmitter.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/controls.h"
 
 #include <gtest/gtest.h>

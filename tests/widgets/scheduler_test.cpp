@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgets/scheduler.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "wire/wire.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Headless Chromium from Debian's package, driven over the DevTools
 // protocol: one browser per test file, a fresh page per test.
 import { spawn } from 'node:child_process';

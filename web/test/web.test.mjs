@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The web edition in a real browser: start-up, the console runner against
 // the native runner, real mouse and keyboard input, and geometry.
 import assert from 'node:assert/strict';
