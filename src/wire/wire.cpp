@@ -190,16 +190,53 @@ std::optional<Wire::Span> Wire::spanAt(int i, std::int64_t lTime) const
     // Not moved yet: where it was put on.
     if (lTime <= p.HopStarted) return Span{cmdPacket[i].left(), cmdPacket[i].width()};
     auto [head, tail] = edgesAt(p, lTime);
-    if (p.ACKFlag) {
+    const bool reverse = p.ACKFlag;
+    const int mark = reverse ? ackArrivingSlot : dataArrivingSlot;
+    const bool mayArrive = mark == i || (mark == -1 && firstArriving(reverse, lTime) == i);
+    if (reverse) {
         tail = std::min(tail, x2());
         head = std::max(std::min(head, x2() - kArrivalMark), x1());
-        if (tail < x1()) return std::nullopt;
+        if (tail < x1()) {
+            if (mayArrive) return std::nullopt;
+            tail = reverseWaitTail();
+        }
         return Span{head, tail - head};
     }
     head = std::min(head, x2());
     tail = std::max(tail, x1());
-    if (tail > x2() - kArrivalMark) return std::nullopt;
+    if (tail > x2() - kArrivalMark) {
+        if (mayArrive) return std::nullopt;
+        tail = std::min(tail, forwardWaitTail());
+    }
     return Span{tail, head - tail};
+}
+
+bool Wire::headPast(const Packet& p, std::int64_t lTime) const
+{
+    const auto [head, tail] = edgesAt(p, lTime);
+    if (p.ACKFlag) return std::min(head, x2() - kArrivalMark) < x1();
+    return head > x2() || std::max(tail, x1()) > x2() - kArrivalMark;
+}
+
+int Wire::firstArriving(bool reverse, std::int64_t lTime) const
+{
+    int first = -1;
+    for (int j = 0; j < kSlots; ++j) {
+        const Packet& q = m_pktWire[static_cast<std::size_t>(j)];
+        if (!cmdPacket[j].visible() || q.ACKFlag != reverse || !headPast(q, lTime)) continue;
+        if (first == -1 || q.HopStarted < m_pktWire[static_cast<std::size_t>(first)].HopStarted) first = j;
+    }
+    return first;
+}
+
+double Wire::forwardWaitTail() const
+{
+    return std::max(x2() - kArrivalMark, x1());
+}
+
+double Wire::reverseWaitTail() const
+{
+    return std::min(x1() + kArrivalMark, x2());
 }
 
 void Wire::ClearTrace()
@@ -284,12 +321,16 @@ void Wire::moveForward(int i, std::int64_t lTime, widgets::Epoch::Token token)
 
     if (head > x2() || whollyArrives) {
         head = std::min(head, x2());
-        if (dataArrivingSlot == -1) {
+        if (dataArrivingSlot == -1 && firstArriving(false, lTime) == i) {
             dataArrivingSlot = i;
             report(DataHeadArrived, p);
             if (m_epoch.changedSince(token)) return;
         }
     }
+    // Only the marked packet arrives: one that got there while another
+    // holds the mark waits at the arrival mark until it can take it.
+    const bool waits = whollyArrives && dataArrivingSlot != i;
+    if (waits) tail = std::min(tail, forwardWaitTail());
 
     if (tail >= x1()) {
         dataSending = false;
@@ -308,16 +349,15 @@ void Wire::moveForward(int i, std::int64_t lTime, widgets::Epoch::Token token)
         if (TraceRecord* rec = writableRecord(r)) rec->sendEndTime = lTime;
     }
 
-    if (tail <= x2() - kArrivalMark) {
+    if (!whollyArrives || waits) {
         placePacket(i, tail, head - tail);
     } else {
         p.Active = false;
         cmdPacket[i].setVisible(false);
         report(DataArrived, p);
         if (m_epoch.changedSince(token)) return;
-        // Only the marked packet's own arrival clears the mark: a packet that
-        // overtook it (after a rate change, or a zero-length one) must not
-        // make the marked packet report that it starts arriving again.
+        // A report may have destroyed the packet and so cleared the mark
+        // already, or a packet put on since may hold it.
         if (dataArrivingSlot == i) dataArrivingSlot = -1;
         if (TraceRecord* rec = writableRecord(r)) {
             rec->lastTime = lTime;
@@ -333,6 +373,12 @@ void Wire::moveReverse(int i, std::int64_t lTime, widgets::Epoch::Token token)
     Packet& p = m_pktWire[static_cast<std::size_t>(i)];
     const int r = slotRecord[static_cast<std::size_t>(i)];
     auto [head, tail] = edgesAt(p, lTime);
+    // Only the marked packet arrives: one that got there while another
+    // holds the mark waits at the arrival mark until it can take it.
+    const bool whollyArrives = tail < x1();
+    const bool waits =
+        whollyArrives && ackArrivingSlot != i && !(ackArrivingSlot == -1 && firstArriving(true, lTime) == i);
+    if (waits) tail = reverseWaitTail();
 
     if (tail <= x2()) {
         ackSending = false;
@@ -354,23 +400,23 @@ void Wire::moveReverse(int i, std::int64_t lTime, widgets::Epoch::Token token)
     if (head > x2() - kArrivalMark) head = x2() - kArrivalMark;
     if (head < x1()) {
         head = x1();
-        if (ackArrivingSlot == -1) {
+        if (ackArrivingSlot == -1 && firstArriving(true, lTime) == i) {
             ackArrivingSlot = i;
             report(ACKHeadArrived, p);
             if (m_epoch.changedSince(token)) return;
         }
     }
 
-    if (tail >= x1()) {
+    if (!whollyArrives || ackArrivingSlot != i) {
+        if (whollyArrives) tail = reverseWaitTail();
         placePacket(i, head, tail - head);
     } else {
         p.Active = false;
         cmdPacket[i].setVisible(false);
         report(ACKArrived, p);
         if (m_epoch.changedSince(token)) return;
-        // Only the marked packet's own arrival clears the mark: a packet that
-        // overtook it (after a rate change, or a zero-length one) must not
-        // make the marked packet report that it starts arriving again.
+        // A report may have destroyed the packet and so cleared the mark
+        // already, or a packet put on since may hold it.
         if (ackArrivingSlot == i) ackArrivingSlot = -1;
         if (TraceRecord* rec = writableRecord(r)) {
             rec->lastTime = lTime;

@@ -160,6 +160,16 @@ private:
     std::pair<double, double> edgesAt(const Packet& p, std::int64_t lTime) const;
     void moveForward(int i, std::int64_t lTime, widgets::Epoch::Token token);
     void moveReverse(int i, std::int64_t lTime, widgets::Epoch::Token token);
+    // The head of the packet has passed the far end of its direction at
+    // lTime (or, for a short forward packet, its tail the arrival mark).
+    bool headPast(const Packet& p, std::int64_t lTime) const;
+    // The packet of that direction whose head passed the far end first (put
+    // on first, then the lower slot): the one the free arrival mark goes to;
+    // -1 when none has got there.
+    int firstArriving(bool reverse, std::int64_t lTime) const;
+    // Where the tail of a packet waiting for the arrival mark is held.
+    double forwardWaitTail() const;
+    double reverseWaitTail() const;
     // Writes into record r only while the table has room for more records.
     TraceRecord* writableRecord(int r);
     void report(int code, Packet& p);

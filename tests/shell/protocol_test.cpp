@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "lab/lab.h"
 #include "shell/linkdemo.h"
 #include "shell_support.h"
 #include "support/watched_demo.h"
@@ -175,6 +177,46 @@ TEST_P(EndToEnd, SoftwareFlowStopsOnHoldAndResumesOnReady)
         EXPECT_TRUE(std::is_sorted(d.begin(), d.end()) && std::adjacent_find(d.begin(), d.end()) == d.end());
         EXPECT_LT(d.back() + 1, static_cast<int>(r.demo.Transmitter1.state().nextPacketNumber));
     }
+}
+
+// Bit rate and delay changed while packets are in flight make them overlap
+// on the wire: the packets still arrive one at a time, in the order they
+// were sent, and every packet sent is delivered, dropped by the router or
+// still on its way.
+TEST_P(EndToEnd, ChangingTheWireWhileRunningLosesNothing)
+{
+    Session r("No Controls", GetParam());
+    r.demo.Wire1.cmdEdit.click();
+    const std::vector<std::pair<const char*, std::int64_t>> steps =
+        GetParam() ? std::vector<std::pair<const char*, std::int64_t>>{{"D1", 2206},
+                                                                       {"B2", 1977},
+                                                                       {"D2", 5783},
+                                                                       {"B0.2", 23726}}
+                   : std::vector<std::pair<const char*, std::int64_t>>{{"B0.5", 3780}, {"B2", 2947}, {"D0.5", 22492}};
+    bool wrongShown = false;
+    for (const auto& [setting, ms] : steps) {
+        widgets::ComboBox& field = setting[0] == 'B' ? r.demo.Wire1.cmbBitRate : r.demo.Wire1.cmbDelay;
+        field.userEdit(setting + 1);
+        runSteps(r.demo, ms, [&] { wrongShown = wrongShown || r.demo.Receiver1.lblWrong.visible(); });
+    }
+
+    EXPECT_TRUE(r.demo.deliveredInOrder());
+    EXPECT_FALSE(wrongShown);
+    std::set<std::int64_t> onTheWay;
+    for (const Wire* w : {&r.demo.Wire1, &r.demo.Wire2}) {
+        for (int i = 0; i < Wire::kSlots; ++i) {
+            if (w->cmdPacket[i].visible() && !w->pktWire(i).ACKFlag) onTheWay.insert(w->pktWire(i).Number);
+        }
+    }
+    for (int i = 0; i < Queue::kSlots; ++i) {
+        if (r.demo.Queue1.pktQ(i).Active) onTheWay.insert(r.demo.Queue1.pktQ(i).Number);
+    }
+    for (int k = 0; k < Receiver::kSlots; ++k) {
+        if (r.demo.Receiver1.pktRxQueue(k).Active) onTheWay.insert(r.demo.Receiver1.pktRxQueue(k).Number);
+    }
+    const lab::Figures f = r.demo.lab().figures();
+    EXPECT_GT(f.delivered, 20u);
+    EXPECT_EQ(f.dataSent, f.delivered + f.routerDrops + onTheWay.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Topology, EndToEnd, ::testing::Values(false, true),

@@ -117,9 +117,50 @@ std::string wireCaption(const Packet& p)
     return "";
 }
 
+void ArrivalWatch::packetDone(int iIndex, int iType, const Packet& pPacket, route::Target)
+{
+    if (iIndex < route::kWire1 || iIndex > route::kWire1 + 4) return;
+    const bool reverse = iType == ACKHeadArrived || iType == ACKArrived || iType == ACKArrivalKilled;
+    const std::string who = "Wire" + std::to_string(iIndex) + ": " + (reverse ? "reverse" : "forward") + " packet " +
+                            std::to_string(pPacket.Number);
+    const auto key = std::make_pair(iIndex, reverse);
+    const auto open = m_open.find(key);
+    const bool own =
+        open != m_open.end() && open->second.number == pPacket.Number && open->second.hopStarted == pPacket.HopStarted;
+    switch (iType) {
+        case DataHeadArrived:
+        case ACKHeadArrived:
+            if (open != m_open.end()) {
+                m_found.push_back(who + " announced arriving while packet " + std::to_string(open->second.number) +
+                                  " still is");
+            }
+            m_open[key] = Open{pPacket.Number, pPacket.HopStarted};
+            break;
+        case DataArrived:
+        case ACKArrived:
+            if (!own) m_found.push_back(who + " wholly arrived without having been announced arriving");
+            if (own) m_open.erase(open);
+            break;
+        case DataArrivalKilled:
+        case ACKArrivalKilled:
+            if (!own) m_found.push_back(who + " destroyed while arriving without having been announced");
+            if (own) m_open.erase(open);
+            break;
+        default:
+            break;
+    }
+}
+
+std::vector<std::string> ArrivalWatch::take()
+{
+    std::vector<std::string> found;
+    found.swap(m_found);
+    return found;
+}
+
 std::vector<std::string> ModelChecker::check()
 {
-    m_found.clear();
+    m_found = m_arrivals.take();
 
     if (m_demo.totalTime != m_lastTotalTime) m_fullSinceMove.fill(false);
     m_lastTotalTime = m_demo.totalTime;

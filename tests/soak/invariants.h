@@ -30,9 +30,32 @@ bool isPlainCount(const std::string& s);
 // The caption a wire gives a packet record: "s( n)", "( n)" or empty.
 std::string wireCaption(const Packet& p);
 
+// Watches every wire's reports: a packet wholly arrives (code 2, 3) only
+// after it was itself announced arriving (code 0, 1) on that wire, and at
+// most one packet per wire and direction is announced at a time.
+class ArrivalWatch : public LinkDemoObserver {
+public:
+    void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) override;
+    void resetDone() override { m_open.clear(); }
+    // The violations seen since the last call.
+    std::vector<std::string> take();
+
+private:
+    struct Open {
+        int number;
+        std::int64_t hopStarted;
+    };
+    // By wire index and direction (false: data).
+    std::map<std::pair<int, bool>, Open> m_open;
+    std::vector<std::string> m_found;
+};
+
 class ModelChecker {
 public:
-    explicit ModelChecker(LinkDemo& demo) : m_demo(demo) {}
+    explicit ModelChecker(LinkDemo& demo) : m_demo(demo) { m_demo.addObserver(&m_arrivals); }
+    ~ModelChecker() { m_demo.removeObserver(&m_arrivals); }
+    ModelChecker(const ModelChecker&) = delete;
+    ModelChecker& operator=(const ModelChecker&) = delete;
 
     // Every invariant; empty when all hold. The components that no scenario
     // shows are checked at every eighth call. Remembers what it saw of the
@@ -69,6 +92,7 @@ private:
     bool exempt(int wireIndex) const { return m_fullSinceMove[static_cast<std::size_t>(wireIndex)]; }
 
     LinkDemo& m_demo;
+    ArrivalWatch m_arrivals;
     std::vector<std::string> m_found;
     std::array<bool, 6> m_fullSinceMove{};
     std::int64_t m_lastTotalTime = -1;
