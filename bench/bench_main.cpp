@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Performance figures of the demonstration on the machine it runs on.
 //
-// Prints, one per line: the headless throughput of every scenario with the
-// router and traces on, the worst-case main-clock tick of the model, and —
-// when built with the window — the Qt repaint of a full trace, the window's
-// start-up to its first painted frame and its resident memory after ten
-// simulated minutes. Figures are measurements, never pass/fail.
+// Prints, one per line: the time and peak memory of a one-megabyte `type`,
+// the headless throughput of every scenario with the router and traces on,
+// the worst-case main-clock tick of the model, and — when built with the
+// window — the Qt repaint of a full trace, the window's start-up to its
+// first painted frame and its resident memory after ten simulated minutes.
+// Figures are measurements, never pass/fail.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -51,6 +53,36 @@ double throughput(const std::string& scenario, long simulatedMs, double* wallSec
     runner.run(go);
     *wallSeconds = secondsSince(start);
     return (simulatedMs / 1000.0) / std::max(*wallSeconds, 1e-9);
+}
+
+// A figure of /proc/self/status in kB ("VmRSS", "VmHWM"); 0 when absent.
+long statusKb(const std::string& field)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(field + ":", 0) == 0) return std::atol(line.c_str() + field.size() + 1);
+    }
+    return 0;
+}
+
+// A megabyte of digits typed into a field: the field takes 32,767 of them,
+// a keystroke each, with the bit rate read back at every one. Run first, so
+// that the process's peak resident memory is this type's.
+void megabyteType()
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream open("press Wire1.cmdEdit\n");
+    runner.run(open);
+    const std::string line = "type Wire1.cmbBitRate " + std::string(1 << 20, '1') + "\n";
+    const long before = statusKb("VmRSS");
+    std::istringstream type(line);
+    const auto start = Clock::now();
+    runner.run(type);
+    const double seconds = secondsSince(start);
+    std::printf("  one-megabyte type: %.2f s, peak resident memory %.1f MB (%.1f MB above the %.1f MB before it)\n",
+                seconds, statusKb("VmHWM") / 1024.0, (statusKb("VmHWM") - before) / 1024.0, before / 1024.0);
 }
 
 class SilentBox : public widgets::MessageBox {
@@ -102,6 +134,9 @@ void sweepFigure()
 
 int main(int argc, char** argv)
 {
+    std::printf("== typing\n");
+    megabyteType();
+
     std::printf("== headless throughput (router on, traces on), simulated s per wall s\n");
     for (const char* s : kScenarios) {
         double wall = 0;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Figures of the web edition in headless Chromium (printed, never judged):
-// the single file's size, page load to the first drawn frame, and a main
-// clock tick including the DOM update with 16 packets on every wire and
-// full traces.
+// the single file's size, page load to the first drawn frame, a main clock
+// tick including the DOM update with 16 packets on every wire and full
+// traces, and a one-megabyte `type`.
 import { statSync } from 'node:fs';
 
 import { launch, openPage, pagePath } from './test/browser.mjs';
@@ -42,6 +42,19 @@ try {
   const mean = ticks.reduce((a, b) => a + b, 0) / ticks.length;
   console.log(`web main tick with the DOM update, 16 packets on each wire, full traces: mean ${mean.toFixed(2)} ms, worst ${Math.max(...ticks).toFixed(2)} ms (target 2 ms)`);
   await page.close();
+
+  // A megabyte of digits typed through the console runner: the field takes
+  // 32,767 of them, a keystroke each, and the page follows.
+  const { page: typing } = await openPage(browser, { query: '?clock=off' });
+  const typed = await typing.evaluate(() => {
+    window.linkdemo.run('press Wire1.cmdEdit\n');
+    const line = `type Wire1.cmbBitRate ${'1'.repeat(1 << 20)}\n`;
+    const start = performance.now();
+    window.linkdemo.run(line);
+    return performance.now() - start;
+  });
+  console.log(`web one-megabyte type through linkdemo.run, with the page's update: ${(typed / 1000).toFixed(2)} s`);
+  await typing.close();
 } finally {
   await close();
 }

@@ -351,6 +351,9 @@ const kinds = {
           el.field.type = 'text';
           el.field.spellcheck = false;
           el.field.autocomplete = 'off';
+          // The field takes no more than the model's combo holds (both
+          // count UTF-16 units).
+          el.field.maxLength = st.maxLength;
           el.field.addEventListener('input', () => {
             const text = el.field.value;
             b.act(() => b.model.edit(n.id, text));
@@ -892,10 +895,15 @@ class Page {
   // The wall clock goes on from the time they leave, unless `keepPace` (the
   // player's lines, which move no time).
   execute(text, keepPace = false) {
-    const r = JSON.parse(this.binding.model.run(String(text)));
+    let r;
+    try {
+      r = JSON.parse(this.binding.model.run(String(text)));
+    } finally {
+      // Whatever the lines did before a failure, the page shows it.
+      this.binding.after();
+      if (!keepPace) this.clock.rebase();
+    }
     this.last = { stdout: r.stdout, stderr: r.stderr, status: r.status };
-    this.binding.after();
-    if (!keepPace) this.clock.rebase();
     return { stdout: r.stdout, stderr: r.stderr, status: r.status, text: r.text };
   }
 

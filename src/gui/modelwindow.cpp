@@ -740,6 +740,8 @@ QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, wid
     if (QLineEdit* le = cb->lineEdit()) {
         // No inline completion: the text is what the user typed.
         cb->setCompleter(nullptr);
+        // The field takes no more than the model's combo holds.
+        le->setMaxLength(static_cast<int>(widgets::ComboBox::kMaxLength));
         // textEdited is the user's keystrokes only, never setText.
         connect(le, &QLineEdit::textEdited, this, [this, entry, m = &model](const QString& text) {
             UserInput in = input(UserInput::Kind::Type, entry);

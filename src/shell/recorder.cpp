@@ -25,9 +25,10 @@ void ScriptRecorder::writeLine(std::int64_t time, const std::string& line)
 
 bool ScriptRecorder::Burst::expressible() const
 {
-    if (texts.empty()) return true;
-    const std::string& last = texts.back();
-    return last.empty() ? texts.size() == 1 : ScriptRunner::keystrokes(last) == texts;
+    // An empty text is one edit; a text of one character the first
+    // keystroke, after which each edit added one character.
+    if (edits == 0 || last.empty()) return true;
+    return edits > 1 || ScriptRunner::characterEnd(last, 0) == last.size();
 }
 
 bool ScriptRecorder::exact() const
@@ -37,15 +38,11 @@ bool ScriptRecorder::exact() const
 
 void ScriptRecorder::flushBurst()
 {
-    if (m_burst.texts.empty()) return;
-    const std::string& last = m_burst.texts.back();
-    if (m_burst.expressible()) {
-        writeLine(m_burst.time, "type " + m_burst.name + " " + last);
-    } else {
-        // Not expressible exactly: each edit as the whole text.
-        m_exact = false;
-        for (const std::string& t : m_burst.texts) writeLine(m_burst.time, "type " + m_burst.name + " " + t);
-    }
+    if (m_burst.edits == 0) return;
+    // Not expressible exactly (a paste, a deletion): the edit as the whole
+    // text, typed.
+    if (!m_burst.expressible()) m_exact = false;
+    writeLine(m_burst.time, "type " + m_burst.name + " " + m_burst.last);
     m_burst = Burst{};
     m_lastFocus.clear();
 }
@@ -55,22 +52,24 @@ void ScriptRecorder::record(const UserInput& input)
     const std::int64_t now = m_clock.now();
     ++m_actions;
     if (input.kind == UserInput::Kind::Type) {
-        std::vector<std::string> grown = m_burst.texts;
-        grown.push_back(input.text);
-        const bool continues = !m_burst.texts.empty() && m_burst.name == input.name &&
-                               m_clock.nextDue() == m_burst.nextDue && (m_burst.nextDue < 0 || now < m_burst.nextDue) &&
-                               !input.text.empty() && ScriptRunner::keystrokes(input.text) == grown;
+        const std::string& last = m_burst.last;
+        const bool oneMore = input.text.size() > last.size() && input.text.starts_with(last) &&
+                             ScriptRunner::characterEnd(input.text, last.size()) == input.text.size();
+        const bool continues = m_burst.edits > 0 && !last.empty() && m_burst.expressible() &&
+                               m_burst.name == input.name && m_clock.nextDue() == m_burst.nextDue &&
+                               (m_burst.nextDue < 0 || now < m_burst.nextDue) && oneMore;
         if (continues) {
-            m_burst.texts = std::move(grown);
+            m_burst.last = input.text;
+            ++m_burst.edits;
             return;
         }
         flushBurst();
-        m_burst = Burst{input.name, {input.text}, now, m_clock.nextDue()};
+        m_burst = Burst{input.name, input.text, 1, now, m_clock.nextDue()};
         return;
     }
     // The window focuses the field's component before every keystroke;
     // inside a burst that changes nothing.
-    if (input.kind == UserInput::Kind::Focus && !m_burst.texts.empty() && m_burst.name.starts_with(input.name + ".") &&
+    if (input.kind == UserInput::Kind::Focus && m_burst.edits > 0 && m_burst.name.starts_with(input.name + ".") &&
         m_clock.nextDue() == m_burst.nextDue) {
         return;
     }

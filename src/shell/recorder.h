@@ -14,6 +14,7 @@
 // recording is marked inexact.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,9 +48,13 @@ public:
     int actions() const { return m_actions; }
 
 private:
+    // The edits of a burst so far: the field's latest text and how many
+    // edits led to it. Only a burst that grew one character per edit from
+    // an empty field can continue, so the latest text stands for them all.
     struct Burst {
         std::string name;
-        std::vector<std::string> texts;
+        std::string last;
+        std::size_t edits = 0;
         std::int64_t time = 0;
         std::int64_t nextDue = -1;
         // `type NAME last` reproduces exactly these edits.

@@ -137,14 +137,11 @@ bool validUtf8(const std::string& s)
 
 }  // namespace
 
-std::vector<std::string> ScriptRunner::keystrokes(const std::string& text)
+std::size_t ScriptRunner::characterEnd(const std::string& text, std::size_t at)
 {
-    std::vector<std::string> out;
-    for (std::size_t i = 1; i <= text.size(); ++i) {
-        const bool boundary = i == text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        if (boundary) out.push_back(text.substr(0, i));
-    }
-    return out;
+    std::size_t end = at + 1;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    return end;
 }
 
 void ScriptRunner::printMessageBox(std::ostream& out, const std::string& text)
@@ -270,11 +267,20 @@ void ScriptRunner::execute(const std::string& line)
         auto& combo = static_cast<widgets::ComboBox&>(c);
         if (!combo.editable()) throw ScriptError("cannot type into " + name + ": it is a list-only combo box");
         if (!reachable(c, name)) return;
-        // Select all, then type: an empty text only empties the field.
-        if (text.empty()) {
-            combo.userEdit(text);
-        } else {
-            for (const std::string& s : keystrokes(text)) combo.userEdit(s);
+        // Select all, then type: an empty text only empties the field. The
+        // field grows by one character per keystroke, up to what it holds.
+        if (text.empty()) combo.userEdit(text);
+        const std::size_t fit = widgets::ComboBox::fittingLength(text);
+        std::string typed;
+        typed.reserve(fit);
+        for (std::size_t at = 0; at < fit;) {
+            const std::size_t end = characterEnd(text, at);
+            typed.append(text, at, end - at);
+            combo.userEdit(typed);
+            at = end;
+        }
+        if (fit < text.size()) {
+            m_err << "ignored: " << name << " holds at most " << widgets::ComboBox::kMaxLength << " characters\n";
         }
     } else if (command == "scroll") {
         const std::string name = required(words, command, "a scroll bar and a value");

@@ -8,12 +8,12 @@
 // the script at once with a message naming the line and status 2.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "shell/linkdemo.h"
 #include "widgets/messagebox.h"
@@ -43,9 +43,9 @@ public:
     // A message box as the runner prints it: {"messageBox": "TEXT"}.
     static void printMessageBox(std::ostream& out, const std::string& text);
 
-    // The prefixes of a UTF-8 text that end on character boundaries,
-    // shortest first: what a field holds after each keystroke of `type`.
-    static std::vector<std::string> keystrokes(const std::string& text);
+    // Where the character of the UTF-8 text that starts at byte `at` ends:
+    // `type` adds one such character to the field per keystroke.
+    static std::size_t characterEnd(const std::string& text, std::size_t at);
 
     // Runs every line of `script` in turn; returns kOk when the whole script
     // ran, kScriptError at the first bad line.

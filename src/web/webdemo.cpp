@@ -126,6 +126,7 @@ void writeState(std::string& out, const widgets::Control& c)
             w.key("text").string(cb.text());
             w.key("listIndex").integer(cb.listIndex());
             w.key("editable").boolean(cb.editable());
+            if (cb.editable()) w.key("maxLength").integer(static_cast<std::int64_t>(widgets::ComboBox::kMaxLength));
             w.key("items");
             out += '[';
             for (std::size_t i = 0; i < cb.items().size(); ++i) {

@@ -227,6 +227,32 @@ void ComboBox::setText(const std::string& s)
     if (onChange) onChange();
 }
 
+std::size_t ComboBox::fittingLength(const std::string& s)
+{
+    // A character takes at least as many bytes as UTF-16 units.
+    if (s.size() <= kMaxLength) return s.size();
+    std::size_t units = 0;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto lead = static_cast<unsigned char>(s[i]);
+        const std::size_t bytes = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        units += bytes == 4 ? 2 : 1;
+        if (units > kMaxLength) break;
+        i = std::min(i + bytes, s.size());
+    }
+    return i;
+}
+
+void ComboBox::userEdit(const std::string& s)
+{
+    const std::size_t fit = fittingLength(s);
+    if (fit == s.size()) {
+        setText(s);
+    } else {
+        setText(s.substr(0, fit));
+    }
+}
+
 // ---- CheckBox ------------------------------------------------------------
 
 CheckBox::CheckBox(Container* parent, std::string name, int index)

@@ -12,6 +12,7 @@
 // Setters store through Control::assign, which does both.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -198,10 +199,20 @@ public:
     Handler onClick;
     Handler onChange;
 
+    // The most characters a user can put into an editable combo, counted as
+    // a toolkit's line edit counts them (UTF-16 units: a character beyond
+    // U+FFFF counts two).
+    static constexpr std::size_t kMaxLength = 32767;
+    // The length in bytes of the longest beginning of the UTF-8 text `s`
+    // that ends on a character boundary and holds at most kMaxLength
+    // characters: all of `s` when it fits.
+    static std::size_t fittingLength(const std::string& s);
+
     // A user's choice of item i: the same as setListIndex.
     void userChoose(int i) { setListIndex(i); }
-    // A user's edit of the whole text (one keystroke's result): editable only.
-    void userEdit(const std::string& s) { setText(s); }
+    // A user's edit of the whole text (one keystroke's result): editable
+    // only. A text longer than the field holds is cut at kMaxLength.
+    void userEdit(const std::string& s);
 
 private:
     Style m_style;

@@ -39,35 +39,36 @@ std::int64_t toLong(double v)
 
 double textValue(const std::string& text)
 {
-    std::size_t i = 0;
     const std::size_t n = text.size();
+    const auto digit = [&](std::size_t k) { return k < n && std::isdigit(static_cast<unsigned char>(text[k])); };
+    std::size_t i = 0;
     while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
-    std::string num;
-    if (i < n && (text[i] == '+' || text[i] == '-')) num += text[i++];
+    // The numeric part is one run of the text: [sign] digits [. digits]
+    // [e [sign] digits]. It is handed to strtod in one piece.
+    const std::size_t begin = i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
     bool digits = false;
-    while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
-        num += text[i++];
+    while (digit(i)) {
+        ++i;
         digits = true;
     }
     if (i < n && text[i] == '.') {
-        num += text[i++];
-        while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) {
-            num += text[i++];
+        ++i;
+        while (digit(i)) {
+            ++i;
             digits = true;
         }
     }
     if (!digits) return 0.0;
     if (i < n && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
-        std::string exp = "e";
-        if (j < n && (text[j] == '+' || text[j] == '-')) exp += text[j++];
-        bool expDigits = false;
-        while (j < n && std::isdigit(static_cast<unsigned char>(text[j]))) {
-            exp += text[j++];
-            expDigits = true;
+        if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+        if (digit(j)) {
+            while (digit(j)) ++j;
+            i = j;
         }
-        if (expDigits) num += exp;
     }
+    const std::string num = text.substr(begin, i - begin);
     double v = std::strtod(num.c_str(), nullptr);
     if (std::isnan(v)) return 0.0;
     if (v > 1e308) return 1e308;

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -250,6 +251,15 @@ TEST(Binding, ComboChoiceAndTypingReachTheModelOnceEachWithoutEcho)
     EXPECT_EQ(edit->count(), 3);
     EXPECT_EQ(s.events.size(), 2u);
     EXPECT_EQ(edit->currentText(), QString("12"));
+
+    // A paste longer than the model's combo holds: the field takes what
+    // the model holds, in one change.
+    s.events.clear();
+    edit->lineEdit()->selectAll();
+    QApplication::clipboard()->setText(QString(40000, QChar('7')));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(s.events.size(), 1u);
+    EXPECT_EQ(s.cmbEdit.text(), std::string(widgets::ComboBox::kMaxLength, '7'));
 
     // The model sets the text: the widget shows it; nothing comes back.
     s.cmbEdit.setText("2");

@@ -220,6 +220,16 @@ TEST(Recorder, WritesTimedActionsAndTypingBursts)
     type("2.");  // a deletion
     EXPECT_TRUE(rec.script().ends_with("press LinkDemo.cmdPause\nrun 100\ntype Wire1.cmbDelay 2.\n"));
     EXPECT_FALSE(rec.exact());
+
+    // A field filled a keystroke at a time is one line, however long.
+    ScriptRecorder full(demo.scheduler());
+    std::string text;
+    while (text.size() < widgets::ComboBox::kMaxLength) {
+        text += '9';
+        full.record({UserInput::Kind::Type, "Wire1.cmbDelay", text, 0});
+    }
+    EXPECT_EQ(full.script(), "type Wire1.cmbDelay " + text + "\n");
+    EXPECT_TRUE(full.exact());
 }
 
 TEST(Lessons, RunThroughTheRunnerAndShowWhatTheyNarrate)

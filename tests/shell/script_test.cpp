@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -115,6 +120,65 @@ TEST(Script, TypingRunsTheChangeHandlerOncePerKeystroke)
     // Each prefix, shortest first; an empty text is one change; a character
     // of several bytes is one keystroke.
     EXPECT_EQ(seen, (std::vector<std::string>{"1", "1.", "1.5", "", "4", "4\xC3\xA9", "4\xC3\xA9x"}));
+}
+
+namespace {
+
+// A megabyte typed into a field, then one more line. Not digits: a number
+// read back at every keystroke would only slow the test.
+std::string megabyteType()
+{
+    return "press Wire1.cmdEdit\ntype Wire1.cmbBitRate " + std::string(1 << 20, 'x') + "\ntype Wire1.cmbDelay 3\n";
+}
+
+// Runs `script` with `extra` bytes more address space than the process
+// has now, and exits: 0 when the script ran and the field dropped the rest.
+[[noreturn, maybe_unused]] void typeWithin(const std::string& script, rlim_t extra)
+{
+    std::ifstream statm("/proc/self/statm");
+    rlim_t pages = 0;
+    statm >> pages;
+    const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + extra;
+    const rlimit r{limit, limit};
+    if (setrlimit(RLIMIT_AS, &r) != 0) std::_Exit(2);
+    const Result result = runScript(script);
+    std::_Exit(result.status == 0 && result.err.ends_with("at most 32767 characters\n") ? 0 : 1);
+}
+
+}  // namespace
+
+// The field takes the first 32,767 characters, one keystroke each; the rest
+// is dropped with a message and the script goes on.
+TEST(Script, ATypeLongerThanTheFieldHoldsStopsAt32767Characters)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    auto& rate = combo(runner.demo(), "Wire1.cmbBitRate");
+    std::size_t changes = 0;
+    auto original = rate.onChange;
+    rate.onChange = [&] {
+        ++changes;
+        original();
+    };
+    std::istringstream in(megabyteType());
+    ASSERT_EQ(runner.run(in), 0) << err.str();
+    EXPECT_EQ(err.str(), "ignored: Wire1.cmbBitRate holds at most 32767 characters\n");
+    EXPECT_EQ(rate.text(), std::string(32767, 'x'));
+    EXPECT_EQ(changes, 32767u);
+    EXPECT_EQ(runner.demo().Wire1.state().delay, 3);
+}
+
+// The keystrokes are made one at a time: the megabyte types within 64 MB
+// more address space than the process had (every prefix of 32,767
+// characters held at once would take half a gigabyte).
+TEST(ScriptDeathTest, AMegabyteTypeTakesBoundedMemory)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer reserves address space of its own";
+#else
+    const std::string script = megabyteType();
+    EXPECT_EXIT(typeWithin(script, rlim_t{64} << 20), testing::ExitedWithCode(0), "");
+#endif
 }
 
 TEST(Script, ChoosingRunsTheClickHandlerEvenForTheSameItem)

@@ -33,9 +33,12 @@ std::string longText(std::mt19937& rng)
     }
 }
 
+// An action the runner drops by contract: on a hidden control, or the rest
+// of a `type` longer than a field holds.
 bool isIgnoredNote(const std::string& line)
 {
-    return line.rfind("ignored: ", 0) == 0 && line.size() > 10 && line.compare(line.size() - 10, 10, " is hidden") == 0;
+    return line.starts_with("ignored: ") &&
+           (line.ends_with(" is hidden") || line.ends_with(" holds at most 32767 characters"));
 }
 
 }  // namespace

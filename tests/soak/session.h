@@ -47,7 +47,7 @@ public:
     explicit Driver(int dumpEvery = 0);
 
     // Runs one script line; returns what went wrong: a line the runner
-    // rejected, a diagnostic other than "ignored: ... is hidden", a message
+    // rejected, a diagnostic other than an "ignored: ..." note, a message
     // box, or a broken invariant.
     std::vector<std::string> execute(const std::string& line);
     // The full-dump scan, on demand.

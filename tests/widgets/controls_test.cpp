@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "widgets/scheduler.h"
 
 using namespace widgets;
@@ -54,6 +56,26 @@ TEST(ComboBox, ListOnlyTakesOnlyItsItems)
     c.addItem("0", 0);  // inserted at the top: the selection follows its item
     EXPECT_EQ(c.listIndex(), 2);
     EXPECT_EQ(c.text(), "2");
+}
+
+// Counted as a line edit counts: a character beyond U+FFFF takes two of the
+// 32,767 places, and a field is never cut inside a character.
+TEST(ComboBox, AUserEditHoldsAtMost32767Characters)
+{
+    const std::string face = "\xF0\x9F\x98\x80";  // U+1F600, two UTF-16 units
+    std::string faces;
+    for (int i = 0; i < 16384; ++i) faces += face;
+    EXPECT_EQ(ComboBox::fittingLength(faces), 16383u * 4);
+    EXPECT_EQ(ComboBox::fittingLength("a" + faces.substr(4)), 1u + 16383 * 4);  // exactly 32,767
+    EXPECT_EQ(ComboBox::fittingLength(std::string(32768, 'x') + "\xC3\xA9"), 32767u);
+    std::string accents;
+    for (int i = 0; i < 32768; ++i) accents += "\xC3\xA9";
+    EXPECT_EQ(ComboBox::fittingLength(accents), 32767u * 2);
+
+    Host h;
+    ComboBox c(&h.window, "cmbDelay", ComboBox::Style::Editable);
+    c.userEdit(std::string(40000, '7'));
+    EXPECT_EQ(c.text(), std::string(32767, '7'));
 }
 
 TEST(CheckBox, ClickTogglesBeforeTheHandler)

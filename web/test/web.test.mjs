@@ -105,6 +105,25 @@ describe('linkdemo.run equals the native runner', () => {
     });
   }
 
+  test('a type longer than a field holds stops there, and the page shows what the model holds', async () => {
+    const script = `press Wire1.cmdEdit\ntype Wire1.cmbDelay ${'1'.repeat(100000)}\ntype Wire1.cmbBitRate 2\ndump Wire1\n`;
+    const expected = native(script);
+    assert.equal(expected.stderr, 'ignored: Wire1.cmbDelay holds at most 32767 characters\n');
+    const { page, problems } = await heldPage();
+    const got = await webRun(page, script);
+    assert.equal(got.status, 0);
+    assert.equal(got.stderr, expected.stderr);
+    assert.ok(got.stdout === expected.stdout);
+    const field = await page.evaluate(() => {
+      const input = window.linkdemo.page.binding.element('Wire1.cmbDelay').querySelector('input');
+      return { value: input.value, maxLength: input.maxLength };
+    });
+    assert.ok(field.value === '1'.repeat(32767), `the field holds ${field.value.length} characters`);
+    assert.equal(field.maxLength, 32767);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
   test('a second call continues where the first one stopped', async () => {
     const whole = 'press LinkDemo.cmdPause\nrun 1500\ndump Transmitter1\nrun 700\ndump Wire1\n';
     const { page } = await heldPage();
