@@ -22,6 +22,7 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
+#include <algorithm>
 #include <cmath>
 
 #include "lab/lab.h"
@@ -37,17 +38,32 @@ constexpr int kRefreshMs = 250;
 // The plot keeps at most this many measured points; older ones are thinned.
 constexpr int kMaxPoints = 2000;
 
-const char* const kFigureNames[] = {
-    "Elapsed (s)",      "Data sent",           "Retransmissions",     "Delivered",  "Ignored",        "Wrong",
-    "Destroyed",        "  lost at random",    "Router drops",        "ACKs sent",  "ACKs processed", "RTT samples",
-    "RTT estimate (s)", "Retransmit time (s)", "Goodput (packets/s)", "Utilisation"};
+const char* const kFigureNames[] = {"Elapsed (s)",
+                                    "Data sent",
+                                    "Retransmissions",
+                                    "Delivered",
+                                    "  under a wrong number",
+                                    "Ignored",
+                                    "Wrong",
+                                    "Destroyed",
+                                    "  lost at random",
+                                    "Router drops",
+                                    "ACKs sent",
+                                    "ACKs processed",
+                                    "RTT samples",
+                                    "RTT estimate (s)",
+                                    "Retransmit time (s)",
+                                    "Goodput (packets/s)",
+                                    "Utilisation"};
 // Object names of the value labels: the figures' names in `stats`.
-const char* const kFigureKeys[] = {"elapsed",     "dataSent",       "retransmissions", "delivered",
-                                   "ignored",     "wrong",          "destroyed",       "lost",
-                                   "routerDrops", "acksSent",       "acksProcessed",   "rttSamples",
-                                   "rttEstimate", "retransmitTime", "goodput",         "utilisation"};
-constexpr int kGoodputRow = 14;
-constexpr int kUtilisationRow = 15;
+const char* const kFigureKeys[] = {"elapsed",  "dataSent",      "retransmissions", "delivered",   "deliveredWrong",
+                                   "ignored",  "wrong",         "destroyed",       "lost",        "routerDrops",
+                                   "acksSent", "acksProcessed", "rttSamples",      "rttEstimate", "retransmitTime",
+                                   "goodput",  "utilisation"};
+constexpr int kRttEstimateRow = 13;
+constexpr int kRetransmitTimeRow = 14;
+constexpr int kGoodputRow = 15;
+constexpr int kUtilisationRow = 16;
 
 const char* const kHelp =
     "<p><b>Measured</b> since the last reset, on the simulated clock. <b>Theory</b> for the settings in "
@@ -69,7 +85,11 @@ const char* const kHelp =
     "each at most B. Stop and Wait and Sliding Window stall after a loss (0); No Controls and Software "
     "Flow do not react to it (B).</p>"
     "<p><b>Goodput</b> = U / t<sub>f</sub> packets per second ((1 &minus; p<sub>1</sub>)(1 &minus; "
-    "p<sub>2</sub>)&middot;B / t<sub>f</sub> without error control).</p>"
+    "p<sub>2</sub>)&middot;B / t<sub>f</sub> without error control: what survives). The measured goodput "
+    "counts only the packets delivered under their own number. A packet the receiver takes under another "
+    "packet's number (&ldquo;Wrong!&rdquo;: a loss that nothing repairs, or sequence numbers that wrap round "
+    "within the windows) is delivered as corrupted data: it is counted <i>under a wrong number</i> and "
+    "plotted apart as <i>Wrong</i>; without error control, most of what survives a loss is.</p>"
     "<p>Measured and theory differ: the link moves in 100 ms ticks, so every transmission and every "
     "wait is rounded up to a tick, and a lost packet is resent only after its timeout, which starts at "
     "25 s until the first round trip has been measured.</p>";
@@ -142,10 +162,15 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     left->addWidget(copy);
     left->addStretch(1);
 
-    // The plot: delivered packets against simulated seconds, and the
-    // theory's goodput as a line through the origin.
+    // The plot: correct and wrong deliveries against simulated seconds, and
+    // the theory's goodput as a line through the origin.
     m_delivered = new QLineSeries;
-    m_delivered->setName(tr("Delivered (measured)"));
+    m_delivered->setName(tr("Correct"));
+    m_wrong = new QLineSeries;
+    m_wrong->setName(tr("Wrong"));
+    QPen wrongPen(QColor(0xE0, 0x90, 0x20));
+    wrongPen.setWidth(2);
+    m_wrong->setPen(wrongPen);
     m_theory = new QLineSeries;
     m_theory->setName(tr("Theory"));
     QPen dashed(Qt::DashLine);
@@ -154,6 +179,7 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     m_theory->setPen(dashed);
     auto* chart = new QChart;
     chart->addSeries(m_delivered);
+    chart->addSeries(m_wrong);
     chart->addSeries(m_theory);
     m_axisX = new QValueAxis;
     m_axisX->setTitleText(tr("Simulated time (s)"));
@@ -163,7 +189,7 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     m_axisY->setLabelFormat(QStringLiteral("%g"));
     chart->addAxis(m_axisX, Qt::AlignBottom);
     chart->addAxis(m_axisY, Qt::AlignLeft);
-    for (QLineSeries* s : {m_delivered, m_theory}) {
+    for (QLineSeries* s : {m_delivered, m_wrong, m_theory}) {
         s->attachAxis(m_axisX);
         s->attachAxis(m_axisY);
     }
@@ -220,6 +246,7 @@ void LabWindow::refresh()
                              static_cast<double>(f.dataSent),
                              static_cast<double>(f.retransmissions),
                              static_cast<double>(f.delivered),
+                             static_cast<double>(f.deliveredWrong),
                              static_cast<double>(f.ignored),
                              static_cast<double>(f.wrong),
                              static_cast<double>(f.destroyed),
@@ -234,7 +261,10 @@ void LabWindow::refresh()
                              f.utilisation};
     for (std::size_t k = 0; k < m_measured.size(); ++k) {
         const int row = static_cast<int>(k);
-        const int decimals = row == 0 ? 1 : (row == 12 || row == 13) ? 2 : row >= kGoodputRow ? 3 : 0;
+        const int decimals = row == 0                                                ? 1
+                             : (row == kRttEstimateRow || row == kRetransmitTimeRow) ? 2
+                             : row >= kGoodputRow                                    ? 3
+                                                                                     : 0;
         m_measured[k]->setText(numberText(values[k], decimals));
     }
     const auto theoryText = [](const std::optional<double>& v) { return v ? numberText(*v, 3) : QStringLiteral("—"); };
@@ -243,16 +273,23 @@ void LabWindow::refresh()
 
     // A reset starts the plot afresh.
     const double seconds = static_cast<double>(f.elapsed) / 1000.0;
-    if (f.elapsed < m_lastElapsed) m_delivered->clear();
+    const double correct = static_cast<double>(f.delivered - f.deliveredWrong);
+    const double wrong = static_cast<double>(f.deliveredWrong);
+    if (f.elapsed < m_lastElapsed) {
+        m_delivered->clear();
+        m_wrong->clear();
+    }
     if (f.elapsed != m_lastElapsed) {
-        if (m_delivered->count() >= kMaxPoints) {
+        for (QLineSeries* s : {m_delivered, m_wrong}) {
+            if (s->count() < kMaxPoints) continue;
             // Keep every other point: the curve keeps its shape.
-            QList<QPointF> points = m_delivered->points();
+            const QList<QPointF> points = s->points();
             QList<QPointF> thinned;
             for (qsizetype k = 0; k < points.size(); k += 2) thinned.append(points[k]);
-            m_delivered->replace(thinned);
+            s->replace(thinned);
         }
-        m_delivered->append(seconds, static_cast<double>(f.delivered));
+        m_delivered->append(seconds, correct);
+        m_wrong->append(seconds, wrong);
         m_lastElapsed = f.elapsed;
     }
     const double span = std::max(10.0, seconds);
@@ -263,7 +300,7 @@ void LabWindow::refresh()
     }
     m_axisX->setRange(0, std::ceil(span / 10) * 10);
     m_axisX->setTickCount(6);
-    double top = std::max(5.0, static_cast<double>(f.delivered));
+    double top = std::max({5.0, correct, wrong});
     if (f.theoryGoodput) top = std::max(top, *f.theoryGoodput * span);
     m_axisY->setRange(0, top * 1.05);
     m_axisY->applyNiceNumbers();

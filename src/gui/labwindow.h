@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Lab window: the lab's measured figures beside the theory for the
-// settings in force, a live plot of delivered packets against simulated time
-// with the theory line, the loss of each routed wire and the seed, and Copy
+// settings in force, a live plot of correct and wrong deliveries against
+// simulated time with the theory line, the loss of each routed wire and the seed, and Copy
 // as CSV. A non-modal top-level window beside the demonstration.
 //
 // It only shows what the model's lab computes and passes the user's loss and
@@ -47,7 +47,8 @@ private:
     QLabel* m_theoryGoodput = nullptr;
     QDoubleSpinBox* m_loss[2] = {nullptr, nullptr};
     QLineEdit* m_seed = nullptr;
-    QLineSeries* m_delivered = nullptr;
+    QLineSeries* m_delivered = nullptr;  // correct deliveries
+    QLineSeries* m_wrong = nullptr;      // deliveries under a wrong number
     QLineSeries* m_theory = nullptr;
     QValueAxis* m_axisX = nullptr;
     QValueAxis* m_axisY = nullptr;

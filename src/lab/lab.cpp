@@ -159,6 +159,7 @@ Figures Lab::figures() const
     f.delivered = rx.delivered - m_rxBase.delivered;
     f.ignored = rx.ignored - m_rxBase.ignored;
     f.wrong = rx.wrong - m_rxBase.wrong;
+    f.deliveredWrong = rx.deliveredWrong - m_rxBase.deliveredWrong;
     f.destroyed = destroyedTotal() - m_destroyedBase;
     f.lost = m_lost;
     f.routerDrops = m_demo.Queue1.dataDropsTotal() - m_dropsBase;
@@ -170,7 +171,7 @@ Figures Lab::figures() const
     f.retransmitTime = m_demo.Transmitter1.retransmitTimeMs();
     if (f.elapsed > 0) {
         const double seconds = static_cast<double>(f.elapsed) / 1000.0;
-        f.goodput = static_cast<double>(f.delivered) / seconds;
+        f.goodput = static_cast<double>(f.delivered - f.deliveredWrong) / seconds;
         std::int64_t busy = m_busyMs;
         if (m_sending > 0) busy += m_demo.totalTime - m_busySince;
         f.utilisation = std::clamp(static_cast<double>(busy) / static_cast<double>(f.elapsed), 0.0, 1.0);

@@ -38,10 +38,13 @@ struct Figures {
     std::uint64_t rttSamples = 0;
     std::int64_t rttEstimate = 0;     // ms
     std::int64_t retransmitTime = 0;  // ms
-    double goodput = 0;               // delivered per simulated s
+    double goodput = 0;               // correct deliveries per simulated s
     double utilisation = 0;           // 0..1
     std::optional<double> theoryUtilisation;
     std::optional<double> theoryGoodput;
+    // Of `delivered`, the packets delivered under another packet's number
+    // (each one a "Wrong!" arrival); goodput leaves them out.
+    std::uint64_t deliveredWrong = 0;
 };
 
 class Lab : public LinkDemoObserver {

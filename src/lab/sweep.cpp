@@ -124,7 +124,7 @@ std::string csvHeader()
     return "scenario,router,window,bitRate,delay,length,loss,seed,seconds,"
            "elapsed,dataSent,retransmissions,delivered,ignored,wrong,destroyed,lost,routerDrops,acksSent,"
            "acksProcessed,rttSamples,rttEstimate,retransmitTime,goodput,utilisation,theoryUtilisation,"
-           "theoryGoodput\n";
+           "theoryGoodput,deliveredWrong\n";
 }
 
 std::string csvRow(const RunResult& r)
@@ -138,7 +138,8 @@ std::string csvRow(const RunResult& r)
       << f.delivered << ',' << f.ignored << ',' << f.wrong << ',' << f.destroyed << ',' << f.lost << ','
       << f.routerDrops << ',' << f.acksSent << ',' << f.acksProcessed << ',' << f.rttSamples << ',' << f.rttEstimate
       << ',' << f.retransmitTime << ',' << number(f.goodput) << ',' << number(f.utilisation) << ','
-      << optionalNumber(f.theoryUtilisation) << ',' << optionalNumber(f.theoryGoodput) << '\n';
+      << optionalNumber(f.theoryUtilisation) << ',' << optionalNumber(f.theoryGoodput) << ',' << f.deliveredWrong
+      << '\n';
     return o.str();
 }
 

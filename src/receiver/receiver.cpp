@@ -316,6 +316,9 @@ void Receiver::DeliverPackets()
 {
     const int w = rxWindow - 1;
     while (m_rxQueue[0].Active && m_rxQueue[0].Colour != kIncomingColour) {
+        // Slot 0 expects packet rxBase: the test of a "Wrong!" arrival, made
+        // again now that the packet leaves the window.
+        if (m_rxQueue[0].Number != rxBase) ++m_totals.deliveredWrong;
         for (int j = 0; j < w; ++j) {
             m_rxQueue[static_cast<std::size_t>(j) + 1].CopyPacket(m_rxQueue[static_cast<std::size_t>(j)]);
             lblRxPacket[j].setForeColour(lblRxPacket[j + 1].foreColour());

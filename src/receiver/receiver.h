@@ -98,6 +98,9 @@ public:
         std::uint64_t delivered = 0;  // move-ups of the window
         std::uint64_t ignored = 0;    // arrivals no slot took
         std::uint64_t wrong = 0;      // taken under another packet's number
+        // Move-ups that delivered a packet whose number is not the one the
+        // window expected there: the arrivals counted in `wrong`, once delivered.
+        std::uint64_t deliveredWrong = 0;
     };
     const Totals& totals() const { return m_totals; }
     // The processing time of an arrival, s, as typed.

@@ -195,6 +195,7 @@ Json figures(const lab::Figures& f)
     j["utilisation"] = f.utilisation;
     j["theoryUtilisation"] = optionalNumber(f.theoryUtilisation);
     j["theoryGoodput"] = optionalNumber(f.theoryGoodput);
+    j["deliveredWrong"] = f.deliveredWrong;
     return j;
 }
 

@@ -49,6 +49,23 @@ TEST_F(LabWindowTest, ShowsTheFiguresBesideTheTheory)
     EXPECT_EQ(text("theoryGoodput"), QStringLiteral("—"));
 }
 
+// The run of the lab's test: 2 correct and 44 wrong deliveries, plotted apart.
+TEST_F(LabWindowTest, PlotsCorrectAndWrongDeliveriesApart)
+{
+    demo.cmbScenario.userChoose(2);  // Sliding Window
+    demo.cmdPause.click();
+    demo.scheduler().advance(3000);
+    demo.Wire1.cmdPacket[2].click();
+    demo.scheduler().advance(120000);
+    window.refresh();
+    EXPECT_EQ(text("delivered"), "46");
+    EXPECT_EQ(text("deliveredWrong"), "44");
+    const auto series = window.findChild<QChartView*>()->chart()->series();
+    const auto last = [&](int k) { return static_cast<const QLineSeries*>(series.at(k))->points().constLast(); };
+    EXPECT_EQ(last(0), QPointF(123, 2));
+    EXPECT_EQ(last(1), QPointF(123, 44));
+}
+
 TEST_F(LabWindowTest, LossAndSeedReachTheLab)
 {
     window.show();

@@ -88,6 +88,24 @@ TEST(LabFigures, GoBackNWithTwoClickedLosses)
     EXPECT_DOUBLE_EQ(f.utilisation, 29200.0 / 77000);
 }
 
+// Sliding Window has no error control: packet 2, destroyed on the wire at
+// 3 s, is never resent, and the receiver takes packet 3 under number 2
+// ("Receiving 3 (not 2)") and every later packet one number early. Of the 46
+// deliveries only packets 0 and 1 are correct; the 44 others are the 44
+// "Wrong!" arrivals, and they are not goodput.
+TEST(LabFigures, DeliveriesUnderAWrongNumberAreNotGoodput)
+{
+    Script r(
+        "choose LinkDemo.cmbScenario Sliding Window\npress LinkDemo.cmdPause\nrun 3000\n"
+        "press Wire1.cmdPacket(2)\nrun 120000\n");
+    ASSERT_EQ(r.status, 0) << r.err.str();
+    const lab::Figures f = r.figures();
+    EXPECT_EQ(f.delivered, 46u);
+    EXPECT_EQ(f.wrong, 44u);
+    EXPECT_EQ(f.deliveredWrong, f.wrong);
+    EXPECT_DOUBLE_EQ(f.goodput, 2.0 / 123);
+}
+
 const char* const kLossyScript =
     "choose LinkDemo.cmbScenario Selective Repeat ARQ\npress LinkDemo.cmdRouter\n"
     "set loss Wire1 0.2\nset loss Wire2 0.1\nset seed 7\npress LinkDemo.cmdPause\nrun 300000\nstats\ndump\n";
@@ -188,7 +206,10 @@ TEST(LabCommands, StatsLineAndNullTheory)
     ASSERT_EQ(r.status, 0);
     const std::string line = r.out.str();
     EXPECT_EQ(line.rfind("{\"stats\": {\"elapsed\":0,\"dataSent\":0,", 0), 0u) << line;
-    EXPECT_NE(line.find("\"theoryUtilisation\":null,\"theoryGoodput\":null}}\n"), std::string::npos) << line;
+    // deliveredWrong came later, appended after the fields readers knew.
+    EXPECT_NE(line.find("\"theoryUtilisation\":null,\"theoryGoodput\":null,\"deliveredWrong\":0}}\n"),
+              std::string::npos)
+        << line;
 }
 
 TEST(LabCommands, BadArgumentsStopTheScriptWithTheLine)

@@ -3,6 +3,7 @@
 // does not depend on the number of threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "shell/dump.h"
@@ -56,6 +57,24 @@ TEST(Sweep, RowEqualsTheRunnersStatsForTheSameSettings)
     const auto stats = nlohmann::ordered_json::parse(printed.substr(printed.rfind("{\"stats\"")));
     EXPECT_EQ(stats["stats"], dump::figures(row.figures));
     EXPECT_GT(row.figures.lost, 0u);
+}
+
+// Sliding Window under loss delivers packets under wrong numbers; their
+// count is the last column, after every column readers knew before it.
+TEST(Sweep, DeliveredWrongIsTheLastColumn)
+{
+    lab::RunSettings s;
+    s.scenario = 2;
+    s.loss = 0.1;
+    s.seed = 2;
+    s.seconds = 60;
+    const lab::RunResult r = lab::runOne(s);
+    ASSERT_GT(r.figures.deliveredWrong, 0u);
+    const std::string header = lab::csvHeader();
+    const std::string row = lab::csvRow(r);
+    EXPECT_TRUE(header.ends_with(",theoryUtilisation,theoryGoodput,deliveredWrong\n")) << header;
+    EXPECT_EQ(std::count(row.begin(), row.end(), ','), std::count(header.begin(), header.end(), ','));
+    EXPECT_EQ(row.substr(row.rfind(',') + 1), std::to_string(r.figures.deliveredWrong) + "\n");
 }
 
 TEST(Sweep, ThreadsWriteTheSameCsvAsOneJob)
