@@ -5,7 +5,8 @@
 #   scripts/dev.sh window      build and start the demonstration window
 #   scripts/dev.sh test        build and run every test
 #   scripts/dev.sh asan        the tests under AddressSanitizer + UBSan
-#   scripts/dev.sh model       the Qt-free model and its tests, warnings as errors
+#   scripts/dev.sh model       the Qt-free model and its tests, warnings as errors,
+#                              with CMake's default generator (Unix Makefiles)
 #   scripts/dev.sh format      check the C++ formatting (clang-format)
 #   scripts/dev.sh bench       build and run the benchmark
 #   scripts/dev.sh screenshot  render the window offscreen to docs/screenshot.png
@@ -21,7 +22,7 @@ cd "$root"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libgtest-dev libgmock-dev
           nlohmann-json3-dev clang-format xvfb xauth
-          librsvg2-bin dpkg-dev desktop-file-utils appstream groff-base
+          librsvg2-bin dpkg-dev desktop-file-utils appstream groff-base lintian
           emscripten chromium nodejs)
 
 setup() {
@@ -44,10 +45,14 @@ setup() {
     fi
 }
 
-build() {  # build DIR [cmake options...]
-    local dir="$1"
+build() {  # build DIR [cmake options...], with Ninja unless $generator names another
+    local dir="$1" gen="${generator:-Ninja}"
     shift
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    # A folder configured with another generator is configured afresh.
+    if [ -f "$dir/CMakeCache.txt" ] && ! grep -qx "CMAKE_GENERATOR:INTERNAL=$gen" "$dir/CMakeCache.txt"; then
+        rm -rf "$dir"
+    fi
+    cmake -S . -B "$dir" -G "$gen" "$@" >/dev/null
     cmake --build "$dir" --parallel "$(nproc)"
 }
 
@@ -96,9 +101,11 @@ asan)
     ;;
 model)
     # The Qt-free model, the runner and their tests alone, warnings as errors:
-    # the model must build and pass without Qt.
+    # the model must build and pass without Qt. Built with CMake's default
+    # generator (Unix Makefiles), as a plain `cmake -S . -B build` is: Ninja,
+    # used everywhere else, creates output folders a Makefile rule must make.
     setup
-    build build-model -DLINKDEMO_GUI=OFF -DLINKDEMO_WERROR=ON -DLINKDEMO_BENCH=OFF
+    generator="Unix Makefiles" build build-model -DLINKDEMO_GUI=OFF -DLINKDEMO_WERROR=ON -DLINKDEMO_BENCH=OFF
     ctest --test-dir build-model --output-on-failure --parallel "$(nproc)"
     ;;
 format)

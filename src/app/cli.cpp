@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "linkdemo_version.h"
+#include "shell/helptext.h"
 
 namespace cli {
 
@@ -39,7 +40,7 @@ int report(const Parsed& parsed, const Program& program, std::ostream& out, std:
             out << "usage: " << program.usage << '\n' << program.help;
             return 0;
         case Parsed::Action::Version:
-            out << versionLine(program.name) << '\n';
+            out << versionText(program.name);
             return 0;
         default:
             err << program.name << ": " << parsed.error << '\n'
@@ -49,9 +50,10 @@ int report(const Parsed& parsed, const Program& program, std::ostream& out, std:
     }
 }
 
-std::string versionLine(std::string_view name)
+std::string versionText(std::string_view name)
 {
-    return std::string(name) + " " + LINKDEMO_VERSION;
+    return std::string(name) + " " + LINKDEMO_VERSION + "\n" + std::string(help::kCopyright) + "\n" +
+           std::string(help::kLicence) + "\n";
 }
 
 }  // namespace cli

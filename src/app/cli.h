@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The command-line conventions every executable follows: --help (or -h)
 // prints the help to standard output and exits 0, --version prints
-// "NAME VERSION", an unknown option or a surplus argument is reported on
-// standard error with exit status 2. A lone "-" is an operand (standard
-// input), and "--" ends the options.
+// "NAME VERSION" with the copyright and the licence, an unknown option or a
+// surplus argument is reported on standard error with exit status 2. A lone
+// "-" is an operand (standard input), and "--" ends the options.
 #pragma once
 
 #include <iosfwd>
@@ -37,7 +37,8 @@ Parsed parse(const std::vector<std::string>& args, const Program& program);
 // status: 0 for Help and Version, kUsageError for Error. Not for Run.
 int report(const Parsed& parsed, const Program& program, std::ostream& out, std::ostream& err);
 
-// "NAME VERSION", the version being the project's.
-std::string versionLine(std::string_view name);
+// What --version prints: "NAME VERSION" (the project's version), then the
+// copyright and the licence, each line ending in a newline.
+std::string versionText(std::string_view name);
 
 }  // namespace cli

@@ -155,7 +155,7 @@ int main(int argc, char** argv)
         version = version || arg == "--version";
     }
     if (version) {
-        std::cout << cli::versionLine(kName) << '\n';
+        std::cout << cli::versionText(kName);
         return 0;
     }
     try {

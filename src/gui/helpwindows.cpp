@@ -174,8 +174,10 @@ QWidget* showAbout(QWidget* parent)
                                  "<p>A teaching demonstration of flow control and error control on a data link: "
                                  "packets, acknowledgements and flow-control messages travel between a transmitter "
                                  "and a receiver in simulated time.</p>"
-                                 "<p>All rights reserved; no licence has been chosen yet.</p>")
-                                 .arg(QStringLiteral(LINKDEMO_VERSION));
+                                 "<p>%2</p><p>%3</p>")
+                                 .arg(QStringLiteral(LINKDEMO_VERSION),
+                                      QString::fromUtf8(help::kCopyright.data(), help::kCopyright.size()),
+                                      QString::fromUtf8(help::kLicence.data(), help::kLicence.size()));
         QWidget* w = textWindow(parent, QStringLiteral("About Link Demo"), html);
         w->resize(420, w->sizeHint().height());
         return w;

@@ -8,11 +8,20 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "widgets/controls.h"
 
 namespace help {
+
+// Who holds the copyright and the licence the program is granted under (the
+// LICENSE file at the root), as --version and the About window state them.
+// Lines are broken for a terminal; in HTML the break is a space.
+inline constexpr std::string_view kCopyright = "Copyright (c) 2026 The Link Demo developers";
+inline constexpr std::string_view kLicence =
+    "Licensed under the MIT licence: anyone may use, copy, change and hand it on,\n"
+    "keeping the copyright and licence notice with it. There is NO WARRANTY.";
 
 // One line of the colour legend: one or more swatches (0xBBGGRR) with a short
 // name and what they mean.

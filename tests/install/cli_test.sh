@@ -30,7 +30,8 @@ expect 0 -h
 
 run --version
 expect 0 --version
-[ "$(cat "$tmp/out")" = "$name $VERSION" ] || fail "$name --version printed '$(cat "$tmp/out")'"
+[ "$(head -1 "$tmp/out")" = "$name $VERSION" ] || fail "$name --version printed '$(cat "$tmp/out")'"
+grep -q "MIT licence" "$tmp/out" || fail "$name --version names no licence: '$(cat "$tmp/out")'"
 
 # --help wins over a bad option next to it.
 run --no-such-option --help

@@ -14,6 +14,7 @@ expected_files() {
     {
         echo bin/linkdemo-script
         echo share/doc/linkdemo/changelog.gz
+        echo share/doc/linkdemo/copyright
         for page in "$SOURCE_DIR"/packaging/man/*.1; do echo "share/man/man1/$(basename "$page").gz"; done
         for example in "$SOURCE_DIR"/examples/*; do echo "share/linkdemo/examples/$(basename "$example")"; done
         if [ "$WITH_WINDOW" = 1 ]; then

@@ -5,7 +5,9 @@
 source "$(dirname "$0")/common.sh"
 pkg="$SOURCE_DIR/packaging"
 
-desktop-file-validate "$pkg/linkdemo.desktop" || fail "desktop-file-validate"
+# Any message counts, hints included: the validator exits 0 on a hint.
+messages="$(desktop-file-validate "$pkg/linkdemo.desktop" 2>&1)" || fail "desktop-file-validate: $messages"
+[ -z "$messages" ] || fail "desktop-file-validate: $messages"
 appstreamcli validate --no-net "$pkg/$APPSTREAM_ID.metainfo.xml" || fail "appstreamcli validate"
 
 for page in "$pkg"/man/*.1; do

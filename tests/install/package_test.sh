@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # The Debian package: built with CPack into a temporary directory, its
-# control fields and contents listed and checked, then unpacked with dpkg -x
-# and its runner run on the first example.
+# control fields and contents listed and checked, lintian run on it (no
+# error, no warning), then unpacked with dpkg -x and its runner run on the
+# first example.
 source "$(dirname "$0")/common.sh"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
@@ -25,6 +26,8 @@ if [ "$WITH_WINDOW" = 1 ]; then
 fi
 
 dpkg-deb -c "$deb"
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/dev.sh setup installs it)"
+lintian --fail-on error,warning "$deb" >&2 || fail "lintian finds errors or warnings in $(basename "$deb")"
 dpkg-deb -x "$deb" "$tmp/root"
 check_files "$tmp/root/usr"
 check_runner "$tmp/root/usr"
