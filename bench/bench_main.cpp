@@ -20,7 +20,7 @@
 #include <thread>
 
 #include "bench/fill.h"
-#include "lab/sweep.h"
+#include "sweep/sweep.h"
 #include "shell/linkdemo.h"
 #include "shell/script.h"
 

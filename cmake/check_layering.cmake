@@ -1,25 +1,53 @@
 # SPDX-License-Identifier: MIT
-# The layering of the model, checked on its #include lines:
+# The layering of the sources, checked on their #include lines:
 #
 #   cmake -DSOURCE_DIR=<project>/src -P check_layering.cmake
 #
-# The widgets include only their own headers, the packet layer only its own,
-# and a component (wire, transmitter, receiver, queue, source) only its own,
-# the widgets' and the packet layer's: never another component's. Each
-# quoted include names its folder ("wire/trace.h"); one without a folder is
-# the including file's neighbour. Fails with every offending include listed.
+# Every folder of src/ sits on one layer, lowest first:
+#
+#   widgets, packet     the controls and the clock; the Packet record
+#   components          wire, transmitter, receiver, queue, source; and
+#     topology          the routing indices and table, the scenario vocabulary
+#   lab                 measured figures, theory, random loss
+#   shell               the window's model and the tools around it
+#   sweep               parameter sweeps, above the runner
+#   web | gui           the page's core; the Qt binding
+#   app                 the executables
+#
+# A file includes only headers of its own folder and of folders on lower
+# layers: never a neighbour on its own layer (one component another, the web
+# edition the Qt binding), nor anything outside src/ (bench/). Each quoted
+# include names its folder ("wire/trace.h"); one without a folder is the
+# including file's neighbour or a generated header. A folder on no layer is
+# a fault too. Fails with every offending include listed.
 cmake_minimum_required(VERSION 3.25)
 
-set(components wire transmitter receiver queue source)
-set(allowed_widgets widgets)
-set(allowed_packet packet)
-foreach(component ${components})
-  set(allowed_${component} ${component} widgets packet)
+set(layers "widgets packet" "wire transmitter receiver queue source topology" "lab" "shell" "sweep" "web gui" "app")
+
+# allowed_<folder>: the folder itself, then every folder below it, nearest
+# layer first.
+set(below "")
+set(known "")
+foreach(layer IN LISTS layers)
+  string(REPLACE " " ";" folders "${layer}")
+  foreach(folder ${folders})
+    set(allowed_${folder} ${folder} ${below})
+  endforeach()
+  list(APPEND known ${folders})
+  set(below ${folders} ${below})
 endforeach()
 
 set(include_line "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\"")
 set(faults "")
-foreach(folder widgets packet ${components})
+file(GLOB folders_found LIST_DIRECTORIES true RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*)
+foreach(folder ${folders_found})
+  if(NOT IS_DIRECTORY ${SOURCE_DIR}/${folder})
+    continue()
+  endif()
+  if(NOT folder IN_LIST known)
+    string(APPEND faults "\n  ${folder}/ is on no layer (cmake/check_layering.cmake)")
+    continue()
+  endif()
   file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
   foreach(file ${files})
     file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "${include_line}")

@@ -118,6 +118,7 @@ bench)
     build build
     QT_QPA_PLATFORM=offscreen ./build/bench/linkdemo-bench
     web
+    cmake --build build-web --target linkdemo_page_bench --parallel "$(nproc)"
     node_packages
     node web/bench.mjs
     ;;

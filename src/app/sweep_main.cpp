@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "app/cli.h"
-#include "lab/sweep.h"
+#include "sweep/sweep.h"
 
 namespace {
 

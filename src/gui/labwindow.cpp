@@ -26,7 +26,7 @@
 #include <cmath>
 
 #include "lab/lab.h"
-#include "lab/sweep.h"
+#include "sweep/sweep.h"
 #include "shell/linkdemo.h"
 
 namespace gui {

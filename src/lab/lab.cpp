@@ -4,17 +4,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "topology/scenario.h"
+
 namespace lab {
 
-Lab::Lab(LinkDemo& demo) : m_demo(demo)
+Lab::Lab(const LinkView& link) : m_link(link)
 {
-    m_demo.scheduler().onSettled = [this] { settle(); };
+    m_link.scheduler.onSettled = [this] { settle(); };
     resetDone();
 }
 
 Lab::~Lab()
 {
-    m_demo.scheduler().onSettled = nullptr;
+    m_link.scheduler.onSettled = nullptr;
 }
 
 bool Lab::setLoss(int wire, double p)
@@ -43,7 +45,7 @@ double Lab::draw()
 
 std::uint64_t Lab::destroyedTotal() const
 {
-    return m_demo.Wire1.destroyedTotal() + m_demo.Wire2.destroyedTotal();
+    return m_link.wire1.destroyedTotal() + m_link.wire2.destroyedTotal();
 }
 
 void Lab::resetDone()
@@ -55,9 +57,9 @@ void Lab::resetDone()
     m_busyMs = 0;
     m_busySince = 0;
     m_sending = 0;
-    m_txBase = m_demo.Transmitter1.totals();
-    m_rxBase = m_demo.Receiver1.totals();
-    m_dropsBase = m_demo.Queue1.dataDropsTotal();
+    m_txBase = m_link.transmitter.totals();
+    m_rxBase = m_link.receiver.totals();
+    m_dropsBase = m_link.router.dataDropsTotal();
     m_destroyedBase = destroyedTotal();
 }
 
@@ -73,14 +75,14 @@ void Lab::packetDone(int iIndex, int iType, const Packet& pPacket, route::Target
     } else if (iIndex == route::kReceiver1 && iType == SendACK) {
         ++m_acksSent;
     } else if (iIndex == route::kWire1 && (iType == DataLineFree || iType == DataSendCancelled)) {
-        if (m_sending > 0 && --m_sending == 0) m_busyMs += m_demo.totalTime - m_busySince;
+        if (m_sending > 0 && --m_sending == 0) m_busyMs += m_link.totalTime - m_busySince;
     }
 
     if (target == Target::Wire1PacketArrive) {
-        if (!pPacket.ACKFlag && m_sending++ == 0) m_busySince = m_demo.totalTime;
-        if (m_loss[0] > 0) doom(m_demo.Wire1, m_loss[0], pPacket);
+        if (!pPacket.ACKFlag && m_sending++ == 0) m_busySince = m_link.totalTime;
+        if (m_loss[0] > 0) doom(m_link.wire1, m_loss[0], pPacket);
     } else if (target == Target::Wire2PacketArrive) {
-        if (m_loss[1] > 0) doom(m_demo.Wire2, m_loss[1], pPacket);
+        if (m_loss[1] > 0) doom(m_link.wire2, m_loss[1], pPacket);
     }
 }
 
@@ -93,11 +95,11 @@ void Lab::doom(Wire& wire, double p, const Packet& pPacket)
     const int slot = wire.freeSlot();
     if (slot < 0) return;  // the wire is full: the packet is lost anyway
     Packet expected = pPacket;
-    expected.HopStarted = m_demo.totalTime;
+    expected.HopStarted = m_link.totalTime;
     // The wire moves only on the main clock's ticks: a click at `moment`
     // finds the packet where the last tick at or before it left it.
-    const std::int64_t tick = std::max<std::int64_t>(1, m_demo.Timer1.interval());
-    const std::int64_t due = m_demo.totalTime + static_cast<std::int64_t>(std::floor(moment / tick)) * tick;
+    const std::int64_t tick = std::max<std::int64_t>(1, m_link.clock.interval());
+    const std::int64_t due = m_link.totalTime + static_cast<std::int64_t>(std::floor(moment / tick)) * tick;
     m_doomed.push_back(Doomed{&wire, slot, expected, due});
 }
 
@@ -110,7 +112,7 @@ void Lab::settle()
     std::size_t k = 0;
     while (k < m_doomed.size()) {
         const Doomed d = m_doomed[k];
-        if (d.due > m_demo.totalTime) {
+        if (d.due > m_link.totalTime) {
             ++k;
             continue;
         }
@@ -133,17 +135,17 @@ void Lab::settle()
 TheorySettings Lab::theorySettings() const
 {
     TheorySettings s;
-    const int topology = m_demo.topology;
-    s.scenario = topology % 10;
-    s.router = topology >= 10 && topology < 20;
-    s.bitRate1 = m_demo.Wire1.currentBitRate();
-    s.delay1 = m_demo.Wire1.currentDelay();
-    s.bitRate2 = m_demo.Wire2.currentBitRate();
-    s.delay2 = m_demo.Wire2.currentDelay();
-    s.length = m_demo.Transmitter1.packetLength();
-    s.txProcessing = std::max(0.0, m_demo.Transmitter1.processingSeconds());
-    s.rxProcessing = std::max(0.0, m_demo.Receiver1.processingSeconds());
-    s.window = m_demo.Transmitter1.window();
+    const Topology topology = decodeTopology(m_link.topology);
+    s.scenario = topology.scenario;
+    s.router = topology.router;
+    s.bitRate1 = m_link.wire1.currentBitRate();
+    s.delay1 = m_link.wire1.currentDelay();
+    s.bitRate2 = m_link.wire2.currentBitRate();
+    s.delay2 = m_link.wire2.currentDelay();
+    s.length = m_link.transmitter.packetLength();
+    s.txProcessing = std::max(0.0, m_link.transmitter.processingSeconds());
+    s.rxProcessing = std::max(0.0, m_link.receiver.processingSeconds());
+    s.window = m_link.transmitter.window();
     s.loss1 = m_loss[0];
     s.loss2 = m_loss[1];
     return s;
@@ -152,28 +154,28 @@ TheorySettings Lab::theorySettings() const
 Figures Lab::figures() const
 {
     Figures f;
-    f.elapsed = m_demo.totalTime;
+    f.elapsed = m_link.totalTime;
     f.dataSent = m_dataSent;
     f.retransmissions = m_retransmissions;
-    const Receiver::Totals& rx = m_demo.Receiver1.totals();
+    const Receiver::Totals& rx = m_link.receiver.totals();
     f.delivered = rx.delivered - m_rxBase.delivered;
     f.ignored = rx.ignored - m_rxBase.ignored;
     f.wrong = rx.wrong - m_rxBase.wrong;
     f.deliveredWrong = rx.deliveredWrong - m_rxBase.deliveredWrong;
     f.destroyed = destroyedTotal() - m_destroyedBase;
     f.lost = m_lost;
-    f.routerDrops = m_demo.Queue1.dataDropsTotal() - m_dropsBase;
+    f.routerDrops = m_link.router.dataDropsTotal() - m_dropsBase;
     f.acksSent = m_acksSent;
-    const Transmitter::Totals& tx = m_demo.Transmitter1.totals();
+    const Transmitter::Totals& tx = m_link.transmitter.totals();
     f.acksProcessed = tx.acksProcessed - m_txBase.acksProcessed;
     f.rttSamples = tx.rttSamples - m_txBase.rttSamples;
-    f.rttEstimate = m_demo.Transmitter1.rttEstimateMs();
-    f.retransmitTime = m_demo.Transmitter1.retransmitTimeMs();
+    f.rttEstimate = m_link.transmitter.rttEstimateMs();
+    f.retransmitTime = m_link.transmitter.retransmitTimeMs();
     if (f.elapsed > 0) {
         const double seconds = static_cast<double>(f.elapsed) / 1000.0;
         f.goodput = static_cast<double>(f.delivered - f.deliveredWrong) / seconds;
         std::int64_t busy = m_busyMs;
-        if (m_sending > 0) busy += m_demo.totalTime - m_busySince;
+        if (m_sending > 0) busy += m_link.totalTime - m_busySince;
         f.utilisation = std::clamp(static_cast<double>(busy) / static_cast<double>(f.elapsed), 0.0, 1.0);
     }
     const Theory t = theoryFor(theorySettings());

@@ -4,7 +4,8 @@
 // packets at random on the routed wires.
 //
 // It watches the window's routing (LinkDemoObserver) and reads the
-// components' running totals; it never takes part in a protocol. Random loss
+// components' running totals through a LinkView, which whoever builds the
+// model hands it (the lab never names the window's model); it never takes part in a protocol. Random loss
 // is the only thing it does to the model, and it does it as a user would: by
 // clicking the packet's button on its wire, so the protocols see exactly the
 // reports a click gives.
@@ -18,7 +19,13 @@
 #include <vector>
 
 #include "lab/theory.h"
-#include "shell/linkdemo.h"
+#include "queue/queue.h"
+#include "receiver/receiver.h"
+#include "topology/route.h"
+#include "transmitter/transmitter.h"
+#include "widgets/controls.h"
+#include "widgets/scheduler.h"
+#include "wire/wire.h"
 
 namespace lab {
 
@@ -47,13 +54,27 @@ struct Figures {
     std::uint64_t deliveredWrong = 0;
 };
 
+// The parts of the model the lab reads: the clock, the routed wires, the
+// transmitter, the receiver and the router. Each must outlive the lab.
+struct LinkView {
+    widgets::Scheduler& scheduler;
+    const std::int64_t& totalTime;  // simulated ms handed to the wires
+    const widgets::Timer& clock;    // the main clock, whose ticks move the wires
+    const int& topology;            // the scenario and router in force (decodeTopology)
+    Transmitter& transmitter;
+    Receiver& receiver;
+    Wire& wire1;
+    Wire& wire2;
+    Queue& router;
+};
+
 class Lab : public LinkDemoObserver {
 public:
     static constexpr double kMaxLoss = 0.5;
     static constexpr std::uint64_t kDefaultSeed = 1;
 
     // The window builds its lab last and adds it as its first observer.
-    explicit Lab(LinkDemo& demo);
+    explicit Lab(const LinkView& link);
     ~Lab() override;
     Lab(const Lab&) = delete;
     Lab& operator=(const Lab&) = delete;
@@ -90,7 +111,7 @@ private:
     void settle();
     std::uint64_t destroyedTotal() const;
 
-    LinkDemo& m_demo;
+    LinkView m_link;
     double m_loss[2] = {0, 0};
     std::uint64_t m_seed = kDefaultSeed;
     std::mt19937_64 m_engine{kDefaultSeed};

@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "topology/scenario.h"
+
 namespace lab {
 
 namespace {
-
-enum Scenario { NoControls, StopAndWait, SlidingWindow, StopAndWaitARQ, GoBackN, SelectiveRepeat, SoftwareFlow };
 
 bool positive(double v)
 {
@@ -47,25 +47,26 @@ Theory theoryFor(const TheorySettings& s)
     const double W = std::max(1, s.window);
 
     double u = 0;
-    switch (s.scenario) {
-        case NoControls:
-        case SoftwareFlow:
+    const auto scenario = static_cast<Scenario>(s.scenario);
+    switch (scenario) {
+        case Scenario::NoControls:
+        case Scenario::SoftwareFlow:
             // No window and no reaction to loss: the sender keeps the line busy.
             u = 1;
             break;
-        case StopAndWait:
+        case Scenario::StopAndWait:
             u = P > 0 ? 0 : 1 / A;
             break;
-        case SlidingWindow:
+        case Scenario::SlidingWindow:
             u = P > 0 ? 0 : W / A;
             break;
-        case StopAndWaitARQ:
+        case Scenario::StopAndWaitARQ:
             u = (1 - P) / A;
             break;
-        case GoBackN:
+        case Scenario::GoBackN:
             u = W >= A ? (1 - P) / (1 + (A - 1) * P) : W * (1 - P) / (A * (1 - P + W * P));
             break;
-        case SelectiveRepeat:
+        case Scenario::SelectiveRepeat:
             u = W >= A ? 1 - P : W * (1 - P) / A;
             break;
         default:
@@ -73,7 +74,7 @@ Theory theoryFor(const TheorySettings& s)
     }
     u = std::min({1.0, u, bound});
     out.utilisation = u;
-    if (s.scenario == NoControls || s.scenario == SoftwareFlow) {
+    if (scenario == Scenario::NoControls || scenario == Scenario::SoftwareFlow) {
         out.goodput = survive * bound / tf1;
     } else {
         out.goodput = u / tf1;

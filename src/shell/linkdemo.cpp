@@ -5,51 +5,6 @@
 
 #include "lab/lab.h"
 
-namespace route {
-
-Target targetFor(int topology, int iIndex, int iType)
-{
-    const bool direct = topology < 10;
-    const bool router = !direct && topology < 20;
-    const auto is = [&](int index, int code) { return iIndex == index && iType == code; };
-
-    if (iType == ResetRequest) return Target::ResetAll;
-    if (is(kTransmitter1, SendData)) return Target::Wire1PacketArrive;
-    if (is(kWire1, DataLineFree) || is(kWire1, DataSendCancelled)) return Target::Transmitter1TxFree;
-    if (is(kWire1, ACKArrived)) return Target::Transmitter1Arrive;
-
-    if (direct) {
-        if (is(kWire1, DataHeadArrived)) return Target::Receiver1Arriving;
-        if (is(kWire1, DataArrived)) return Target::Receiver1Arrive;
-        if (is(kWire1, DataArrivalKilled)) return Target::Receiver1KillArriving;
-        if (is(kWire1, ACKLineFree) || is(kWire1, ACKSendCancelled)) return Target::Receiver1TxFree;
-        if (is(kReceiver1, SendACK)) return Target::Wire1PacketArrive;
-    } else if (router) {
-        constexpr int kWire2 = 2;
-        if (is(kWire1, DataHeadArrived)) return Target::Queue1Arriving;
-        if (is(kWire1, DataArrived)) return Target::Queue1Arrive;
-        if (is(kWire1, DataArrivalKilled)) return Target::Queue1KillArriving;
-        if (is(kWire1, ACKLineFree) || is(kWire1, ACKSendCancelled)) return Target::Queue1DepartedACK;
-        if (is(kQueue1, SendACK)) return Target::Wire1PacketArrive;
-        if (is(kWire2, DataLineFree) || is(kWire2, DataSendCancelled)) return Target::Queue1DepartedData;
-        if (is(kWire2, ACKHeadArrived)) return Target::Queue1Arriving;
-        if (is(kWire2, ACKArrived)) return Target::Queue1Arrive;
-        if (is(kQueue1, SendData)) return Target::Wire2PacketArrive;
-        if (is(kWire2, DataHeadArrived)) return Target::Receiver1Arriving;
-        if (is(kWire2, DataArrived)) return Target::Receiver1Arrive;
-        if (is(kWire2, DataArrivalKilled)) return Target::Receiver1KillArriving;
-        if (is(kWire2, ACKLineFree) || is(kWire2, ACKSendCancelled)) return Target::Receiver1TxFree;
-        if (is(kReceiver1, SendACK)) return Target::Wire2PacketArrive;
-        // An acknowledgement destroyed while arriving at the router would
-        // otherwise stay in its ACK queue for good, and once it is the head
-        // nothing more is forwarded: the router discards the entry.
-        if (is(kWire2, ACKArrivalKilled)) return Target::Queue1KillArriving;
-    }
-    return Target::Ignored;
-}
-
-}  // namespace route
-
 namespace {
 
 constexpr std::int64_t kWindowWidth = 14895;
@@ -66,11 +21,6 @@ constexpr const char* kRemoveRouter = "Remove Router";
 // The window's controls use the interface face at the size of the
 // components' captions.
 constexpr double kControlPoints = 12.0;
-
-bool offersMeasureRTT(int scenario)
-{
-    return scenario >= 3 && scenario <= 5;
-}
 
 }  // namespace
 
@@ -269,7 +219,8 @@ LinkDemo::LinkDemo(widgets::MessageBox& messageBox, widgets::Random* random)
 
     Transmitter1.SetRTT(150);
 
-    m_lab = std::make_unique<lab::Lab>(*this);
+    m_lab = std::make_unique<lab::Lab>(
+        lab::LinkView{m_scheduler, totalTime, Timer1, topology, Transmitter1, Receiver1, Wire1, Wire2, Queue1});
     addObserver(m_lab.get());
 }
 
@@ -399,8 +350,9 @@ void LinkDemo::ConfigureScenario()
     layOut();
     // Every scenario starts from the No Controls link; the router changes
     // only the layout.
-    if (topology < 20) applySettings(kBaseSettings);
-    const int scenario = topology % 10;
+    const Topology t = decodeTopology(topology);
+    if (t.link) applySettings(kBaseSettings);
+    const int scenario = t.scenario;
     if (scenario >= 0 && scenario < static_cast<int>(kScenarioSettings.size())) {
         applySettings(kScenarioSettings[static_cast<std::size_t>(scenario)]);
     }
@@ -423,7 +375,8 @@ void LinkDemo::layOut()
         w.SetPicHeight(8000);
     };
 
-    if (topology < 20) {
+    const Topology t = decodeTopology(topology);
+    if (t.link) {
         Transmitter1.setTop(240);
         Transmitter1.setLeft(120);
         Transmitter1.setVisible(true);
@@ -433,7 +386,7 @@ void LinkDemo::layOut()
         Receiver1.setVisible(true);
     }
 
-    if (topology >= 10 && topology < 20) {
+    if (t.router) {
         // A line starts 120 right of its wire's Left: Wire1 then ends at
         // 6120, the router's left edge, and Wire2 at 11340, the receiver's.
         showWire(Wire1, 3240, 2760);
@@ -489,7 +442,7 @@ void LinkDemo::scenarioChosen()
     cmdRouter.setCaption(kAddRouter);
     ConfigureScenario();
     Reset();
-    cmdRTT.setVisible(offersMeasureRTT(scenario));
+    cmdRTT.setVisible(scenarioOffersMeasureRTT(scenario));
 }
 
 void LinkDemo::routerClicked()

@@ -10,59 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "packet/routing.h"
 #include "queue/queue.h"
 #include "receiver/receiver.h"
 #include "source/source.h"
+#include "topology/route.h"
+#include "topology/scenario.h"
 #include "transmitter/transmitter.h"
 #include "widgets/component.h"
 #include "widgets/messagebox.h"
 #include "widgets/random.h"
 #include "widgets/scheduler.h"
 #include "wire/wire.h"
-
-// Routing indices the window hands out at start-up.
-namespace route {
-inline constexpr int kWire1 = 1;  // Wire1..Wire5 are 1..5
-inline constexpr int kQueue1 = 10;
-inline constexpr int kQueue2 = 11;
-inline constexpr int kSource1 = 12;
-inline constexpr int kSource2 = 13;
-inline constexpr int kReceiver1 = 14;
-inline constexpr int kReceiver2 = 15;
-inline constexpr int kTransmitter1 = 16;
-inline constexpr int kTransmitter2 = 17;
-
-// The one operation a packet event leads to.
-enum class Target {
-    Ignored,
-    ResetAll,           // the window's Reset
-    Wire1PacketArrive,  // PacketArrive on Wire1 at totalTime
-    Wire2PacketArrive,  // PacketArrive on Wire2 at totalTime
-    Transmitter1TxFree,
-    Transmitter1Arrive,
-    Receiver1Arriving,
-    Receiver1Arrive,
-    Receiver1KillArriving,
-    Receiver1TxFree,
-    Queue1Arriving,
-    Queue1Arrive,
-    Queue1KillArriving,  // data destroyed on Wire1, or an ACK destroyed on Wire2
-    Queue1DepartedACK,   // Departed(true): the router's ACK output is free
-    Queue1DepartedData,  // Departed(false): the router's data output is free
-};
-
-// The routing table: what event `iType` reported by index `iIndex` leads to
-// under `topology` (below 10 the direct link, 10..19 the router between Wire1
-// and Wire2, anything else routes only the transmitter's own events).
-Target targetFor(int topology, int iIndex, int iType);
-}  // namespace route
-
-// The scenario list, in its order: a scenario's number is its list index.
-enum class Scenario { NoControls, StopAndWait, SlidingWindow, StopAndWaitARQ, GoBackN, SelectiveRepeat, SoftwareFlow };
-inline constexpr std::array<const char*, 7> kScenarioNames = {
-    "No Controls",   "Stop and Wait",        "Sliding Window", "Stop & Wait ARQ",
-    "Go-back-N ARQ", "Selective Repeat ARQ", "Software Flow"};
 
 // One call of a scenario's set-up on Transmitter1 or Receiver1; list
 // settings take the item index of the component's list.
@@ -86,16 +44,6 @@ struct ScenarioSetting {
 namespace lab {
 class Lab;
 }
-
-// Watches the window's routing without taking part in it.
-class LinkDemoObserver {
-public:
-    virtual ~LinkDemoObserver() = default;
-    // Every PacketDone call, before it is routed; `target` is what it leads to.
-    virtual void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) = 0;
-    // The window's Reset has emptied every component.
-    virtual void resetDone() {}
-};
 
 class LinkDemo : public widgets::Container, public Routing {
 public:

@@ -33,7 +33,7 @@ std::string clockText(const LinkDemo& demo)
 
 std::string scenarioText(const LinkDemo& demo)
 {
-    return demo.cmbScenario.text() + (demo.topology >= 10 && demo.topology < 20 ? " with router" : "");
+    return demo.cmbScenario.text() + (decodeTopology(demo.topology).router ? " with router" : "");
 }
 
 namespace {

@@ -3,18 +3,9 @@
 // LinkDemoModel and calls these methods; strings cross as UTF-8.
 #include <emscripten/bind.h>
 
-#include "bench/fill.h"
 #include "web/webdemo.h"
 
 namespace {
-
-// The benchmark's worst case on the live model: a full trace table and 16
-// packets in flight on every wire, the run started.
-void fillForBenchmark(web::WebDemo& d)
-{
-    fillTraces(d.demo());
-    if (d.demo().paused) d.demo().cmdPause.click();
-}
 
 std::string caption(web::WebDemo& d)
 {
@@ -46,6 +37,5 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("step", &web::WebDemo::step)
         .function("status", &web::WebDemo::status)
         .function("run", &web::WebDemo::run)
-        .function("takeMessage", &web::WebDemo::takeMessage)
-        .function("fillForBenchmark", &fillForBenchmark);
+        .function("takeMessage", &web::WebDemo::takeMessage);
 }

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "shell/dump.h"
-#include "lab/sweep.h"
+#include "sweep/sweep.h"
 #include "shell/script.h"
 
 namespace {

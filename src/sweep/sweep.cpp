@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "lab/sweep.h"
+#include "sweep/sweep.h"
 
 #include <charconv>
 #include <condition_variable>
@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "shell/script.h"
+#include "topology/scenario.h"
 
 namespace lab {
 
@@ -16,9 +17,10 @@ namespace {
 
 const std::vector<std::string> kScenarioTexts(kScenarioNames.begin(), kScenarioNames.end());
 
-bool hasWindow(int scenario)
+// Selective Repeat needs twice the window in sequence numbers.
+bool needsLongSequence(const RunSettings& s)
 {
-    return scenario == 2 || scenario == 4 || scenario == 5;
+    return s.scenario == static_cast<int>(Scenario::SelectiveRepeat) && *s.window > 4;
 }
 
 // The shortest text that reads back as the same double.
@@ -61,7 +63,7 @@ std::vector<RunSettings> Grid::runs() const
     std::vector<RunSettings> out;
     for (int scenario : scenarios) {
         const auto windowValues =
-            hasWindow(scenario) ? orDefault(windows) : std::vector<std::optional<int>>{std::nullopt};
+            scenarioHasWindow(scenario) ? orDefault(windows) : std::vector<std::optional<int>>{std::nullopt};
         for (bool router : routers) {
             for (const auto& window : windowValues) {
                 for (const auto& bitRate : orDefault(bitRates)) {
@@ -87,20 +89,19 @@ std::string scriptFor(const RunSettings& s)
     std::ostringstream o;
     o << "choose LinkDemo.cmbScenario " << kScenarioTexts.at(static_cast<std::size_t>(s.scenario)) << '\n';
     if (s.router) o << "press LinkDemo.cmdRouter\n";
-    if ((s.window && hasWindow(s.scenario)) || s.length) {
+    if ((s.window && scenarioHasWindow(s.scenario)) || s.length) {
         o << "press Transmitter1.cmdEdit\n";
-        if (s.window && hasWindow(s.scenario)) {
+        if (s.window && scenarioHasWindow(s.scenario)) {
             o << "choose Transmitter1.cmbTxWindowSize " << *s.window << '\n';
-            // Selective Repeat needs twice the window in sequence numbers.
-            if (s.scenario == 5 && *s.window > 4) o << "type Transmitter1.cmbMaxSequence 15\n";
+            if (needsLongSequence(s)) o << "type Transmitter1.cmbMaxSequence 15\n";
         }
         if (s.length) o << "type Transmitter1.cmbPacketLength " << *s.length << '\n';
         o << "press Transmitter1.cmdEdit\n";
     }
-    if (s.window && hasWindow(s.scenario)) {
+    if (s.window && scenarioHasWindow(s.scenario)) {
         o << "press Receiver1.cmdEdit\n";
         o << "choose Receiver1.cmbRxWindowSize " << *s.window << '\n';
-        if (s.scenario == 5 && *s.window > 4) o << "type Receiver1.cmbMaxSequence 15\n";
+        if (needsLongSequence(s)) o << "type Receiver1.cmbMaxSequence 15\n";
         o << "press Receiver1.cmdEdit\n";
     }
     if (s.bitRate || s.delay) {
@@ -171,8 +172,9 @@ RunResult runOne(const RunSettings& s)
 RunResult currentRun(const LinkDemo& demo)
 {
     RunSettings s;
-    s.scenario = demo.topology % 10;
-    s.router = demo.topology >= 10 && demo.topology < 20;
+    const Topology topology = decodeTopology(demo.topology);
+    s.scenario = topology.scenario;
+    s.router = topology.router;
     s.loss = demo.lab().loss(1);
     s.seed = demo.lab().seed();
     s.seconds = demo.totalTime / 1000;

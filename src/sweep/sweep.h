@@ -15,6 +15,8 @@
 
 #include "lab/lab.h"
 
+class LinkDemo;
+
 namespace lab {
 
 // One run. Unset values keep the scenario's own settings.
