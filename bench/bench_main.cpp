@@ -22,7 +22,7 @@
 #include "bench/fill.h"
 #include "sweep/sweep.h"
 #include "shell/linkdemo.h"
-#include "shell/script.h"
+#include "session/script.h"
 
 #ifdef LINKDEMO_BENCH_GUI
 #include "bench/gui_figures.h"

@@ -7,7 +7,7 @@
 
 inline void fillTraces(LinkDemo& demo)
 {
-    Wire* wires[] = {&demo.Wire1, &demo.Wire2, &demo.Wire3, &demo.Wire4, &demo.Wire5};
+    const auto wires = demo.wires();
     for (Wire* w : wires) {
         w->Trace(true);
         w->SetPicHeight(8000);

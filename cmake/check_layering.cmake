@@ -9,7 +9,8 @@
 #   components          wire, transmitter, receiver, queue, source; and
 #     topology          the routing indices and table, the scenario vocabulary
 #   lab                 measured figures, theory, random loss
-#   shell               the window's model and the tools around it
+#   shell               the window's model
+#   session             the tools around it: runner, JSON, presenter, help, lecture tools
 #   sweep               parameter sweeps, above the runner
 #   web | gui           the page's core; the Qt binding
 #   app                 the executables
@@ -22,7 +23,7 @@
 # a fault too. Fails with every offending include listed.
 cmake_minimum_required(VERSION 3.25)
 
-set(layers "widgets packet" "wire transmitter receiver queue source topology" "lab" "shell" "sweep" "web gui" "app")
+set(layers "widgets packet" "wire transmitter receiver queue source topology" "lab" "shell" "session" "sweep" "web gui" "app")
 
 # allowed_<folder>: the folder itself, then every folder below it, nearest
 # layer first.

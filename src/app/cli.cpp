@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "linkdemo_version.h"
-#include "shell/helptext.h"
+#include "session/helptext.h"
 
 namespace cli {
 

@@ -18,7 +18,7 @@
 
 #include "gui/mainwindow.h"
 #include "shell/linkdemo.h"
-#include "shell/script.h"
+#include "session/script.h"
 
 namespace {
 

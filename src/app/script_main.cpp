@@ -7,30 +7,18 @@
 #include <vector>
 
 #include "app/cli.h"
-#include "shell/script.h"
+#include "session/script.h"
 
 namespace {
 
-constexpr cli::Program kProgram{
-    "linkdemo-script",
-    "linkdemo-script [FILE]",
+// The help: its list of commands is the runner's own table.
+const std::string kHelp =
     "Run a script of user actions against the Link Demo model with no display,\n"
     "advancing simulated time and printing the state of the controls as JSON lines.\n"
     "The script is read from FILE, or from standard input when FILE is '-' or absent.\n"
     "\n"
-    "Commands, one a line ('#' starts a comment line):\n"
-    "  run MS              advance simulated time by MS milliseconds\n"
-    "  press NAME          click a button or check box\n"
-    "  choose NAME ITEM    pick ITEM from the list of combo box NAME\n"
-    "  type NAME TEXT      type TEXT into the editable combo box NAME\n"
-    "  scroll NAME VALUE   move scroll bar NAME to VALUE\n"
-    "  focus NAME          give component NAME the keyboard focus\n"
-    "  background          click the window background\n"
-    "  dump [PREFIX]       print every object whose name starts with PREFIX\n"
-    "  lines NAME          print the lines drawn on picture area NAME\n"
-    "  svg NAME FILE       write the trace picture NAME (Wire1.Picture1) as SVG\n"
-    "  log on | log off    print every routed packet event as a JSON line, or stop\n"
-    "  say TEXT            narration: print {\"say\": TEXT} (the window shows it)\n"
+    "Commands, one a line ('#' starts a comment line):\n" +
+    ScriptRunner::commandHelp() +
     "\n"
     "Options:\n"
     "  -h, --help          print this help and exit\n"
@@ -38,9 +26,9 @@ constexpr cli::Program kProgram{
     "\n"
     "Exit status: 0 when the whole script ran; 2 on a bad line (the message names\n"
     "it), on a file that cannot be opened, or on a bad command line.\n"
-    "See linkdemo-script(1) for names, fields and examples.\n",
-    1,
-};
+    "See linkdemo-script(1) for names, fields and examples.\n";
+
+const cli::Program kProgram{"linkdemo-script", "linkdemo-script [FILE]", kHelp, 1};
 
 }  // namespace
 

@@ -10,13 +10,6 @@
 
 namespace gui {
 
-namespace {
-std::vector<Wire*> wiresOf(LinkDemo& demo)
-{
-    return {&demo.Wire1, &demo.Wire2, &demo.Wire3, &demo.Wire4, &demo.Wire5};
-}
-}  // namespace
-
 DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, parent), m_demo(demo)
 {
     setWindowTitle(QString::fromStdString(demo.caption()));
@@ -41,7 +34,7 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         if (&list == &m_demo.cmbScenario && fromPopup) focusControl(m_demo.cmdPause);
     };
 
-    for (Wire* wire : wiresOf(demo)) {
+    for (Wire* wire : demo.wires()) {
         PictureView* picture = pictureFor(wire->Picture1);
         if (!picture) continue;
         // One second of the start-time bar per notch; away from the user is
@@ -184,7 +177,7 @@ void DemoWindow::placePackets()
 {
     if (!m_smooth || m_demo.paused) return;
     const std::int64_t t = presenter::motionTime(m_demo);
-    for (Wire* wire : wiresOf(m_demo)) {
+    for (Wire* wire : m_demo.wires()) {
         if (!wire->reachable()) continue;
         for (int i = 0; i < Wire::kSlots; ++i) {
             const widgets::Button& b = wire->cmdPacket[i];

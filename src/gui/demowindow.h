@@ -18,7 +18,7 @@
 
 #include "gui/modelwindow.h"
 #include "shell/linkdemo.h"
-#include "shell/presenter.h"
+#include "session/presenter.h"
 
 namespace gui {
 

@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "shell/eventlog.h"
+#include "session/eventlog.h"
 
 class QCheckBox;
 class QComboBox;

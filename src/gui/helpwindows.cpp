@@ -13,7 +13,7 @@
 
 #include "gui/units.h"
 #include "linkdemo_version.h"
-#include "shell/helptext.h"
+#include "session/helptext.h"
 
 namespace gui {
 

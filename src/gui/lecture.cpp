@@ -81,7 +81,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
         menu.addAction(tr("Export trace of %1…").arg(QString::fromStdString(wire.name())), this,
                        [this, &wire] { exportTraceDialog(m_dialogParent, wire); });
     };
-    for (Wire* wire : {&demo.Wire1, &demo.Wire2, &demo.Wire3, &demo.Wire4, &demo.Wire5}) {
+    for (Wire* wire : demo.wires()) {
         QWidget* w = window.widgetFor(*wire);
         if (!w) continue;
         w->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -138,7 +138,7 @@ void Lecture::exportTraceChosen()
 {
     QStringList names;
     std::vector<Wire*> wires;
-    for (Wire* wire : {&m_demo.Wire1, &m_demo.Wire2, &m_demo.Wire3, &m_demo.Wire4, &m_demo.Wire5}) {
+    for (Wire* wire : m_demo.wires()) {
         if (!wire->visible() || !wire->traceTable().traceOn()) continue;
         names << QString::fromStdString(wire->name());
         wires.push_back(wire);

@@ -20,8 +20,8 @@
 #include <memory>
 #include <sstream>
 
-#include "shell/player.h"
-#include "shell/recorder.h"
+#include "session/player.h"
+#include "session/recorder.h"
 
 class QAction;
 class QWidget;

@@ -25,8 +25,8 @@
 #include <QTimer>
 
 #include "gui/views.h"
-#include "shell/presenter.h"
-#include "shell/recorder.h"
+#include "session/presenter.h"
+#include "session/recorder.h"
 #include "widgets/component.h"
 #include "widgets/controls.h"
 #include "widgets/scheduler.h"

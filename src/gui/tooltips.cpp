@@ -4,7 +4,7 @@
 #include <QString>
 
 #include "gui/views.h"
-#include "shell/helptext.h"
+#include "session/helptext.h"
 
 namespace gui {
 

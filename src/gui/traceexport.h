@@ -7,7 +7,7 @@
 #include <QImage>
 #include <QString>
 
-#include "shell/tracefigure.h"
+#include "session/tracefigure.h"
 
 class QWidget;
 class Wire;

@@ -24,91 +24,6 @@ constexpr double kControlPoints = 12.0;
 
 }  // namespace
 
-// ---- the scenario table ------------------------------------------------------
-//
-// Each scenario is the base set-up (the No Controls link) followed by its own
-// calls, in order: later calls see the effects of earlier ones (a window or
-// sequence change relabels the panel, a retransmission mode reads the
-// retransmission time), so the order is part of the scenario.
-
-namespace {
-
-using S = ScenarioSetting;
-using TxMode = Transmitter::RetransmitMode;
-using Timers = Transmitter::RetransmitTimers;
-using Ack = Receiver::AckMode;
-using Policy = Receiver::RxPolicy;
-// Each list's item index, checked against its own list's enum.
-constexpr auto& kTxModes = Transmitter::kRetransmitModes;
-constexpr auto& kTimers = Transmitter::kRetransmitTimers;
-constexpr auto& kAcks = Receiver::kAckModes;
-constexpr auto& kPolicies = Receiver::kRxPolicies;
-
-}  // namespace
-
-const std::vector<ScenarioSetting> LinkDemo::kBaseSettings = {
-    {S::TxMaxSequence, 0},
-    {S::TxReliable, 0},
-    {S::TxWindow, 1},
-    {S::TxRetransmitMode, kTxModes.index(TxMode::None)},
-    {S::TxTimerMode, kTimers.index(Timers::Indiv)},
-    {S::RxMaxSequence, 0},
-    {S::RxWindow, 1},
-    {S::RxPolicy, kPolicies.index(Policy::InOrder)},
-    {S::RxACKMode, kAcks.index(Ack::None)},
-    {S::TxRTT, 250},
-};
-
-const std::array<std::vector<ScenarioSetting>, kScenarioNames.size()> LinkDemo::kScenarioSettings = {{
-    // No Controls: the base set-up alone.
-    {},
-    // Stop and Wait
-    {{S::TxRetransmitMode, kTxModes.index(TxMode::Wait)},
-     {S::TxMaxSequence, 0},
-     {S::RxACKMode, kAcks.index(Ack::Single)}},
-    // Sliding Window
-    {{S::TxMaxSequence, 0},
-     {S::TxRetransmitMode, kTxModes.index(TxMode::Wait)},
-     {S::RxMaxSequence, 0},
-     {S::TxWindow, 3},
-     {S::RxWindow, 3},
-     {S::RxACKMode, kAcks.index(Ack::Single)},
-     {S::RxPolicy, kPolicies.index(Policy::InWindow)}},
-    // Stop & Wait ARQ
-    {{S::TxMaxSequence, 1},
-     {S::RxMaxSequence, 1},
-     {S::RxACKMode, kAcks.index(Ack::Single)},
-     {S::TxRetransmitMode, kTxModes.index(TxMode::Batch)},
-     {S::TxRTT, 150}},
-    // Go-back-N ARQ
-    {{S::RxMaxSequence, 15},
-     {S::RxACKMode, kAcks.index(Ack::Cumulative)},
-     {S::RxWindow, 3},
-     {S::TxMaxSequence, 15},
-     {S::TxWindow, 3},
-     {S::TxRetransmitMode, kTxModes.index(TxMode::Batch)},
-     {S::TxTimerMode, kTimers.index(Timers::Indiv)}},
-    // Selective Repeat ARQ
-    {{S::RxMaxSequence, 7},
-     {S::RxACKMode, kAcks.index(Ack::Selective)},
-     {S::RxWindow, 3},
-     {S::TxMaxSequence, 7},
-     {S::TxWindow, 3},
-     {S::TxTimerMode, kTimers.index(Timers::Indiv)},
-     {S::RxPolicy, kPolicies.index(Policy::InWindow)},
-     {S::TxRetransmitMode, kTxModes.index(TxMode::Indiv)}},
-    // Software Flow
-    {{S::TxRetransmitMode, kTxModes.index(TxMode::None)},
-     {S::TxMaxSequence, 0},
-     {S::TxWindow, 1},
-     {S::RxWindow, 6},
-     {S::RxACKMode, kAcks.index(Ack::Software)}},
-}};
-
-namespace {
-
-}  // namespace
-
 ComponentContext LinkDemo::context(int timerOrder)
 {
     return ComponentContext{m_scheduler, *this, m_messageBox, m_random, timerOrder};
@@ -192,11 +107,7 @@ LinkDemo::LinkDemo(widgets::MessageBox& messageBox, widgets::Random* random)
     ConfigureScenario();
     Reset();
 
-    Wire1.SetIndex(1);
-    Wire2.SetIndex(2);
-    Wire3.SetIndex(3);
-    Wire4.SetIndex(4);
-    Wire5.SetIndex(5);
+    for (int k = 0; k < 5; ++k) wires()[static_cast<std::size_t>(k)]->SetIndex(route::kWire1 + k);
     Queue1.SetIndex(route::kQueue1);
     Queue2.SetIndex(route::kQueue2);
     Source1.SetIndex(route::kSource1);
@@ -251,66 +162,7 @@ void LinkDemo::tick()
     if (paused) return;
     totalTime += Timer1.interval();
     // Hidden wires move too.
-    Wire1.MovePackets(totalTime);
-    Wire2.MovePackets(totalTime);
-    Wire3.MovePackets(totalTime);
-    Wire4.MovePackets(totalTime);
-    Wire5.MovePackets(totalTime);
-}
-
-void LinkDemo::PacketDone(int iIndex, int iType, Packet& pPacket)
-{
-    if (!m_routingLive) return;
-    using route::Target;
-    const Target target = route::targetFor(topology, iIndex, iType);
-    // Index loop: an observer may add another while it is told.
-    for (std::size_t k = 0; k < m_observers.size(); ++k) m_observers[k]->packetDone(iIndex, iType, pPacket, target);
-    switch (target) {
-        case Target::Ignored:
-            break;
-        case Target::ResetAll:
-            Reset();
-            break;
-        case Target::Wire1PacketArrive:
-            Wire1.PacketArrive(pPacket, totalTime);
-            break;
-        case Target::Wire2PacketArrive:
-            Wire2.PacketArrive(pPacket, totalTime);
-            break;
-        case Target::Transmitter1TxFree:
-            Transmitter1.TxFree();
-            break;
-        case Target::Transmitter1Arrive:
-            Transmitter1.Arrive(pPacket);
-            break;
-        case Target::Receiver1Arriving:
-            Receiver1.Arriving(pPacket);
-            break;
-        case Target::Receiver1Arrive:
-            Receiver1.Arrive(pPacket);
-            break;
-        case Target::Receiver1KillArriving:
-            Receiver1.KillArriving(pPacket);
-            break;
-        case Target::Receiver1TxFree:
-            Receiver1.TxFree();
-            break;
-        case Target::Queue1Arriving:
-            Queue1.Arriving(pPacket);
-            break;
-        case Target::Queue1Arrive:
-            Queue1.Arrive(pPacket);
-            break;
-        case Target::Queue1KillArriving:
-            Queue1.KillArriving(pPacket);
-            break;
-        case Target::Queue1DepartedACK:
-            Queue1.Departed(true);
-            break;
-        case Target::Queue1DepartedData:
-            Queue1.Departed(false);
-            break;
-    }
+    for (Wire* w : wires()) w->MovePackets(totalTime);
 }
 
 void LinkDemo::pauseComponents()
@@ -331,11 +183,7 @@ void LinkDemo::Reset()
     cmdPause.setCaption(kStart);
     Transmitter1.Reset(1, 1);
     Transmitter2.Reset(1, 1);
-    Wire1.Reset(1);
-    Wire2.Reset(1);
-    Wire3.Reset(1);
-    Wire4.Reset(1);
-    Wire5.Reset(1);
+    for (Wire* w : wires()) w->Reset(1);
     Source1.Reset(1);
     Source2.Reset(1);
     Receiver1.Reset(1, 1);
@@ -360,9 +208,9 @@ void LinkDemo::ConfigureScenario()
 
 void LinkDemo::layOut()
 {
+    for (Wire* w : wires()) w->setVisible(false);
     for (widgets::Component* c : std::initializer_list<widgets::Component*>{
-             &Wire1, &Wire2, &Wire3, &Wire4, &Wire5, &Transmitter1, &Transmitter2, &Source1, &Source2, &Receiver1,
-             &Receiver2, &Queue1, &Queue2}) {
+             &Transmitter1, &Transmitter2, &Source1, &Source2, &Receiver1, &Receiver2, &Queue1, &Queue2}) {
         c->setVisible(false);
     }
 
@@ -392,44 +240,6 @@ void LinkDemo::layOut()
         showWire(Wire1, 3240, 2760);
         showWire(Wire2, 8520, 2700);
         Queue1.setVisible(true);
-    }
-}
-
-void LinkDemo::applySettings(const std::vector<ScenarioSetting>& settings)
-{
-    for (const ScenarioSetting& s : settings) {
-        switch (s.call) {
-            case ScenarioSetting::TxMaxSequence:
-                Transmitter1.SetMaxSequence(s.value);
-                break;
-            case ScenarioSetting::TxReliable:
-                Transmitter1.SetReliable(s.value != 0);
-                break;
-            case ScenarioSetting::TxWindow:
-                Transmitter1.SetTxWindow(s.value);
-                break;
-            case ScenarioSetting::TxRetransmitMode:
-                Transmitter1.SetRetransmitMode(s.value);
-                break;
-            case ScenarioSetting::TxTimerMode:
-                Transmitter1.SetTimerMode(s.value);
-                break;
-            case ScenarioSetting::TxRTT:
-                Transmitter1.SetRTT(s.value);
-                break;
-            case ScenarioSetting::RxMaxSequence:
-                Receiver1.SetMaxSequence(s.value);
-                break;
-            case ScenarioSetting::RxWindow:
-                Receiver1.SetRxWindow(s.value);
-                break;
-            case ScenarioSetting::RxPolicy:
-                Receiver1.SetRxPolicy(s.value);
-                break;
-            case ScenarioSetting::RxACKMode:
-                Receiver1.SetACKMode(s.value);
-                break;
-        }
     }
 }
 
@@ -483,11 +293,7 @@ void LinkDemo::measureRTTClicked()
 
 void LinkDemo::backgroundClick()
 {
-    Wire1.ReDrawTrace();
-    Wire2.ReDrawTrace();
-    Wire3.ReDrawTrace();
-    Wire4.ReDrawTrace();
-    Wire5.ReDrawTrace();
+    for (Wire* w : wires()) w->ReDrawTrace();
 }
 
 widgets::Component* LinkDemo::findComponent(const std::string& name)

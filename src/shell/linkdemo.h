@@ -126,6 +126,10 @@ public:
     Receiver Receiver1;
     Receiver Receiver2;
 
+    // The five wires in order, Wire1 to Wire5 (Wire3..Wire5 are never shown).
+    std::array<Wire*, 5> wires() { return {&Wire1, &Wire2, &Wire3, &Wire4, &Wire5}; }
+    std::array<const Wire*, 5> wires() const { return {&Wire1, &Wire2, &Wire3, &Wire4, &Wire5}; }
+
     // Running total of simulated milliseconds handed to the wires.
     std::int64_t totalTime = 0;
     // While true the main clock does not advance.

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "shell/script.h"
+#include "session/script.h"
 #include "topology/scenario.h"
 
 namespace lab {

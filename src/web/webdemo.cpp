@@ -8,9 +8,9 @@
 #include <streambuf>
 #include <unordered_map>
 
-#include "shell/script.h"
+#include "session/script.h"
 #include "widgets/component.h"
-#include "shell/dump.h"
+#include "session/dump.h"
 
 namespace web {
 

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "shell/linkdemo.h"
-#include "shell/presenter.h"
+#include "session/presenter.h"
 #include "widgets/messagebox.h"
 
 namespace web {

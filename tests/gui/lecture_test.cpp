@@ -17,13 +17,13 @@
 #include <QXmlStreamReader>
 
 #include "gui/captionband.h"
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "gui/demowindow.h"
 #include "gui/eventlogwindow.h"
 #include "gui/lecture.h"
 #include "gui/traceexport.h"
-#include "shell/script.h"
-#include "shell/tracefigure.h"
+#include "session/script.h"
+#include "session/tracefigure.h"
 
 namespace {
 

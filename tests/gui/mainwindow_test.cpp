@@ -13,10 +13,10 @@
 #include <QWheelEvent>
 
 #include "gui/mainwindow.h"
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "gui/units.h"
 #include "shell/linkdemo.h"
-#include "shell/script.h"
+#include "session/script.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "lab/lab.h"
-#include "shell/dump.h"
-#include "shell/script.h"
+#include "session/dump.h"
+#include "session/script.h"
 #include "support/testenv.h"
 
 namespace {

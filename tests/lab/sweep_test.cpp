@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <sstream>
 
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "sweep/sweep.h"
-#include "shell/script.h"
+#include "session/script.h"
 
 namespace {
 

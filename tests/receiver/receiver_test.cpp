@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "support/packets.h"
 #include "support/testenv.h"
 

@@ -3,7 +3,7 @@
 // and records are checked with each component).
 #include <gtest/gtest.h>
 
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "support/testenv.h"
 
 namespace {

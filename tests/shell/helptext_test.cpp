@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The words behind the help windows and tooltips: every control of the
 // demonstration is described under the name the script runner uses for it.
-#include "shell/helptext.h"
+#include "session/helptext.h"
 
 #include <gtest/gtest.h>
 

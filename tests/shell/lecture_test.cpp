@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "shell/eventlog.h"
-#include "shell/player.h"
-#include "shell/recorder.h"
-#include "shell/script.h"
+#include "session/eventlog.h"
+#include "session/player.h"
+#include "session/recorder.h"
+#include "session/script.h"
 #include "shell_support.h"
 
 using shelltest::Result;

@@ -2,7 +2,7 @@
 // The main window's model: start-up, routing, the clock, the buttons and the
 // scenario set-up.
 #include "shell/linkdemo.h"
-#include "shell/dump.h"
+#include "session/dump.h"
 
 #include <gtest/gtest.h>
 

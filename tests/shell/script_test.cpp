@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The headless script runner: commands, output format, errors, determinism.
-#include "shell/script.h"
+#include "session/script.h"
 
 #include <gtest/gtest.h>
 

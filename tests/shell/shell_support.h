@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "shell/linkdemo.h"
-#include "shell/script.h"
+#include "session/script.h"
 #include "support/testenv.h"
 
 namespace shelltest {

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "shell/script.h"
+#include "session/script.h"
 
 namespace {
 

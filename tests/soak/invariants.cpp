@@ -5,7 +5,7 @@
 #include <cmath>
 #include <functional>
 
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "widgets/numbers.h"
 
 namespace soak {
@@ -164,10 +164,11 @@ std::vector<std::string> ModelChecker::check()
 
     if (m_demo.totalTime != m_lastTotalTime) m_fullSinceMove.fill(false);
     m_lastTotalTime = m_demo.totalTime;
-    const Wire* wires[] = {&m_demo.Wire1, &m_demo.Wire2, &m_demo.Wire3, &m_demo.Wire4, &m_demo.Wire5};
+    const auto wires = m_demo.wires();
     for (int w = 1; w <= 5; ++w) {
         bool full = true;
-        for (int i = 0; i < Wire::kSlots; ++i) full = full && wires[w - 1]->cmdPacket[i].visible();
+        for (int i = 0; i < Wire::kSlots; ++i)
+            full = full && wires[static_cast<std::size_t>(w - 1)]->cmdPacket[i].visible();
         if (full) m_fullSinceMove[static_cast<std::size_t>(w)] = true;
     }
 

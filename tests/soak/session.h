@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/script.h"
+#include "session/script.h"
 #include "soak/invariants.h"
 
 namespace soak {

@@ -17,7 +17,7 @@
 #include <sstream>
 
 #include "soak/invariants.h"
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "soak/session.h"
 
 using namespace soak;

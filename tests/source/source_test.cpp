@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "support/testenv.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "support/packets.h"
 #include "support/testenv.h"
 #include "widgets/numbers.h"

@@ -5,8 +5,8 @@
 
 #include <sstream>
 
-#include "shell/script.h"
-#include "shell/dump.h"
+#include "session/script.h"
+#include "session/dump.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <map>
 
-#include "shell/dump.h"
+#include "session/dump.h"
 #include "support/packets.h"
 #include "support/testenv.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "shell/helptext.h"
+#include "session/helptext.h"
 
 #include <cctype>
 #include <map>

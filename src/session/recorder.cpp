@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "shell/recorder.h"
+#include "session/recorder.h"
 
 #include <algorithm>
 
-#include "shell/script.h"
+#include "session/script.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "shell/script.h"
+#include "session/script.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstdint>
@@ -12,10 +13,10 @@
 #include <vector>
 
 #include "lab/lab.h"
-#include "shell/eventlog.h"
-#include "shell/presenter.h"
-#include "shell/tracefigure.h"
-#include "shell/dump.h"
+#include "session/eventlog.h"
+#include "session/presenter.h"
+#include "session/tracefigure.h"
+#include "session/dump.h"
 
 namespace {
 
@@ -210,6 +211,58 @@ bool ScriptRunner::reachable(const widgets::Control& c, const std::string& name)
     return false;
 }
 
+std::span<const ScriptRunner::Command> ScriptRunner::commands()
+{
+    using R = ScriptRunner;
+    static const Command kCommands[] = {
+        {"run", &R::runCommand, "run MS", "advance simulated time by MS milliseconds", true},
+        {"press", &R::pressCommand, "press NAME", "click a button or check box"},
+        {"choose", &R::chooseCommand, "choose NAME ITEM", "pick ITEM from the list of combo box NAME"},
+        {"type", &R::typeCommand, "type NAME TEXT", "type TEXT into the editable combo box NAME"},
+        {"scroll", &R::scrollCommand, "scroll NAME VALUE", "move scroll bar NAME to VALUE"},
+        {"focus", &R::focusCommand, "focus NAME", "give component NAME the keyboard focus"},
+        {"background", &R::backgroundCommand, "background", "click the window background"},
+        {"dump", &R::dumpCommand, "dump [PREFIX]", "print every object whose name starts with PREFIX"},
+        {"lines", &R::linesCommand, "lines NAME", "print the lines drawn on picture area NAME"},
+        {"svg", &R::svgCommand, "svg NAME FILE", "write the trace picture NAME (Wire1.Picture1) as SVG"},
+        {"log", &R::logCommand, "log on | log off", "print every routed packet event as a JSON line, or stop"},
+        {"say", &R::sayCommand, "say TEXT", "narration: print {\"say\": TEXT} (the window shows it)"},
+        // Described in the manual page only.
+        {"step", &R::stepCommand, "", ""},
+        {"set", &R::setCommand, "", ""},
+        {"stats", &R::statsCommand, "", ""},
+    };
+    return kCommands;
+}
+
+const ScriptRunner::Command* ScriptRunner::commandOf(std::string_view line)
+{
+    const auto start = line.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return nullptr;
+    auto end = line.find_first_of(" \t\r", start);
+    if (end == std::string_view::npos) end = line.size();
+    const std::string_view name = line.substr(start, end - start);
+    for (const Command& c : commands()) {
+        if (c.name == name) return &c;
+    }
+    return nullptr;
+}
+
+std::string ScriptRunner::commandHelp()
+{
+    constexpr std::size_t kUsageWidth = 20;
+    std::string out;
+    for (const Command& c : commands()) {
+        if (c.usage.empty()) continue;
+        out += "  ";
+        out += c.usage;
+        out.append(kUsageWidth - std::min(kUsageWidth - 1, c.usage.size()), ' ');
+        out += c.help;
+        out += '\n';
+    }
+    return out;
+}
+
 void ScriptRunner::execute(const std::string& line)
 {
     // Typed text is kept and later printed as JSON, which holds only UTF-8.
@@ -218,117 +271,158 @@ void ScriptRunner::execute(const std::string& line)
     if (words.atEnd()) return;
     const std::string command = words.next();
     if (command[0] == '#') return;
+    for (const Command& c : commands()) {
+        if (c.name == command) {
+            (this->*c.handler)(words, command);
+            return;
+        }
+    }
+    throw ScriptError("unknown command '" + command + "'");
+}
 
-    if (command == "run") {
-        const auto ms = wholeNumber<std::int64_t>(required(words, command, "a time in ms"), false, command);
-        noMore(words, command);
-        if (!m_demo->scheduler().canAdvance(ms)) {
-            throw ScriptError("run " + std::to_string(ms) +
-                              " would take the time past the latest the model can hold (" +
-                              std::to_string(widgets::Scheduler::kLatest) + " ms)");
-        }
-        if (onRun) {
-            onRun(ms);
-        } else {
-            m_demo->scheduler().advance(ms);
-        }
-    } else if (command == "step") {
-        noMore(words, command);
-        if (!m_demo->scheduler().canAdvance(m_demo->Timer1.interval())) {
-            throw ScriptError("step would take the time past the latest the model can hold");
-        }
-        presenter::step(*m_demo);
-    } else if (command == "press") {
-        const std::string name = required(words, command, "a control name");
-        noMore(words, command);
-        widgets::Control& c = control(name);
-        if (c.kind() == widgets::Kind::Button) {
-            if (reachable(c, name)) static_cast<widgets::Button&>(c).click();
-        } else if (c.kind() == widgets::Kind::Check) {
-            if (reachable(c, name)) static_cast<widgets::CheckBox&>(c).click();
-        } else {
-            throw ScriptError(name + " is not a button or check box");
-        }
-    } else if (command == "choose") {
-        const std::string name = required(words, command, "a combo box and an item");
-        if (!words.hasRest()) throw ScriptError("missing argument: choose needs an item after " + name);
-        const std::string item = words.rest();
-        widgets::Control& c = control(name);
-        if (c.kind() != widgets::Kind::Combo) throw ScriptError(name + " is not a combo box");
-        auto& combo = static_cast<widgets::ComboBox&>(c);
-        const int index = combo.itemIndex(item);
-        if (index < 0) throw ScriptError("'" + item + "' is not an item of " + name);
-        if (reachable(c, name)) combo.userChoose(index);
-    } else if (command == "type") {
-        const std::string name = required(words, command, "a combo box");
-        const std::string text = words.rest();
-        widgets::Control& c = control(name);
-        if (c.kind() != widgets::Kind::Combo) throw ScriptError(name + " is not a combo box");
-        auto& combo = static_cast<widgets::ComboBox&>(c);
-        if (!combo.editable()) throw ScriptError("cannot type into " + name + ": it is a list-only combo box");
-        if (!reachable(c, name)) return;
-        // Select all, then type: an empty text only empties the field. The
-        // field grows by one character per keystroke, up to what it holds.
-        if (text.empty()) combo.userEdit(text);
-        const std::size_t fit = widgets::ComboBox::fittingLength(text);
-        std::string typed;
-        typed.reserve(fit);
-        for (std::size_t at = 0; at < fit;) {
-            const std::size_t end = characterEnd(text, at);
-            typed.append(text, at, end - at);
-            combo.userEdit(typed);
-            at = end;
-        }
-        if (fit < text.size()) {
-            m_err << "ignored: " << name << " holds at most " << widgets::ComboBox::kMaxLength << " characters\n";
-        }
-    } else if (command == "scroll") {
-        const std::string name = required(words, command, "a scroll bar and a value");
-        const auto value = wholeNumber<int>(required(words, command, "a value"), true, command);
-        noMore(words, command);
-        widgets::Control& c = control(name);
-        if (c.kind() != widgets::Kind::ScrollBar) throw ScriptError(name + " is not a scroll bar");
-        if (reachable(c, name)) static_cast<widgets::ScrollBar&>(c).userScroll(value);
-    } else if (command == "focus") {
-        const std::string name = required(words, command, "a component name");
-        noMore(words, command);
-        widgets::Component* component = m_demo->findComponent(name);
-        if (!component) throw ScriptError("unknown component '" + name + "'");
-        component->focus();
-    } else if (command == "background") {
-        noMore(words, command);
-        m_demo->backgroundClick();
-    } else if (command == "dump") {
-        dump(words.rest());
-    } else if (command == "set") {
-        setCommand(words);
-    } else if (command == "stats") {
-        noMore(words, command);
-        m_out << "{\"stats\": " << dump::figures(m_demo->lab().figures()).dump() << "}\n";
-    } else if (command == "lines") {
-        const std::string name = required(words, command, "a picture name");
-        noMore(words, command);
-        lines(name);
-    } else if (command == "svg") {
-        const std::string name = required(words, command, "a picture name and a file");
-        if (!words.hasRest() || words.rest().empty())
-            throw ScriptError("missing argument: svg needs a file after " + name);
-        svg(name, words.rest());
-    } else if (command == "log") {
-        const std::string state = required(words, command, "on or off");
-        noMore(words, command);
-        if (state != "on" && state != "off") throw ScriptError("log needs on or off, not '" + state + "'");
-        log(state == "on");
-    } else if (command == "say") {
-        const std::string text = words.rest();
-        m_out << "{\"say\": " << dump::Json(text).dump() << "}\n";
-        if (onSay) onSay(text);
+void ScriptRunner::runCommand(Words& words, const std::string& command)
+{
+    const auto ms = wholeNumber<std::int64_t>(required(words, command, "a time in ms"), false, command);
+    noMore(words, command);
+    if (!m_demo->scheduler().canAdvance(ms)) {
+        throw ScriptError("run " + std::to_string(ms) + " would take the time past the latest the model can hold (" +
+                          std::to_string(widgets::Scheduler::kLatest) + " ms)");
+    }
+    if (onRun) {
+        onRun(ms);
     } else {
-        throw ScriptError("unknown command '" + command + "'");
+        m_demo->scheduler().advance(ms);
     }
 }
 
-void ScriptRunner::setCommand(Words& words)
+void ScriptRunner::stepCommand(Words& words, const std::string& command)
+{
+    noMore(words, command);
+    if (!m_demo->scheduler().canAdvance(m_demo->Timer1.interval())) {
+        throw ScriptError("step would take the time past the latest the model can hold");
+    }
+    presenter::step(*m_demo);
+}
+
+void ScriptRunner::pressCommand(Words& words, const std::string& command)
+{
+    const std::string name = required(words, command, "a control name");
+    noMore(words, command);
+    widgets::Control& c = control(name);
+    if (c.kind() == widgets::Kind::Button) {
+        if (reachable(c, name)) static_cast<widgets::Button&>(c).click();
+    } else if (c.kind() == widgets::Kind::Check) {
+        if (reachable(c, name)) static_cast<widgets::CheckBox&>(c).click();
+    } else {
+        throw ScriptError(name + " is not a button or check box");
+    }
+}
+
+void ScriptRunner::chooseCommand(Words& words, const std::string& command)
+{
+    const std::string name = required(words, command, "a combo box and an item");
+    if (!words.hasRest()) throw ScriptError("missing argument: choose needs an item after " + name);
+    const std::string item = words.rest();
+    widgets::Control& c = control(name);
+    if (c.kind() != widgets::Kind::Combo) throw ScriptError(name + " is not a combo box");
+    auto& combo = static_cast<widgets::ComboBox&>(c);
+    const int index = combo.itemIndex(item);
+    if (index < 0) throw ScriptError("'" + item + "' is not an item of " + name);
+    if (reachable(c, name)) combo.userChoose(index);
+}
+
+void ScriptRunner::typeCommand(Words& words, const std::string& command)
+{
+    const std::string name = required(words, command, "a combo box");
+    const std::string text = words.rest();
+    widgets::Control& c = control(name);
+    if (c.kind() != widgets::Kind::Combo) throw ScriptError(name + " is not a combo box");
+    auto& combo = static_cast<widgets::ComboBox&>(c);
+    if (!combo.editable()) throw ScriptError("cannot type into " + name + ": it is a list-only combo box");
+    if (!reachable(c, name)) return;
+    // Select all, then type: an empty text only empties the field. The
+    // field grows by one character per keystroke, up to what it holds.
+    if (text.empty()) combo.userEdit(text);
+    const std::size_t fit = widgets::ComboBox::fittingLength(text);
+    std::string typed;
+    typed.reserve(fit);
+    for (std::size_t at = 0; at < fit;) {
+        const std::size_t end = characterEnd(text, at);
+        typed.append(text, at, end - at);
+        combo.userEdit(typed);
+        at = end;
+    }
+    if (fit < text.size()) {
+        m_err << "ignored: " << name << " holds at most " << widgets::ComboBox::kMaxLength << " characters\n";
+    }
+}
+
+void ScriptRunner::scrollCommand(Words& words, const std::string& command)
+{
+    const std::string name = required(words, command, "a scroll bar and a value");
+    const auto value = wholeNumber<int>(required(words, command, "a value"), true, command);
+    noMore(words, command);
+    widgets::Control& c = control(name);
+    if (c.kind() != widgets::Kind::ScrollBar) throw ScriptError(name + " is not a scroll bar");
+    if (reachable(c, name)) static_cast<widgets::ScrollBar&>(c).userScroll(value);
+}
+
+void ScriptRunner::focusCommand(Words& words, const std::string& command)
+{
+    const std::string name = required(words, command, "a component name");
+    noMore(words, command);
+    widgets::Component* component = m_demo->findComponent(name);
+    if (!component) throw ScriptError("unknown component '" + name + "'");
+    component->focus();
+}
+
+void ScriptRunner::backgroundCommand(Words& words, const std::string& command)
+{
+    noMore(words, command);
+    m_demo->backgroundClick();
+}
+
+void ScriptRunner::dumpCommand(Words& words, const std::string&)
+{
+    dump(words.rest());
+}
+
+void ScriptRunner::statsCommand(Words& words, const std::string& command)
+{
+    noMore(words, command);
+    m_out << "{\"stats\": " << dump::figures(m_demo->lab().figures()).dump() << "}\n";
+}
+
+void ScriptRunner::linesCommand(Words& words, const std::string& command)
+{
+    const std::string name = required(words, command, "a picture name");
+    noMore(words, command);
+    lines(name);
+}
+
+void ScriptRunner::svgCommand(Words& words, const std::string& command)
+{
+    const std::string name = required(words, command, "a picture name and a file");
+    if (!words.hasRest() || words.rest().empty()) throw ScriptError("missing argument: svg needs a file after " + name);
+    svg(name, words.rest());
+}
+
+void ScriptRunner::logCommand(Words& words, const std::string& command)
+{
+    const std::string state = required(words, command, "on or off");
+    noMore(words, command);
+    if (state != "on" && state != "off") throw ScriptError("log needs on or off, not '" + state + "'");
+    log(state == "on");
+}
+
+void ScriptRunner::sayCommand(Words& words, const std::string&)
+{
+    const std::string text = words.rest();
+    m_out << "{\"say\": " << dump::Json(text).dump() << "}\n";
+    if (onSay) onSay(text);
+}
+
+void ScriptRunner::setCommand(Words& words, const std::string&)
 {
     const std::string what = required(words, "set", "loss or seed");
     if (what == "loss") {

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "shell/linkdemo.h"
-#include "shell/dump.h"
+#include "session/dump.h"
 
 namespace eventlog {
 

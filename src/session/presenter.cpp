@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "shell/presenter.h"
+#include "session/presenter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -36,13 +36,6 @@ std::string scenarioText(const LinkDemo& demo)
     return demo.cmbScenario.text() + (decodeTopology(demo.topology).router ? " with router" : "");
 }
 
-namespace {
-std::vector<Wire*> wires(LinkDemo& demo)
-{
-    return {&demo.Wire1, &demo.Wire2, &demo.Wire3, &demo.Wire4, &demo.Wire5};
-}
-}  // namespace
-
 std::vector<PacketRef> packetsInFlight(LinkDemo& demo)
 {
     struct Entry {
@@ -52,7 +45,7 @@ std::vector<PacketRef> packetsInFlight(LinkDemo& demo)
         PacketRef ref;
     };
     std::vector<Entry> found;
-    const auto all = wires(demo);
+    const auto all = demo.wires();
     for (std::size_t w = 0; w < all.size(); ++w) {
         Wire& wire = *all[w];
         if (!wire.reachable()) continue;
@@ -114,7 +107,7 @@ bool Selection::destroy()
 
 void followPresent(LinkDemo& demo)
 {
-    for (Wire* w : wires(demo)) {
+    for (Wire* w : demo.wires()) {
         if (w->reachable()) w->FollowTime(demo.totalTime);
     }
 }

@@ -13,7 +13,9 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "shell/linkdemo.h"
 #include "widgets/messagebox.h"
@@ -29,6 +31,25 @@ class ScriptRunner {
 public:
     static constexpr int kOk = 0;
     static constexpr int kScriptError = 2;
+
+    // One command of the script language. `usage` and `help` make its line
+    // of linkdemo-script's help (both empty for the commands the help leaves
+    // to the manual page); a command that `passesTime` lets simulated time
+    // go by, which a player does at its own pace.
+    struct Command {
+        std::string_view name;
+        void (ScriptRunner::*handler)(script_detail::Words& words, const std::string& command);
+        std::string_view usage;
+        std::string_view help;
+        bool passesTime = false;
+    };
+    // Every command, in the order the help lists them.
+    static std::span<const Command> commands();
+    // The command a line starts with (blanks first allowed); nullptr for a
+    // blank or comment line or an unknown command.
+    static const Command* commandOf(std::string_view line);
+    // The help's list of commands, one "  USAGE  HELP" line each.
+    static std::string commandHelp();
 
     // Builds the model (its start-up runs at virtual time 0). Dumps and
     // message boxes go to `out`, diagnostics to `err`. `random`, when given,
@@ -76,9 +97,23 @@ private:
     };
 
     void execute(const std::string& line);
+    void runCommand(script_detail::Words& words, const std::string& command);
+    void stepCommand(script_detail::Words& words, const std::string& command);
+    void pressCommand(script_detail::Words& words, const std::string& command);
+    void chooseCommand(script_detail::Words& words, const std::string& command);
+    void typeCommand(script_detail::Words& words, const std::string& command);
+    void scrollCommand(script_detail::Words& words, const std::string& command);
+    void focusCommand(script_detail::Words& words, const std::string& command);
+    void backgroundCommand(script_detail::Words& words, const std::string& command);
+    void dumpCommand(script_detail::Words& words, const std::string& command);
+    void setCommand(script_detail::Words& words, const std::string& command);
+    void statsCommand(script_detail::Words& words, const std::string& command);
+    void linesCommand(script_detail::Words& words, const std::string& command);
+    void svgCommand(script_detail::Words& words, const std::string& command);
+    void logCommand(script_detail::Words& words, const std::string& command);
+    void sayCommand(script_detail::Words& words, const std::string& command);
     widgets::Control& control(const std::string& name);
     bool reachable(const widgets::Control& c, const std::string& name);
-    void setCommand(script_detail::Words& words);
     void dump(const std::string& prefix);
     void lines(const std::string& name);
     void svg(const std::string& name, const std::string& file);

@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: MIT
-#include "shell/player.h"
+#include "session/player.h"
 
 #include <ostream>
 
-#include "shell/script.h"
+#include "session/script.h"
 
 namespace {
 
-// Whether a line is a `run` command (well-formed or not: a bad one fails
-// before it changes anything).
+// Whether a line is a command that lets time pass at the player's pace
+// (`run`; well-formed or not: a bad one fails before it changes anything).
 bool isRun(const std::string& line)
 {
-    const auto start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line.compare(start, 3, "run") != 0) return false;
-    return start + 3 == line.size() || line[start + 3] == ' ' || line[start + 3] == '\t' || line[start + 3] == '\r';
+    const ScriptRunner::Command* c = ScriptRunner::commandOf(line);
+    return c && c->passesTime;
 }
 
 }  // namespace

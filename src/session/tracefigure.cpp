@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "shell/tracefigure.h"
+#include "session/tracefigure.h"
 
 #include <algorithm>
 #include <cmath>

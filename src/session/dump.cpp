@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "shell/dump.h"
+#include "session/dump.h"
 
 #include <cmath>
 #include <cstdint>
@@ -391,7 +391,7 @@ std::vector<Json> objects(const LinkDemo& demo, const std::string& prefix)
     };
     // The window's components in creation order.
     for (const Transmitter* t : {&demo.Transmitter1, &demo.Transmitter2}) component(*t);
-    for (const Wire* w : {&demo.Wire1, &demo.Wire2, &demo.Wire3, &demo.Wire4, &demo.Wire5}) component(*w);
+    for (const Wire* w : demo.wires()) component(*w);
     for (const Queue* q : {&demo.Queue1, &demo.Queue2}) component(*q);
     for (const Source* s : {&demo.Source1, &demo.Source2}) component(*s);
     for (const Receiver* r : {&demo.Receiver1, &demo.Receiver2}) component(*r);

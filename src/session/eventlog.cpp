@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "shell/eventlog.h"
+#include "session/eventlog.h"
 
 #include <cstdio>
 
