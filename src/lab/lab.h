@@ -5,10 +5,10 @@
 //
 // It watches the window's routing (LinkDemoObserver) and reads the
 // components' running totals through a LinkView, which whoever builds the
-// model hands it (the lab never names the window's model); it never takes part in a protocol. Random loss
-// is the only thing it does to the model, and it does it as a user would: by
-// clicking the packet's button on its wire, so the protocols see exactly the
-// reports a click gives.
+// model hands it (the lab never names the window's model); it never takes
+// part in a protocol. Random loss is the only thing it does to the model,
+// and it does it as a user would: by clicking the packet's button on its
+// wire, so the protocols see exactly the reports a click gives.
 #pragma once
 
 #include <cstdint>
