@@ -14,6 +14,7 @@
 #   scripts/dev.sh web         build the web edition: build-web/linkdemo.html (one file)
 #                              and build-web/site/ (index.html + index.js + index.wasm)
 #   scripts/dev.sh figure      draw the lab's figure docs/lab-windows.png (adds gnuplot)
+#   scripts/dev.sh fuzz [S]    fuzz the script runner for S seconds (default 120; adds clang)
 #   scripts/dev.sh setup       only install the packages
 set -euo pipefail
 
@@ -144,8 +145,26 @@ figure)
     build build
     scripts/lab-figure.sh build/src/app/linkdemo-sweep docs/lab-windows.png
     ;;
+fuzz)
+    # libFuzzer with ASan + UBSan (clang only), in build-fuzz. It works on a
+    # copy of the seeds (build-fuzz/corpus) and stops at the first finding,
+    # which it writes to build-fuzz/findings/: add that file to
+    # tests/fuzz/regressions/ with the fix.
+    seconds="${2:-120}"
+    setup clang-14 libclang-rt-14-dev
+    cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DLINKDEMO_FUZZ=ON -DLINKDEMO_GUI=OFF \
+        -DLINKDEMO_BENCH=OFF >/dev/null
+    cmake --build build-fuzz --target linkdemo-fuzz --parallel "$(nproc)"
+    mkdir -p build-fuzz/corpus build-fuzz/findings
+    for seeds in examples tests/fuzz/corpus tests/fuzz/regressions; do
+        if [ -d "$seeds" ]; then find "$seeds" -maxdepth 1 -type f -exec cp -t build-fuzz/corpus {} +; fi
+    done
+    UBSAN_OPTIONS=print_stacktrace=1 ./build-fuzz/tests/fuzz/linkdemo-fuzz -max_total_time="$seconds" \
+        -dict=tests/fuzz/runner.dict -max_len=4096 -timeout=25 -rss_limit_mb=2560 -print_final_stats=1 \
+        -artifact_prefix=build-fuzz/findings/ build-fuzz/corpus
+    ;;
 *)
-    echo "usage: scripts/dev.sh [window|test|asan|model|format|bench|screenshot|package|web|figure|setup]" >&2
+    echo "usage: scripts/dev.sh [window|test|asan|model|format|bench|screenshot|package|web|figure|fuzz|setup]" >&2
     exit 2
     ;;
 esac

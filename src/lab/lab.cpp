@@ -97,9 +97,14 @@ void Lab::doom(Wire& wire, double p, const Packet& pPacket)
     Packet expected = pPacket;
     expected.HopStarted = m_link.totalTime;
     // The wire moves only on the main clock's ticks: a click at `moment`
-    // finds the packet where the last tick at or before it left it.
+    // finds the packet where the last tick at or before it left it. A flight
+    // that outlasts the clock (a delay of 1e30 s typed in) is never cut short.
     const std::int64_t tick = std::max<std::int64_t>(1, m_link.clock.interval());
-    const std::int64_t due = m_link.totalTime + static_cast<std::int64_t>(std::floor(moment / tick)) * tick;
+    const double wait = std::floor(moment / static_cast<double>(tick)) * static_cast<double>(tick);
+    const std::int64_t latest = widgets::Scheduler::kLatest;
+    const std::int64_t due = wait < static_cast<double>(latest - m_link.totalTime)
+                                 ? m_link.totalTime + static_cast<std::int64_t>(wait)
+                                 : latest;
     m_doomed.push_back(Doomed{&wire, slot, expected, due});
 }
 

@@ -85,6 +85,10 @@ public:
     double flightMs(const Packet& p) const;
     // The slot the next packet put on will take; -1 when the wire is full.
     int freeSlot() const;
+    // Whether a data packet (an acknowledgement) was lost to the full wire
+    // since its last move: its sender hears the direction free at the next.
+    bool dataLostWhileFull() const { return m_dataLost; }
+    bool ackLostWhileFull() const { return m_ackLost; }
     // Packets destroyed by a click on their button since the wire was built
     // (a running total, never reset).
     std::uint64_t destroyedTotal() const { return m_destroyedTotal; }

@@ -131,6 +131,19 @@ TEST(RandomLoss, SameScriptSameLossesAndAResetReplaysThem)
     EXPECT_NE(dump::figures(d.figures()), dump::figures(f));
 }
 
+// A packet whose flight outlasts the clock (the delay typed as 1e32 s) is
+// doomed, if at all, at a moment that never comes.
+TEST(RandomLoss, AFlightLongerThanTheClockIsNeverCutShort)
+{
+    Script s(
+        "press Wire1.cmdEdit\ntype Wire1.cmbDelay 99999999999999999999999999999999\nset loss Wire1 0.5\n"
+        "press LinkDemo.cmdPause\nrun 30000\n");
+    ASSERT_EQ(s.status, 0) << s.err.str();
+    const lab::Figures f = s.figures();
+    EXPECT_GT(f.dataSent, 0u);
+    EXPECT_EQ(f.lost, 0u);
+}
+
 // A random loss is a click: replaying each loss as a `press` at the same
 // millisecond gives the same model, dump for dump.
 TEST(RandomLoss, EachLossIsTheClickAUserWouldMake)

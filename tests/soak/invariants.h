@@ -9,7 +9,6 @@
 // beside its replay script.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -58,8 +57,7 @@ public:
     ModelChecker& operator=(const ModelChecker&) = delete;
 
     // Every invariant; empty when all hold. The components that no scenario
-    // shows are checked at every eighth call. Remembers what it saw of the
-    // wires for the next call (see exempt()).
+    // shows are checked at every eighth call.
     std::vector<std::string> check();
 
     // Scans a full dump: every number finite, every object serialisable.
@@ -84,18 +82,10 @@ private:
     void checkGeometry(const widgets::Control& c);
 
     void fail(const std::string& what) { m_found.push_back(what); }
-    // A wire that lost a packet because all its slots were in use reports
-    // the direction free only at its next move; until then the sender is
-    // busy without a packet on the wire. That needs a full wire, so a busy
-    // sender without a packet is accepted on a wire that was full at this
-    // check or, with no clock tick since, at an earlier one.
-    bool exempt(int wireIndex) const { return m_fullSinceMove[static_cast<std::size_t>(wireIndex)]; }
 
     LinkDemo& m_demo;
     ArrivalWatch m_arrivals;
     std::vector<std::string> m_found;
-    std::array<bool, 6> m_fullSinceMove{};
-    std::int64_t m_lastTotalTime = -1;
     long m_checks = 0;
     bool m_dataHoleAllowed = false;
     // Per picture: its clear count and how many of its lines were checked.

@@ -45,7 +45,32 @@ bool isIgnoredNote(const std::string& line)
 
 // ---- driver -------------------------------------------------------------------
 
-Driver::Driver(int dumpEvery) : m_runner(m_out, m_err), m_checker(m_runner.demo()), m_dumpEvery(dumpEvery) {}
+Driver::Driver(int dumpEvery) : m_runner(m_out, m_err), m_checker(m_runner.demo()), m_dumpEvery(dumpEvery)
+{
+    m_runner.onRun = [this](std::int64_t ms) { advance(ms); };
+}
+
+// A long run is advanced in pieces with the checks between them (the clock
+// fires the same timers either way), so that a state broken and mended again
+// within one line is still seen. The checks after the last piece are the
+// line's own.
+void Driver::advance(std::int64_t ms)
+{
+    ms = std::min(ms, m_runLeft);
+    m_runLeft -= ms;
+    for (std::int64_t done = 0; done < ms;) {
+        const std::int64_t piece = std::min(kCheckEvery, ms - done);
+        m_runner.demo().scheduler().advance(piece);
+        done += piece;
+        if (done == ms) break;
+        std::vector<std::string> found = m_checker.check();
+        if (!found.empty()) {
+            const std::string when = "(" + std::to_string(done) + " ms into the run) ";
+            for (std::string& v : found) m_inRun.push_back(when + v);
+            return;
+        }
+    }
+}
 
 std::vector<std::string> Driver::execute(const std::string& line)
 {
@@ -53,37 +78,19 @@ std::vector<std::string> Driver::execute(const std::string& line)
     noteRouterKill(line);
     m_out.str("");
     m_err.str("");
-    // A long run is advanced in pieces with the checks between them (the
-    // clock fires the same timers either way), so that a state broken and
-    // mended again within one line is still seen.
-    std::vector<std::string> pieces{line};
-    std::int64_t ms = 0;
-    if (line.rfind("run ", 0) == 0 && (ms = std::atoll(line.c_str() + 4)) > kCheckEvery) {
-        pieces.clear();
-        for (std::int64_t done = 0; done < ms; done += kCheckEvery) {
-            pieces.push_back("run " + std::to_string(std::min(kCheckEvery, ms - done)));
-        }
+    m_inRun.clear();
+    std::istringstream in(line);
+    const int status = m_runner.run(in);
+    if (!m_inRun.empty()) return m_inRun;
+    if (status != ScriptRunner::kOk && !m_acceptScriptErrors) {
+        problems.push_back("the runner rejected the line: " + m_err.str());
     }
-    int status = ScriptRunner::kOk;
-    for (std::size_t k = 0; k < pieces.size(); ++k) {
-        std::istringstream in(pieces[k]);
-        status = m_runner.run(in);
-        if (status != ScriptRunner::kOk) break;
-        if (k + 1 == pieces.size()) break;
-        std::vector<std::string> found = m_checker.check();
-        if (!found.empty()) {
-            const std::string when = "(" + std::to_string((k + 1) * kCheckEvery) + " ms into the run) ";
-            for (std::string& v : found) problems.push_back(when + v);
-            return problems;
-        }
-    }
-    if (status != ScriptRunner::kOk) problems.push_back("the runner rejected the line: " + m_err.str());
 
     std::istringstream err(m_err.str());
     for (std::string l; std::getline(err, l);) {
         if (isIgnoredNote(l)) {
             ++m_ignored;
-        } else if (status == ScriptRunner::kOk) {
+        } else if (status == ScriptRunner::kOk && !m_acceptScriptErrors) {
             problems.push_back("diagnostic: " + l);
         }
     }
@@ -177,10 +184,22 @@ void Driver::count()
 void Driver::noteRouterKill(const std::string& line)
 {
     LinkDemo& d = m_runner.demo();
-    const std::string prefix = "press Wire1.cmdPacket(";
-    if (d.topology < 10 || line.rfind(prefix, 0) != 0) return;
-    const int i = std::atoi(line.c_str() + prefix.size());
-    if (i < 0 || i >= Wire::kSlots || !d.Wire1.cmdPacket[i].visible()) return;
+    if (d.topology < 10) return;
+    // The line's words as the runner splits them: "press NAME" and no more.
+    std::vector<std::string> words;
+    std::string text = line;
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = text.find_first_not_of(" \t", at);
+        if (start == std::string::npos) break;
+        at = std::min(text.find_first_of(" \t", start), text.size());
+        words.push_back(text.substr(start, at - start));
+    }
+    if (words.size() != 2 || words[0] != "press") return;
+    const widgets::Control* c = d.findControl(words[1]);
+    int i = 0;
+    while (i < Wire::kSlots && c != &d.Wire1.cmdPacket[i]) ++i;
+    if (i == Wire::kSlots || !c->visible()) return;
     if (d.Wire1.state().dataArrivingSlot != i) return;
     const Packet& p = d.Wire1.pktWire(i);
     if (p.ACKFlag) return;

@@ -50,6 +50,14 @@ public:
     // rejected, a diagnostic other than an "ignored: ..." note, a message
     // box, or a broken invariant.
     std::vector<std::string> execute(const std::string& line);
+
+    // For arbitrary scripts (the fuzzer's): a rejected line and a diagnostic
+    // are what the runner should answer to bad text, not faults; a message
+    // box and a broken invariant still are.
+    void acceptScriptErrors() { m_acceptScriptErrors = true; }
+    // From now on the "run" lines together advance the clock by at most `ms`;
+    // a run beyond that advances only to the limit.
+    void limitRunTime(std::int64_t ms) { m_runLeft = ms; }
     // The full-dump scan, on demand.
     std::vector<std::string> checkDump() const { return m_checker.checkDump(); }
 
@@ -60,6 +68,7 @@ public:
     const Coverage& coverage() const { return m_coverage; }
 
 private:
+    void advance(std::int64_t ms);
     void noteRouterKill(const std::string& line);
     void count();
 
@@ -71,6 +80,10 @@ private:
     long m_lines = 0;
     long m_ignored = 0;
     Coverage m_coverage;
+    bool m_acceptScriptErrors = false;
+    std::int64_t m_runLeft = widgets::Scheduler::kLatest;
+    // What broke during the current line's run, between two of its pieces.
+    std::vector<std::string> m_inRun;
 };
 
 // Chooses the next line of a session from the model's current state: what a

@@ -203,6 +203,19 @@ TEST(SoakDriver, ReportsRejectedLinesAndIgnoresHiddenControls)
     EXPECT_EQ(driver.ignored(), 1);
 }
 
+// The fuzzer's driver: bad lines are answers, not faults, and the runs of a
+// script stop at the limit, however they are written.
+TEST(SoakDriver, ForArbitraryScriptsAcceptsBadLinesAndCapsTheRuns)
+{
+    Driver driver;
+    driver.acceptScriptErrors();
+    driver.limitRunTime(5000);
+    for (const char* line : {"press LinkDemo.cmdNothing", "run 3000", "run\t 00002500", "run 99999"}) {
+        EXPECT_EQ(joined(driver.execute(line)), "") << line;
+    }
+    EXPECT_EQ(driver.now(), 5000);
+}
+
 // ---- sessions are scripts --------------------------------------------------------
 
 TEST(SoakSessions, ASessionIsDeterministicAndReplaysAsItsScript)
