@@ -7,7 +7,9 @@
 # and a component (wire, transmitter, receiver, queue, source) only its own,
 # the widgets' and the packet layer's: never another component's. Each
 # quoted include names its folder ("wire/trace.h"); one without a folder is
-# the including file's neighbour. Fails with every offending include listed.
+# the including file's neighbour. The palette reads the components' colours:
+# it may include them, the widgets and the packet layer, nothing above them.
+# Fails with every offending include listed.
 cmake_minimum_required(VERSION 3.25)
 
 set(components wire transmitter receiver queue source)
@@ -16,10 +18,11 @@ set(allowed_packet packet)
 foreach(component ${components})
   set(allowed_${component} ${component} widgets packet)
 endforeach()
+set(allowed_palette palette widgets packet ${components})
 
 set(include_line "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\"")
 set(faults "")
-foreach(folder widgets packet ${components})
+foreach(folder widgets packet ${components} palette)
   file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
   foreach(file ${files})
     file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "${include_line}")
