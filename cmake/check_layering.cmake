@@ -8,6 +8,7 @@
 #   widgets, packet     the controls and the clock; the Packet record
 #   components          wire, transmitter, receiver, queue, source; and
 #     topology          the routing indices and table, the scenario vocabulary
+#   palette             the colour table and its profiles, from the components' colours
 #   lab                 measured figures, theory, random loss
 #   shell               the window's model
 #   session             the tools around it: runner, JSON, presenter, help, lecture tools
@@ -23,7 +24,7 @@
 # a fault too. Fails with every offending include listed.
 cmake_minimum_required(VERSION 3.25)
 
-set(layers "widgets packet" "wire transmitter receiver queue source topology" "lab" "shell" "session" "sweep" "web gui" "app")
+set(layers "widgets packet" "wire transmitter receiver queue source topology" "palette" "lab" "shell" "session" "sweep" "web gui" "app")
 
 # allowed_<folder>: the folder itself, then every folder below it, nearest
 # layer first.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "lab/lab.h"
+#include "palette/palette.h"
 #include "session/eventlog.h"
 #include "session/presenter.h"
 #include "session/tracefigure.h"
@@ -227,6 +228,8 @@ std::span<const ScriptRunner::Command> ScriptRunner::commands()
         {"svg", &R::svgCommand, "svg NAME FILE", "write the trace picture NAME (Wire1.Picture1) as SVG"},
         {"log", &R::logCommand, "log on | log off", "print every routed packet event as a JSON line, or stop"},
         {"say", &R::sayCommand, "say TEXT", "narration: print {\"say\": TEXT} (the window shows it)"},
+        {"colours", &R::coloursCommand, "colours PROFILE",
+         "print the colour table of PROFILE (standard, projector, colour-vision)"},
         // Described in the manual page only.
         {"step", &R::stepCommand, "", ""},
         {"set", &R::setCommand, "", ""},
@@ -391,6 +394,15 @@ void ScriptRunner::statsCommand(Words& words, const std::string& command)
 {
     noMore(words, command);
     m_out << "{\"stats\": " << dump::figures(m_demo->lab().figures()).dump() << "}\n";
+}
+
+void ScriptRunner::coloursCommand(Words& words, const std::string& command)
+{
+    const std::string name = required(words, command, "a profile (standard, projector, colour-vision)");
+    noMore(words, command);
+    const auto profile = palette::profileNamed(name);
+    if (!profile) throw ScriptError("unknown colour profile " + name + " (standard, projector, colour-vision)");
+    palette::writeTable(m_out, *profile);
 }
 
 void ScriptRunner::linesCommand(Words& words, const std::string& command)

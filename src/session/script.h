@@ -109,6 +109,7 @@ private:
     void setCommand(script_detail::Words& words, const std::string& command);
     void statsCommand(script_detail::Words& words, const std::string& command);
     void linesCommand(script_detail::Words& words, const std::string& command);
+    void coloursCommand(script_detail::Words& words, const std::string& command);
     void svgCommand(script_detail::Words& words, const std::string& command);
     void logCommand(script_detail::Words& words, const std::string& command);
     void sayCommand(script_detail::Words& words, const std::string& command);

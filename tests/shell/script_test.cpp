@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "palette/palette.h"
 #include "shell_support.h"
 
 using namespace shelltest;
@@ -218,6 +219,18 @@ TEST(Script, ActionsOnHiddenControlsAreIgnored)
     EXPECT_EQ(wire["state"]["bitRate"], 1);
 }
 
+// The runner prints the palette's own table: the same lines whoever asks.
+TEST(Script, ColoursPrintsTheTableOfTheProfile)
+{
+    for (const palette::Profile p : palette::kProfiles) {
+        std::ostringstream table;
+        palette::writeTable(table, p);
+        const Result r = runScript("colours " + std::string(palette::name(p)) + "\n");
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, table.str());
+    }
+}
+
 TEST(Script, BadLinesStopTheScriptWithStatusTwo)
 {
     struct Case {
@@ -237,6 +250,7 @@ TEST(Script, BadLinesStopTheScriptWithStatusTwo)
         {"run -100\n", "whole number"},
         {"run 1.5\n", "whole number"},
         {"run 100 200\n", "unexpected text"},
+        {"colours sepia\n", "unknown colour profile sepia"},
         {"press\n", "missing argument"},
         {"choose LinkDemo.cmbScenario\n", "missing argument"},
         {"type\n", "missing argument"},
