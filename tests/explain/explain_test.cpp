@@ -177,6 +177,26 @@ TEST(Runs, SelectiveRepeatKeepsWhatFollowsALossAndSendsOnlyTheLostPacket)
                       "to 4-6"));
 }
 
+// Four sequence numbers for windows of three, and no acknowledgements: once
+// 0, 1 and 2 are delivered the receiver expects 3, 4 and 5 (sequences 3, 0
+// and 1), and packet 0 sent again after its timer is taken as packet 4.
+TEST(Runs, TooFewSequenceNumbersTakeAnOldPacketForANewOne)
+{
+    Session r("Selective Repeat ARQ");
+    r.demo.Transmitter1.SetMaxSequence(3);
+    r.demo.Receiver1.SetMaxSequence(3);
+    r.demo.Receiver1.SetACKMode(0);
+    r.demo.cmdReset.click();
+    r.demo.cmdPause.click();
+    r.runTo(30000);
+    const auto wrong = std::find_if(r.lines.begin(), r.lines.end(),
+                                    [](const explain::Line& l) { return l.text.starts_with("Wrong!"); });
+    ASSERT_NE(wrong, r.lines.end());
+    EXPECT_EQ(wrong->text,
+              "Wrong! Packet 0 has sequence 0, which also belongs to packet 4 inside the window: the "
+              "sequence numbers are too few for these windows");
+}
+
 TEST(Runs, SoftwareFlowHoldStopsTheTransmitterAndReadyStartsItAgain)
 {
     Session r("Software Flow");
