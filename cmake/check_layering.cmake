@@ -11,6 +11,7 @@
 #   palette             the colour table and its profiles, from the components' colours
 #   lab                 measured figures, theory, random loss
 #   shell               the window's model
+#   explain             plain words: the explanation of a run, descriptions
 #   session             the tools around it: runner, JSON, presenter, help, lecture tools
 #   sweep               parameter sweeps, above the runner
 #   web | gui           the page's core; the Qt binding
@@ -24,7 +25,7 @@
 # a fault too. Fails with every offending include listed.
 cmake_minimum_required(VERSION 3.25)
 
-set(layers "widgets packet" "wire transmitter receiver queue source topology" "palette" "lab" "shell" "session" "sweep" "web gui" "app")
+set(layers "widgets packet" "wire transmitter receiver queue source topology" "palette" "lab" "shell" "explain" "session" "sweep" "web gui" "app")
 
 # allowed_<folder>: the folder itself, then every folder below it, nearest
 # layer first.

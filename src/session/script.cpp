@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstdint>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "explain/explain.h"
 #include "lab/lab.h"
 #include "palette/palette.h"
 #include "session/eventlog.h"
@@ -227,6 +229,8 @@ std::span<const ScriptRunner::Command> ScriptRunner::commands()
         {"lines", &R::linesCommand, "lines NAME", "print the lines drawn on picture area NAME"},
         {"svg", &R::svgCommand, "svg NAME FILE", "write the trace picture NAME (Wire1.Picture1) as SVG"},
         {"log", &R::logCommand, "log on | log off", "print every routed packet event as a JSON line, or stop"},
+        {"explain", &R::explainCommand, "explain on | explain off",
+         "print every explanation of what happens as a JSON line, or stop"},
         {"say", &R::sayCommand, "say TEXT", "narration: print {\"say\": TEXT} (the window shows it)"},
         {"colours", &R::coloursCommand, "colours PROFILE",
          "print the colour table of PROFILE (standard, projector, colour-vision)"},
@@ -313,7 +317,15 @@ void ScriptRunner::pressCommand(Words& words, const std::string& command)
     noMore(words, command);
     widgets::Control& c = control(name);
     if (c.kind() == widgets::Kind::Button) {
-        if (reachable(c, name)) static_cast<widgets::Button&>(c).click();
+        if (!reachable(c, name)) return;
+        // A packet clicked away is explained as destroyed by a click.
+        int wire = 0;
+        int slot = -1;
+        if (m_explainer && std::sscanf(name.c_str(), "Wire%d.cmdPacket(%d)", &wire, &slot) == 2 &&
+            (wire == 1 || wire == 2)) {
+            m_explainer->destroying(wire, slot, explain::Cause::Click);
+        }
+        static_cast<widgets::Button&>(c).click();
     } else if (c.kind() == widgets::Kind::Check) {
         if (reachable(c, name)) static_cast<widgets::CheckBox&>(c).click();
     } else {
@@ -425,6 +437,20 @@ void ScriptRunner::logCommand(Words& words, const std::string& command)
     noMore(words, command);
     if (state != "on" && state != "off") throw ScriptError("log needs on or off, not '" + state + "'");
     log(state == "on");
+}
+
+void ScriptRunner::explainCommand(Words& words, const std::string& command)
+{
+    const std::string state = required(words, command, "on or off");
+    noMore(words, command);
+    if (state != "on" && state != "off") throw ScriptError("explain needs on or off, not '" + state + "'");
+    if (state == "off") {
+        m_explainer.reset();
+        return;
+    }
+    if (m_explainer) return;
+    m_explainer = std::make_unique<explain::Explainer>(*m_demo);
+    m_explainer->onLine = [this](const explain::Line& l) { m_out << explain::jsonLine(l) << "\n"; };
 }
 
 void ScriptRunner::sayCommand(Words& words, const std::string&)

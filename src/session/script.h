@@ -20,6 +20,10 @@
 #include "shell/linkdemo.h"
 #include "widgets/messagebox.h"
 
+namespace explain {
+class Explainer;
+}
+
 namespace eventlog {
 class EventLog;
 }
@@ -112,6 +116,7 @@ private:
     void coloursCommand(script_detail::Words& words, const std::string& command);
     void svgCommand(script_detail::Words& words, const std::string& command);
     void logCommand(script_detail::Words& words, const std::string& command);
+    void explainCommand(script_detail::Words& words, const std::string& command);
     void sayCommand(script_detail::Words& words, const std::string& command);
     widgets::Control& control(const std::string& name);
     bool reachable(const widgets::Control& c, const std::string& name);
@@ -125,6 +130,7 @@ private:
     PrintingMessageBox m_messageBox;
     std::unique_ptr<LinkDemo> m_ownDemo;
     LinkDemo* m_demo;
-    // Last: it watches the model while `log on` is in force.
+    // Last: they watch the model while `log on` / `explain on` is in force.
     std::unique_ptr<eventlog::EventLog> m_log;
+    std::unique_ptr<explain::Explainer> m_explainer;
 };

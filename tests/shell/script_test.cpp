@@ -231,6 +231,29 @@ TEST(Script, ColoursPrintsTheTableOfTheProfile)
     }
 }
 
+// Explanations print while on, name the click that destroyed a packet, and
+// change nothing else the runner prints.
+TEST(Script, ExplainOnPrintsTheExplanationsAndOffStopsThem)
+{
+    const std::string session = "press LinkDemo.cmdPause\nrun 1500\npress Wire1.cmdPacket(0)\nrun 1000\n";
+    const Result quiet = runScript(session + "dump\n");
+    const Result explained = runScript("explain on\n" + session + "explain off\nrun 5000\ndump\n");
+    const Result after = runScript(session + "run 5000\ndump\n");
+    EXPECT_EQ(explained.status, 0);
+    EXPECT_NE(explained.out.find("{\"explain\": {\"time\":100,\"text\":\"Transmitter sends data packet 0"),
+              std::string::npos);
+    EXPECT_NE(explained.out.find("destroyed on Wire 1 by a click"), std::string::npos);
+    // Nothing is explained after "explain off": the rest equals a run without.
+    std::string lines;
+    std::istringstream in(explained.out);
+    for (std::string l; std::getline(in, l);) {
+        if (l.rfind("{\"explain\"", 0) != 0) lines += l + "\n";
+    }
+    EXPECT_EQ(lines, after.out);
+    EXPECT_EQ(quiet.out.find("explain"), std::string::npos);
+    EXPECT_NE(runScript("explain maybe\n").status, 0);
+}
+
 TEST(Script, BadLinesStopTheScriptWithStatusTwo)
 {
     struct Case {
