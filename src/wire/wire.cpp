@@ -192,12 +192,13 @@ std::optional<Wire::Span> Wire::spanAt(int i, std::int64_t lTime) const
     auto [head, tail] = edgesAt(p, lTime);
     const bool reverse = p.ACKFlag;
     const int mark = reverse ? ackArrivingSlot : dataArrivingSlot;
-    const bool mayArrive = mark == i || (mark == -1 && firstArriving(reverse, lTime) == i);
+    // Asked only of a packet at the arrival mark.
+    const auto mayArrive = [&] { return mark == i || (mark == -1 && firstArriving(reverse, lTime) == i); };
     if (reverse) {
         tail = std::min(tail, x2());
         head = std::max(std::min(head, x2() - kArrivalMark), x1());
         if (tail < x1()) {
-            if (mayArrive) return std::nullopt;
+            if (mayArrive()) return std::nullopt;
             tail = reverseWaitTail();
         }
         return Span{head, tail - head};
@@ -205,7 +206,7 @@ std::optional<Wire::Span> Wire::spanAt(int i, std::int64_t lTime) const
     head = std::min(head, x2());
     tail = std::max(tail, x1());
     if (tail > x2() - kArrivalMark) {
-        if (mayArrive) return std::nullopt;
+        if (mayArrive()) return std::nullopt;
         tail = std::min(tail, forwardWaitTail());
     }
     return Span{tail, head - tail};
