@@ -66,7 +66,8 @@ constexpr int kGoodputRow = 15;
 constexpr int kUtilisationRow = 16;
 
 const char* const kHelp =
-    "<p><b>Measured</b> since the last reset, on the simulated clock. <b>Theory</b> for the settings in "
+    "<p><b>Measured</b> since the last reset or <i>Restart counts</i>, on the simulated clock. <b>Theory</b> for the "
+    "settings in "
     "force, with t<sub>f</sub> = L / (4R<sub>1</sub>) and t<sub>a</sub> = 1 / (4R<sub>1</sub>) the "
     "transmission times of a data packet and an acknowledgement on Wire1, D<sub>1</sub> its delay, "
     "P<sub>tx</sub>, P<sub>rx</sub> the processing times.</p>"
@@ -97,6 +98,29 @@ const char* const kHelp =
 QString numberText(double v, int decimals)
 {
     return QString::number(v, 'f', decimals);
+}
+
+// A round step for an axis over [0, span] with at most `ticks` steps:
+// 1, 2 or 5 times a power of ten.
+double roundStep(double span, int ticks)
+{
+    const double raw = std::max(span, 1e-9) / ticks;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0, 10.0}) {
+        if (m * power >= raw) return m * power;
+    }
+    return 10 * power;
+}
+
+// An axis from 0 to a whole number of round steps covering `top`.
+void roundAxis(QValueAxis* axis, double top)
+{
+    const double step = roundStep(top, 5);
+    const double end = std::max(step, std::ceil(top / step - 1e-9) * step);
+    axis->setRange(0, end);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
 }
 
 }  // namespace
@@ -156,7 +180,23 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     auto* copy = new QPushButton(tr("Copy as CSV"));
     connect(copy, &QPushButton::clicked, this, &LabWindow::copyCsv);
 
+    // Shown only once a setting changed after the counts began.
+    m_changedBox = new QWidget;
+    auto* changedRow = new QHBoxLayout(m_changedBox);
+    changedRow->setContentsMargins(0, 0, 0, 0);
+    m_changed = new QLabel;
+    m_changed->setObjectName(QStringLiteral("settingsChanged"));
+    m_changed->setWordWrap(true);
+    auto* restart = new QPushButton(tr("Restart counts"));
+    restart->setObjectName(QStringLiteral("restartCounts"));
+    restart->setToolTip(tr("Count again from now, for the settings in force, without resetting the run"));
+    connect(restart, &QPushButton::clicked, this, &LabWindow::restartCounts);
+    changedRow->addWidget(m_changed, 1);
+    changedRow->addWidget(restart);
+    m_changedBox->hide();
+
     auto* left = new QVBoxLayout;
+    left->addWidget(m_changedBox);
     left->addWidget(figures);
     left->addWidget(settings);
     left->addWidget(copy);
@@ -199,16 +239,26 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     m_chartView->setRenderHint(QPainter::Antialiasing);
     m_chartView->setMinimumSize(260, 300);
 
+    m_inForce = new QLabel;
+    m_inForce->setObjectName(QStringLiteral("inForce"));
+    m_inForce->setWordWrap(true);
+    m_inForce->setMargin(8);
+    m_inForce->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* help = new QLabel(tr(kHelp));
     help->setWordWrap(true);
     help->setTextFormat(Qt::RichText);
     help->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     help->setMargin(8);
+    auto* formulas = new QWidget;
+    auto* formulasColumn = new QVBoxLayout(formulas);
+    formulasColumn->setContentsMargins(0, 0, 0, 0);
+    formulasColumn->addWidget(m_inForce);
+    formulasColumn->addWidget(help, 1);
 
     auto* tabs = new QTabWidget;
     tabs->addTab(m_chartView, tr("Plot"));
     auto* helpScroll = new QScrollArea;
-    helpScroll->setWidget(help);
+    helpScroll->setWidget(formulas);
     helpScroll->setWidgetResizable(true);
     helpScroll->setFrameShape(QFrame::NoFrame);
     tabs->addTab(helpScroll, tr("Formulas"));
@@ -239,6 +289,12 @@ void LabWindow::seedEdited()
     m_seed->setText(QString::number(m_demo.lab().seed()));
 }
 
+void LabWindow::restartCounts()
+{
+    m_demo.lab().restartCounts();
+    refresh();
+}
+
 void LabWindow::refresh()
 {
     const lab::Figures f = m_demo.lab().figures();
@@ -265,8 +321,21 @@ void LabWindow::refresh()
                              : (row == kRttEstimateRow || row == kRetransmitTimeRow) ? 2
                              : row >= kGoodputRow                                    ? 3
                                                                                      : 0;
-        m_measured[k]->setText(numberText(values[k], decimals));
+        // No estimate until a round trip has been measured.
+        const bool unmeasured = (row == kRttEstimateRow || row == kRetransmitTimeRow) && f.rttSamples == 0;
+        m_measured[k]->setText(unmeasured ? QStringLiteral("—") : numberText(values[k], decimals));
     }
+    if (const auto at = m_demo.lab().settingsChangedAt()) {
+        m_changed->setText(tr("Settings changed at %1 s: the theory is for the settings now in force")
+                               .arg(numberText(static_cast<double>(*at) / 1000.0, 1)));
+        m_changedBox->show();
+    } else {
+        m_changedBox->hide();
+    }
+    const lab::TheorySettings settings = m_demo.lab().theorySettings();
+    const std::string inForce = lab::substituted(settings, lab::theoryFor(settings));
+    m_inForce->setText(inForce.empty() ? tr("With the settings in force the theory is undefined.")
+                                       : tr("With the settings in force: %1").arg(QString::fromStdString(inForce)));
     const auto theoryText = [](const std::optional<double>& v) { return v ? numberText(*v, 3) : QStringLiteral("—"); };
     m_theoryGoodput->setText(theoryText(f.theoryGoodput));
     m_theoryUtilisation->setText(theoryText(f.theoryUtilisation));
@@ -298,12 +367,10 @@ void LabWindow::refresh()
         m_theory->append(0, 0);
         m_theory->append(span, *f.theoryGoodput * span);
     }
-    m_axisX->setRange(0, std::ceil(span / 10) * 10);
-    m_axisX->setTickCount(6);
+    roundAxis(m_axisX, span);
     double top = std::max({5.0, correct, wrong});
     if (f.theoryGoodput) top = std::max(top, *f.theoryGoodput * span);
-    m_axisY->setRange(0, top * 1.05);
-    m_axisY->applyNiceNumbers();
+    roundAxis(m_axisY, top * 1.05);
 
     // Changed elsewhere (the runner's commands through another binding, a
     // test): follow, but never rewrite what the user is typing.

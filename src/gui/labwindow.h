@@ -40,6 +40,7 @@ public slots:
 private:
     void lossEdited(int wire, double p);
     void seedEdited();
+    void restartCounts();
 
     LinkDemo& m_demo;
     std::vector<QLabel*> m_measured;
@@ -47,6 +48,9 @@ private:
     QLabel* m_theoryGoodput = nullptr;
     QDoubleSpinBox* m_loss[2] = {nullptr, nullptr};
     QLineEdit* m_seed = nullptr;
+    QLabel* m_changed = nullptr;  // "settings changed at …", with Restart counts
+    QWidget* m_changedBox = nullptr;
+    QLabel* m_inForce = nullptr;         // the formula with the numbers in force
     QLineSeries* m_delivered = nullptr;  // correct deliveries
     QLineSeries* m_wrong = nullptr;      // deliveries under a wrong number
     QLineSeries* m_theory = nullptr;

@@ -53,10 +53,23 @@ void Lab::resetDone()
     ++m_resets;
     m_engine.seed(m_seed);
     m_doomed.clear();
+    m_sending = 0;
+    startCounts();
+}
+
+void Lab::restartCounts()
+{
+    startCounts();
+}
+
+void Lab::startCounts()
+{
     m_dataSent = m_retransmissions = m_acksSent = m_lost = 0;
     m_busyMs = 0;
-    m_busySince = 0;
-    m_sending = 0;
+    m_busySince = m_link.totalTime;  // a send under way counts from now
+    m_since = m_seenAt = m_link.totalTime;
+    m_settings = theorySettings();
+    m_changedAt.reset();
     m_txBase = m_link.transmitter.totals();
     m_rxBase = m_link.receiver.totals();
     m_dropsBase = m_link.router.dataDropsTotal();
@@ -112,6 +125,7 @@ void Lab::doom(Wire& wire, double p, const Packet& pPacket)
 // has come and that is still on its wire.
 void Lab::settle()
 {
+    watchSettings();
     if (m_doomed.empty()) return;
     const std::uint64_t resets = m_resets;
     std::size_t k = 0;
@@ -137,6 +151,26 @@ void Lab::settle()
     }
 }
 
+void Lab::watchSettings()
+{
+    if (m_changedAt) return;
+    if (m_link.totalTime == m_since) {
+        m_settings = theorySettings();
+    } else if (theorySettings() != m_settings) {
+        // Changed since the last look, when the clock showed m_seenAt.
+        m_changedAt = m_seenAt;
+        return;
+    }
+    m_seenAt = m_link.totalTime;
+}
+
+std::optional<std::int64_t> Lab::settingsChangedAt() const
+{
+    if (m_changedAt) return m_changedAt;
+    if (m_link.totalTime != m_since && theorySettings() != m_settings) return m_seenAt;
+    return std::nullopt;
+}
+
 TheorySettings Lab::theorySettings() const
 {
     TheorySettings s;
@@ -159,7 +193,7 @@ TheorySettings Lab::theorySettings() const
 Figures Lab::figures() const
 {
     Figures f;
-    f.elapsed = m_link.totalTime;
+    f.elapsed = m_link.totalTime - m_since;
     f.dataSent = m_dataSent;
     f.retransmissions = m_retransmissions;
     const Receiver::Totals& rx = m_link.receiver.totals();

@@ -94,6 +94,15 @@ public:
     Figures figures() const;
     TheorySettings theorySettings() const;
 
+    // Starts the counts afresh now, without a reset of the run: every
+    // figure measures from this moment (the loss generator goes on).
+    void restartCounts();
+    // The simulated time at which the settings the theory depends on first
+    // changed after the counts began; empty while they are those the counts
+    // began with. A change before anything was counted is taken as the
+    // start.
+    std::optional<std::int64_t> settingsChangedAt() const;
+
     void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) override;
     void resetDone() override;
 
@@ -109,6 +118,8 @@ private:
     double draw();
     void doom(Wire& wire, double p, const Packet& pPacket);
     void settle();
+    void watchSettings();
+    void startCounts();
     std::uint64_t destroyedTotal() const;
 
     LinkView m_link;
@@ -129,7 +140,14 @@ private:
     std::int64_t m_busySince = 0;
     int m_sending = 0;
 
-    // The components' running totals at the last reset.
+    // When the counts began, with the settings then in force, and when
+    // those first changed.
+    std::int64_t m_since = 0;
+    TheorySettings m_settings;
+    std::optional<std::int64_t> m_changedAt;
+    std::int64_t m_seenAt = 0;  // when they were last seen unchanged
+
+    // The components' running totals when the counts began.
     Transmitter::Totals m_txBase;
     Receiver::Totals m_rxBase;
     std::uint64_t m_dropsBase = 0;

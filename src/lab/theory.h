@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 namespace lab {
 
@@ -28,8 +29,25 @@ struct Theory {
     // The cycle T and the data transmission time t_f, s (for the help).
     std::optional<double> cycle;
     std::optional<double> frameTime;
+    // A = T / t_f, the bottleneck bound B, the chance P that a packet or its
+    // acknowledgement is lost, and the window W the formula used.
+    double cycleFactor = 0;
+    double bound = 1;
+    double lossBoth = 0;
+    int window = 1;
 };
 
 Theory theoryFor(const TheorySettings& s);
+
+bool operator==(const TheorySettings& a, const TheorySettings& b);
+inline bool operator!=(const TheorySettings& a, const TheorySettings& b)
+{
+    return !(a == b);
+}
+
+// The formula of the scenario in force with the numbers substituted, as one
+// line: "t_f = 1 s, T = 5.25 s, A = 5.25, W = 1 → U = 0.190". Empty where
+// the theory is undefined.
+std::string substituted(const TheorySettings& s, const Theory& t);
 
 }  // namespace lab

@@ -404,7 +404,13 @@ void ScriptRunner::dumpCommand(Words& words, const std::string&)
 
 void ScriptRunner::statsCommand(Words& words, const std::string& command)
 {
-    noMore(words, command);
+    if (!words.atEnd()) {
+        const std::string what = words.next();
+        if (what != "reset") throw ScriptError("stats takes nothing or reset, not '" + what + "'");
+        noMore(words, command);
+        m_demo->lab().restartCounts();
+        return;
+    }
     m_out << "{\"stats\": " << dump::figures(m_demo->lab().figures()).dump() << "}\n";
 }
 

@@ -6,6 +6,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
@@ -47,6 +48,26 @@ TEST_F(LabWindowTest, ShowsTheFiguresBesideTheTheory)
     demo.Transmitter1.cmbPacketLength.userEdit("0");
     window.refresh();
     EXPECT_EQ(text("theoryGoodput"), QStringLiteral("—"));
+}
+
+// No round trip yet: no estimate; a change of setting mid-run is said,
+// and Restart counts counts afresh from then.
+TEST_F(LabWindowTest, SaysWhatIsNotMeasuredAndWhatChanged)
+{
+    demo.cmbScenario.userChoose(1);
+    window.refresh();
+    EXPECT_EQ(text("rttEstimate"), QStringLiteral("—"));
+    EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("inForce"))->text().contains("U = 0.190"));
+    demo.cmdPause.click();
+    demo.scheduler().advance(20000);
+    demo.Wire1.cmdEdit.click();
+    demo.Wire1.cmbDelay.userEdit("1");
+    window.refresh();
+    EXPECT_NE(text("rttEstimate"), QStringLiteral("—"));
+    EXPECT_TRUE(text("settingsChanged").contains("20.0 s"));
+    window.findChild<QPushButton*>(QStringLiteral("restartCounts"))->click();
+    EXPECT_EQ(text("elapsed"), "0.0");
+    EXPECT_FALSE(window.findChild<QLabel*>(QStringLiteral("settingsChanged"))->isVisibleTo(&window));
 }
 
 // The run of the lab's test: 2 correct and 44 wrong deliveries, plotted apart.

@@ -225,6 +225,32 @@ TEST(LabCommands, StatsLineAndNullTheory)
         << line;
 }
 
+// Restarting the counts mid-run: the figures measure from that moment, the
+// run goes on, and a setting changed after the counts began is reported
+// with its time until the next restart.
+TEST(LabCommands, RestartCountsWithoutAReset)
+{
+    Script r(
+        "choose LinkDemo.cmbScenario Stop and Wait\n"
+        "press Wire1.cmdEdit\ntype Wire1.cmbBitRate 2\n"  // before anything counted: the start
+        "press LinkDemo.cmdPause\nrun 30000\nstats reset\nrun 30000\n");
+    ASSERT_EQ(r.status, 0) << r.err.str();
+    EXPECT_EQ(r.out.str(), "");
+    const lab::Figures f = r.figures();
+    EXPECT_EQ(f.elapsed, 30000);
+    EXPECT_EQ(r.runner.demo().totalTime, 60000);
+    EXPECT_GT(f.delivered, 0u);
+    EXPECT_LT(f.delivered, 10u);
+    EXPECT_FALSE(r.runner.demo().lab().settingsChangedAt());
+
+    std::istringstream more("type Wire1.cmbBitRate 4\nrun 1000\n");
+    r.runner.run(more);
+    EXPECT_EQ(r.runner.demo().lab().settingsChangedAt(), std::optional<std::int64_t>(60000));
+    std::istringstream restart("stats reset\n");
+    r.runner.run(restart);
+    EXPECT_FALSE(r.runner.demo().lab().settingsChangedAt());
+}
+
 TEST(LabCommands, BadArgumentsStopTheScriptWithTheLine)
 {
     const char* const bad[] = {"set loss Wire1 0.6",
@@ -236,6 +262,8 @@ TEST(LabCommands, BadArgumentsStopTheScriptWithTheLine)
                                "set seed -1",
                                "set seed 1.5",
                                "set seed",
+                               "stats again",
+                               "stats reset now",
                                "set speed 2",
                                "set",
                                "stats now"};

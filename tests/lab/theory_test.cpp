@@ -99,3 +99,17 @@ TEST(Theory, UndefinedForAZeroLength)
 }
 
 }  // namespace
+
+TEST(Theory, TheFormulaWithTheNumbersInForce)
+{
+    const TheorySettings stopAndWait = link(1);
+    EXPECT_EQ(lab::substituted(stopAndWait, theoryFor(stopAndWait)),
+              "t_f = 1 s, T = 5.25 s, A = 5.25, W = 1 \u2192 U = 0.190");
+    TheorySettings goBackN = link(4, 3, 0.1);
+    goBackN.router = true;
+    EXPECT_EQ(lab::substituted(goBackN, theoryFor(goBackN)),
+              "t_f = 1 s, T = 7.5 s, A = 7.5, W = 3, P = 0.19, B = 1 \u2192 U = 0.235");
+    TheorySettings empty = link(1);
+    empty.length = 0;
+    EXPECT_EQ(lab::substituted(empty, theoryFor(empty)), "");
+}
