@@ -137,6 +137,8 @@ EventLogWindow::EventLogWindow(LinkDemo& demo, QWidget* parent)
     : QWidget(parent, Qt::Window), m_log(demo), m_model(this), m_filter(this)
 {
     setWindowTitle(tr("Event log"));
+    // Closing the demonstration ends the program, this window open or not.
+    setAttribute(Qt::WA_QuitOnClose, false);
     m_filter.setSourceModel(&m_model);
 
     m_pause = new QCheckBox(tr("&Pause"), this);

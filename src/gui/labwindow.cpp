@@ -128,6 +128,8 @@ void roundAxis(QValueAxis* axis, double top)
 LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Window), m_demo(demo)
 {
     setWindowTitle(tr("Lab"));
+    // Closing the demonstration ends the program, this window open or not.
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     auto* figures = new QGroupBox(tr("Figures"));
     auto* grid = new QGridLayout(figures);

@@ -7,11 +7,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QGuiApplication>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 
+#include "gui/eventlogwindow.h"
 #include "gui/labwindow.h"
+#include "gui/mainwindow.h"
 #include "lab/lab.h"
 #include "shell/linkdemo.h"
 #include "support/testenv.h"
@@ -106,6 +111,33 @@ TEST_F(LabWindowTest, LossAndSeedReachTheLab)
     EXPECT_EQ(demo.lab().seed(), 42u);
 
     EXPECT_TRUE(window.csv().startsWith("scenario,router,window,"));
+}
+
+}  // namespace
+
+namespace {
+
+// The tool windows never keep the program alive once the demonstration is
+// closed (a Lab left open would run the simulation on with no way back).
+TEST(ToolWindows, ClosingTheDemonstrationIsClosingTheLastWindow)
+{
+    RecordingMessageBox messages;
+    LinkDemo demo{messages};
+    gui::MainWindow main(demo);
+    gui::LabWindow lab(demo);
+    gui::EventLogWindow log(demo);
+    for (QWidget* w : {static_cast<QWidget*>(&main), static_cast<QWidget*>(&lab), static_cast<QWidget*>(&log)})
+        w->show();
+    // Qt tells of the last window only from inside its event loop: close the
+    // main window there, and leave the loop right after in any case.
+    QSignalSpy last(qGuiApp, &QGuiApplication::lastWindowClosed);
+    QTimer::singleShot(0, &main, [&main] { main.close(); });
+    QTimer leave;
+    leave.setSingleShot(true);
+    QObject::connect(&leave, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+    leave.start(0);
+    QCoreApplication::exec();
+    EXPECT_EQ(last.count(), 1);
 }
 
 }  // namespace
