@@ -413,7 +413,8 @@ QRect PictureView::drawLines(std::size_t from, std::size_t to)
     // Solid one-pixel lines, plotted straight into the image: a full trace
     // is thousands of lines, and the raster engine's general line path costs
     // several times as much for the same pixels. At a device pixel ratio of
-    // 2 or more the pen is that many device pixels wide.
+    // 2 or more the pen is that many device pixels wide, twice that where the
+    // profile asks for wide trace lines.
     const qreal dpr = m_image.devicePixelRatio();
     const palette::Look drawnLook = look();
     const int pen = std::max(1, static_cast<int>(std::lround(dpr))) * (drawnLook.wideTraceLines ? 2 : 1);

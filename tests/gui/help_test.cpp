@@ -95,7 +95,6 @@ TEST(HelpWindows, TheLegendDrawsInTheProfileInForce)
     gui::setProfile(P::Projector);
     gui::ColoursWindow window;
     window.show();
-    window.grab().save("/tmp/legend-projector.png");
     auto drawn = [](std::int64_t model, palette::Role role) {
         return gui::toQColor(palette::drawn(P::Projector, model, role)).rgb() & 0xFFFFFF;
     };
