@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -139,6 +140,8 @@ void MainWindow::setProfile(palette::Profile p)
     // The status bar may have grown: the window grows with it, unless the
     // user sized it.
     if (m_zoomPercent != 0 && !isMaximized() && !isFullScreen()) {
+        statusBar()->layout()->activate();
+        layout()->activate();
         m_area->setMinimumSize(m_demo->size());
         adjustSize();
         m_area->setMinimumSize(0, 0);
