@@ -275,20 +275,25 @@ const kinds = {
       el.type = 'button';
       el.className = 'ld ld-button';
       el.append(document.createElement('span'));
+      // The packet's letter, in the profiles that show one.
+      el.append(document.createElement('b'));
       el.addEventListener('click', () => b.act(() => b.model.click(n.id)));
       return el;
     },
     update(b, n, el, st) {
-      place(el, st);
+      const [w, h] = place(el, st);
       setStyle(el, 'font', fontCss(st.font));
       if (el.firstChild.textContent !== st.caption) el.firstChild.textContent = st.caption;
+      const letter = b.letterFor(st, w, h);
+      if (el.lastChild.textContent !== letter) el.lastChild.textContent = letter;
       // A packet on a wire is chosen by other means than the Tab key.
       el.tabStop = st.tabStop;
       if (!st.tabStop) el.tabIndex = -1;
       else if (el.tabIndex < 0) b.tabOrder = null;
-      setStyle(el, 'background', colour(st.backColour));
-      setStyle(el, '--light', shade(st.backColour, 1.4));
-      setStyle(el, '--dark', shade(st.backColour, 1 / 1.5));
+      const back = b.drawn(st.backColour, 'fill');
+      setStyle(el, 'background', colour(back));
+      setStyle(el, '--light', shade(back, 1.4));
+      setStyle(el, '--dark', shade(back, 1 / 1.5));
     },
   },
 
@@ -301,8 +306,8 @@ const kinds = {
     update(b, n, el, st) {
       const [w, h] = place(el, st);
       presentCaption(el, st.caption, st.font, w, h, true);
-      setStyle(el, 'color', colour(st.foreColour));
-      setStyle(el, 'background', st.backColour < 0 ? 'transparent' : colour(st.backColour));
+      setStyle(el, 'color', colour(b.drawn(st.foreColour, 'text')));
+      setStyle(el, 'background', st.backColour < 0 ? 'transparent' : colour(b.drawn(st.backColour, 'fill')));
       setStyle(el, 'textAlign', st.align);
     },
   },
@@ -316,7 +321,7 @@ const kinds = {
     update(b, n, el, st) {
       const [w, h] = place(el, st);
       presentCaption(el, st.text, st.font, w, h, false);
-      setStyle(el, 'color', colour(st.foreColour));
+      setStyle(el, 'color', colour(b.drawn(st.foreColour, 'text')));
     },
   },
 
@@ -404,7 +409,7 @@ const kinds = {
     },
     update(b, n, el, st) {
       const [w, h] = place(el, st);
-      const fill = st.filled ? colour(st.fillColour) : 'transparent';
+      const fill = st.filled ? colour(b.drawn(st.fillColour, 'fill')) : 'transparent';
       const border = `1px solid ${colour(st.borderColour)}`;
       if (st.shape === 'circle') {
         // As large as the smaller side, centred.
@@ -583,6 +588,7 @@ class Binding {
     this.tabOrder = null;
     this.messageBox = null;  // set by the page
     this.onListChoice = null;  // (node, fromPopup) after a user's choice from a list
+    this.useProfile('standard');
     for (const n of this.nodes) {
       const el = kinds[n.kind].create(this, n);
       el.dataset.name = n.name;
@@ -605,6 +611,48 @@ class Binding {
       this.dpr = window.devicePixelRatio || 1;
       for (const p of this.pictures) this.redrawPicture(p);
     });
+  }
+
+  // The colour profile the page draws in: colours through the core's colour
+  // table, the look (trace lines, letters, clock) as the core gives it.
+  useProfile(name) {
+    this.profile = Module.profileName(String(name));
+    this.look = JSON.parse(Module.profileLook(this.profile));
+    this.drawnColours = new Map();
+  }
+
+  // Draws everything afresh in profile `name`; returns the profile's name.
+  setProfile(name) {
+    this.useProfile(name);
+    this.model.invalidate();
+    this.after();
+    for (const p of this.pictures) this.redrawPicture(p);
+    return this.profile;
+  }
+
+  // The colour drawn for a model colour in a role ('fill', 'text', 'line').
+  drawn(bgr, role) {
+    if (this.profile === 'standard' || !(bgr >= 0)) return bgr;
+    const key = `${role}:${bgr}`;
+    let c = this.drawnColours.get(key);
+    if (c === undefined) {
+      c = Module.drawnColour(this.profile, Number(bgr) & 0xFFFFFF, role);
+      this.drawnColours.set(key, c);
+    }
+    return c;
+  }
+
+  // The letter beside a button's caption where the profile shows one and
+  // the w x h button has room for both; '' otherwise.
+  letterFor(st, w, h) {
+    if (!this.look.packetLetters) return '';
+    const letter = Module.packetLetter(this.profile, Number(st.backColour) & 0xFFFFFF);
+    if (!letter) return '';
+    const [points, bold] = st.font;
+    const px = fontPx(points);
+    const caption = String(st.caption).trim();
+    const need = (caption ? width(`${caption} `, px, bold) : 0) + width(letter, px, true);
+    return need <= w - 4 && lineSpacing(px) <= h ? letter : '';
   }
 
   element(name) {
@@ -744,7 +792,7 @@ class Binding {
     const ctx = el.getContext('2d');
     const scale = this.dpr * this.zoom;
     ctx.setTransform(scale, 0, 0, scale, 0, 0);
-    ctx.lineWidth = 1;
+    ctx.lineWidth = this.look.wideTraceLines ? 2 : 1;
     const paths = new Map();
     for (let i = from; i + 4 < v.length; i += 5) {
       let path = paths.get(v[i + 4]);
@@ -753,7 +801,8 @@ class Binding {
       path.lineTo(Math.round(toPx(v[i + 2])) + 0.5, Math.round(toPx(v[i + 3])) + 0.5);
     }
     for (const [c, path] of paths) {
-      ctx.strokeStyle = colour(c);
+      ctx.strokeStyle = colour(this.drawn(c, 'line'));
+      ctx.setLineDash(c === this.look.dashedColour ? [4, 4] : []);
       ctx.stroke(path);
     }
   }
@@ -882,9 +931,13 @@ class Page {
       if (clock.textContent !== text) clock.textContent = text;
     };
     this.last = null;
+    // "?profile=projector" (or colour-vision): the page starts in that
+    // colour profile.
+    this.binding.useProfile(new URLSearchParams(location.search).get('profile') || 'standard');
     this.binding.after();
     this.keys();
     this.toolbar();
+    this.profileMenu();
     // "?clock=off": the page starts with its wall clock held, so that
     // virtual time stays at 0 until a script or linkdemo.clock(true) moves
     // it (the state in which the native runner starts every script).
@@ -1001,6 +1054,29 @@ class Page {
     });
     document.getElementById('zoom').addEventListener('change', (ev) => {
       this.binding.setZoom(Number(ev.target.value));
+    });
+  }
+
+  // The profile menu shows the profile in force; a choice redraws the page
+  // in it and puts it in the address, so that a reload keeps it.
+  profileMenu() {
+    const menu = document.getElementById('profile');
+    const show = () => {
+      menu.value = this.binding.profile;
+      document.getElementById('clock').classList.toggle('large', this.binding.look.largeClock);
+    };
+    show();
+    menu.addEventListener('change', () => {
+      this.binding.setProfile(menu.value);
+      show();
+      const url = new URL(location.href);
+      if (this.binding.profile === 'standard') url.searchParams.delete('profile');
+      else url.searchParams.set('profile', this.binding.profile);
+      try {
+        history.replaceState(null, '', url);
+      } catch (e) {
+        // A page opened from a file may not rewrite its address.
+      }
     });
   }
 }

@@ -33,6 +33,27 @@ Parsed parse(const std::vector<std::string>& args, const Program& program)
     return parsed;
 }
 
+bool takeOption(std::vector<std::string>& args, std::string_view option, std::string& value)
+{
+    const std::string joined = std::string(option) + "=";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") break;
+        const auto at = args.begin() + static_cast<std::ptrdiff_t>(i);
+        if (args[i].starts_with(joined)) {
+            value = args[i].substr(joined.size());
+            args.erase(at);
+            return !value.empty();
+        }
+        if (args[i] == option) {
+            if (i + 1 >= args.size()) return false;
+            value = args[i + 1];
+            args.erase(at, at + 2);
+            return true;
+        }
+    }
+    return true;
+}
+
 int report(const Parsed& parsed, const Program& program, std::ostream& out, std::ostream& err)
 {
     switch (parsed.action) {

@@ -33,6 +33,11 @@ struct Parsed {
 // error elsewhere on the line, so that "--help" always answers.
 Parsed parse(const std::vector<std::string>& args, const Program& program);
 
+// Takes "OPTION VALUE" or "OPTION=VALUE" (before any "--") out of `args`
+// and sets `value`; `value` stays as it is when the option is absent. False
+// when the option is given without a value.
+bool takeOption(std::vector<std::string>& args, std::string_view option, std::string& value);
+
 // Prints what a Help, Version or Error result asks for and returns the exit
 // status: 0 for Help and Version, kUsageError for Error. Not for Run.
 int report(const Parsed& parsed, const Program& program, std::ostream& out, std::ostream& err);

@@ -1,22 +1,28 @@
 // SPDX-License-Identifier: MIT
-// linkdemo-screenshot OUT.png [SCRIPT]
+// linkdemo-screenshot [--profile NAME] OUT.png [SCRIPT]
 //
 // Renders the real demonstration window (with its menu, tool and status
 // bars) to a PNG without a display. The
 // model is driven by a script in the script runner's language (the same
 // runner, so the same start-up and the same commands); without SCRIPT, the
 // scene shows Go-back-N ARQ with the router, 25 simulated seconds after
-// "Start", with packets on both wires and their traces drawn.
+// "Start", with packets on both wires and their traces drawn. --profile
+// draws the window in a colour profile, as View > Profile would.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QImage>
 #include <QString>
 
+#include "app/cli.h"
 #include "gui/mainwindow.h"
+#include "palette/palette.h"
 #include "shell/linkdemo.h"
 #include "session/script.h"
 
@@ -28,24 +34,55 @@ constexpr const char* kDefaultScene =
     "press LinkDemo.cmdPause\n"
     "run 25000\n";
 
+constexpr cli::Program kProgram{
+    "linkdemo-screenshot",
+    "linkdemo-screenshot [--profile NAME] OUT.png [SCRIPT]",
+    "Render the demonstration window (menu, tool and status bars included) to the\n"
+    "PNG file OUT.png without a display. SCRIPT (the language of linkdemo-script)\n"
+    "drives the model first; without it the scene shows Go-back-N ARQ with the\n"
+    "router 25 simulated seconds after Start.\n"
+    "\n"
+    "Options:\n"
+    "      --profile NAME  draw in the colour profile NAME: standard (the default),\n"
+    "                      projector or colour-vision\n"
+    "  -h, --help          print this help and exit\n"
+    "      --version       print the version and exit\n",
+    2,
+};
+
+int usage(const std::string& error)
+{
+    cli::Parsed parsed;
+    parsed.action = cli::Parsed::Action::Error;
+    parsed.error = error;
+    return cli::report(parsed, kProgram, std::cout, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s OUT.png [SCRIPT]\n", argc > 0 ? argv[0] : "linkdemo-screenshot");
-        return 2;
-    }
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::string profileName = palette::name(palette::Profile::Standard);
+    const bool profileGiven = cli::takeOption(args, "--profile", profileName);
+    const cli::Parsed parsed = cli::parse(args, kProgram);
+    if (parsed.action != cli::Parsed::Action::Run) return cli::report(parsed, kProgram, std::cout, std::cerr);
+    const std::optional<palette::Profile> profile = palette::profileNamed(profileName);
+    if (!profileGiven || !profile) return usage("--profile needs one of standard, projector, colour-vision");
+    if (parsed.operands.empty()) return usage("missing the output file OUT.png");
+    const std::string out = parsed.operands[0];
+    const std::string scriptFile = parsed.operands.size() > 1 ? parsed.operands[1] : std::string();
+
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
 
     ScriptRunner runner(std::cout, std::cerr);
     int status = ScriptRunner::kOk;
-    if (argc == 3) {
-        std::ifstream script(argv[2]);
+    if (!scriptFile.empty()) {
+        std::ifstream script(scriptFile);
         if (!script) {
-            std::fprintf(stderr, "cannot read %s\n", argv[2]);
+            std::fprintf(stderr, "cannot read %s\n", scriptFile.c_str());
             return 2;
         }
         status = runner.run(script);
@@ -59,10 +96,14 @@ int main(int argc, char** argv)
     gui::MainWindow window(demo);
     window.show();
     QApplication::processEvents();
+    if (*profile != palette::Profile::Standard) {
+        window.setProfile(*profile);
+        QApplication::processEvents();
+    }
     window.demoWindow().sync();
     const QImage image = window.grab().toImage();
-    if (!image.save(QString::fromLocal8Bit(argv[1]), "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    if (!image.save(QString::fromStdString(out), "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", out.c_str());
         return 1;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,14 @@
 #include "gui/mainwindow.h"
 #include "gui/labwindow.h"
 #include "gui/qtmessagebox.h"
+#include "palette/palette.h"
 #include "shell/linkdemo.h"
 
 namespace {
 
 constexpr cli::Program kProgram{
     "linkdemo",
-    "linkdemo [--play FILE] [QT-OPTION...]",
+    "linkdemo [--play FILE] [--profile NAME] [QT-OPTION...]",
     "Start the Link Demo window: a transmitter, a wire and a receiver (optionally\n"
     "a router between two wires) exchanging packets in simulated time, to show\n"
     "flow control and error control on a data link.\n"
@@ -28,6 +30,8 @@ constexpr cli::Program kProgram{
     "Options:\n"
     "      --play FILE     play the script FILE (the language of linkdemo-script)\n"
     "                      at the window's pace, its narration shown as captions\n"
+    "      --profile NAME  draw in the colour profile NAME: standard (the default),\n"
+    "                      projector or colour-vision (also View > Profile)\n"
     "  -h, --help          print this help and exit\n"
     "      --version       print the version and exit\n"
     "\n"
@@ -40,28 +44,6 @@ constexpr cli::Program kProgram{
 std::vector<std::string> arguments(int argc, char** argv)
 {
     return {argv + 1, argv + argc};
-}
-
-// Takes "--play FILE" or "--play=FILE" out of `args`: the file, or empty.
-// False when --play has no file.
-bool takePlay(std::vector<std::string>& args, std::string& file)
-{
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--") break;
-        if (args[i].starts_with("--play=")) {
-            file = args[i].substr(7);
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-            return !file.empty();
-        }
-        if (args[i] == "--play") {
-            if (i + 1 >= args.size()) return false;
-            file = args[i + 1];
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                       args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-            return true;
-        }
-    }
-    return true;
 }
 
 // True when the command line names a Qt style (-style NAME, -style=NAME).
@@ -89,8 +71,16 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::vector<std::string> args = arguments(argc, argv);
     std::string playFile;
-    if (!takePlay(args, playFile)) {
+    if (!cli::takeOption(args, "--play", playFile)) {
         std::cerr << "linkdemo: --play needs a file\nTry 'linkdemo --help' for more information.\n";
+        return cli::kUsageError;
+    }
+    std::string profileName = palette::name(palette::Profile::Standard);
+    const bool profileGiven = cli::takeOption(args, "--profile", profileName);
+    const std::optional<palette::Profile> profile = palette::profileNamed(profileName);
+    if (!profileGiven || !profile) {
+        std::cerr << "linkdemo: --profile needs one of standard, projector, colour-vision\n"
+                     "Try 'linkdemo --help' for more information.\n";
         return cli::kUsageError;
     }
     const cli::Parsed parsed = cli::parse(args, kProgram);
@@ -105,6 +95,7 @@ int main(int argc, char** argv)
     messageBox.attach(&window.demoWindow());
     window.demoWindow().startClock(demo.scheduler());
     window.show();
+    if (*profile != palette::Profile::Standard) window.setProfile(*profile);
     // The Lab window, from the Window menu or the key L (which, like the
     // demonstration's other keys, a focused control that takes it keeps).
     gui::LabWindow labWindow(demo);

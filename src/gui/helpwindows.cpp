@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "gui/profile.h"
 #include "gui/units.h"
 #include "linkdemo_version.h"
 #include "session/helptext.h"
@@ -19,10 +20,15 @@ namespace gui {
 
 namespace {
 
-// A filled rectangle in one of the model's colours.
+// A filled rectangle in the colour drawn for one of the model's colours in
+// the profile in force, with the letter that names a packet where the
+// profile shows one.
 class Swatch : public QWidget {
 public:
-    Swatch(std::int64_t colour, QWidget* parent) : QWidget(parent), m_colour(toQColor(colour))
+    Swatch(std::int64_t colour, palette::Role role, QWidget* parent)
+        : QWidget(parent),
+          m_colour(drawnColour(colour, role)),
+          m_letter(role == palette::Role::Fill ? QChar::fromLatin1(palette::packetLetter(profile(), colour)) : QChar())
     {
         setFixedSize(40, 22);
         setToolTip(QStringLiteral("#%1").arg(m_colour.rgb() & 0xFFFFFF, 6, 16, QLatin1Char('0')).toUpper());
@@ -35,10 +41,18 @@ protected:
         p.fillRect(rect(), m_colour);
         p.setPen(QColor(0x40, 0x40, 0x40));
         p.drawRect(rect().adjusted(0, 0, -1, -1));
+        if (!m_letter.isNull()) {
+            QFont bold = font();
+            bold.setBold(true);
+            p.setFont(bold);
+            p.setPen(drawnColour(0x000000, palette::Role::Text));
+            p.drawText(rect(), Qt::AlignCenter, QString(m_letter));
+        }
     }
 
 private:
     QColor m_colour;
+    QChar m_letter;
 };
 
 QLabel* wrapped(const QString& text, QWidget* parent)
@@ -65,7 +79,7 @@ QGroupBox* groupBox(const help::ColourGroup& g, QWidget* parent)
         h->setSpacing(3);
         int i = 0;
         for (std::int64_t c : e.swatches) {
-            auto* s = new Swatch(c, swatches);
+            auto* s = new Swatch(c, g.role, swatches);
             s->setObjectName(QStringLiteral("swatch:%1/%2/%3")
                                  .arg(QString::fromStdString(g.title), QString::fromStdString(e.name))
                                  .arg(i++));
@@ -133,6 +147,11 @@ ColoursWindow::ColoursWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     scroll->setFrameShape(QFrame::NoFrame);
     auto* content = new QWidget(scroll);
     auto* column = new QVBoxLayout(content);
+    if (profile() != palette::Profile::Standard) {
+        column->addWidget(wrapped(QStringLiteral("As drawn in the %1 profile (View \u2192 Profile).")
+                                      .arg(QString::fromLatin1(palette::name(profile()))),
+                                  content));
+    }
     for (const help::ColourGroup& g : help::colourLegend()) column->addWidget(groupBox(g, content));
     column->addStretch();
     scroll->setWidget(content);

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -17,6 +18,7 @@
 
 #include "gui/helpwindows.h"
 #include "gui/lecture.h"
+#include "gui/profile.h"
 #include "gui/tooltips.h"
 #include "gui/units.h"
 
@@ -38,6 +40,7 @@ MainWindow::MainWindow(LinkDemo& demo, QWidget* parent) : QMainWindow(parent)
     setCentralWidget(m_area);
 
     buildMenus();
+    buildProfileMenu();
     buildToolBar();
     buildStatusBar();
     buildLecture(demo);
@@ -95,6 +98,62 @@ void MainWindow::buildMenus()
     m_helpMenu->addAction(tr("&Keyboard"), this, [this] { showKeyboardHelp(this); });
     m_helpMenu->addSeparator();
     m_helpMenu->addAction(tr("&About Link Demo"), this, [this] { showAbout(this); });
+}
+
+// View > Profile: the colour profiles, one at a time.
+void MainWindow::buildProfileMenu()
+{
+    QMenu* menu = m_viewMenu->addMenu(tr("&Profile"));
+    m_profileGroup = new QActionGroup(this);
+    m_profileGroup->setExclusive(true);
+    const std::pair<palette::Profile, QString> items[] = {
+        {palette::Profile::Standard, tr("&Standard")},
+        {palette::Profile::Projector, tr("&Projector")},
+        {palette::Profile::ColourVision, tr("&Colour vision")},
+    };
+    for (const auto& [p, title] : items) {
+        QAction* a = menu->addAction(title, this, [this, p = p] { setProfile(p); });
+        a->setCheckable(true);
+        a->setChecked(p == gui::profile());
+        a->setData(static_cast<int>(p));
+        m_profileGroup->addAction(a);
+    }
+}
+
+palette::Profile MainWindow::profile() const
+{
+    return gui::profile();
+}
+
+void MainWindow::setProfile(palette::Profile p)
+{
+    gui::setProfile(p);
+    for (QAction* a : m_profileGroup->actions()) a->setChecked(a->data().toInt() == static_cast<int>(p));
+    QFont clockFont = font();
+    if (palette::look(p).largeClock) {
+        clockFont.setPointSizeF(clockFont.pointSizeF() * 1.6);
+        clockFont.setBold(true);
+    }
+    m_clock->setFont(clockFont);
+    m_clock->setMinimumWidth(
+        std::max(110, QFontMetrics(clockFont).horizontalAdvance(QStringLiteral("t = 00000.0 s  "))));
+    // The status bar may have grown: the window grows with it, unless the
+    // user sized it.
+    if (m_zoomPercent != 0 && !isMaximized() && !isFullScreen()) {
+        statusBar()->layout()->activate();
+        layout()->activate();
+        m_area->setMinimumSize(m_demo->size());
+        adjustSize();
+        m_area->setMinimumSize(0, 0);
+    }
+    m_demo->resyncAll();
+    m_demo->repaintAll();
+    // The colour legend is drawn afresh in the new profile.
+    if (QWidget* legend = findChild<QWidget*>(QStringLiteral("helpColours"), Qt::FindDirectChildrenOnly)) {
+        const bool shown = legend->isVisible();
+        delete legend;
+        if (shown) showColours(this);
+    }
 }
 
 void MainWindow::buildLecture(LinkDemo& demo)

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include "gui/demowindow.h"
+#include "palette/palette.h"
 
 class QActionGroup;
 class QComboBox;
@@ -36,6 +37,11 @@ public:
     void zoomIn();
     void zoomOut();
 
+    // The colour profile the window draws in (View > Profile); Standard
+    // unless chosen. Redraws everything in it.
+    void setProfile(palette::Profile p);
+    palette::Profile profile() const;
+
     // The menus, for features that add their entries.
     QMenu* fileMenu() const { return m_fileMenu; }
     QMenu* viewMenu() const { return m_viewMenu; }
@@ -55,6 +61,7 @@ private:
     void fit();
 
     void buildLecture(LinkDemo& demo);
+    void buildProfileMenu();
 
     DemoWindow* m_demo;
     Lecture* m_lecture = nullptr;
@@ -66,6 +73,7 @@ private:
     QMenu* m_windowMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
     QActionGroup* m_zoomGroup = nullptr;
+    QActionGroup* m_profileGroup = nullptr;
     QAction* m_smooth = nullptr;
     QAction* m_follow = nullptr;
     QComboBox* m_speed = nullptr;

@@ -15,6 +15,7 @@
 #include <QStyleOptionButton>
 #include <QSignalBlocker>
 
+#include "gui/profile.h"
 #include "gui/textfit.h"
 #include "gui/units.h"
 
@@ -124,7 +125,7 @@ void setFill(QWidget* w, std::int64_t backColour)
     const bool fill = backColour >= 0;
     if (fill) {
         QPalette pal = w->palette();
-        const QColor c = toQColor(backColour);
+        const QColor c = drawnColour(backColour, palette::Role::Fill);
         if (pal.color(QPalette::Window) != c) {
             pal.setColor(QPalette::Window, c);
             w->setPalette(pal);
@@ -690,7 +691,8 @@ void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view)
     const Qt::FocusPolicy focus = model.tabStop() ? Qt::StrongFocus : Qt::NoFocus;
     if (view.focusPolicy() != focus) view.setFocusPolicy(focus);
     view.setCaption(toQString(model.caption()));
-    view.setBackColour(toQColor(model.backColour()));
+    view.setBackColour(drawnColour(model.backColour(), palette::Role::Fill));
+    view.setLetter(QChar::fromLatin1(palette::packetLetter(profile(), model.backColour())));
     setVisibleFrom(&view, model);
 }
 
@@ -700,7 +702,7 @@ void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view)
 void ModelWindow::updateLabel(const widgets::Label& model, LabelView& view)
 {
     view.present(toQString(model.caption()), toQFont(model.font()), rectOf(model));
-    setTextColour(&view, toQColor(model.foreColour()));
+    setTextColour(&view, drawnColour(model.foreColour(), palette::Role::Text));
     setFill(&view, model.backColour());
     if (view.alignment() != toQt(model.alignment())) view.setAlignment(toQt(model.alignment()));
     setVisibleFrom(&view, model);
@@ -709,7 +711,7 @@ void ModelWindow::updateLabel(const widgets::Label& model, LabelView& view)
 void ModelWindow::updateTextBox(const widgets::TextBox& model, LabelView& view)
 {
     view.present(toQString(model.text()), toQFont(model.font()), rectOf(model));
-    setTextColour(&view, toQColor(model.foreColour()));
+    setTextColour(&view, drawnColour(model.foreColour(), palette::Role::Text));
     setVisibleFrom(&view, model);
 }
 
@@ -801,7 +803,8 @@ void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view)
 void ModelWindow::updateShape(const widgets::Shape& model, ShapeView& view)
 {
     placeFrom(&view, model);
-    view.setLook(model.form(), toQColor(model.fillColour()), model.filled(), toQColor(model.borderColour()));
+    view.setLook(model.form(), drawnColour(model.fillColour(), palette::Role::Fill), model.filled(),
+                 toQColor(model.borderColour()));
     setVisibleFrom(&view, model);
 }
 

@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include "gui/profile.h"
 #include "widgets/numbers.h"
 #include "wire/wire.h"
 
@@ -55,12 +56,22 @@ QImage renderFigure(const figure::TraceFigure& f, double scale)
     QPen pen;
     pen.setWidthF(kUnitsPerPixel);
     pen.setCapStyle(Qt::SquareCap);
-    for (const auto* lines : {&f.axis, &f.lines}) {
-        for (const auto& l : *lines) {
-            pen.setColor(colour(l.colour));
-            p.setPen(pen);
-            p.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
-        }
+    for (const auto& l : f.axis) {
+        pen.setColor(colour(l.colour));
+        p.setPen(pen);
+        p.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
+    }
+    pen.setWidthF(kUnitsPerPixel * f.lineWidth);
+    for (std::size_t i = 0; i < f.lines.size(); ++i) {
+        const auto& l = f.lines[i];
+        const bool dashed = i < f.dashed.size() && f.dashed[i];
+        // Dashes of four pixels (in pen widths), as the window draws them.
+        pen.setStyle(dashed ? Qt::CustomDashLine : Qt::SolidLine);
+        pen.setCapStyle(dashed ? Qt::FlatCap : Qt::SquareCap);
+        if (dashed) pen.setDashPattern({4 / f.lineWidth, 4 / f.lineWidth});
+        pen.setColor(colour(l.colour));
+        p.setPen(pen);
+        p.drawLine(QLineF(l.x1, l.y1, l.x2, l.y2));
     }
     for (const auto& t : f.axisTexts) drawText(p, t);
     for (const auto& t : f.labels) drawText(p, t);
@@ -69,7 +80,7 @@ QImage renderFigure(const figure::TraceFigure& f, double scale)
 
 QString exportTrace(const Wire& wire, const QString& file, double scale)
 {
-    const figure::TraceFigure f = figure::traceFigure(wire);
+    const figure::TraceFigure f = figure::drawnIn(figure::traceFigure(wire), profile());
     if (file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
         QFile out(file);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return out.errorString();

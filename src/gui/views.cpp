@@ -13,8 +13,11 @@
 #include <QPen>
 #include <QVector>
 
+#include "gui/profile.h"
 #include "gui/textfit.h"
 #include "gui/units.h"
+#include "packet/packet.h"
+#include "wire/trace.h"
 
 namespace gui {
 
@@ -123,10 +126,14 @@ void ButtonView::paintEvent(QPaintEvent*)
     QRect textRect = r.adjusted(2, 1, -2, -1);
     const FittedText fitted = fitText(font(), m_caption, textRect.size(), false);
     if (down) textRect.translate(1, 1);
-    p.setPen(Qt::black);
-    p.setFont(fitted.font);
-    // A packet just put on is a sliver: an ellipsis alone would only be noise.
-    if (fitted.text != QStringLiteral("\u2026")) p.drawText(textRect, Qt::AlignCenter, fitted.text);
+    p.setPen(drawnColour(0x000000, palette::Role::Text));
+    if (!m_letter.isNull() && drawWithLetter(p, textRect)) {
+        // Drawn with its letter.
+    } else {
+        p.setFont(fitted.font);
+        // A packet just put on is a sliver: an ellipsis alone would only be noise.
+        if (fitted.text != QStringLiteral("\u2026")) p.drawText(textRect, Qt::AlignCenter, fitted.text);
+    }
 
     if (m_selected) {
         p.setPen(QPen(QColor(0xFF, 0x8C, 0x00), 3.0));
@@ -141,6 +148,38 @@ void ButtonView::paintEvent(QPaintEvent*)
         p.setBrush(Qt::NoBrush);
         p.drawRect(r.adjusted(3, 3, -4, -4));
     }
+}
+
+void ButtonView::setLetter(QChar letter)
+{
+    if (letter == m_letter) return;
+    m_letter = letter;
+    update();
+}
+
+// The caption at its own font, a space, then the letter in bold, centred
+// together; false (nothing drawn) when they do not fit in `box` whole.
+bool ButtonView::drawWithLetter(QPainter& p, const QRect& box) const
+{
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetrics fm(font());
+    const QFontMetrics bm(bold);
+    const QString caption = m_caption.trimmed();
+    const QString letter(m_letter);
+    const int gap = caption.isEmpty() ? 0 : fm.horizontalAdvance(QLatin1Char(' '));
+    const int captionWidth = caption.isEmpty() ? 0 : fm.horizontalAdvance(caption);
+    const int total = captionWidth + gap + bm.horizontalAdvance(letter);
+    if (total > box.width() || std::max(fm.height(), bm.height()) > box.height()) return false;
+    const int left = box.left() + (box.width() - total) / 2;
+    if (!caption.isEmpty()) {
+        p.setFont(font());
+        p.drawText(QRect(left, box.top(), captionWidth, box.height()), Qt::AlignCenter, caption);
+    }
+    p.setFont(bold);
+    p.drawText(QRect(left + captionWidth + gap, box.top(), box.right() - (left + captionWidth + gap) + 1, box.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, letter);
+    return true;
 }
 
 void ButtonView::setSelected(bool on)
@@ -374,9 +413,16 @@ QRect PictureView::drawLines(std::size_t from, std::size_t to)
     // Solid one-pixel lines, plotted straight into the image: a full trace
     // is thousands of lines, and the raster engine's general line path costs
     // several times as much for the same pixels. At a device pixel ratio of
-    // 2 or more the pen is that many device pixels wide.
+    // 2 or more the pen is that many device pixels wide, twice that where the
+    // profile asks for wide trace lines.
     const qreal dpr = m_image.devicePixelRatio();
-    const int pen = std::max(1, static_cast<int>(std::lround(dpr)));
+    const palette::Look drawnLook = look();
+    const int pen = std::max(1, static_cast<int>(std::lround(dpr))) * (drawnLook.wideTraceLines ? 2 : 1);
+    // A retransmission's line dashed: so many pixels drawn, then as many
+    // left out, along the walk.
+    const std::int64_t dashedColour =
+        drawnLook.dashedRetransmissions ? TimeSequenceTrace::colourFor(pkt::kDataResent) : -1;
+    const int dash = 4 * std::max(1, static_cast<int>(std::lround(dpr)));
     const QRectF bounds(-2.0, -2.0, m_image.width() / dpr + 4.0, m_image.height() / dpr + 4.0);
     QRgb* bits = reinterpret_cast<QRgb*>(m_image.bits());
     const int stride = static_cast<int>(m_image.bytesPerLine() / sizeof(QRgb));
@@ -398,7 +444,9 @@ QRect PictureView::drawLines(std::size_t from, std::size_t to)
         double x1 = toPixels(l.x1), y1 = toPixels(l.y1), x2 = toPixels(l.x2), y2 = toPixels(l.y2);
         if (!clipLine(x1, y1, x2, y2, bounds)) continue;
         touched |= QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized();
-        const QRgb c = toQColor(l.colour).rgb();
+        const QRgb c = drawnColour(l.colour, palette::Role::Line).rgb();
+        const bool dashed = l.colour == dashedColour;
+        int step = 0;
         // Bresenham between the rounded device-pixel end points; the clip
         // above bounds the walk by the image's size.
         int ax = static_cast<int>(std::lround(x1 * dpr)), ay = static_cast<int>(std::lround(y1 * dpr));
@@ -407,7 +455,7 @@ QRect PictureView::drawLines(std::size_t from, std::size_t to)
         const int dy = -std::abs(by - ay), sy = ay < by ? 1 : -1;
         int err = dx + dy;
         for (;;) {
-            plot(ax, ay, c);
+            if (!dashed || (step++ / dash) % 2 == 0) plot(ax, ay, c);
             if (ax == bx && ay == by) break;
             const int e2 = 2 * err;
             if (e2 >= dy) {

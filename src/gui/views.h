@@ -22,6 +22,8 @@
 
 #include "widgets/controls.h"
 
+class QPainter;
+
 namespace gui {
 
 // A button drawn flat in the model's back colour with a thin bevel, so that a
@@ -38,6 +40,10 @@ public:
     // Outlined as the packet chosen from the keyboard.
     bool selected() const { return m_selected; }
     void setSelected(bool on);
+    // A letter drawn beside the caption where the button has room for both
+    // (what the packet is, so that colour is not the only sign); '\0': none.
+    QChar letter() const { return m_letter; }
+    void setLetter(QChar letter);
     // What a screen reader says besides the caption (the control's name and
     // purpose); the accessible name is the caption followed by it.
     void setAbout(const QString& about);
@@ -49,9 +55,11 @@ protected:
 
 private:
     void nameForReader();
+    bool drawWithLetter(QPainter& p, const QRect& box) const;
     QColor m_back;
     QString m_caption;
     bool m_selected = false;
+    QChar m_letter;
     QString m_about;
 };
 

@@ -59,7 +59,8 @@ ColourGroup transmitterSlots()
                 e(State::Resending, "Resending", "being put on the wire again"),
                 e(State::Resent, "Resent", "sent again, waiting for its acknowledgement"),
                 e(State::Acknowledged, "Acknowledged", "acknowledged: about to leave the window"),
-            }};
+            },
+            palette::Role::Text};
 }
 
 ColourGroup receiverSlots()
@@ -78,7 +79,8 @@ ColourGroup receiverSlots()
               "a packet other than the expected one is arriving (its sequence number stays in the "
               "incoming colour)"),
             e(Mark::Arrived, "Arrived", "the packet's own colour: wholly arrived, waiting to be delivered in order"),
-        }};
+        },
+        palette::Role::Text};
     g.entries.push_back({{Receiver::kWrongColour},
                          "Wrong!",
                          "the warning over the receiver: a packet was taken under a sequence number that belongs to "
@@ -113,7 +115,8 @@ ColourGroup traceLines()
                 e(pkt::kDataResent, "Resent data packet", "retransmission"),
                 e(pkt::kAck, "Acknowledgement", "from the receiver"),
                 e(pkt::kReady, "Ready or Hold message", "flow control (no colour of its own)"),
-            }};
+            },
+            palette::Role::Line};
 }
 
 // The kind of component a name belongs to: "Wire3" -> "Wire".

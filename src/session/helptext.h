@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "palette/palette.h"
 #include "widgets/controls.h"
 
 namespace help {
@@ -35,6 +36,9 @@ struct ColourGroup {
     std::string title;
     std::string note;  // what the swatches are the colour of
     std::vector<ColourEntry> entries;
+    // How the colour table draws the swatches' colours (a slot's number is a
+    // text, a trace's line a line).
+    palette::Role role = palette::Role::Fill;
 };
 
 // Every colour that carries meaning, grouped by where it is seen: packets,

@@ -7,6 +7,8 @@
 #include <cstdlib>
 
 #include "widgets/numbers.h"
+#include "packet/packet.h"
+#include "wire/trace.h"
 #include "wire/wire.h"
 
 namespace figure {
@@ -89,10 +91,13 @@ void writeText(std::string& out, const Text& t)
     out += " xml:space=\"preserve\">" + escaped(t.text) + "</text>\n";
 }
 
-void writeLine(std::string& out, const widgets::DrawnLine& l)
+void writeLine(std::string& out, const widgets::DrawnLine& l, bool dashed = false)
 {
     out += "<line x1=\"" + number(l.x1) + "\" y1=\"" + number(l.y1) + "\" x2=\"" + number(l.x2) + "\" y2=\"" +
-           number(l.y2) + "\" stroke=\"" + cssColour(l.colour) + "\"/>\n";
+           number(l.y2) + "\" stroke=\"" + cssColour(l.colour) + "\"";
+    // Four pixels drawn, four left out, as the window dashes them.
+    if (dashed) out += " stroke-dasharray=\"" + number(4 * kUnitsPerPixel) + "\"";
+    out += "/>\n";
 }
 
 }  // namespace
@@ -160,6 +165,20 @@ TraceFigure traceFigure(const Wire& wire)
     return f;
 }
 
+TraceFigure drawnIn(TraceFigure f, palette::Profile p)
+{
+    const palette::Look look = palette::look(p);
+    if (look.wideTraceLines) f.lineWidth = 2;
+    if (look.dashedRetransmissions) {
+        const std::int64_t resent = TimeSequenceTrace::colourFor(pkt::kDataResent);
+        f.dashed.resize(f.lines.size());
+        for (std::size_t i = 0; i < f.lines.size(); ++i) f.dashed[i] = f.lines[i].colour == resent;
+    }
+    for (auto& l : f.lines) l.colour = palette::drawn(p, l.colour, palette::Role::Line);
+    for (auto& t : f.labels) t.colour = palette::drawn(p, t.colour, palette::Role::Text);
+    return f;
+}
+
 std::string svg(const TraceFigure& f)
 {
     std::string out;
@@ -178,8 +197,8 @@ std::string svg(const TraceFigure& f)
     for (const auto& l : f.axis) writeLine(out, l);
     for (const auto& t : f.axisTexts) writeText(out, t);
     out += "</g>\n";
-    out += "<g id=\"trace\" stroke-width=\"" + number(kUnitsPerPixel) + "\" stroke-linecap=\"square\">\n";
-    for (const auto& l : f.lines) writeLine(out, l);
+    out += "<g id=\"trace\" stroke-width=\"" + number(kUnitsPerPixel * f.lineWidth) + "\" stroke-linecap=\"square\">\n";
+    for (std::size_t i = 0; i < f.lines.size(); ++i) writeLine(out, f.lines[i], i < f.dashed.size() && f.dashed[i]);
     out += "</g>\n<g id=\"labels\">\n";
     for (const auto& t : f.labels) writeText(out, t);
     out += "</g>\n</svg>\n";

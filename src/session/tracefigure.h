@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "palette/palette.h"
 #include "widgets/controls.h"
 
 class Wire;
@@ -34,10 +35,19 @@ struct TraceFigure {
     std::vector<Text> labels;               // visible sequence labels
     std::vector<widgets::DrawnLine> axis;   // time axis ticks
     std::vector<Text> axisTexts;            // "N s" beside each tick, then the title
+    // How the lines are drawn: their width in screen pixels, and which of
+    // them are dashed (by index; empty: none).
+    double lineWidth = 1;
+    std::vector<bool> dashed;
 };
 
 // The figure of `wire`'s trace picture as it stands now.
 TraceFigure traceFigure(const Wire& wire);
+
+// The figure as drawn in colour profile p: the lines' and labels' colours
+// through the colour table, the lines' width and dashes as the profile's
+// look asks. Standard leaves the figure as it is.
+TraceFigure drawnIn(TraceFigure f, palette::Profile p);
 
 // The figure as a standalone SVG 1.1 document: view box = the picture's size
 // in display units, shown at 15 units a pixel. The picture's lines are the

@@ -38,4 +38,9 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("status", &web::WebDemo::status)
         .function("run", &web::WebDemo::run)
         .function("takeMessage", &web::WebDemo::takeMessage);
+    // The colour table and the profiles' looks.
+    emscripten::function("drawnColour", &web::drawnColour);
+    emscripten::function("profileLook", &web::profileLook);
+    emscripten::function("packetLetter", &web::packetLetter);
+    emscripten::function("profileName", &web::profileName);
 }

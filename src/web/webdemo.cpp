@@ -8,8 +8,11 @@
 #include <streambuf>
 #include <unordered_map>
 
+#include "packet/packet.h"
+#include "palette/palette.h"
 #include "session/script.h"
 #include "widgets/component.h"
+#include "wire/trace.h"
 #include "session/dump.h"
 
 namespace web {
@@ -487,6 +490,44 @@ std::string WebDemo::takeMessage()
     std::string text = std::move(m_box.waiting.front());
     m_box.waiting.pop_front();
     return text;
+}
+
+namespace {
+
+palette::Profile profileOf(const std::string& name)
+{
+    return palette::profileNamed(name).value_or(palette::Profile::Standard);
+}
+
+}  // namespace
+
+int drawnColour(const std::string& profile, int model, const std::string& role)
+{
+    const palette::Role r = role == "text"   ? palette::Role::Text
+                            : role == "line" ? palette::Role::Line
+                                             : palette::Role::Fill;
+    return static_cast<int>(palette::drawn(profileOf(profile), model, r));
+}
+
+std::string profileLook(const std::string& profile)
+{
+    const palette::Look l = palette::look(profileOf(profile));
+    auto flag = [](bool on) { return on ? "true" : "false"; };
+    const std::int64_t dashed = l.dashedRetransmissions ? TimeSequenceTrace::colourFor(pkt::kDataResent) : -1;
+    return std::string("{\"wideTraceLines\": ") + flag(l.wideTraceLines) + ", \"largeClock\": " + flag(l.largeClock) +
+           ", \"dashedRetransmissions\": " + flag(l.dashedRetransmissions) +
+           ", \"packetLetters\": " + flag(l.packetLetters) + ", \"dashedColour\": " + std::to_string(dashed) + "}";
+}
+
+std::string packetLetter(const std::string& profile, int model)
+{
+    const char c = palette::packetLetter(profileOf(profile), model);
+    return c == '\0' ? std::string() : std::string(1, c);
+}
+
+std::string profileName(const std::string& name)
+{
+    return palette::name(profileOf(name));
 }
 
 }  // namespace web

@@ -126,4 +126,19 @@ private:
     presenter::Pace m_pace;
 };
 
+// The colour table as the page applies it. A profile goes by its name
+// ("standard", "projector", "colour-vision"); an unknown name is Standard.
+// The drawn colour (0xBBGGRR) of a model colour in a role ("fill", "text",
+// "line"; anything else is "fill").
+int drawnColour(const std::string& profile, int model, const std::string& role);
+// The profile's look as JSON: {"wideTraceLines": false, "largeClock": false,
+// "dashedRetransmissions": false, "packetLetters": false, "dashedColour": N},
+// dashedColour the model colour of the trace lines drawn dashed (-1: none).
+std::string profileLook(const std::string& profile);
+// The letter beside a packet's caption of fill `model`, or "".
+std::string packetLetter(const std::string& profile, int model);
+// The name of the profile `name` stands for: itself when known, otherwise
+// "standard".
+std::string profileName(const std::string& name);
+
 }  // namespace web

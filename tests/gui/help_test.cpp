@@ -13,6 +13,8 @@
 
 #include "gui/demowindow.h"
 #include "gui/helpwindows.h"
+#include "gui/profile.h"
+#include "gui/units.h"
 #include "gui/tooltips.h"
 #include "packet/packet.h"
 #include "queue/queue.h"
@@ -83,6 +85,24 @@ TEST(HelpWindows, ColourSwatchesShowTheComponentsColours)
         const QRgb expected = qRgb(c.bgr & 0xFF, (c.bgr >> 8) & 0xFF, (c.bgr >> 16) & 0xFF) & 0xFFFFFF;
         EXPECT_EQ(drawnColour(window, QString::fromLatin1(c.swatch)), expected) << c.swatch;
     }
+}
+
+// The legend shows what the window draws: in the projector's colours once
+// that profile is in force, a slot's number as its drawn text colour.
+TEST(HelpWindows, TheLegendDrawsInTheProfileInForce)
+{
+    using P = palette::Profile;
+    gui::setProfile(P::Projector);
+    gui::ColoursWindow window;
+    window.show();
+    auto drawn = [](std::int64_t model, palette::Role role) {
+        return gui::toQColor(palette::drawn(P::Projector, model, role)).rgb() & 0xFFFFFF;
+    };
+    EXPECT_EQ(drawnColour(window, "Packets/Data/0"), drawn(pkt::kData, palette::Role::Fill));
+    EXPECT_EQ(drawnColour(window, "Transmitter window/New/0"),
+              drawn(Transmitter::slotColour(Transmitter::SlotState::New), palette::Role::Text));
+    EXPECT_NE(drawn(pkt::kData, palette::Role::Fill), gui::toQColor(pkt::kData).rgb() & 0xFFFFFF);
+    gui::setProfile(P::Standard);
 }
 
 TEST(HelpWindows, EveryVisibleControlHasATooltipAndAScreenReaderName)

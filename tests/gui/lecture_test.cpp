@@ -10,6 +10,8 @@
 #include <vector>
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -21,9 +23,11 @@
 #include "gui/demowindow.h"
 #include "gui/eventlogwindow.h"
 #include "gui/lecture.h"
+#include "gui/profile.h"
 #include "gui/traceexport.h"
 #include "session/script.h"
 #include "session/tracefigure.h"
+#include "wire/trace.h"
 
 namespace {
 
@@ -138,6 +142,52 @@ TEST_F(LectureFixture, TheSvgHoldsThePicturesLinesAndLabels)
     for (int y = 0; y < png.height(); y += 2)
         for (int x = 0; x < png.width(); x += 2) inked += png.pixel(x, y) != png.pixel(0, png.height() - 1);
     EXPECT_GT(inked, 500);
+}
+
+// The export draws in the profile in force: Standard writes what the
+// runner's svg writes, byte for byte; Colour vision the table's colours,
+// retransmissions dashed.
+TEST_F(LectureFixture, AnExportedTraceFollowsTheProfile)
+{
+    // A packet destroyed: its retransmission shows once the trace is
+    // scrolled to it.
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdPause.click();
+    pass(2000);
+    demo.Wire1.cmdPacket[1].click();
+    pass(36000);
+    demo.Wire1.VScroll1.userScroll(25);
+    window.sync();
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("trace.svg"));
+    auto exported = [&] {
+        EXPECT_EQ(gui::exportTrace(demo.Wire1, file), QString());
+        QFile in(file);
+        EXPECT_TRUE(in.open(QIODevice::ReadOnly));
+        return in.readAll().toStdString();
+    };
+    EXPECT_EQ(exported(), figure::svg(figure::traceFigure(demo.Wire1)));
+
+    gui::setProfile(palette::Profile::ColourVision);
+    const std::string svg = exported();
+    gui::setProfile(palette::Profile::Standard);
+    const auto& drawn = demo.Wire1.Picture1.lines();
+    std::vector<std::string> lines;
+    std::istringstream text(svg.substr(svg.find("<g id=\"trace\"")));
+    for (std::string l; std::getline(text, l) && l != "</g>";)
+        if (l.starts_with("<line")) lines.push_back(l);
+    ASSERT_EQ(lines.size(), drawn.size());
+    int dashed = 0;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::int64_t colour =
+            palette::drawn(palette::Profile::ColourVision, drawn[i].colour, palette::Role::Line);
+        EXPECT_NE(lines[i].find("stroke=\"" + figure::cssColour(colour) + "\""), std::string::npos) << lines[i];
+        const bool resent = drawn[i].colour == TimeSequenceTrace::colourFor(pkt::kDataResent);
+        EXPECT_EQ(lines[i].find("stroke-dasharray") != std::string::npos, resent) << lines[i];
+        dashed += resent;
+    }
+    EXPECT_GT(dashed, 0);
 }
 
 // Clicks, keys, typing, a scroll, a packet destroyed and the background,

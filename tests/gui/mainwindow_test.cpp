@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The presenter's window offscreen: the pace changes only how fast the wall
 // clock runs, a step is one tick, zoom scales every place, the wheel scrolls a
-// trace, a packet chosen from the keyboard dies as a click kills it.
+// trace, a packet chosen from the keyboard dies as a click kills it, a
+// colour profile changes what is drawn and never the model.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,8 +14,10 @@
 #include <QWheelEvent>
 
 #include "gui/mainwindow.h"
+#include "gui/profile.h"
 #include "session/dump.h"
 #include "gui/units.h"
+#include "packet/packet.h"
 #include "shell/linkdemo.h"
 #include "session/script.h"
 
@@ -56,7 +59,11 @@ struct MainFixture : ::testing::Test {
         view.setTimeSource([this] { return real; });
         view.startClock(demo.scheduler(), 0, 1000);
     }
-    void TearDown() override { gui::setZoom(1.0); }
+    void TearDown() override
+    {
+        gui::setZoom(1.0);
+        gui::setProfile(palette::Profile::Standard);
+    }
 
     // Real time passes in frames of 10 ms.
     void wall(std::int64_t ms)
@@ -180,6 +187,38 @@ TEST_F(MainFixture, SmoothMotionDrawsPacketsBetweenTicksWhereTheyCanBeClicked)
         ++placed;
     }
     EXPECT_GT(placed, 0);
+}
+
+TEST_F(MainFixture, AProfileChangesTheDrawnColoursAndNeverTheModel)
+{
+    demo.cmdPause.click();
+    wall(1100);
+    const widgets::Button& packet = demo.Wire1.cmdPacket[0];
+    ASSERT_TRUE(packet.visible());
+    ASSERT_EQ(packet.backColour(), pkt::kData);
+    auto* button = qobject_cast<gui::ButtonView*>(view.widgetFor(packet));
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->backColour(), gui::toQColor(pkt::kData));
+    EXPECT_TRUE(button->letter().isNull());
+
+    window.setProfile(palette::Profile::Projector);
+    EXPECT_EQ(button->backColour(),
+              gui::toQColor(palette::drawn(palette::Profile::Projector, pkt::kData, palette::Role::Fill)));
+    EXPECT_NE(button->backColour(), gui::toQColor(pkt::kData));
+    window.setProfile(palette::Profile::ColourVision);
+    EXPECT_EQ(button->letter(), QLatin1Char('D'));
+
+    // The run goes on in the model's colours: the runner, which draws
+    // nothing, ends in the same state.
+    wall(6000);
+    EXPECT_TRUE(fullDump(demo) == runnerDump("press LinkDemo.cmdPause\nrun 7100\n"));
+
+    window.setProfile(palette::Profile::Standard);
+    for (int i = 0; i < Wire::kSlots; ++i) {
+        const widgets::Button& b = demo.Wire1.cmdPacket[i];
+        if (!b.visible()) continue;
+        EXPECT_EQ(qobject_cast<gui::ButtonView*>(view.widgetFor(b))->backColour(), gui::toQColor(b.backColour()));
+    }
 }
 
 }  // namespace

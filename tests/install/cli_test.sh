@@ -1,12 +1,15 @@
 # SPDX-License-Identifier: MIT
 # cli_test.sh KIND EXECUTABLE: the command-line conventions of one
-# executable (KIND: runner, window or other).
+# executable (KIND: runner, window, screenshot or other).
 source "$(dirname "$0")/common.sh"
 kind="$1"
 exe="$2"
 name="$(basename "$exe")"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
+# The screenshot tool writes where it is told: it runs in an empty folder,
+# which an option taken for a file name would not leave empty.
+if [ "$kind" = screenshot ]; then mkdir "$tmp/cwd" && cd "$tmp/cwd"; fi
 
 # run ARGS...: runs the executable, leaving stdout, stderr and status in
 # $tmp/out, $tmp/err and $status.
@@ -37,7 +40,7 @@ grep -q "MIT licence" "$tmp/out" || fail "$name --version names no licence: '$(c
 run --no-such-option --help
 expect 0 "--no-such-option --help"
 
-if [ "$kind" = window ]; then export QT_QPA_PLATFORM=offscreen; fi
+if [ "$kind" = window ] || [ "$kind" = screenshot ]; then export QT_QPA_PLATFORM=offscreen; fi
 run --no-such-option
 expect 2 --no-such-option
 [ ! -s "$tmp/out" ] || fail "$name wrote an unknown option's message to stdout"
@@ -53,6 +56,18 @@ window)
     run -reverse surplus
     expect 2 "surplus"
     grep -q "surplus" "$tmp/err" || fail "the window does not name a surplus argument"
+    run --profile pink
+    expect 2 "--profile pink"
+    ;;
+screenshot)
+    run --profile pink out.png
+    expect 2 "--profile pink"
+    run
+    expect 2 "without a file"
+    [ -z "$(ls -A)" ] || fail "$name wrote files it was not asked for: $(ls -A)"
+    run --profile=colour-vision "$tmp/shot.png"
+    expect 0 "--profile=colour-vision"
+    [ -s "$tmp/shot.png" ] || fail "$name --profile=colour-vision wrote no picture"
     ;;
 runner)
     script="$tmp/script"

@@ -285,3 +285,26 @@ describe('geometry', () => {
     await page.close();
   });
 });
+
+describe('colour profiles', () => {
+  test('?profile= draws through the colour table, the menu changes it, the model keeps its colours', async () => {
+    const { page, problems } = await openPage(browser, { query: '?clock=off&profile=colour-vision' });
+    const setup = 'press LinkDemo.cmdPause\nrun 1100\n';
+    await webRun(page, setup);
+    assert.equal(await page.evaluate(() => document.getElementById('profile').value), 'colour-vision');
+    // The colour-vision fill of a data packet (0xFF9D91), with its letter.
+    const packet = await style(page, 'Wire1.cmdPacket(0)');
+    assert.equal(packet.background, 'rgb(145, 157, 255)');
+    assert.match(packet.text, /D$/);
+    const got = await webRun(page, 'dump\n');
+    assert.ok(got.stdout === native(`${setup}dump\n`).stdout, 'the model holds its own colours');
+
+    await page.select('#profile', 'standard');
+    const standard = await style(page, 'Wire1.cmdPacket(0)');
+    assert.equal(standard.background, LIGHT_BLUE);
+    assert.doesNotMatch(standard.text, /D$/);
+    assert.equal(new URL(page.url()).searchParams.get('profile'), null);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+});
