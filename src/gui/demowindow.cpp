@@ -13,7 +13,10 @@ namespace gui {
 DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, parent), m_demo(demo)
 {
     setWindowTitle(QString::fromStdString(demo.caption()));
-    onBackgroundClick = [this] { m_demo.backgroundClick(); };
+    onBackgroundClick = [this] {
+        m_demo.backgroundClick();
+        focusControl(m_demo.cmdPause);
+    };
     addKey(Qt::Key_Space, demo.cmdPause);
     addKey(Qt::Key_R, demo.cmdReset);
     addKey(Qt::Key_S, [this] { step(); });
@@ -24,7 +27,11 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
     addKey(Qt::Key_BracketRight, [this] { selectPacket(1); });
     addKey(Qt::Key_BracketLeft, [this] { selectPacket(-1); });
     addKey(Qt::Key_Delete, [this] { destroySelectedPacket(); });
-    addKey(Qt::Key_Escape, [this] { clearSelection(); });
+    // Escape also gives the focus back from a field (which keeps its text).
+    addKey(Qt::Key_Escape, [this] {
+        clearSelection();
+        focusControl(m_demo.cmdPause);
+    });
     // The pause button is where the run starts: it has the focus at start-up
     // and after a scenario is picked from the list's pop-up, so that Space
     // or Return starts the run and no arrow key changes the scenario by

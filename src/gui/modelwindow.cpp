@@ -245,6 +245,7 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(
     build(m_root, this, nullptr, 0);
     m_focusFrame = new FocusFrame(this);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        m_pressFocus = now;
         m_focusFrame->follow(now && now != this && isAncestorOf(now) ? now : nullptr);
     });
     connect(&m_clock, &QTimer::timeout, this, &ModelWindow::tick);
@@ -303,6 +304,19 @@ bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
         if (combo && !combo->hasFocus()) {
             event->ignore();
             return true;
+        }
+    }
+    // A press on a control that a click no longer focuses still tells its
+    // component, as the focus moving there would have: the component comes
+    // to the front.
+    if (event->type() == QEvent::MouseButtonPress && !m_syncing && !busy()) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        widgets::Component* owner = m_focusOwner.value(watched, nullptr);
+        const Qt::FocusPolicy policy = w ? w->focusPolicy() : Qt::NoFocus;
+        if (owner && (policy & Qt::TabFocus) && !(policy & Qt::ClickFocus) && w != m_pressFocus) {
+            m_pressFocus = w;
+            focusOwner(owner);
+            sync();
         }
     }
     if (event->type() == QEvent::FocusIn && !m_syncing && !busy()) {
@@ -688,7 +702,9 @@ ButtonView* ModelWindow::createButton(widgets::Button& model, QWidget* host, wid
 void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view)
 {
     placeFrom(&view, model);
-    const Qt::FocusPolicy focus = model.tabStop() ? Qt::StrongFocus : Qt::NoFocus;
+    // Tab reaches a button; a click presses it without taking the keyboard
+    // focus, so that Space never presses the last button clicked again.
+    const Qt::FocusPolicy focus = model.tabStop() ? Qt::TabFocus : Qt::NoFocus;
     if (view.focusPolicy() != focus) view.setFocusPolicy(focus);
     view.setCaption(toQString(model.caption()));
     view.setBackColour(drawnColour(model.backColour(), palette::Role::Fill));
@@ -726,7 +742,9 @@ QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, wid
     cb->setMaxVisibleItems(20);
     // A wheel turned over a list the user is not working in scrolls
     // nothing; otherwise it would change the scenario by accident.
-    cb->setFocusPolicy(Qt::StrongFocus);
+    // A field takes the focus when clicked, to be typed in; a list only by
+    // Tab (its pop-up opens at a click all the same).
+    cb->setFocusPolicy(model.editable() ? Qt::StrongFocus : Qt::TabFocus);
     cb->installEventFilter(this);
     // A user's pick from the list or by arrow keys; never emitted by the
     // binding's own setCurrentIndex.
@@ -770,6 +788,7 @@ QCheckBox* ModelWindow::createCheck(widgets::CheckBox& model, QWidget* host, wid
                                     std::size_t entry)
 {
     auto* box = new QCheckBox(host);
+    box->setFocusPolicy(Qt::TabFocus);
     connect(box, &QCheckBox::clicked, this, [this, entry, m = &model] {
         userAction(
             entry, [m] { m->click(); }, input(UserInput::Kind::Press, entry));

@@ -204,6 +204,9 @@ private:
     QHash<int, std::function<void()>> m_keys;
     const QObject* m_popupOpenedBy = nullptr;  // the list whose pop-up the mouse opened
     FocusFrame* m_focusFrame = nullptr;
+    // The control last pressed or focused: a second press on it is no news
+    // to its component.
+    const QWidget* m_pressFocus = nullptr;
     std::vector<const widgets::Control*> m_tabOrder;
     bool m_syncing = false;
     int m_busy = 0;

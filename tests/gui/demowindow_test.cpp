@@ -241,6 +241,37 @@ TEST_F(DemoFixture, ThePauseButtonHasTheFocusAtStartAndAfterAPick)
     EXPECT_EQ(QApplication::focusWidget(), pause);
 }
 
+// A click presses a button or ticks a box without taking the keyboard
+// focus (Space would press it again); its component still comes to the
+// front. Escape in a field and a click on the background give the focus
+// back to the pause button.
+TEST_F(DemoFixture, AClickLeavesTheKeyboardFocusWhereItWas)
+{
+    QWidget* pause = window.widgetFor(demo.cmdPause);
+    clickAt(window, window.widgetFor(demo.cmdRouter));
+    EXPECT_EQ(demo.cmdRouter.caption(), "Remove Router");
+    EXPECT_EQ(QApplication::focusWidget(), pause);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(demo.cmdPause.caption(), "Pause");
+    EXPECT_EQ(demo.cmdRouter.caption(), "Remove Router");
+
+    clickAt(window, window.widgetFor(demo.Wire1.cmdEdit));
+    window.sync();
+    EXPECT_EQ(demo.stacking().back(), &demo.Wire1);
+    clickAt(window, window.widgetFor(demo.Receiver1.chkRxReady));
+    EXPECT_EQ(demo.stacking().back(), &demo.Receiver1);
+    EXPECT_EQ(QApplication::focusWidget(), pause);
+
+    auto* field = qobject_cast<QComboBox*>(window.widgetFor(demo.Wire1.cmbDelay));
+    clickAt(window, field);
+    EXPECT_TRUE(field->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), pause);
+    field->setFocus(Qt::MouseFocusReason);
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(900, 725));
+    EXPECT_EQ(QApplication::focusWidget(), pause);
+}
+
 TEST_F(DemoFixture, TabFollowsTheLayoutAndSkipsPackets)
 {
     runDefaultScene();
