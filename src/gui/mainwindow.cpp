@@ -91,6 +91,8 @@ void MainWindow::buildMenus()
     m_follow = m_viewMenu->addAction(tr("&Follow the Present") + QStringLiteral("\tF"), this,
                                      [this](bool on) { m_demo->setFollowPresent(on); });
     m_follow->setCheckable(true);
+    m_follow->setIconText(tr("Follow"));
+    m_follow->setToolTip(tr("Keep the traces on the present moment (F)"));
 
     m_windowMenu = menuBar()->addMenu(tr("&Window"));
     m_helpMenu = menuBar()->addMenu(tr("&Help"));
@@ -185,8 +187,20 @@ void MainWindow::buildToolBar()
     QToolBar* bar = addToolBar(tr("Pace"));
     bar->setMovable(false);
     bar->setFocusPolicy(Qt::NoFocus);
+    // The demonstration's own pause button and "Reset", and F, in reach of a
+    // presenter who need not aim at the small buttons.
+    LinkDemo& demo = m_demo->demo();
+    m_pauseAction = bar->addAction(QString::fromStdString(demo.cmdPause.caption()), this,
+                                   [this, &demo] { m_demo->pressAsUser(demo.cmdPause); });
+    m_pauseAction->setObjectName(QStringLiteral("toolPause"));
+    m_pauseAction->setToolTip(tr("Start, pause or continue the run, as the pause button does (Space)"));
+    QAction* reset = bar->addAction(QString::fromStdString(demo.cmdReset.caption()), this,
+                                    [this, &demo] { m_demo->pressAsUser(demo.cmdReset); });
+    reset->setObjectName(QStringLiteral("toolReset"));
+    reset->setToolTip(tr("Reset the run, as the demonstration's Reset does (R)"));
     QAction* step = bar->addAction(tr("Step"), this, [this] { m_demo->step(); });
     step->setToolTip(tr("One main tick of 100 ms, then paused (S)"));
+    bar->addAction(m_follow);
     bar->addSeparator();
     bar->addWidget(new QLabel(tr(" Speed "), bar));
     m_speed = new QComboBox(bar);
@@ -215,6 +229,8 @@ void MainWindow::buildStatusBar()
 void MainWindow::refreshStatus()
 {
     const LinkDemo& demo = m_demo->demo();
+    const QString caption = QString::fromStdString(demo.cmdPause.caption());
+    if (m_pauseAction && m_pauseAction->text() != caption) m_pauseAction->setText(caption);
     const QString clock = QString::fromStdString(presenter::clockText(demo));
     if (m_clock->text() != clock) m_clock->setText(clock);
     const QString speed = tr("Speed %1").arg(QString::fromStdString(m_demo->pace().speedText()));

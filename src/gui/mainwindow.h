@@ -77,6 +77,7 @@ private:
     QAction* m_smooth = nullptr;
     QAction* m_follow = nullptr;
     QComboBox* m_speed = nullptr;
+    QAction* m_pauseAction = nullptr;  // the pause button's caption and action
     QLabel* m_clock = nullptr;
     QLabel* m_speedText = nullptr;
     QLabel* m_scenario = nullptr;

@@ -507,11 +507,14 @@ void ModelWindow::repaintAll()
 
 void ModelWindow::addKey(Qt::Key key, widgets::Button& button)
 {
-    addKey(key, [this, &button] {
-        if (button.reachable())
-            act(
-                button, [&button] { button.click(); }, UserInput{UserInput::Kind::Press, scriptName(button), {}, 0});
-    });
+    addKey(key, [this, &button] { pressAsUser(button); });
+}
+
+void ModelWindow::pressAsUser(widgets::Button& button)
+{
+    if (busy() || !button.reachable()) return;
+    act(
+        button, [&button] { button.click(); }, UserInput{UserInput::Kind::Press, scriptName(button), {}, 0});
 }
 
 void ModelWindow::addKey(Qt::Key key, std::function<void()> action)

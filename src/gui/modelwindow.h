@@ -76,6 +76,9 @@ public:
     // letters and arrows, a text field its text) and the button can be
     // reached.
     void addKey(Qt::Key key, widgets::Button& button);
+    // Presses `button` as a user's click would, if it can be reached (what
+    // such a key does; the tool bar's buttons do it too).
+    void pressAsUser(widgets::Button& button);
     // A key that runs `action` under the same rule.
     void addKey(Qt::Key key, std::function<void()> action);
 

@@ -105,6 +105,24 @@ TEST_F(MainFixture, TheStepKeyGivesOneTickAndCont)
     EXPECT_EQ(view.pace().speed(), 0.5);
 }
 
+// The tool bar's Start/Pause and Reset are the demonstration's buttons: the
+// same caption, the same effect, recorded as the same press.
+TEST_F(MainFixture, TheToolBarPressesThePauseButtonAndReset)
+{
+    QAction* pause = window.findChild<QAction*>(QStringLiteral("toolPause"));
+    ASSERT_NE(pause, nullptr);
+    EXPECT_EQ(pause->text(), "Start");
+    pause->trigger();
+    EXPECT_EQ(demo.cmdPause.caption(), "Pause");
+    EXPECT_EQ(pause->text(), "Pause");
+    wall(1000);
+    pause->trigger();
+    EXPECT_EQ(pause->text(), "Cont");
+    window.findChild<QAction*>(QStringLiteral("toolReset"))->trigger();
+    EXPECT_EQ(demo.totalTime, 0);
+    EXPECT_EQ(pause->text(), "Start");
+}
+
 TEST_F(MainFixture, ZoomScalesEveryPlace)
 {
     std::vector<std::pair<QWidget*, QRect>> before;
