@@ -96,6 +96,7 @@ int main(int argc, char** argv)
     window.demoWindow().startClock(demo.scheduler());
     window.show();
     if (*profile != palette::Profile::Standard) window.setProfile(*profile);
+    window.fitToScreen();
     // The Lab window, from the Window menu or the key L (which, like the
     // demonstration's other keys, a focused control that takes it keeps).
     gui::LabWindow labWindow(demo);

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QScreen>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScrollArea>
@@ -253,14 +254,9 @@ void MainWindow::setZoomPercent(int percent)
     if (percent == 0) {
         fit();
     } else {
+        // The window keeps the size the user gave it: a larger
+        // demonstration scrolls.
         applyZoom(percent / 100.0);
-        // Grow or shrink around the demonstration, unless the user sized the
-        // window.
-        if (!isMaximized() && !isFullScreen()) {
-            m_area->setMinimumSize(m_demo->size());
-            adjustSize();
-            m_area->setMinimumSize(0, 0);
-        }
     }
     refreshSettings();
 }
@@ -295,15 +291,31 @@ void MainWindow::applyZoom(double z)
     m_demo->repaintAll();
 }
 
-// The largest zoom at which the whole demonstration shows in the window.
+// The largest zoom, from 50 % to 200 %, at which the whole demonstration
+// shows in the window. The room is measured without scroll bars, which the
+// zoom in force may have brought and the fitted one takes away.
 void MainWindow::fit()
 {
-    const QSize room = m_area->viewport()->size();
+    const QSize room = m_area->maximumViewportSize();
     const QSize designed = m_demo->size() / zoom();
     if (designed.isEmpty() || room.isEmpty()) return;
     const double z = std::min(static_cast<double>(room.width()) / designed.width(),
                               static_cast<double>(room.height()) / designed.height());
-    applyZoom(std::max(0.25, z));
+    applyZoom(std::clamp(z, 0.5, 2.0));
+}
+
+void MainWindow::fitToScreen()
+{
+    const QScreen* s = screen();
+    if (!s) return;
+    const QRect room = s->availableGeometry();
+    const QSize frame = frameGeometry().size();
+    if (frame.width() <= room.width() && frame.height() <= room.height()) return;
+    const QSize decoration = frame - size();
+    resize(std::min(width(), room.width() - decoration.width()),
+           std::min(height(), room.height() - decoration.height()));
+    move(room.topLeft());
+    setZoomPercent(0);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

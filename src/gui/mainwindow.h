@@ -24,7 +24,7 @@ class Lecture;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    static constexpr int kZooms[] = {100, 125, 150, 175, 200};
+    static constexpr int kZooms[] = {50, 67, 75, 90, 100, 125, 150, 175, 200};
 
     explicit MainWindow(LinkDemo& demo, QWidget* parent = nullptr);
     DemoWindow& demoWindow() { return *m_demo; }
@@ -33,6 +33,10 @@ public:
 
     // Zoom in per cent of the designed size; 0 fits the window.
     void setZoomPercent(int percent);
+    // On a screen too small for the window at 100 % (a 1366×768 laptop),
+    // takes the screen's available room and fits the demonstration into it;
+    // otherwise changes nothing.
+    void fitToScreen();
     int zoomPercent() const { return m_zoomPercent; }
     void zoomIn();
     void zoomOut();

@@ -10,6 +10,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QScreen>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -136,8 +137,10 @@ TEST_F(MainFixture, ZoomScalesEveryPlace)
     collect(demo);
     ASSERT_GT(before.size(), 20u);
     const QSize size = view.size();
+    const QSize windowSize = window.size();
     window.setZoomPercent(200);
     EXPECT_EQ(view.size(), size * 2);
+    EXPECT_EQ(window.size(), windowSize) << "zoom scales inside the window the user sized";
     for (const auto& [w, r] : before) {
         EXPECT_NEAR(w->x(), 2 * r.x(), 1);
         EXPECT_NEAR(w->y(), 2 * r.y(), 1);
@@ -146,6 +149,44 @@ TEST_F(MainFixture, ZoomScalesEveryPlace)
     }
     window.setZoomPercent(100);
     EXPECT_EQ(view.size(), size);
+}
+
+// Fit follows every resize, below 100 % too, and the whole demonstration
+// shows: a laptop's 1366×768 and a projector's 1920×1080.
+TEST_F(MainFixture, FitShowsTheWholeDemonstrationAtEverySize)
+{
+    const QSize designed = view.size();
+    window.setZoomPercent(0);
+    for (const QSize screen : {QSize(1366, 700), QSize(1920, 1040), QSize(1000, 600)}) {
+        window.resize(screen);
+        QApplication::processEvents();
+        const auto* area = view.parentWidget();
+        EXPECT_LE(view.width(), area->width()) << screen.width();
+        EXPECT_LE(view.height(), area->height()) << screen.width();
+        const double z = gui::zoom();
+        EXPECT_TRUE(std::abs(view.width() - area->width()) <= 2 || std::abs(view.height() - area->height()) <= 2 ||
+                    z == 2.0)
+            << "fills the window at " << screen.width() << ": " << z;
+        EXPECT_EQ(window.size(), screen);
+    }
+    EXPECT_LT(gui::zoom(), 1.0);  // 1000×600 is smaller than the designed window
+    EXPECT_GT(designed.height(), 600);
+}
+
+TEST(MainWindowOnASmallScreen, StartsFittedIntoTheScreen)
+{
+    NoMessages messages;
+    LinkDemo demo{messages};
+    gui::MainWindow window{demo};
+    window.show();
+    const QRect room = window.screen()->availableGeometry();  // offscreen: 800×600
+    ASSERT_GT(window.height(), room.height());
+    window.fitToScreen();
+    EXPECT_LE(window.frameGeometry().height(), room.height());
+    EXPECT_LE(window.frameGeometry().width(), room.width());
+    EXPECT_EQ(window.zoomPercent(), 0);
+    EXPECT_LT(gui::zoom(), 1.0);
+    gui::setZoom(1.0);
 }
 
 TEST_F(MainFixture, TheWheelOverATraceMovesItsStartTime)
