@@ -150,7 +150,12 @@ Explainer::~Explainer()
 
 void Explainer::say(std::string text, std::optional<std::int32_t> packet)
 {
-    if (onLine) onLine(Line{m_demo.totalTime, std::move(text), packet});
+    if (onLine) onLine(Line{m_demo.totalTime, std::move(text), packet, false});
+}
+
+void Explainer::say(std::string text, const Packet& p)
+{
+    if (onLine) onLine(Line{m_demo.totalTime, std::move(text), numberOf(p), p.ACKFlag && numberOf(p).has_value()});
 }
 
 void Explainer::settle()
@@ -306,7 +311,7 @@ void Explainer::compareTransmitter(bool windowFull)
                     text += "the window waits for packet " + str(now.numbers.front());
                 }
             }
-            say(text, ack->Number);
+            say(text, *ack);
         }
     }
     if (now.rttSamples > before.rttSamples) {
@@ -376,7 +381,7 @@ void Explainer::destroying(int wire, int slot, Cause cause)
             how = " is lost on " + wireName(wire) + " (random loss)";
             break;
     }
-    say(packetName(p) + how, numberOf(p));
+    say(packetName(p) + how, p);
 }
 
 void Explainer::packetDone(int iIndex, int iType, const Packet& pPacket, Target target)
@@ -414,7 +419,7 @@ void Explainer::packetDone(int iIndex, int iType, const Packet& pPacket, Target 
             break;
         case Topic::AckAtTransmitter:
             m_acksWaiting.push_back(pPacket);
-            say(packetName(pPacket) + " reaches the transmitter", numberOf(pPacket));
+            say(packetName(pPacket) + " reaches the transmitter", pPacket);
             break;
         case Topic::RttMeasured:
             say("Measure RTT: the round trip gives an RTT of " + seconds(m_demo.Transmitter1.rttEstimateMs()) +
@@ -435,7 +440,7 @@ void Explainer::explainSend(const Packet& p)
 void Explainer::explainForward(int iType, const Packet& p)
 {
     const bool ack = iType == SendACK;
-    say("Router forwards " + lowerFirst(packetName(p)) + " onto " + wireName(ack ? 1 : 2), numberOf(p));
+    say("Router forwards " + lowerFirst(packetName(p)) + " onto " + wireName(ack ? 1 : 2), p);
 }
 
 void Explainer::explainAckSent(const Packet& p)
@@ -453,12 +458,14 @@ void Explainer::explainAckSent(const Packet& p)
     if (kind == "single") {
         text += "packet " + str(p.Number - 1) + " has arrived";
     } else if (kind == "cumulative") {
-        text += "every packet before " + str(p.Number) + " has arrived";
+        text += p.Number > 0 ? "every packet before " + str(p.Number) + " has arrived"
+                             : "no packet has arrived in order yet; the receiver still expects 0";
     } else {
-        text += "the packet with sequence " + str(p.TriggerNumber) + " has arrived, and every packet before " +
-                str(p.Number);
+        text += "the packet with sequence " + str(p.TriggerNumber) + " has arrived";
+        text += p.Number > 0 ? ", and every packet before " + str(p.Number)
+                             : ", but none in order yet; the receiver still expects 0";
     }
-    say(text, p.Number);
+    say(text, p);
 }
 
 void Explainer::explainLineFree(int iIndex, int iType, const Packet& p)
@@ -472,7 +479,7 @@ void Explainer::explainLineFree(int iIndex, int iType, const Packet& p)
     }
     say(packetName(p) + " has been sent: it is wholly on " + wireName(iIndex) + ", and " + sender +
             " may send the next",
-        numberOf(p));
+        p);
 }
 
 void Explainer::explainDestroyed(int iIndex, const Packet& p)
@@ -481,7 +488,7 @@ void Explainer::explainDestroyed(int iIndex, const Packet& p)
         if (g.wire == iIndex && g.number == p.Number && g.ack == p.ACKFlag) return;
     }
     m_gone.push_back(Gone{iIndex, p.Number, p.ACKFlag});
-    say(packetName(p) + " is lost on " + wireName(iIndex), numberOf(p));
+    say(packetName(p) + " is lost on " + wireName(iIndex), p);
 }
 
 void Explainer::explainReceiverHead(const Packet& p)
@@ -598,7 +605,7 @@ void Explainer::explainRouterHead(const Packet& p)
         for (int d = 0; d < size; ++d) room = room || !q.pktA(d).Active;
         say(room ? "Router stores " + name
                  : "Router drops " + name + ": its acknowledgement queue is full (" + str(size) + " places)",
-            numberOf(p));
+            p);
         return;
     }
     int count = 0;

@@ -25,11 +25,12 @@
 namespace explain {
 
 // One sentence: the run's clock (totalTime, ms), the words, and the packet
-// number it names, if any.
+// number it names, if any, and whether that packet is an acknowledgement.
 struct Line {
     std::int64_t time = 0;
     std::string text;
     std::optional<std::int32_t> packet;
+    bool acknowledgement = false;
 
     bool operator==(const Line&) const = default;
 };
@@ -103,6 +104,8 @@ private:
     void compareWires();
     void markArrived(int iIndex, const Packet& p);
     void say(std::string text, std::optional<std::int32_t> packet = std::nullopt);
+    // Names the packet `p` (none for a Ready or Hold message).
+    void say(std::string text, const Packet& p);
     void settle();
 
     void explainSend(const Packet& p);

@@ -15,6 +15,9 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "gui/componentnames.h"
+#include "gui/explainpanel.h"
+#include "gui/guide.h"
 #include "gui/helpwindows.h"
 #include "gui/lecture.h"
 #include "gui/tooltips.h"
@@ -47,6 +50,7 @@ MainWindow::MainWindow(LinkDemo& demo, QWidget* parent) : QMainWindow(parent)
     refreshStatus();
     m_area->setFocusPolicy(Qt::NoFocus);
     describeControls(*m_demo);
+    buildExplanations();
     // Sized around the demonstration at 100 %.
     m_area->setMinimumSize(m_demo->size());
     adjustSize();
@@ -119,6 +123,51 @@ void MainWindow::buildLecture(LinkDemo& demo)
         m_lectureStatus->setText(s);
         m_lectureStatus->setVisible(!s.isEmpty());
     };
+}
+
+MainWindow::~MainWindow()
+{
+    // Before the demonstration it watches; no refresh after this.
+    delete m_explainPanel;
+    m_demo->onRefresh = nullptr;
+}
+
+void MainWindow::buildExplanations()
+{
+    m_live = std::make_unique<LiveDescriptions>(*m_demo);
+    m_componentNames = std::make_unique<ComponentNames>(*m_demo);
+    m_explainPanel = new ExplainPanel(*m_demo, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_explainPanel);
+    m_explainPanel->hide();
+
+    QAction* first = m_viewMenu->actions().value(0);
+    m_explanationsAction = m_explainPanel->toggleViewAction();
+    m_explanationsAction->setText(tr("&Explanations"));
+    m_viewMenu->insertAction(first, m_explanationsAction);
+    m_componentNamesAction = new QAction(tr("Component &names"), this);
+    m_componentNamesAction->setCheckable(true);
+    connect(m_componentNamesAction, &QAction::toggled, this, [this](bool on) { m_componentNames->setShown(on); });
+    m_viewMenu->insertAction(first, m_componentNamesAction);
+    m_viewMenu->insertSeparator(first);
+
+    m_gettingStartedAction = new QAction(tr("&Getting started"), this);
+    m_gettingStartedAction->setShortcut(QKeySequence(Qt::Key_F1));
+    m_gettingStartedAction->setShortcutContext(Qt::ApplicationShortcut);
+    connect(m_gettingStartedAction, &QAction::triggered, this, [this] { showGettingStarted(this); });
+    QAction* colours = m_helpMenu->actions().value(0);
+    m_helpMenu->insertAction(colours, m_gettingStartedAction);
+    m_helpMenu->insertSeparator(colours);
+
+    // After every sync: the sentences of a Step or a click, the words of the
+    // controls, the names following the components.
+    auto before = m_demo->onRefresh;
+    m_demo->onRefresh = [this, before] {
+        if (before) before();
+        m_explainPanel->flush();
+        m_live->refresh();
+        m_componentNames->refresh();
+    };
+    statusBar()->showMessage(tr("New here? Press F1"), 15000);
 }
 
 void MainWindow::buildToolBar()

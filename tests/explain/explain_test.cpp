@@ -157,6 +157,22 @@ TEST(Runs, GoBackNIgnoresWhatFollowsALossAndSendsTheWindowAgain)
     EXPECT_EQ(timer->packet, 1);
 }
 
+// Acknowledgement 0 acknowledges nothing: no packet before 0 exists.
+TEST(Runs, GoBackNAcknowledgementZeroSaysNothingArrivedInOrder)
+{
+    Session r("Go-back-N ARQ");
+    r.destroyWhenOnWire(1, 0, 3000);
+    r.runTo(5000);
+    const auto ack = std::find_if(r.lines.begin(), r.lines.end(), [](const explain::Line& l) {
+        return l.text.starts_with("Receiver sends acknowledgement 0");
+    });
+    ASSERT_NE(ack, r.lines.end());
+    EXPECT_EQ(ack->text,
+              "Receiver sends acknowledgement 0 (cumulative): no packet has arrived in order yet; the receiver "
+              "still expects 0");
+    EXPECT_TRUE(ack->acknowledgement);
+}
+
 TEST(Runs, SelectiveRepeatKeepsWhatFollowsALossAndSendsOnlyTheLostPacket)
 {
     Session r("Selective Repeat ARQ");
