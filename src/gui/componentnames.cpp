@@ -11,6 +11,8 @@ ComponentNames::ComponentNames(DemoWindow& window) : m_window(window)
 {
     LinkDemo& demo = window.demo();
     m_components = {&demo.Transmitter1, &demo.Wire1, &demo.Queue1, &demo.Wire2, &demo.Receiver1};
+    m_marks = {&demo.Transmitter1.Shape1, &demo.Wire1.Line1, &demo.Queue1.Shape1, &demo.Wire2.Line1,
+               &demo.Receiver1.Shape2};
     for (std::size_t i = 0; i < m_components.size(); ++i) {
         auto* label = new QLabel(&window);
         label->setObjectName(QStringLiteral("componentName"));
@@ -52,11 +54,14 @@ void ComponentNames::refresh()
         }
         if (label->text() != text) label->setText(text);
         label->adjustSize();
-        // Above the component's top left corner; below it where the window
-        // has no room above.
-        const QRect r(view->mapTo(&m_window, QPoint(0, 0)), view->size());
-        QPoint at(r.left(), r.top() - label->height());
-        if (at.y() < 0) at.setY(r.bottom() + 1);
+        // Above the frame's top left corner, or centred above a wire's line;
+        // below it where the window has no room above.
+        QWidget* mark = m_window.widgetFor(*m_marks[i]);
+        if (mark == nullptr || mark->isHidden()) mark = view;
+        const QRect r(mark->mapTo(&m_window, QPoint(0, 0)), mark->size());
+        const bool wire = &c == &demo.Wire1 || &c == &demo.Wire2;
+        QPoint at(wire ? r.center().x() - label->width() / 2 : r.left(), r.top() - label->height() - 2);
+        if (at.y() < 0) at.setY(r.bottom() + 2);
         if (label->pos() != at) label->move(at);
         label->show();
         label->raise();

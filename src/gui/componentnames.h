@@ -33,6 +33,8 @@ private:
     DemoWindow& m_window;
     bool m_on = false;
     std::vector<const widgets::Control*> m_components;
+    // What each name stands beside: the component's frame, or a wire's line.
+    std::vector<const widgets::Control*> m_marks;
     std::vector<QLabel*> m_labels;
 };
 

@@ -25,6 +25,7 @@ ExplainPanel::ExplainPanel(DemoWindow& window, QWidget* parent)
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
     setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea | Qt::BottomDockWidgetArea);
     m_list->setWordWrap(true);
+    m_list->setAlternatingRowColors(true);
     m_list->setUniformItemSizes(false);
     m_list->setFocusPolicy(Qt::ClickFocus);
     m_list->setAccessibleName(tr("What is happening"));

@@ -27,6 +27,8 @@ class ExplainPanel : public QDockWidget {
 public:
     // Lines kept; older ones are dropped from the bottom.
     static constexpr int kMaxLines = 1000;
+    // The panel's width when it opens, in pixels.
+    static constexpr int kWidth = 330;
 
     // Built after whatever feeds on the window's user input (a recorder),
     // and destroyed before the window.

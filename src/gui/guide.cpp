@@ -42,12 +42,12 @@ public:
             case P::None:
                 return {};
             case P::Window:
-                return m_window.grab().scaledToWidth(480, Qt::SmoothTransformation);
+                return components();
             case P::Packets:
                 return packets();
             case P::TransmitterSlots: {
                 const Transmitter& tx = m_demo.Transmitter1;
-                return around(tx, {&tx.lblTxPacket[0], &tx.lblTxSeq[0], &tx.lblRTO[0], &tx.shpTxQueue[0],
+                return around(tx, {&tx.lblTxMode, &tx.lblTxPacket[0], &tx.lblTxSeq[0], &tx.lblRTO[0], &tx.shpTxQueue[0],
                                    &tx.shpTxQueue[tx.window() - 1], &tx.lblRTO[tx.window() - 1]});
             }
             case P::ReceiverSlots: {
@@ -77,6 +77,16 @@ private:
         }
         if (r.isEmpty()) return host->grab();
         return host->grab(r.adjusted(-6, -6, 6, 6).intersected(host->rect()));
+    }
+
+    // The window down to the first seconds of the trace.
+    QPixmap components()
+    {
+        QRect r = m_window.rect();
+        if (QWidget* picture = view(m_demo.Wire1.Picture1)) {
+            r.setBottom(picture->mapTo(&m_window, QPoint(0, 0)).y() + picture->height() / 3);
+        }
+        return m_window.grab(r).scaledToWidth(480, Qt::SmoothTransformation);
     }
 
     // A data packet and an acknowledgement on the wire, side by side.

@@ -11,6 +11,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
@@ -144,6 +145,16 @@ void MainWindow::buildExplanations()
     m_explanationsAction = m_explainPanel->toggleViewAction();
     m_explanationsAction->setText(tr("&Explanations"));
     m_viewMenu->insertAction(first, m_explanationsAction);
+    // The window grows by the panel where the screen has room, so that the
+    // demonstration keeps its place and size; it shrinks back when closed.
+    connect(m_explanationsAction, &QAction::toggled, this, [this](bool on) {
+        if (isMaximized() || isFullScreen() || !isVisible()) return;
+        const int extra = ExplainPanel::kWidth + 8;
+        resizeDocks({m_explainPanel}, {ExplainPanel::kWidth}, Qt::Horizontal);
+        int w = width() + (on ? extra : -extra);
+        if (const QScreen* s = screen()) w = std::min(w, s->availableGeometry().width() - (x() - s->geometry().x()));
+        resize(std::max(w, minimumSizeHint().width()), height());
+    });
     m_componentNamesAction = new QAction(tr("Component &names"), this);
     m_componentNamesAction->setCheckable(true);
     connect(m_componentNamesAction, &QAction::toggled, this, [this](bool on) { m_componentNames->setShown(on); });

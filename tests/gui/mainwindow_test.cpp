@@ -263,9 +263,10 @@ TEST_F(MainFixture, ComponentNamesAreOffByDefaultAndFollowTheRouter)
     // Beside the component, at every zoom.
     window.setZoomPercent(200);
     QLabel* tx = window.componentNames().labels().front();
-    QWidget* txView = view.widgetFor(demo.Transmitter1);
-    EXPECT_EQ(tx->x(), txView->x());
-    EXPECT_EQ(tx->y() + tx->height(), txView->y());
+    QWidget* frame = view.widgetFor(demo.Transmitter1.Shape1);
+    const QPoint corner = frame->mapTo(&view, QPoint(0, 0));
+    EXPECT_EQ(tx->x(), corner.x());
+    EXPECT_EQ(tx->y() + tx->height() + 2, corner.y());
     window.componentNamesAction()->trigger();
     EXPECT_EQ(shown(), QString());
 }
