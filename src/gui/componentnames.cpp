@@ -50,7 +50,9 @@ void ComponentNames::refresh()
         } else if (&c == &demo.Queue1) {
             text = QStringLiteral("Router");
         } else {
-            text = !router ? QStringLiteral("Wire") : &c == &demo.Wire1 ? QStringLiteral("Wire 1") : QStringLiteral("Wire 2");
+            text = !router             ? QStringLiteral("Wire")
+                   : &c == &demo.Wire1 ? QStringLiteral("Wire 1")
+                                       : QStringLiteral("Wire 2");
         }
         if (label->text() != text) label->setText(text);
         label->adjustSize();

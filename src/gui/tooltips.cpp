@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <QCheckBox>
+#include <QHelpEvent>
+#include <QToolTip>
 
 #include "explain/explain.h"
 #include "gui/demowindow.h"
@@ -73,7 +75,41 @@ LiveDescriptions::LiveDescriptions(DemoWindow& window) : m_window(window)
         add(rx.lblRxSeq[i], words);
     }
     add(rx.chkRxReady, [&rx] { return explain::readyHoldText(rx); });
+    for (const widgets::Control* c :
+         {static_cast<const widgets::Control*>(&tx), static_cast<const widgets::Control*>(&rx)}) {
+        if (QWidget* w = window.widgetFor(*c)) w->installEventFilter(this);
+    }
     refresh();
+}
+
+std::string LiveDescriptions::slotWordsAt(QWidget* component, const QPoint& at) const
+{
+    const LinkDemo& demo = m_window.demo();
+    const auto over = [&](const widgets::Control& shape) {
+        QWidget* w = m_window.widgetFor(shape);
+        return w != nullptr && !w->isHidden() && QRect(w->mapTo(component, QPoint(0, 0)), w->size()).contains(at);
+    };
+    if (component == m_window.widgetFor(demo.Transmitter1)) {
+        for (int i = 0; i < demo.Transmitter1.window(); ++i) {
+            if (over(demo.Transmitter1.shpTxQueue[i])) return explain::transmitterSlotText(demo.Transmitter1, i);
+        }
+    } else {
+        for (int i = 0; i < demo.Receiver1.state().rxWindow; ++i) {
+            if (over(demo.Receiver1.shpRxQueue[i])) return explain::receiverSlotText(demo.Receiver1, i);
+        }
+    }
+    return {};
+}
+
+bool LiveDescriptions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip) return false;
+    auto* component = static_cast<QWidget*>(watched);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const std::string words = slotWordsAt(component, help->pos());
+    if (words.empty()) return false;
+    QToolTip::showText(help->globalPos(), QString::fromStdString(words), component);
+    return true;
 }
 
 void LiveDescriptions::add(const widgets::Control& control, std::function<std::string()> words, const QString& click)

@@ -25,13 +25,22 @@ class DemoWindow;
 // description the words followed by the system name and purpose that
 // describeControls gave. Refreshed after every sync, changed only where the
 // words changed.
-class LiveDescriptions {
+//
+// The slots' numbers let the mouse through to their component, so over a
+// slot the component's tooltip gives way to the slot's words.
+class LiveDescriptions : public QObject {
 public:
     // After describeControls.
     explicit LiveDescriptions(DemoWindow& window);
     void refresh();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The words of the slot under `at` (in the component's widget), if any.
+    std::string slotWordsAt(QWidget* component, const QPoint& at) const;
+
     struct Item {
         QWidget* widget;
         std::function<std::string()> words;

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include <QAccessible>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QImage>
 
 #include "gui/demowindow.h"
@@ -168,6 +171,15 @@ TEST(HelpWindows, PacketsSlotsAndTheReadyBoxSayTheirStateInWords)
     const QString slot = QString::fromStdString(explain::transmitterSlotText(demo.Transmitter1, 0));
     EXPECT_TRUE(slot.contains(QStringLiteral("left on its timer"))) << slot.toStdString();
     EXPECT_EQ(window.widgetFor(demo.Transmitter1.lblRTO[0])->toolTip(), slot);
+    // The slot's numbers let the mouse through: over the slot its
+    // component shows the slot's words.
+    window.show();
+    QWidget* tx = window.widgetFor(demo.Transmitter1);
+    QWidget* shape = window.widgetFor(demo.Transmitter1.shpTxQueue[0]);
+    const QPoint at = shape->mapTo(tx, shape->rect().center());
+    QHelpEvent hover(QEvent::ToolTip, at, tx->mapToGlobal(at));
+    QApplication::sendEvent(tx, &hover);
+    EXPECT_EQ(QToolTip::text(), slot);
     EXPECT_EQ(window.widgetFor(demo.Receiver1.lblRxPacket[0])->toolTip(),
               QString::fromStdString(explain::receiverSlotText(demo.Receiver1, 0)));
     QWidget* box = window.widgetFor(demo.Receiver1.chkRxReady);

@@ -208,7 +208,8 @@ TEST_F(MainFixture, TheExplanationsPanelSaysWhatHappensAndChoosesTheNamedPacket)
     wall(2500);
     QListWidget* list = panel.list();
     ASSERT_GT(list->count(), 2);
-    EXPECT_TRUE(list->item(list->count() - 1)->text().startsWith(QStringLiteral("0.1 s  Transmitter sends data packet 0")))
+    EXPECT_TRUE(
+        list->item(list->count() - 1)->text().startsWith(QStringLiteral("0.1 s  Transmitter sends data packet 0")))
         << list->item(list->count() - 1)->text().toStdString();
     EXPECT_EQ(panel.accessibleDescription(), list->item(0)->text().section(QStringLiteral("  "), 1));
 
