@@ -356,9 +356,23 @@ void Explainer::compareTransmitter(bool windowFull)
 
     if (windowFull && now.full && !before.full) {
         int waiting = 0;
-        for (SlotState s : now.states) waiting += isOutstanding(s) ? 1 : 0;
-        say("Window full (" + str(waiting) + (waiting == 1 ? " packet" : " packets") +
-            " unacknowledged): the transmitter waits");
+        std::vector<std::int64_t> blocked;
+        for (std::size_t i = 0; i < now.states.size(); ++i) {
+            waiting += isOutstanding(now.states[i]) ? 1 : 0;
+            if (now.states[i] == SlotState::New) blocked.push_back(now.numbers[i]);
+        }
+        std::string text = "Window full (" + str(waiting) + (waiting == 1 ? " packet" : " packets") + " unacknowledged";
+        if (blocked.empty()) {
+            say(text + "): the transmitter waits");
+        } else {
+            // Acknowledged packets left from behind the oldest: the new ones
+            // would be a window or more beyond it.
+            const std::int64_t oldest = now.numbers.front();
+            say(text + "; " + listOf(blocked) + (blocked.size() == 1 ? " is" : " are") +
+                    " a window or more beyond packet " + str(oldest) + "): the transmitter waits for packet " +
+                    str(oldest),
+                static_cast<std::int32_t>(oldest));
+        }
     }
 }
 

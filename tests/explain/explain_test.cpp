@@ -186,6 +186,10 @@ TEST(Runs, SelectiveRepeatKeepsWhatFollowsALossAndSendsOnlyTheLostPacket)
                       "Transmitter processes acknowledgement 1: packet 2 acknowledged; the window waits for "
                       "packet 1"));
     EXPECT_EQ(r.at(26100), Strings{"The timer of packet 1 ran out after 25.0 s: Selective Repeat sends 1 again"});
+    // 2 and 3 have left the window; the new 4 and 5 wait for the old 1.
+    EXPECT_TRUE(r.has(26200,
+                      "Window full (1 packet unacknowledged; 4 and 5 are a window or more beyond packet 1): the "
+                      "transmitter waits for packet 1"));
     EXPECT_EQ(r.at(29200).front(),
               "Packet 1 arrives and is delivered with the 2 packets waiting behind it; the receiver now expects 4");
     EXPECT_TRUE(r.has(31600,
