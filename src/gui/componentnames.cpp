@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "gui/componentnames.h"
 
+#include <algorithm>
+
 #include <QLabel>
 
 #include "gui/demowindow.h"
+#include "gui/units.h"
 
 namespace gui {
 
@@ -60,8 +63,16 @@ void ComponentNames::refresh()
         // below it where the window has no room above.
         QWidget* mark = m_window.widgetFor(*m_marks[i]);
         if (mark == nullptr || mark->isHidden()) mark = view;
-        const QRect r(mark->mapTo(&m_window, QPoint(0, 0)), mark->size());
+        QRect r(mark->mapTo(&m_window, QPoint(0, 0)), mark->size());
         const bool wire = &c == &demo.Wire1 || &c == &demo.Wire2;
+        if (wire) {
+            // Above the packets, which ride on the line.
+            const Wire& w = static_cast<const Wire&>(c);
+            double top = w.cmdPacket[0].top();
+            for (int k = 1; k < Wire::kSlots; ++k) top = std::min(top, w.cmdPacket[k].top());
+            const int packetsTop = view->mapTo(&m_window, QPoint(0, 0)).y() + static_cast<int>(toPixels(top));
+            r.setTop(std::min(r.top(), packetsTop));
+        }
         QPoint at(wire ? r.center().x() - label->width() / 2 : r.left(), r.top() - label->height() - 2);
         if (at.y() < 0) at.setY(r.bottom() + 2);
         if (label->pos() != at) label->move(at);
