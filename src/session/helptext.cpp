@@ -276,12 +276,14 @@ std::vector<GuideSection> gettingStarted()
           "The keys ] and [ choose a packet and Delete destroys it."},
          P::Window},
         {"The seven scenarios",
-         {"No Controls: the link as it starts, one packet at a time, every setting left to you.",
+         {"No Controls: no flow or error control; the transmitter sends one packet after another and waits for "
+          "nothing, and the receiver acknowledges nothing.",
           "Stop and Wait: the transmitter sends one packet and waits for its acknowledgement; there is no "
-          "timer, so a lost packet stops everything.",
+          "timer, so a lost packet or acknowledgement stops everything.",
           "Sliding Window: up to three packets may wait for their acknowledgements at once; still no timer.",
-          "Stop & Wait ARQ: Stop and Wait with sequence numbers 0 and 1 and a retransmission timer, so a lost "
-          "packet or acknowledgement is sent again (that timer is the difference from Stop and Wait).",
+          "Stop & Wait ARQ: Stop and Wait with sequence numbers 0 and 1 and a retransmission timer: when a "
+          "packet or its acknowledgement is lost, the timer runs out and the packet is sent again (the timer "
+          "is the difference from Stop and Wait).",
           "Go-back-N ARQ: a window of three, sequence numbers 0 to 15, cumulative acknowledgements; when a "
           "timer runs out the packet and every one after it are sent again.",
           "Selective Repeat ARQ: a window of three, sequence numbers 0 to 7, selective acknowledgements; "
