@@ -129,23 +129,50 @@ Topic topicFor(int iIndex, int iType, Target target)
 
 // ---- the explainer ---------------------------------------------------------
 
+// The explainer's link in the scheduler's onSettled: what ran there before
+// it, then the explainer while it lives.
+struct Explainer::SettleLink {
+    Explainer* explainer;
+    std::function<void()> before;
+};
+
+namespace {
+
+struct SettleHook {
+    std::shared_ptr<Explainer::SettleLink> link;
+    void operator()() const;
+};
+
+}  // namespace
+
+void SettleHook::operator()() const
+{
+    // Kept alive by the hook: the explainer may go while it runs.
+    const std::shared_ptr<Explainer::SettleLink> keep = link;
+    if (keep->before) keep->before();
+    if (keep->explainer) keep->explainer->settled();
+}
+
 Explainer::Explainer(LinkDemo& demo) : m_demo(demo)
 {
     resetDone();
     // After whatever runs at the end of each millisecond already (the lab's
     // random loss), so that its clicks are seen in the same call.
-    m_chainedSettled = m_demo.scheduler().onSettled;
-    m_demo.scheduler().onSettled = [this] {
-        if (m_chainedSettled) m_chainedSettled();
-        settle();
-    };
+    m_settle = std::make_shared<SettleLink>(SettleLink{this, m_demo.scheduler().onSettled});
+    m_demo.scheduler().onSettled = SettleHook{m_settle};
     m_demo.addObserver(this);
 }
 
 Explainer::~Explainer()
 {
     m_demo.removeObserver(this);
-    m_demo.scheduler().onSettled = m_chainedSettled;
+    // Still the last link: taken out. Another explainer chained after it
+    // (a played script's and the window's, ended in the other order): the
+    // link stays, passing through to what ran before.
+    std::function<void()>& settled = m_demo.scheduler().onSettled;
+    const SettleHook* last = settled.target<SettleHook>();
+    m_settle->explainer = nullptr;
+    if (last != nullptr && last->link == m_settle) settled = m_settle->before;
 }
 
 void Explainer::say(std::string text, std::optional<std::int32_t> packet)
@@ -158,7 +185,7 @@ void Explainer::say(std::string text, const Packet& p)
     if (onLine) onLine(Line{m_demo.totalTime, std::move(text), numberOf(p), p.ACKFlag && numberOf(p).has_value()});
 }
 
-void Explainer::settle()
+void Explainer::settled()
 {
     flush();
     m_gone.clear();

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,7 +65,8 @@ public:
     // Starts watching at once; stops when destroyed. Built after the window
     // (and its lab), destroyed before it. It takes the scheduler's onSettled
     // and calls the one it found first (the lab's random loss), so that it
-    // sees that millisecond's clicks; it puts that one back when destroyed.
+    // sees that millisecond's clicks; it puts that one back when destroyed,
+    // in whatever order several explainers come and go.
     explicit Explainer(LinkDemo& demo);
     ~Explainer() override;
     Explainer(const Explainer&) = delete;
@@ -84,6 +86,10 @@ public:
 
     void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) override;
     void resetDone() override;
+
+    // The end of a millisecond of the scheduler (its onSettled).
+    void settled();
+    struct SettleLink;
 
 private:
     struct TxSnapshot {
@@ -106,7 +112,6 @@ private:
     void say(std::string text, std::optional<std::int32_t> packet = std::nullopt);
     // Names the packet `p` (none for a Ready or Hold message).
     void say(std::string text, const Packet& p);
-    void settle();
 
     void explainSend(const Packet& p);
     void explainForward(int iType, const Packet& p);
@@ -118,7 +123,7 @@ private:
     void explainRouterHead(const Packet& p);
 
     LinkDemo& m_demo;
-    std::function<void()> m_chainedSettled;
+    std::shared_ptr<SettleLink> m_settle;
     TxSnapshot m_tx;
     // What each slot of Wire1 and Wire2 held at the last call.
     struct OnWire {

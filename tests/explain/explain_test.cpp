@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <utility>
 #include <string>
 #include <vector>
@@ -277,6 +278,32 @@ TEST(Runs, MeasureRttSaysTheNewTimes)
     // Said before the reset, at the time of the run it ends: the measuring
     // packet leaves at once (0.0 s), so its acknowledgement is back at 5.4 s.
     EXPECT_EQ(said->time, 5400);
+}
+
+// Two explainers (a played script's and the window's) ended in the order
+// they began: the later one goes on, and once both are gone the lab's loss
+// runs as it did before either came.
+TEST(Runs, ExplainersEndInAnyOrder)
+{
+    RecordingMessageBox box;
+    LinkDemo watched{box};
+    LinkDemo alone{box};
+    for (LinkDemo* d : {&watched, &alone}) {
+        d->cmbScenario.userChoose(d->cmbScenario.itemIndex("Go-back-N ARQ"));
+        d->lab().setLoss(1, 0.4);
+        d->cmdPause.click();
+    }
+    auto first = std::make_unique<explain::Explainer>(watched);
+    auto second = std::make_unique<explain::Explainer>(watched);
+    int said = 0;
+    second->onLine = [&](const explain::Line&) { ++said; };
+    first.reset();
+    watched.scheduler().advance(5000);
+    EXPECT_GT(said, 0);
+    second.reset();
+    watched.scheduler().advance(40000);
+    alone.scheduler().advance(45000);
+    EXPECT_EQ(dump::objects(watched, ""), dump::objects(alone, ""));
 }
 
 // Random loss on both wires, announced or not, and Measure RTT: a watched
