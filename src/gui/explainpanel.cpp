@@ -97,6 +97,14 @@ void ExplainPanel::flush()
 void ExplainPanel::add(const explain::Line& line)
 {
     const QString text = QString::fromStdString(line.text);
+    // The clock went back: the run was reset (or a scenario chosen).
+    if (line.time < m_lastTime) {
+        auto* reset = new QListWidgetItem(tr("\u2014 the run starts afresh \u2014"));
+        reset->setTextAlignment(Qt::AlignCenter);
+        reset->setFlags(Qt::ItemIsEnabled);
+        m_list->insertItem(0, reset);
+    }
+    m_lastTime = line.time;
     auto* item = new QListWidgetItem(QStringLiteral("%1 s  %2").arg(line.time / 1000.0, 0, 'f', 1).arg(text));
     if (line.packet) {
         item->setData(kPacketRole, *line.packet);

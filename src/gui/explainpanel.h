@@ -7,6 +7,7 @@
 // costs the run nothing. Explainer or not, the model behaves the same.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -54,6 +55,7 @@ private:
     QListWidget* m_list;
     std::unique_ptr<explain::Explainer> m_explainer;
     std::function<void(const UserInput&)> m_inputBefore;
+    std::int64_t m_lastTime = 0;
 };
 
 }  // namespace gui
