@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QListWidget>
+#include <QScrollBar>
 
 #include "gui/demowindow.h"
 #include "lab/lab.h"
@@ -97,6 +98,8 @@ void ExplainPanel::flush()
 void ExplainPanel::add(const explain::Line& line)
 {
     const QString text = QString::fromStdString(line.text);
+    // Scrolled down to read older lines: those stay in view.
+    QListWidgetItem* reading = m_list->verticalScrollBar()->value() > 0 ? m_list->itemAt(0, 0) : nullptr;
     // The clock went back: the run was reset (or a scenario chosen).
     if (line.time < m_lastTime) {
         auto* reset = new QListWidgetItem(tr("\u2014 the run starts afresh \u2014"));
@@ -114,7 +117,12 @@ void ExplainPanel::add(const explain::Line& line)
                              .arg(*line.packet));
     }
     m_list->insertItem(0, item);
-    while (m_list->count() > kMaxLines) delete m_list->takeItem(m_list->count() - 1);
+    while (m_list->count() > kMaxLines) {
+        QListWidgetItem* last = m_list->takeItem(m_list->count() - 1);
+        if (last == reading) reading = nullptr;
+        delete last;
+    }
+    if (reading != nullptr) m_list->scrollToItem(reading, QAbstractItemView::PositionAtTop);
     // The newest line is what a screen reader is told (a description
     // change is announced by readers that follow the focused list).
     m_list->setAccessibleDescription(text);
