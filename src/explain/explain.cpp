@@ -129,31 +129,63 @@ Topic topicFor(int iIndex, int iType, Target target)
 
 // ---- the explainer ---------------------------------------------------------
 
+// The explainer's link in the scheduler's onSettled: what ran there before
+// it, then the explainer while it lives.
+struct Explainer::SettleLink {
+    Explainer* explainer;
+    std::function<void()> before;
+};
+
+namespace {
+
+struct SettleHook {
+    std::shared_ptr<Explainer::SettleLink> link;
+    void operator()() const;
+};
+
+}  // namespace
+
+void SettleHook::operator()() const
+{
+    // Kept alive by the hook: the explainer may go while it runs.
+    const std::shared_ptr<Explainer::SettleLink> keep = link;
+    if (keep->before) keep->before();
+    if (keep->explainer) keep->explainer->settled();
+}
+
 Explainer::Explainer(LinkDemo& demo) : m_demo(demo)
 {
     resetDone();
     // After whatever runs at the end of each millisecond already (the lab's
     // random loss), so that its clicks are seen in the same call.
-    m_chainedSettled = m_demo.scheduler().onSettled;
-    m_demo.scheduler().onSettled = [this] {
-        if (m_chainedSettled) m_chainedSettled();
-        settle();
-    };
+    m_settle = std::make_shared<SettleLink>(SettleLink{this, m_demo.scheduler().onSettled});
+    m_demo.scheduler().onSettled = SettleHook{m_settle};
     m_demo.addObserver(this);
 }
 
 Explainer::~Explainer()
 {
     m_demo.removeObserver(this);
-    m_demo.scheduler().onSettled = m_chainedSettled;
+    // Still the last link: taken out. Another explainer chained after it
+    // (a played script's and the window's, ended in the other order): the
+    // link stays, passing through to what ran before.
+    std::function<void()>& settled = m_demo.scheduler().onSettled;
+    const SettleHook* last = settled.target<SettleHook>();
+    m_settle->explainer = nullptr;
+    if (last != nullptr && last->link == m_settle) settled = m_settle->before;
 }
 
 void Explainer::say(std::string text, std::optional<std::int32_t> packet)
 {
-    if (onLine) onLine(Line{m_demo.totalTime, std::move(text), packet});
+    if (onLine) onLine(Line{m_demo.totalTime, std::move(text), packet, false});
 }
 
-void Explainer::settle()
+void Explainer::say(std::string text, const Packet& p)
+{
+    if (onLine) onLine(Line{m_demo.totalTime, std::move(text), numberOf(p), p.ACKFlag && numberOf(p).has_value()});
+}
+
+void Explainer::settled()
 {
     flush();
     m_gone.clear();
@@ -306,7 +338,7 @@ void Explainer::compareTransmitter(bool windowFull)
                     text += "the window waits for packet " + str(now.numbers.front());
                 }
             }
-            say(text, ack->Number);
+            say(text, *ack);
         }
     }
     if (now.rttSamples > before.rttSamples) {
@@ -351,9 +383,23 @@ void Explainer::compareTransmitter(bool windowFull)
 
     if (windowFull && now.full && !before.full) {
         int waiting = 0;
-        for (SlotState s : now.states) waiting += isOutstanding(s) ? 1 : 0;
-        say("Window full (" + str(waiting) + (waiting == 1 ? " packet" : " packets") +
-            " unacknowledged): the transmitter waits");
+        std::vector<std::int64_t> blocked;
+        for (std::size_t i = 0; i < now.states.size(); ++i) {
+            waiting += isOutstanding(now.states[i]) ? 1 : 0;
+            if (now.states[i] == SlotState::New) blocked.push_back(now.numbers[i]);
+        }
+        std::string text = "Window full (" + str(waiting) + (waiting == 1 ? " packet" : " packets") + " unacknowledged";
+        if (blocked.empty()) {
+            say(text + "): the transmitter waits");
+        } else {
+            // Acknowledged packets left from behind the oldest: the new ones
+            // would be a window or more beyond it.
+            const std::int64_t oldest = now.numbers.front();
+            say(text + "; " + listOf(blocked) + (blocked.size() == 1 ? " is" : " are") +
+                    " a window or more beyond packet " + str(oldest) + "): the transmitter waits for packet " +
+                    str(oldest),
+                static_cast<std::int32_t>(oldest));
+        }
     }
 }
 
@@ -376,7 +422,7 @@ void Explainer::destroying(int wire, int slot, Cause cause)
             how = " is lost on " + wireName(wire) + " (random loss)";
             break;
     }
-    say(packetName(p) + how, numberOf(p));
+    say(packetName(p) + how, p);
 }
 
 void Explainer::packetDone(int iIndex, int iType, const Packet& pPacket, Target target)
@@ -414,7 +460,7 @@ void Explainer::packetDone(int iIndex, int iType, const Packet& pPacket, Target 
             break;
         case Topic::AckAtTransmitter:
             m_acksWaiting.push_back(pPacket);
-            say(packetName(pPacket) + " reaches the transmitter", numberOf(pPacket));
+            say(packetName(pPacket) + " reaches the transmitter", pPacket);
             break;
         case Topic::RttMeasured:
             say("Measure RTT: the round trip gives an RTT of " + seconds(m_demo.Transmitter1.rttEstimateMs()) +
@@ -435,7 +481,7 @@ void Explainer::explainSend(const Packet& p)
 void Explainer::explainForward(int iType, const Packet& p)
 {
     const bool ack = iType == SendACK;
-    say("Router forwards " + lowerFirst(packetName(p)) + " onto " + wireName(ack ? 1 : 2), numberOf(p));
+    say("Router forwards " + lowerFirst(packetName(p)) + " onto " + wireName(ack ? 1 : 2), p);
 }
 
 void Explainer::explainAckSent(const Packet& p)
@@ -453,12 +499,14 @@ void Explainer::explainAckSent(const Packet& p)
     if (kind == "single") {
         text += "packet " + str(p.Number - 1) + " has arrived";
     } else if (kind == "cumulative") {
-        text += "every packet before " + str(p.Number) + " has arrived";
+        text += p.Number > 0 ? "every packet before " + str(p.Number) + " has arrived"
+                             : "no packet has arrived in order yet; the receiver still expects 0";
     } else {
-        text += "the packet with sequence " + str(p.TriggerNumber) + " has arrived, and every packet before " +
-                str(p.Number);
+        text += "the packet with sequence " + str(p.TriggerNumber) + " has arrived";
+        text += p.Number > 0 ? ", and every packet before " + str(p.Number)
+                             : ", but none in order yet; the receiver still expects 0";
     }
-    say(text, p.Number);
+    say(text, p);
 }
 
 void Explainer::explainLineFree(int iIndex, int iType, const Packet& p)
@@ -472,7 +520,7 @@ void Explainer::explainLineFree(int iIndex, int iType, const Packet& p)
     }
     say(packetName(p) + " has been sent: it is wholly on " + wireName(iIndex) + ", and " + sender +
             " may send the next",
-        numberOf(p));
+        p);
 }
 
 void Explainer::explainDestroyed(int iIndex, const Packet& p)
@@ -481,7 +529,7 @@ void Explainer::explainDestroyed(int iIndex, const Packet& p)
         if (g.wire == iIndex && g.number == p.Number && g.ack == p.ACKFlag) return;
     }
     m_gone.push_back(Gone{iIndex, p.Number, p.ACKFlag});
-    say(packetName(p) + " is lost on " + wireName(iIndex), numberOf(p));
+    say(packetName(p) + " is lost on " + wireName(iIndex), p);
 }
 
 void Explainer::explainReceiverHead(const Packet& p)
@@ -598,7 +646,7 @@ void Explainer::explainRouterHead(const Packet& p)
         for (int d = 0; d < size; ++d) room = room || !q.pktA(d).Active;
         say(room ? "Router stores " + name
                  : "Router drops " + name + ": its acknowledgement queue is full (" + str(size) + " places)",
-            numberOf(p));
+            p);
         return;
     }
     int count = 0;

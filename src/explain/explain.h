@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,11 +26,12 @@
 namespace explain {
 
 // One sentence: the run's clock (totalTime, ms), the words, and the packet
-// number it names, if any.
+// number it names, if any, and whether that packet is an acknowledgement.
 struct Line {
     std::int64_t time = 0;
     std::string text;
     std::optional<std::int32_t> packet;
+    bool acknowledgement = false;
 
     bool operator==(const Line&) const = default;
 };
@@ -63,7 +65,8 @@ public:
     // Starts watching at once; stops when destroyed. Built after the window
     // (and its lab), destroyed before it. It takes the scheduler's onSettled
     // and calls the one it found first (the lab's random loss), so that it
-    // sees that millisecond's clicks; it puts that one back when destroyed.
+    // sees that millisecond's clicks; it puts that one back when destroyed,
+    // in whatever order several explainers come and go.
     explicit Explainer(LinkDemo& demo);
     ~Explainer() override;
     Explainer(const Explainer&) = delete;
@@ -84,6 +87,10 @@ public:
     void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) override;
     void resetDone() override;
 
+    // The end of a millisecond of the scheduler (its onSettled).
+    void settled();
+    struct SettleLink;
+
 private:
     struct TxSnapshot {
         int window = 0;
@@ -103,7 +110,8 @@ private:
     void compareWires();
     void markArrived(int iIndex, const Packet& p);
     void say(std::string text, std::optional<std::int32_t> packet = std::nullopt);
-    void settle();
+    // Names the packet `p` (none for a Ready or Hold message).
+    void say(std::string text, const Packet& p);
 
     void explainSend(const Packet& p);
     void explainForward(int iType, const Packet& p);
@@ -115,7 +123,7 @@ private:
     void explainRouterHead(const Packet& p);
 
     LinkDemo& m_demo;
-    std::function<void()> m_chainedSettled;
+    std::shared_ptr<SettleLink> m_settle;
     TxSnapshot m_tx;
     // What each slot of Wire1 and Wire2 held at the last call.
     struct OnWire {

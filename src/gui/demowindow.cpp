@@ -153,13 +153,22 @@ void DemoWindow::clearSelection()
     showSelection();
 }
 
+bool DemoWindow::choosePacket(int number, bool ack)
+{
+    const bool found = m_selection.choose(m_demo, number, ack);
+    showSelection();
+    return found;
+}
+
 void DemoWindow::destroySelectedPacket()
 {
     const auto ref = m_selection.current();
     if (!ref) return;
+    m_destroyingByKey = true;
     act(
         ref->wire->cmdPacket[ref->slot], [this] { m_selection.destroy(); },
         UserInput{UserInput::Kind::Press, scriptName(ref->wire->cmdPacket[ref->slot]), {}, 0});
+    m_destroyingByKey = false;
     showSelection();
 }
 

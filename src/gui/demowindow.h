@@ -42,6 +42,12 @@ public:
     void selectPacket(int direction);
     void destroySelectedPacket();
     void clearSelection();
+    // Chooses the packet in flight with `number` (an acknowledgement when
+    // `ack`), as ] and [ would; false when none is in flight.
+    bool choosePacket(int number, bool ack);
+    // True while Delete destroys the chosen packet (the click it makes
+    // comes from a key).
+    bool destroyingByKey() const { return m_destroyingByKey; }
 
     // Starts a wire's trace afresh, the run going on.
     void clearTrace(Wire& wire);
@@ -66,6 +72,7 @@ private:
     bool m_follow = false;
     presenter::Selection m_selection;
     ButtonView* m_selectedView = nullptr;
+    bool m_destroyingByKey = false;
     struct Notice {
         Wire* wire;
         QWidget* panel;

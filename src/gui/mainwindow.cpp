@@ -13,10 +13,14 @@
 #include <QScreen>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "gui/componentnames.h"
+#include "gui/explainpanel.h"
+#include "gui/guide.h"
 #include "gui/helpwindows.h"
 #include "gui/lecture.h"
 #include "gui/profile.h"
@@ -51,6 +55,7 @@ MainWindow::MainWindow(LinkDemo& demo, QWidget* parent) : QMainWindow(parent)
     refreshStatus();
     m_area->setFocusPolicy(Qt::NoFocus);
     describeControls(*m_demo);
+    buildExplanations();
     // Sized around the demonstration at 100 %.
     m_area->setMinimumSize(m_demo->size());
     adjustSize();
@@ -181,6 +186,61 @@ void MainWindow::buildLecture(LinkDemo& demo)
         m_lectureStatus->setText(s);
         m_lectureStatus->setVisible(!s.isEmpty());
     };
+}
+
+MainWindow::~MainWindow()
+{
+    // Before the demonstration it watches; no refresh after this.
+    delete m_explainPanel;
+    m_demo->onRefresh = nullptr;
+}
+
+void MainWindow::buildExplanations()
+{
+    m_live = std::make_unique<LiveDescriptions>(*m_demo);
+    m_componentNames = std::make_unique<ComponentNames>(*m_demo);
+    m_explainPanel = new ExplainPanel(*m_demo, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_explainPanel);
+    m_explainPanel->hide();
+
+    QAction* first = m_viewMenu->actions().value(0);
+    m_explanationsAction = m_explainPanel->toggleViewAction();
+    m_explanationsAction->setText(tr("&Explanations"));
+    m_viewMenu->insertAction(first, m_explanationsAction);
+    // The window grows by the panel where the screen has room, so that the
+    // demonstration keeps its place and size; it shrinks back when closed.
+    connect(m_explanationsAction, &QAction::toggled, this, [this](bool on) {
+        if (isMaximized() || isFullScreen() || !isVisible()) return;
+        const int extra = ExplainPanel::kWidth + 8;
+        resizeDocks({m_explainPanel}, {ExplainPanel::kWidth}, Qt::Horizontal);
+        int w = width() + (on ? extra : -extra);
+        if (const QScreen* s = screen()) w = std::min(w, s->availableGeometry().width() - (x() - s->geometry().x()));
+        resize(std::max(w, minimumSizeHint().width()), height());
+    });
+    m_componentNamesAction = new QAction(tr("Component &names"), this);
+    m_componentNamesAction->setCheckable(true);
+    connect(m_componentNamesAction, &QAction::toggled, this, [this](bool on) { m_componentNames->setShown(on); });
+    m_viewMenu->insertAction(first, m_componentNamesAction);
+    m_viewMenu->insertSeparator(first);
+
+    m_gettingStartedAction = new QAction(tr("&Getting started"), this);
+    m_gettingStartedAction->setShortcut(QKeySequence(Qt::Key_F1));
+    m_gettingStartedAction->setShortcutContext(Qt::ApplicationShortcut);
+    connect(m_gettingStartedAction, &QAction::triggered, this, [this] { showGettingStarted(this); });
+    QAction* colours = m_helpMenu->actions().value(0);
+    m_helpMenu->insertAction(colours, m_gettingStartedAction);
+    m_helpMenu->insertSeparator(colours);
+
+    // After every sync: the sentences of a Step or a click, the words of the
+    // controls, the names following the components.
+    auto before = m_demo->onRefresh;
+    m_demo->onRefresh = [this, before] {
+        if (before) before();
+        m_explainPanel->flush();
+        m_live->refresh();
+        m_componentNames->refresh();
+    };
+    statusBar()->showMessage(tr("New here? Press F1"), 15000);
 }
 
 void MainWindow::buildToolBar()

@@ -6,6 +6,8 @@
 // Ctrl+= / Ctrl+- / Ctrl+0) or fits the window.
 #pragma once
 
+#include <memory>
+
 #include <QMainWindow>
 
 #include "gui/demowindow.h"
@@ -19,7 +21,10 @@ class QScrollArea;
 
 namespace gui {
 
+class ComponentNames;
+class ExplainPanel;
 class Lecture;
+class LiveDescriptions;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -27,6 +32,7 @@ public:
     static constexpr int kZooms[] = {50, 67, 75, 90, 100, 125, 150, 175, 200};
 
     explicit MainWindow(LinkDemo& demo, QWidget* parent = nullptr);
+    ~MainWindow() override;
     DemoWindow& demoWindow() { return *m_demo; }
     // Trace and window export, the event log, playing and recording.
     Lecture& lecture() { return *m_lecture; }
@@ -52,6 +58,14 @@ public:
     QMenu* windowMenu() const { return m_windowMenu; }
     QMenu* helpMenu() const { return m_helpMenu; }
 
+    // The "What is happening" panel (View → Explanations), the names on the
+    // components (View → Component names) and Help → Getting started.
+    ExplainPanel& explainPanel() { return *m_explainPanel; }
+    QAction* explanationsAction() const { return m_explanationsAction; }
+    ComponentNames& componentNames() { return *m_componentNames; }
+    QAction* componentNamesAction() const { return m_componentNamesAction; }
+    QAction* gettingStartedAction() const { return m_gettingStartedAction; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -66,6 +80,7 @@ private:
 
     void buildLecture(LinkDemo& demo);
     void buildProfileMenu();
+    void buildExplanations();
 
     DemoWindow* m_demo;
     Lecture* m_lecture = nullptr;
@@ -85,6 +100,13 @@ private:
     QLabel* m_clock = nullptr;
     QLabel* m_speedText = nullptr;
     QLabel* m_scenario = nullptr;
+
+    ExplainPanel* m_explainPanel = nullptr;
+    QAction* m_explanationsAction = nullptr;
+    std::unique_ptr<ComponentNames> m_componentNames;
+    QAction* m_componentNamesAction = nullptr;
+    QAction* m_gettingStartedAction = nullptr;
+    std::unique_ptr<LiveDescriptions> m_live;
 };
 
 }  // namespace gui

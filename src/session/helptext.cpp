@@ -258,10 +258,78 @@ std::vector<KeyEntry> keyboardKeys()
         {"Escape", "Clear the packet selection"},
         {"Ctrl+= / Ctrl+\u2212 / Ctrl+0", "Zoom in / out / back to 100 %"},
         {"L", "Open the Lab window"},
+        {"F1", "Getting started"},
         {"Tab / Shift+Tab", "Move the focus to the next / previous control"},
         {"Return or Space", "Press the focused button"},
         {"Space", "Tick or untick the focused check box"},
         {"Arrow keys", "Choose in the focused list"},
+    };
+}
+
+std::vector<GuideSection> gettingStarted()
+{
+    using P = GuidePicture;
+    return {
+        {"What you see",
+         {"A transmitter (left) sends data packets along a wire to a receiver (right); the receiver answers "
+          "with acknowledgements on the same wire. Time runs in simulated seconds: press Start (or Space) "
+          "and watch the packets move. Below each wire its time-sequence trace draws every packet as a line, "
+          "time running downwards.",
+          "Click a packet on a wire to destroy it, and watch how the chosen scenario recovers (or does not). "
+          "The keys ] and [ choose a packet and Delete destroys it."},
+         P::Window},
+        {"The seven scenarios",
+         {"No Controls: no flow or error control; the transmitter sends one packet after another and waits for "
+          "nothing, and the receiver acknowledges nothing.",
+          "Stop and Wait: the transmitter sends one packet and waits for its acknowledgement; there is no "
+          "timer, so a lost packet or acknowledgement stops everything.",
+          "Sliding Window: up to three packets may wait for their acknowledgements at once; still no timer.",
+          "Stop & Wait ARQ: Stop and Wait with sequence numbers 0 and 1 and a retransmission timer: when a "
+          "packet or its acknowledgement is lost, the timer runs out and the packet is sent again (the timer "
+          "is the difference from Stop and Wait).",
+          "Go-back-N ARQ: a window of three, sequence numbers 0 to 15, cumulative acknowledgements; when a "
+          "timer runs out the packet and every one after it are sent again.",
+          "Selective Repeat ARQ: a window of three, sequence numbers 0 to 7, selective acknowledgements; "
+          "only the packet whose timer ran out is sent again, and the receiver keeps packets that come out "
+          "of order.",
+          "Software Flow: no retransmission; the receiver tells the transmitter to stop (Hold) and to go on "
+          "(Ready).",
+          "The Router button puts a router with a buffer between two wires, in any scenario."}},
+        {"A packet's caption",
+         {"A data packet reads \"sequence(number)\": \"2( 18)\" is packet 18 carrying sequence number 2; "
+          "without sequence numbers it reads \"( 18)\". Help \u2192 Colours and States tells the colours apart.",
+          "An acknowledgement reads \"sequence(trigger)\": the sequence number of the packet the receiver "
+          "expects next, and in brackets the sequence number of the packet that made it send this one.",
+          "Ready and Hold messages (Software Flow) carry no caption. Hover over a packet to read it in words."},
+         P::Packets},
+        {"The transmitter's slots",
+         {"Each slot of the send window shows three numbers: the packet number (its colour is the slot's "
+          "state: not sent, being sent, sent, timer ran out, acknowledged), the sequence number the packet "
+          "carries, and the time left on its retransmission timer in tenths of a second."},
+         P::TransmitterSlots},
+        {"The receiver",
+         {"Each slot of the receive window shows the packet number it expects and that number's sequence "
+          "number. The line above the slots says what the receiver does:",
+          "\"Initial\": nothing has arrived since the reset. \"Expecting N\": waiting for packet N. "
+          "\"Receiving N\": packet N is arriving; \"Receiving N (not M)\": packet N arrives while M is "
+          "expected first (kept in the window when the receiver accepts In Window). \"Ignoring N\": packet N "
+          "is thrown away (a copy, out of order for In Order, or beyond the window). \"Wrong!\": a packet was "
+          "taken under a sequence number that belongs to another packet: the sequence numbers are too few "
+          "for these windows."},
+         P::ReceiverSlots},
+        {"Ready and Hold",
+         {"The receiver's box labelled \"Ready\" is a switch: ticking it puts the receiver on Hold (the box "
+          "then reads \"Hold\"), and it delivers nothing more; unticking it makes it Ready again. Under "
+          "Software Flow the receiver also sends Hold or Ready to the transmitter."},
+         P::ReadyHold},
+        {"Explanations, the Lab and the lessons",
+         {"View \u2192 Explanations opens a panel that says in words what happens and why, newest line on "
+          "top; click a line to choose the packet it names. View \u2192 Component names writes the "
+          "components' names beside them.",
+          "Window \u2192 Lab (or L) measures the link and sets random loss. File \u2192 Play script\u2026 "
+          "plays a lesson: the examples folder holds lesson-go-back-n.txt, lesson-selective-repeat.txt and "
+          "lesson-software-flow.txt, narrated step by step."}},
+        {"Keys", {}},
     };
 }
 

@@ -54,6 +54,20 @@ struct KeyEntry {
 // Every key of the demonstration window, in the order a presenter meets them.
 std::vector<KeyEntry> keyboardKeys();
 
+// One section of the Getting started page: a title, its paragraphs, and the
+// picture the binding draws beside it from the running program ("" for
+// none; see GuidePicture).
+enum class GuidePicture { None, Window, Packets, TransmitterSlots, ReceiverSlots, ReadyHold };
+struct GuideSection {
+    std::string title;
+    std::vector<std::string> paragraphs;
+    GuidePicture picture = GuidePicture::None;
+};
+
+// The Getting started page, for a newcomer to read in three minutes; the
+// keys are those of keyboardKeys().
+std::vector<GuideSection> gettingStarted();
+
 // The system's name of a control as the script runner writes it:
 // "LinkDemo.cmdPause", "Wire1.cmdPacket(3)", "Transmitter1".
 std::string systemName(const widgets::Control& control);

@@ -96,6 +96,24 @@ void Selection::cycle(LinkDemo& demo, int direction)
     m_ref = Held{ref, p.Number, p.HopStarted, p.ACKFlag};
 }
 
+bool Selection::choose(LinkDemo& demo, int number, bool ack)
+{
+    std::optional<Held> best;
+    int bestRank = 0;
+    for (const PacketRef& ref : packetsInFlight(demo)) {
+        const Packet& p = ref.wire->pktWire(ref.slot);
+        if (p.Number != number) continue;
+        // Oldest first: a later one of the same rank replaces it.
+        const int rank = p.ACKFlag == ack ? 2 : 1;
+        if (rank >= bestRank) {
+            best = Held{ref, p.Number, p.HopStarted, p.ACKFlag};
+            bestRank = rank;
+        }
+    }
+    m_ref = best;
+    return best.has_value();
+}
+
 bool Selection::destroy()
 {
     const auto ref = current();

@@ -51,6 +51,11 @@ public:
     // selection, the oldest or the newest.
     void cycle(LinkDemo& demo, int direction);
     void clear() { m_ref.reset(); }
+    // Chooses the packet in flight numbered `number`, data or acknowledgement
+    // as `ack` says (the other kind when only that one is in flight), the
+    // one put on its wire last when there are several; false, and nothing
+    // chosen, when none is.
+    bool choose(LinkDemo& demo, int number, bool ack);
     std::optional<PacketRef> current() const;
     // Destroys the chosen packet exactly as a click on it would; false when
     // there was none.

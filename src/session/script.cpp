@@ -172,7 +172,11 @@ ScriptRunner::ScriptRunner(LinkDemo& demo, std::ostream& out, std::ostream& err)
 {
 }
 
-ScriptRunner::~ScriptRunner() = default;
+ScriptRunner::~ScriptRunner()
+{
+    // A borrowed model outlives the runner: its lab must not call back.
+    if (m_explainer) m_demo->lab().onLoss = nullptr;
+}
 
 int ScriptRunner::run(std::istream& script)
 {
@@ -451,12 +455,17 @@ void ScriptRunner::explainCommand(Words& words, const std::string& command)
     noMore(words, command);
     if (state != "on" && state != "off") throw ScriptError("explain needs on or off, not '" + state + "'");
     if (state == "off") {
+        m_demo->lab().onLoss = nullptr;
         m_explainer.reset();
         return;
     }
     if (m_explainer) return;
     m_explainer = std::make_unique<explain::Explainer>(*m_demo);
     m_explainer->onLine = [this](const explain::Line& l) { m_out << explain::jsonLine(l) << "\n"; };
+    // The lab's random loss (set loss) is said as such, not as a plain loss.
+    m_demo->lab().onLoss = [this](Wire& wire, int slot) {
+        m_explainer->destroying(&wire == &m_demo->Wire2 ? 2 : 1, slot, explain::Cause::RandomLoss);
+    };
 }
 
 void ScriptRunner::sayCommand(Words& words, const std::string&)

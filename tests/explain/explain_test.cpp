@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <utility>
 #include <string>
 #include <vector>
@@ -157,6 +158,22 @@ TEST(Runs, GoBackNIgnoresWhatFollowsALossAndSendsTheWindowAgain)
     EXPECT_EQ(timer->packet, 1);
 }
 
+// Acknowledgement 0 acknowledges nothing: no packet before 0 exists.
+TEST(Runs, GoBackNAcknowledgementZeroSaysNothingArrivedInOrder)
+{
+    Session r("Go-back-N ARQ");
+    r.destroyWhenOnWire(1, 0, 3000);
+    r.runTo(5000);
+    const auto ack = std::find_if(r.lines.begin(), r.lines.end(), [](const explain::Line& l) {
+        return l.text.starts_with("Receiver sends acknowledgement 0");
+    });
+    ASSERT_NE(ack, r.lines.end());
+    EXPECT_EQ(ack->text,
+              "Receiver sends acknowledgement 0 (cumulative): no packet has arrived in order yet; the receiver "
+              "still expects 0");
+    EXPECT_TRUE(ack->acknowledgement);
+}
+
 TEST(Runs, SelectiveRepeatKeepsWhatFollowsALossAndSendsOnlyTheLostPacket)
 {
     Session r("Selective Repeat ARQ");
@@ -170,6 +187,10 @@ TEST(Runs, SelectiveRepeatKeepsWhatFollowsALossAndSendsOnlyTheLostPacket)
                       "Transmitter processes acknowledgement 1: packet 2 acknowledged; the window waits for "
                       "packet 1"));
     EXPECT_EQ(r.at(26100), Strings{"The timer of packet 1 ran out after 25.0 s: Selective Repeat sends 1 again"});
+    // 2 and 3 have left the window; the new 4 and 5 wait for the old 1.
+    EXPECT_TRUE(r.has(26200,
+                      "Window full (1 packet unacknowledged; 4 and 5 are a window or more beyond packet 1): the "
+                      "transmitter waits for packet 1"));
     EXPECT_EQ(r.at(29200).front(),
               "Packet 1 arrives and is delivered with the 2 packets waiting behind it; the receiver now expects 4");
     EXPECT_TRUE(r.has(31600,
@@ -257,6 +278,32 @@ TEST(Runs, MeasureRttSaysTheNewTimes)
     // Said before the reset, at the time of the run it ends: the measuring
     // packet leaves at once (0.0 s), so its acknowledgement is back at 5.4 s.
     EXPECT_EQ(said->time, 5400);
+}
+
+// Two explainers (a played script's and the window's) ended in the order
+// they began: the later one goes on, and once both are gone the lab's loss
+// runs as it did before either came.
+TEST(Runs, ExplainersEndInAnyOrder)
+{
+    RecordingMessageBox box;
+    LinkDemo watched{box};
+    LinkDemo alone{box};
+    for (LinkDemo* d : {&watched, &alone}) {
+        d->cmbScenario.userChoose(d->cmbScenario.itemIndex("Go-back-N ARQ"));
+        d->lab().setLoss(1, 0.4);
+        d->cmdPause.click();
+    }
+    auto first = std::make_unique<explain::Explainer>(watched);
+    auto second = std::make_unique<explain::Explainer>(watched);
+    int said = 0;
+    second->onLine = [&](const explain::Line&) { ++said; };
+    first.reset();
+    watched.scheduler().advance(5000);
+    EXPECT_GT(said, 0);
+    second.reset();
+    watched.scheduler().advance(40000);
+    alone.scheduler().advance(45000);
+    EXPECT_EQ(dump::objects(watched, ""), dump::objects(alone, ""));
 }
 
 // Random loss on both wires, announced or not, and Measure RTT: a watched

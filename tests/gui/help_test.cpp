@@ -9,10 +9,14 @@
 #include <vector>
 
 #include <QAccessible>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QImage>
 
 #include "gui/demowindow.h"
 #include "gui/helpwindows.h"
+#include "explain/explain.h"
 #include "gui/profile.h"
 #include "gui/units.h"
 #include "gui/tooltips.h"
@@ -154,6 +158,59 @@ TEST(HelpWindows, EveryVisibleControlHasATooltipAndAScreenReaderName)
     window.sync();
     EXPECT_TRUE(pause->text(QAccessible::Name).startsWith(QStringLiteral("Cont")));
     EXPECT_TRUE(pause->text(QAccessible::Name).contains(QStringLiteral("LinkDemo.cmdPause")));
+}
+
+// The controls that show the run's state say it in the explainer's words;
+// the system name follows the words in the description.
+TEST(HelpWindows, PacketsSlotsAndTheReadyBoxSayTheirStateInWords)
+{
+    NoMessages messages;
+    LinkDemo demo{messages};
+    gui::DemoWindow window{demo};
+    gui::describeControls(window);
+    gui::LiveDescriptions live{window};
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdPause.click();
+    demo.scheduler().advance(6000);
+    window.sync();
+    live.refresh();
+
+    int packets = 0;
+    for (int i = 0; i < Wire::kSlots; ++i) {
+        if (!demo.Wire1.cmdPacket[i].visible()) continue;
+        ++packets;
+        QWidget* w = window.widgetFor(demo.Wire1.cmdPacket[i]);
+        const QString words = QString::fromStdString(explain::wirePacketText(demo, demo.Wire1, i));
+        EXPECT_EQ(w->toolTip(), words + QStringLiteral(". Click to destroy it."));
+        const QString description = w->accessibleDescription();
+        const QString name = QStringLiteral("Wire1.cmdPacket(%1)").arg(i);
+        EXPECT_TRUE(description.startsWith(words) && description.indexOf(name) > words.size())
+            << description.toStdString();
+    }
+    EXPECT_GT(packets, 1);
+    const QString slot = QString::fromStdString(explain::transmitterSlotText(demo.Transmitter1, 0));
+    EXPECT_TRUE(slot.contains(QStringLiteral("left on its timer"))) << slot.toStdString();
+    EXPECT_EQ(window.widgetFor(demo.Transmitter1.lblRTO[0])->toolTip(), slot);
+    // The slot's numbers let the mouse through: over the slot its
+    // component shows the slot's words.
+    window.show();
+    QWidget* tx = window.widgetFor(demo.Transmitter1);
+    QWidget* shape = window.widgetFor(demo.Transmitter1.shpTxQueue[0]);
+    const QPoint at = shape->mapTo(tx, shape->rect().center());
+    QHelpEvent hover(QEvent::ToolTip, at, tx->mapToGlobal(at));
+    QApplication::sendEvent(tx, &hover);
+    EXPECT_EQ(QToolTip::text(), slot);
+    EXPECT_EQ(window.widgetFor(demo.Receiver1.lblRxPacket[0])->toolTip(),
+              QString::fromStdString(explain::receiverSlotText(demo.Receiver1, 0)));
+    QWidget* box = window.widgetFor(demo.Receiver1.chkRxReady);
+    const QString ready = box->toolTip();
+    EXPECT_EQ(ready, QString::fromStdString(explain::readyHoldText(demo.Receiver1)));
+    // A click changes what the box says it will do.
+    demo.Receiver1.chkRxReady.click();
+    window.sync();
+    live.refresh();
+    EXPECT_NE(box->toolTip(), ready);
+    EXPECT_EQ(box->toolTip(), QString::fromStdString(explain::readyHoldText(demo.Receiver1)));
 }
 
 }  // namespace

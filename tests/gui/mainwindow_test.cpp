@@ -2,18 +2,26 @@
 // The presenter's window offscreen: the pace changes only how fast the wall
 // clock runs, a step is one tick, zoom scales every place, the wheel scrolls a
 // trace, a packet chosen from the keyboard dies as a click kills it, a
-// colour profile changes what is drawn and never the model.
+// colour profile changes what is drawn and never the model; the
+// explanations panel, the component names and Getting started.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <sstream>
 #include <string>
 
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QListWidget>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTest>
 #include <QWheelEvent>
 
+#include "gui/componentnames.h"
+#include "gui/explainpanel.h"
+#include "gui/guide.h"
 #include "gui/mainwindow.h"
 #include "gui/profile.h"
 #include "session/dump.h"
@@ -281,3 +289,97 @@ TEST_F(MainFixture, AProfileChangesTheDrawnColoursAndNeverTheModel)
 }
 
 }  // namespace
+
+// The panel watches only while shown; its lines come newest first, a click
+// on one chooses the packet it names, a Step while paused adds what the tick
+// did, and Delete is said as a key.
+TEST_F(MainFixture, TheExplanationsPanelSaysWhatHappensAndChoosesTheNamedPacket)
+{
+    gui::ExplainPanel& panel = window.explainPanel();
+    EXPECT_FALSE(window.explanationsAction()->isChecked());
+    EXPECT_EQ(panel.explainer(), nullptr);
+    window.explanationsAction()->trigger();
+    ASSERT_NE(panel.explainer(), nullptr);
+
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdPause.click();
+    wall(2500);
+    QListWidget* list = panel.list();
+    ASSERT_GT(list->count(), 2);
+    EXPECT_TRUE(
+        list->item(list->count() - 1)->text().startsWith(QStringLiteral("0.1 s  Transmitter sends data packet 0")))
+        << list->item(list->count() - 1)->text().toStdString();
+    EXPECT_EQ(panel.accessibleDescription(), list->item(0)->text().section(QStringLiteral("  "), 1));
+
+    // The newest line naming a packet still in flight.
+    QListWidgetItem* named = nullptr;
+    for (int i = 0; i < list->count() && !named; ++i) {
+        if (list->item(i)->text().contains(QStringLiteral("Transmitter sends data packet 2"))) named = list->item(i);
+    }
+    ASSERT_NE(named, nullptr);
+    list->scrollToItem(named);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(named).center());
+    const auto chosen = view.selection().current();
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->wire->pktWire(chosen->slot).Number, 2);
+    EXPECT_FALSE(chosen->wire->pktWire(chosen->slot).ACKFlag);
+    EXPECT_TRUE(qobject_cast<gui::ButtonView*>(view.widgetFor(chosen->wire->cmdPacket[chosen->slot]))->selected());
+
+    view.setFocus();
+    key(Qt::Key_Delete);
+    EXPECT_EQ(list->item(0)->text().toStdString(), "2.5 s  Data packet 2 is destroyed on Wire 1 by a key");
+
+    demo.cmdPause.click();  // paused
+    view.sync();
+    const int before = list->count();
+    wall(1000);
+    EXPECT_EQ(list->count(), before);
+    // Packet 0 arrives at 3.1 s.
+    for (int i = 0; i < 8; ++i) view.step();
+    EXPECT_GT(list->count(), before);
+    EXPECT_FALSE(list->findItems(QStringLiteral("3.1 s  Packet 0 arrives as expected"), Qt::MatchStartsWith).isEmpty());
+
+    window.explanationsAction()->trigger();
+    EXPECT_EQ(panel.explainer(), nullptr);
+}
+
+TEST_F(MainFixture, ComponentNamesAreOffByDefaultAndFollowTheRouter)
+{
+    const auto shown = [&] {
+        QStringList names;
+        for (QLabel* l : window.componentNames().labels()) {
+            if (!l->isHidden()) names << l->text();
+        }
+        return names.join(QLatin1Char(','));
+    };
+    EXPECT_FALSE(window.componentNamesAction()->isChecked());
+    EXPECT_EQ(shown(), QString());
+    window.componentNamesAction()->trigger();
+    EXPECT_EQ(shown(), QStringLiteral("Transmitter,Wire,Receiver"));
+    demo.cmdRouter.click();
+    view.sync();
+    EXPECT_EQ(shown(), QStringLiteral("Transmitter,Wire 1,Router,Wire 2,Receiver"));
+    // Beside the component, at every zoom.
+    window.setZoomPercent(200);
+    QLabel* tx = window.componentNames().labels().front();
+    QWidget* frame = view.widgetFor(demo.Transmitter1.Shape1);
+    const QPoint corner = frame->mapTo(&view, QPoint(0, 0));
+    EXPECT_EQ(tx->x(), corner.x());
+    EXPECT_EQ(tx->y() + tx->height() + 2, corner.y());
+    window.componentNamesAction()->trigger();
+    EXPECT_EQ(shown(), QString());
+}
+
+TEST_F(MainFixture, F1OpensGettingStartedWithItsPictures)
+{
+    EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("New here? Press F1"));
+    key(Qt::Key_F1);
+    auto* guide = window.findChild<gui::GettingStartedWindow*>();
+    ASSERT_NE(guide, nullptr);
+    EXPECT_TRUE(guide->isVisible());
+    int pictures = 0;
+    for (QLabel* l : guide->findChildren<QLabel*>()) {
+        if (l->objectName().startsWith(QStringLiteral("picture:")) && !l->pixmap().isNull()) ++pictures;
+    }
+    EXPECT_EQ(pictures, 5);
+}

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
 #include "packet/packet.h"
 #include "shell_support.h"
+#include "topology/scenario.h"
 #include "transmitter/transmitter.h"
 
 namespace {
@@ -60,3 +62,27 @@ TEST(HelpText, LegendHoldsEveryPacketColourAndSlotStateOnce)
 }
 
 }  // namespace
+
+// The guide names each scenario as the list does, one sentence each, and the
+// receiver's states as the receiver writes them.
+TEST(HelpText, GettingStartedNamesTheScenariosAndTheReceiversStates)
+{
+    const std::vector<help::GuideSection> guide = help::gettingStarted();
+    std::string all;
+    for (const auto& s : guide) {
+        for (const auto& p : s.paragraphs) all += p + "\n";
+    }
+    const auto scenarios = std::find_if(guide.begin(), guide.end(),
+                                        [](const help::GuideSection& s) { return s.title == "The seven scenarios"; });
+    ASSERT_NE(scenarios, guide.end());
+    for (const char* name : kScenarioNames) {
+        EXPECT_EQ(std::count_if(scenarios->paragraphs.begin(), scenarios->paragraphs.end(),
+                                [&](const std::string& p) { return p.starts_with(std::string(name) + ": "); }),
+                  1)
+            << name;
+    }
+    for (const char* state : {"\"Initial\"", "\"Expecting N\"", "\"Receiving N (not M)\"", "\"Ignoring N\"",
+                              "\"Wrong!\"", "\"Ready\"", "\"Hold\""}) {
+        EXPECT_NE(all.find(state), std::string::npos) << state;
+    }
+}

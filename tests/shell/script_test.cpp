@@ -243,6 +243,9 @@ TEST(Script, ExplainOnPrintsTheExplanationsAndOffStopsThem)
     EXPECT_NE(explained.out.find("{\"explain\": {\"time\":100,\"text\":\"Transmitter sends data packet 0"),
               std::string::npos);
     EXPECT_NE(explained.out.find("destroyed on Wire 1 by a click"), std::string::npos);
+    // The lab's random loss is said as such.
+    const Result lossy = runScript("explain on\nset loss Wire1 0.5\npress LinkDemo.cmdPause\nrun 20000\n");
+    EXPECT_NE(lossy.out.find("on Wire 1 (random loss)"), std::string::npos);
     // Nothing is explained after "explain off": the rest equals a run without.
     std::string lines;
     std::istringstream in(explained.out);
