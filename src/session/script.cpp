@@ -243,7 +243,7 @@ std::span<const ScriptRunner::Command> ScriptRunner::commands()
          "print the colour table of PROFILE (standard, projector, colour-vision)"},
         // Lessons that check themselves and rewind (set drop is with set).
         {"expect", &R::expectCommand, "expect NAME FIELD VALUE",
-         "VALUE (JSON) must equal FIELD of NAME's dump object; if not, exit status 3 at the end"},
+         "check that FIELD of NAME's dump object equals VALUE (JSON); else exit status 3 at the end"},
         {"back", &R::backCommand, "back MS", "go back to the state MS milliseconds earlier, as a fresh run reaches it"},
         // Described in the manual page only.
         {"step", &R::stepCommand, "", ""},

@@ -536,3 +536,10 @@ TEST(Script, BackEqualsTheCutSession)
     EXPECT_EQ(tooFar.status, ScriptRunner::kScriptError);
     EXPECT_EQ(tooFar.out, "");
 }
+
+TEST(Script, AChosenLossIsExplainedAsOne)
+{
+    const Result r = runScript("explain on\nset drop Wire1 data 0\npress LinkDemo.cmdPause\nrun 2000\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"text\":\"Data packet 0 is lost on Wire 1 (a chosen loss)\""), std::string::npos) << r.out;
+}
