@@ -40,6 +40,7 @@ public slots:
 private:
     void lossEdited(int wire, double p);
     void seedEdited();
+    void dropsEdited(int wire);
 
     LinkDemo& m_demo;
     std::vector<QLabel*> m_measured;
@@ -47,6 +48,7 @@ private:
     QLabel* m_theoryGoodput = nullptr;
     QDoubleSpinBox* m_loss[2] = {nullptr, nullptr};
     QLineEdit* m_seed = nullptr;
+    QLineEdit* m_drops[2] = {nullptr, nullptr};
     QLineSeries* m_delivered = nullptr;  // correct deliveries
     QLineSeries* m_wrong = nullptr;      // deliveries under a wrong number
     QLineSeries* m_theory = nullptr;

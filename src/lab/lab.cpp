@@ -74,6 +74,75 @@ const char* kindName(PacketKind kind)
     return "other";
 }
 
+std::string dropsText(const std::vector<Drop>& drops, int wire)
+{
+    std::string out;
+    for (PacketKind kind : {PacketKind::Data, PacketKind::Ack, PacketKind::Ready, PacketKind::Hold}) {
+        std::string numbers;
+        for (const Drop& d : drops) {
+            if (d.wire != wire || d.kind != kind) continue;
+            if (!numbers.empty()) numbers += ", ";
+            numbers += std::to_string(d.number);
+            if (d.transmission != 1) numbers += ":" + std::to_string(d.transmission);
+        }
+        if (numbers.empty()) continue;
+        if (!out.empty()) out += "; ";
+        out += std::string(kindName(kind)) + " " + numbers;
+    }
+    return out;
+}
+
+namespace {
+
+std::string trimmed(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+std::vector<std::string> splitAt(const std::string& s, char sep)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const auto at = s.find(sep, start);
+        parts.push_back(trimmed(s.substr(start, at == std::string::npos ? std::string::npos : at - start)));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
+}
+
+// A whole number of at most nine digits (so that it fits an int).
+std::optional<int> smallWhole(const std::string& s)
+{
+    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    return std::stoi(s);
+}
+
+}  // namespace
+
+std::optional<std::vector<Drop>> dropsFrom(const std::string& text, int wire)
+{
+    std::vector<Drop> drops;
+    if (trimmed(text).empty()) return drops;
+    for (const std::string& group : splitAt(text, ';')) {
+        const auto blank = group.find_first_of(" \t");
+        if (blank == std::string::npos) return std::nullopt;
+        const auto kind = kindNamed(group.substr(0, blank));
+        if (!kind) return std::nullopt;
+        for (const std::string& item : splitAt(group.substr(blank + 1), ',')) {
+            const auto colon = item.find(':');
+            const auto number = smallWhole(trimmed(item.substr(0, colon)));
+            const auto k =
+                colon == std::string::npos ? std::optional<int>(1) : smallWhole(trimmed(item.substr(colon + 1)));
+            if (!number || !k || *k < 1) return std::nullopt;
+            drops.push_back(Drop{wire, *kind, *number, *k});
+        }
+    }
+    return drops;
+}
+
 bool Lab::addDrop(const Drop& d)
 {
     if (d.wire < 1 || d.wire > 2 || d.transmission < 1 || d.kind == PacketKind::Other) return false;

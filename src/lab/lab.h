@@ -92,6 +92,13 @@ struct Drop {
     bool operator==(const Drop&) const = default;
 };
 
+// A wire's chosen losses as a person writes them: kinds separated by ";",
+// each a kind and its numbers separated by ",", a number N or N:K for its
+// K-th transmission ("data 2, 4:2; ack 3"); empty for none. dropsFrom is
+// nothing for a text it cannot read.
+std::string dropsText(const std::vector<Drop>& drops, int wire);
+std::optional<std::vector<Drop>> dropsFrom(const std::string& text, int wire);
+
 class Lab : public LinkDemoObserver {
 public:
     static constexpr double kMaxLoss = 0.5;

@@ -298,3 +298,18 @@ TEST(ChosenLoss, LosesTheNamedTransmissionAtAnyBitRate)
         EXPECT_EQ(r.status, ScriptRunner::kScriptError) << bad;
     }
 }
+
+TEST(ChosenLoss, TheWrittenListReadsBackAsWritten)
+{
+    const auto drops = lab::dropsFrom(" data 2, 4:2 ;ack 3", 1);
+    ASSERT_TRUE(drops);
+    EXPECT_EQ(*drops, (std::vector<lab::Drop>{{1, lab::PacketKind::Data, 2, 1},
+                                              {1, lab::PacketKind::Data, 4, 2},
+                                              {1, lab::PacketKind::Ack, 3, 1}}));
+    EXPECT_EQ(lab::dropsText(*drops, 1), "data 2, 4:2; ack 3");
+    EXPECT_EQ(lab::dropsText(*drops, 2), "");
+    EXPECT_EQ(lab::dropsFrom("", 2), std::vector<lab::Drop>{});
+    for (const char* bad : {"data", "data 2,", "nack 2", "data 2:0", "data -1", "data 2; ", "data 9999999999"}) {
+        EXPECT_FALSE(lab::dropsFrom(bad, 1)) << bad;
+    }
+}
