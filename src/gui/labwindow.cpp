@@ -132,7 +132,7 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     grid->addWidget(m_theoryGoodput, 1 + kGoodputRow, 2);
     grid->addWidget(m_theoryUtilisation, 1 + kUtilisationRow, 2);
 
-    auto* settings = new QGroupBox(tr("Random loss"));
+    auto* settings = new QGroupBox(tr("Loss"));
     auto* form = new QFormLayout(settings);
     for (int w = 0; w < 2; ++w) {
         auto* box = new QDoubleSpinBox;
