@@ -158,7 +158,7 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     grid->addWidget(m_theoryGoodput, 1 + kGoodputRow, 2);
     grid->addWidget(m_theoryUtilisation, 1 + kUtilisationRow, 2);
 
-    auto* settings = new QGroupBox(tr("Random loss"));
+    auto* settings = new QGroupBox(tr("Loss"));
     auto* form = new QFormLayout(settings);
     for (int w = 0; w < 2; ++w) {
         auto* box = new QDoubleSpinBox;
@@ -178,6 +178,19 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     m_seed->setToolTip(tr("The loss generator starts again from this seed at every reset"));
     connect(m_seed, &QLineEdit::editingFinished, this, &LabWindow::seedEdited);
     form->addRow(tr("Seed"), m_seed);
+    // Chosen loss: the transmissions named here are lost half-way across.
+    for (int w = 0; w < 2; ++w) {
+        auto* edit = new QLineEdit(QString::fromStdString(lab::dropsText(m_demo.lab().drops(), w + 1)));
+        edit->setPlaceholderText(tr("data 2, 4; ack 3"));
+        edit->setAccessibleName(tr("Packets to lose on Wire%1").arg(w + 1));
+        edit->setObjectName(QStringLiteral("dropWire%1").arg(w + 1));
+        edit->setToolTip(
+            tr("Lost half-way across, whatever the bit rate: kinds data, ack, ready, hold, each "
+               "with packet numbers; N:K loses the K-th transmission of N"));
+        connect(edit, &QLineEdit::editingFinished, this, [this, w] { dropsEdited(w + 1); });
+        form->addRow(tr("Wire%1 lose").arg(w + 1), edit);
+        m_drops[w] = edit;
+    }
 
     auto* copy = new QPushButton(tr("Copy as CSV"));
     connect(copy, &QPushButton::clicked, this, &LabWindow::copyCsv);
@@ -297,6 +310,17 @@ void LabWindow::restartCounts()
     refresh();
 }
 
+// A text that cannot be read leaves the list as it was and shows it again.
+void LabWindow::dropsEdited(int wire)
+{
+    QLineEdit* edit = m_drops[wire - 1];
+    if (const auto drops = lab::dropsFrom(edit->text().toStdString(), wire)) {
+        m_demo.lab().clearDrops(wire);
+        for (const lab::Drop& d : *drops) m_demo.lab().addDrop(d);
+    }
+    edit->setText(QString::fromStdString(lab::dropsText(m_demo.lab().drops(), wire)));
+}
+
 void LabWindow::refresh()
 {
     const lab::Figures f = m_demo.lab().figures();
@@ -385,6 +409,10 @@ void LabWindow::refresh()
     }
     const QString seed = QString::number(m_demo.lab().seed());
     if (!m_seed->hasFocus() && m_seed->text() != seed) m_seed->setText(seed);
+    for (int w = 0; w < 2; ++w) {
+        const QString drops = QString::fromStdString(lab::dropsText(m_demo.lab().drops(), w + 1));
+        if (!m_drops[w]->hasFocus() && m_drops[w]->text() != drops) m_drops[w]->setText(drops);
+    }
 }
 
 QString LabWindow::csv() const

@@ -41,6 +41,7 @@ private:
     void lossEdited(int wire, double p);
     void seedEdited();
     void restartCounts();
+    void dropsEdited(int wire);
 
     LinkDemo& m_demo;
     std::vector<QLabel*> m_measured;
@@ -50,7 +51,8 @@ private:
     QLineEdit* m_seed = nullptr;
     QLabel* m_changed = nullptr;  // "settings changed at …", with Restart counts
     QWidget* m_changedBox = nullptr;
-    QLabel* m_inForce = nullptr;         // the formula with the numbers in force
+    QLabel* m_inForce = nullptr;  // the formula with the numbers in force
+    QLineEdit* m_drops[2] = {nullptr, nullptr};
     QLineSeries* m_delivered = nullptr;  // correct deliveries
     QLineSeries* m_wrong = nullptr;      // deliveries under a wrong number
     QLineSeries* m_theory = nullptr;

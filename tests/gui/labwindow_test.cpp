@@ -113,6 +113,23 @@ TEST_F(LabWindowTest, LossAndSeedReachTheLab)
     EXPECT_TRUE(window.csv().startsWith("scenario,router,window,"));
 }
 
+TEST_F(LabWindowTest, TypedChosenLossesReachTheLab)
+{
+    window.show();
+    auto* lose = window.findChild<QLineEdit*>(QStringLiteral("dropWire1"));
+    lose->setFocus();
+    QTest::keyClicks(lose, "data 2,4:2;ack 3");
+    QTest::keyClick(lose, Qt::Key_Return);
+    EXPECT_EQ(demo.lab().drops().size(), 3u);
+    EXPECT_EQ(lose->text(), "data 2, 4:2; ack 3");
+    // An unreadable list changes nothing.
+    lose->selectAll();
+    QTest::keyClicks(lose, "data two");
+    QTest::keyClick(lose, Qt::Key_Return);
+    EXPECT_EQ(demo.lab().drops().size(), 3u);
+    EXPECT_EQ(lose->text(), "data 2, 4:2; ack 3");
+}
+
 }  // namespace
 
 namespace {
