@@ -55,6 +55,8 @@ private:
     void fit();
 
     void buildLecture(LinkDemo& demo);
+    // File → Lessons: the installed lessons, each played by its entry.
+    void buildLessonsMenu(QAction* before);
 
     DemoWindow* m_demo;
     Lecture* m_lecture = nullptr;

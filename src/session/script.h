@@ -13,10 +13,12 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "session/checkpoint.h"
 #include "shell/linkdemo.h"
 #include "widgets/messagebox.h"
 
@@ -78,12 +80,22 @@ public:
     // Runs one line as line `number` of a script: kOk, or kScriptError after
     // the message naming the line.
     int runLine(const std::string& line, long number);
+    // The end of the script: kScriptError (after the message) when a
+    // question is still waiting for its `reveal`, else kOk.
+    int finish();
+
+    // Checks `script` before anything acts: runs it from start-up on a
+    // model of its own, printing nothing and writing no file. Empty when
+    // every line is good, else "line N: reason" for the first bad one.
+    static std::string check(const std::string& script);
 
     // When set, a valid `run MS` hands MS to it instead of advancing the
     // clock: a player lets that time pass at its own pace.
     std::function<void(std::int64_t)> onRun;
     // When set, told the text of each `say` after it is printed.
     std::function<void(const std::string&)> onSay;
+    // When set, told of each checkpoint at its `reveal`, after it is printed.
+    std::function<void(const Checkpoint&)> onCheckpoint;
 
     LinkDemo& demo() { return *m_demo; }
     // The message box the model shows its messages in.
@@ -118,6 +130,10 @@ private:
     void logCommand(script_detail::Words& words, const std::string& command);
     void explainCommand(script_detail::Words& words, const std::string& command);
     void sayCommand(script_detail::Words& words, const std::string& command);
+    // Checkpoints: ask, choice, choice*, reveal.
+    void askCommand(script_detail::Words& words, const std::string& command);
+    void choiceCommand(script_detail::Words& words, const std::string& command);
+    void revealCommand(script_detail::Words& words, const std::string& command);
     widgets::Control& control(const std::string& name);
     bool reachable(const widgets::Control& c, const std::string& name);
     void dump(const std::string& prefix);
@@ -133,4 +149,9 @@ private:
     // Last: they watch the model while `log on` / `explain on` is in force.
     std::unique_ptr<eventlog::EventLog> m_log;
     std::unique_ptr<explain::Explainer> m_explainer;
+    // The checkpoint being written: from its `ask` to its `reveal`.
+    std::optional<Checkpoint> m_ask;
+    long m_lineNumber = 0;
+    // While checking a script: nothing is written to files.
+    bool m_dry = false;
 };

@@ -81,6 +81,13 @@ public:
     void addObserver(LinkDemoObserver* o);
     void removeObserver(LinkDemoObserver* o);
 
+    // The link settings of start-up (bit rates, delays, the wires' size, the
+    // transmitter's RTT), which scenario changes and resets keep.
+    void LinkSettings();
+    // The window's own generator starts its sequence again, as at start-up
+    // (a generator given to the constructor is left alone).
+    void restartRandom();
+
     // The lab: measured figures, theory and seeded random loss.
     lab::Lab& lab() { return *m_lab; }
     const lab::Lab& lab() const { return *m_lab; }
