@@ -156,6 +156,7 @@ void CaptionBand::showPanel(const QString& key)
     m_text.clear();
     setAttribute(Qt::WA_TransparentForMouseEvents, false);
     m_panel->setGeometry(rect());
+    m_panel->show();
     place();
     show();
     raise();

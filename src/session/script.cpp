@@ -202,7 +202,8 @@ std::string ScriptRunner::check(const std::string& script)
     ScriptRunner runner(out, err);
     runner.m_dry = true;
     std::istringstream in(script);
-    if (runner.run(in) == kOk) return {};
+    // Only a bad line stops a script; anything else plays.
+    if (runner.run(in) != kScriptError) return {};
     // The last line is the reason (earlier ones may be notices).
     std::string e = err.str();
     while (!e.empty() && e.back() == '\n') e.pop_back();

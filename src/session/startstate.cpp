@@ -96,7 +96,25 @@ std::vector<std::string> differences(const LinkDemo& a, const LinkDemo& b)
     for (std::size_t i = 0; i < x.size() || i < y.size(); ++i) {
         if (i < x.size() && i < y.size() && x[i] == y[i]) continue;
         const dump::Json& j = i < x.size() ? x[i] : y[i];
-        out.push_back(j.contains("name") ? j["name"].get<std::string>() : j.dump());
+        std::string name = j.contains("name") ? j["name"].get<std::string>() : j.dump();
+        // The first field that differs, a field of `state` by its own name.
+        if (i < x.size() && i < y.size()) {
+            for (const auto& [key, value] : x[i].items()) {
+                if (y[i].contains(key) && y[i][key] == value) continue;
+                name += " " + key;
+                if (key != "state") name += " " + value.dump() + " not " + y[i].value(key, dump::Json()).dump();
+                if (key == "state" && value.is_object() && y[i][key].is_object()) {
+                    for (const auto& [k, v] : value.items()) {
+                        if (!(y[i][key].contains(k) && y[i][key][k] == v)) {
+                            name += "." + k + " " + v.dump() + " not " + y[i][key].value(k, dump::Json()).dump();
+                            break;
+                        }
+                    }
+                }
+                break;
+            }
+        }
+        out.push_back(name);
     }
     return out;
 }
@@ -107,6 +125,10 @@ std::vector<std::string> restore(LinkDemo& demo)
     widgets::DefaultRandom random;
     const LinkDemo fresh(box, &random);
 
+    // Everything below happens at time 0, as the start-up does: the
+    // components' own clocks start from there.
+    demo.scheduler().restart();
+    demo.restartClocks();
     if (demo.topology >= 10) demo.cmdRouter.click();
     // A setting's handler may change another (a transmitter's mode its
     // timer list): a few passes settle them.

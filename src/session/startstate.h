@@ -23,7 +23,8 @@ namespace startstate {
 // whose dump still differs from a fresh model's (empty when exact).
 std::vector<std::string> restore(LinkDemo& demo);
 
-// The names of the objects whose dump differs between `a` and `b`.
+// The objects whose dump differs between `a` and `b`: each name, with the
+// first field that differs.
 std::vector<std::string> differences(const LinkDemo& a, const LinkDemo& b);
 
 }  // namespace startstate

@@ -152,6 +152,14 @@ void LinkDemo::restartRandom()
     m_ownRandom = widgets::DefaultRandom();
 }
 
+void LinkDemo::restartClocks()
+{
+    Transmitter1.RestartClock();
+    Transmitter2.RestartClock();
+    Receiver1.RestartClock();
+    Receiver2.RestartClock();
+}
+
 void LinkDemo::addObserver(LinkDemoObserver* o)
 {
     m_observers.push_back(o);

@@ -87,6 +87,9 @@ public:
     // The window's own generator starts its sequence again, as at start-up
     // (a generator given to the constructor is left alone).
     void restartRandom();
+    // The transmitters' and receivers' own clocks start again from 0, as at
+    // start-up (resets keep them running).
+    void restartClocks();
 
     // The lab: measured figures, theory and seeded random loss.
     lab::Lab& lab() { return *m_lab; }

@@ -217,7 +217,9 @@ TEST(Player, StartsFromTheStartUpState)
     player.onRestart = [&] { ++restarts; };
     player.start(script);
     EXPECT_EQ(restarts, 1);
-    EXPECT_TRUE(player.startDifferences().empty()) << player.startDifferences().front();
+    std::string differences;
+    for (const std::string& d : player.startDifferences()) differences += d + "\n";
+    EXPECT_EQ(differences, "");
     EXPECT_EQ(demo.scheduler().now(), 0);
     EXPECT_EQ(shelltest::state(demo, "Wire1")["bitRate"], 1);
     while (player.resume() == ScriptPlayer::State::Playing) demo.scheduler().advanceTo(*player.limit());
