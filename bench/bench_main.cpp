@@ -130,6 +130,27 @@ void sweepFigure()
                 std::max(1u, std::thread::hardware_concurrency()), secondsSince(start));
 }
 
+// `back` in a one-hour session: the replay of its inputs up to the moment
+// asked for, from near its end (the longest replay) and from its middle.
+void backFigure()
+{
+    std::ostringstream script;
+    script << "choose LinkDemo.cmbScenario Go-back-N ARQ\npress LinkDemo.cmdRouter\nset loss Wire1 0.05\n"
+              "press LinkDemo.cmdPause\n";
+    // A click every simulated minute.
+    for (int minute = 0; minute < 60; ++minute) script << "run 60000\npress Wire1.cmdPacket(0)\n";
+    for (const std::int64_t ms : {std::int64_t{100}, std::int64_t{1800000}}) {
+        std::ostringstream out, err;
+        ScriptRunner runner(out, err);
+        std::istringstream in(script.str());
+        runner.run(in);
+        const auto start = Clock::now();
+        runner.runLine("back " + std::to_string(ms), 1);
+        std::printf("  back %lld ms in a one-hour session: %.1f ms (target < 100 ms)\n", static_cast<long long>(ms),
+                    secondsSince(start) * 1e3);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -146,6 +167,9 @@ int main(int argc, char** argv)
     double wall = 0;
     throughput("Go-back-N ARQ", 3600000, &wall);
     std::printf("  one simulated hour of Go-back-N ARQ with the router: %.3f s wall (target < 0.5 s)\n", wall);
+
+    std::printf("== rewind\n");
+    backFigure();
 
     std::printf("== linkdemo-sweep\n");
     sweepFigure();

@@ -25,7 +25,8 @@ const std::string kHelp =
     "      --version       print the version and exit\n"
     "\n"
     "Exit status: 0 when the whole script ran; 2 on a bad line (the message names\n"
-    "it), on a file that cannot be opened, or on a bad command line.\n"
+    "it), on a file that cannot be opened, or on a bad command line; 3 when the\n"
+    "script ran but an expect did not hold.\n"
     "See linkdemo-script(1) for names, fields and examples.\n";
 
 const cli::Program kProgram{"linkdemo-script", "linkdemo-script [FILE]", kHelp, 1};

@@ -375,6 +375,9 @@ void Explainer::destroying(int wire, int slot, Cause cause)
         case Cause::RandomLoss:
             how = " is lost on " + wireName(wire) + " (random loss)";
             break;
+        case Cause::Chosen:
+            how = " is lost on " + wireName(wire) + " (a chosen loss)";
+            break;
     }
     say(packetName(p) + how, numberOf(p));
 }

@@ -56,7 +56,9 @@ enum class Topic {
 Topic topicFor(int iIndex, int iType, route::Target target);
 
 // What destroyed a packet, as the one who destroys it says.
-enum class Cause { Click, Key, RandomLoss };
+// Chosen: the lab's chosen loss (`set drop`), a deliberate loss of a named
+// transmission.
+enum class Cause { Click, Key, RandomLoss, Chosen };
 
 class Explainer : public LinkDemoObserver {
 public:
@@ -72,7 +74,7 @@ public:
     // Told each sentence as it is written.
     std::function<void(const Line&)> onLine;
 
-    // To be called just before a click, a key or the lab's random loss
+    // To be called just before a click, a key or the lab's random or chosen loss
     // destroys the packet in `slot` of `wire` (1 or 2): the sentence names
     // the cause. Destructions nobody announces are explained as "lost" when
     // they are noticed (at the wire's report, or at the next call).

@@ -8,6 +8,32 @@
 
 namespace lab {
 
+PacketKind kindOf(const Packet& p)
+{
+    switch (p.Colour) {
+        case pkt::kData:
+        case pkt::kDataResent:
+            return PacketKind::Data;
+        case pkt::kAck:
+            return PacketKind::Ack;
+        case pkt::kReady:
+            return PacketKind::Ready;
+        case pkt::kHold:
+            return PacketKind::Hold;
+        default:
+            return PacketKind::Other;
+    }
+}
+
+std::optional<PacketKind> kindNamed(const std::string& word)
+{
+    if (word == "data") return PacketKind::Data;
+    if (word == "ack") return PacketKind::Ack;
+    if (word == "ready") return PacketKind::Ready;
+    if (word == "hold") return PacketKind::Hold;
+    return std::nullopt;
+}
+
 Lab::Lab(const LinkView& link) : m_link(link)
 {
     m_link.scheduler.onSettled = [this] { settle(); };
@@ -29,6 +55,23 @@ bool Lab::setLoss(int wire, double p)
 double Lab::loss(int wire) const
 {
     return wire >= 1 && wire <= 2 ? m_loss[wire - 1] : 0.0;
+}
+
+bool Lab::addDrop(const Drop& d)
+{
+    if (d.wire < 1 || d.wire > 2 || d.transmission < 1 || d.kind == PacketKind::Other) return false;
+    if (std::find(m_drops.begin(), m_drops.end(), d) == m_drops.end()) m_drops.push_back(d);
+    return true;
+}
+
+void Lab::clearDrops(int wire)
+{
+    m_drops.erase(std::remove_if(m_drops.begin(), m_drops.end(), [wire](const Drop& d) { return d.wire == wire; }),
+                  m_drops.end());
+    m_chosen.erase(
+        std::remove_if(m_chosen.begin(), m_chosen.end(),
+                       [&](const Chosen& c) { return c.wire == (wire == 1 ? &m_link.wire1 : &m_link.wire2); }),
+        m_chosen.end());
 }
 
 void Lab::setSeed(std::uint64_t seed)
@@ -53,6 +96,8 @@ void Lab::resetDone()
     ++m_resets;
     m_engine.seed(m_seed);
     m_doomed.clear();
+    m_chosen.clear();
+    m_transmissions.clear();
     m_dataSent = m_retransmissions = m_acksSent = m_lost = 0;
     m_busyMs = 0;
     m_busySince = 0;
@@ -80,8 +125,10 @@ void Lab::packetDone(int iIndex, int iType, const Packet& pPacket, route::Target
 
     if (target == Target::Wire1PacketArrive) {
         if (!pPacket.ACKFlag && m_sending++ == 0) m_busySince = m_link.totalTime;
+        choose(m_link.wire1, 1, pPacket);
         if (m_loss[0] > 0) doom(m_link.wire1, m_loss[0], pPacket);
     } else if (target == Target::Wire2PacketArrive) {
+        choose(m_link.wire2, 2, pPacket);
         if (m_loss[1] > 0) doom(m_link.wire2, m_loss[1], pPacket);
     }
 }
@@ -108,9 +155,69 @@ void Lab::doom(Wire& wire, double p, const Packet& pPacket)
     m_doomed.push_back(Doomed{&wire, slot, expected, due});
 }
 
+// Called before the wire takes the packet, as doom: counts the transmission
+// and marks it when a chosen loss names it.
+void Lab::choose(Wire& wire, int index, const Packet& pPacket)
+{
+    const PacketKind kind = kindOf(pPacket);
+    if (kind == PacketKind::Other) return;
+    const int n = ++m_transmissions[{index, kind, pPacket.Number}];
+    const Drop d{index, kind, pPacket.Number, n};
+    if (std::find(m_drops.begin(), m_drops.end(), d) == m_drops.end()) return;
+    const int slot = wire.freeSlot();
+    if (slot < 0) return;  // the wire is full: the packet is lost anyway
+    Packet expected = pPacket;
+    expected.HopStarted = m_link.totalTime;
+    m_chosen.push_back(Chosen{&wire, slot, expected});
+}
+
+namespace {
+
+bool stillOn(const Wire& wire, int slot, const Packet& expected)
+{
+    const Packet& now = wire.pktWire(slot);
+    return wire.cmdPacket[slot].visible() && now.Number == expected.Number && now.ACKFlag == expected.ACKFlag &&
+           now.HopStarted == expected.HopStarted && now.Colour == expected.Colour &&
+           now.SequenceNumber == expected.SequenceNumber;
+}
+
+}  // namespace
+
+void Lab::settle()
+{
+    const std::uint64_t resets = m_resets;
+    settleChosen();
+    if (resets == m_resets) settleRandom();
+}
+
+// After every timer of a millisecond: click each chosen packet that is still
+// on its wire once the wire's last move has taken its head half-way across.
+void Lab::settleChosen()
+{
+    if (m_chosen.empty()) return;
+    const std::uint64_t resets = m_resets;
+    std::size_t k = 0;
+    while (k < m_chosen.size()) {
+        const Chosen c = m_chosen[k];
+        if (!stillOn(*c.wire, c.slot, c.packet)) {
+            m_chosen.erase(m_chosen.begin() + static_cast<std::ptrdiff_t>(k));
+            continue;
+        }
+        if (c.wire->headFraction(c.packet, m_link.totalTime) < 0.5) {
+            ++k;
+            continue;
+        }
+        m_chosen.erase(m_chosen.begin() + static_cast<std::ptrdiff_t>(k));
+        if (onDrop) onDrop(*c.wire, c.slot);
+        // The click may put new packets on or reset the window, as below.
+        c.wire->cmdPacket[c.slot].click();
+        if (resets != m_resets) return;
+    }
+}
+
 // After every timer of a millisecond: click each doomed packet whose moment
 // has come and that is still on its wire.
-void Lab::settle()
+void Lab::settleRandom()
 {
     if (m_doomed.empty()) return;
     const std::uint64_t resets = m_resets;
@@ -123,11 +230,7 @@ void Lab::settle()
         }
         m_doomed.erase(m_doomed.begin() + static_cast<std::ptrdiff_t>(k));
         widgets::Button& b = d.wire->cmdPacket[d.slot];
-        const Packet& now = d.wire->pktWire(d.slot);
-        const bool stillThere = b.visible() && now.Number == d.packet.Number && now.ACKFlag == d.packet.ACKFlag &&
-                                now.HopStarted == d.packet.HopStarted && now.Colour == d.packet.Colour &&
-                                now.SequenceNumber == d.packet.SequenceNumber;
-        if (!stillThere) continue;
+        if (!stillOn(*d.wire, d.slot, d.packet)) continue;
         ++m_lost;
         if (onLoss) onLoss(*d.wire, d.slot);
         // The click may put new packets on (appended, looked at in turn) or

@@ -8,14 +8,17 @@
 // model hands it (the lab never names the window's model); it never takes
 // part in a protocol. Random loss is the only thing it does to the model,
 // and it does it as a user would: by clicking the packet's button on its
-// wire, so the protocols see exactly the reports a click gives.
+// wire, so the protocols see exactly the reports a click gives. Chosen loss
+// is the same click, on a named transmission of a named packet.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "lab/theory.h"
@@ -68,6 +71,25 @@ struct LinkView {
     Queue& router;
 };
 
+// The kinds of packet a chosen loss names, by the packet's colour; a
+// retransmitted data packet is data.
+enum class PacketKind { Data, Ack, Ready, Hold, Other };
+PacketKind kindOf(const Packet& p);
+// "data", "ack", "ready", "hold"; nothing for another word.
+std::optional<PacketKind> kindNamed(const std::string& word);
+
+// One chosen loss: the `transmission`-th time (from 1) that the packet of
+// `kind` numbered `number` is put on routed wire `wire` (1 or 2) since the
+// last reset, it is destroyed when its head is half-way across.
+struct Drop {
+    int wire = 1;
+    PacketKind kind = PacketKind::Data;
+    std::int32_t number = 0;
+    int transmission = 1;
+
+    bool operator==(const Drop&) const = default;
+};
+
 class Lab : public LinkDemoObserver {
 public:
     static constexpr double kMaxLoss = 0.5;
@@ -91,6 +113,14 @@ public:
     // of the packet's button.
     std::function<void(Wire&, int)> onLoss;
 
+    // Chosen loss: kept through resets, until cleared. addDrop is false
+    // (and no change) for another wire or a transmission below 1.
+    bool addDrop(const Drop& d);
+    void clearDrops(int wire);
+    const std::vector<Drop>& drops() const { return m_drops; }
+    // Told of each chosen loss just before its click, as onLoss.
+    std::function<void(Wire&, int)> onDrop;
+
     Figures figures() const;
     TheorySettings theorySettings() const;
 
@@ -106,9 +136,19 @@ private:
         std::int64_t due;
     };
 
+    // A transmission a chosen loss names, on its wire since it was put on.
+    struct Chosen {
+        Wire* wire;
+        int slot;
+        Packet packet;  // what the slot held when it was put on
+    };
+
     double draw();
+    void choose(Wire& wire, int index, const Packet& pPacket);
+    void settleChosen();
     void doom(Wire& wire, double p, const Packet& pPacket);
     void settle();
+    void settleRandom();
     std::uint64_t destroyedTotal() const;
 
     LinkView m_link;
@@ -116,6 +156,10 @@ private:
     std::uint64_t m_seed = kDefaultSeed;
     std::mt19937_64 m_engine{kDefaultSeed};
     std::vector<Doomed> m_doomed;
+    std::vector<Drop> m_drops;
+    std::vector<Chosen> m_chosen;
+    // Transmissions since the last reset, by wire, kind and number.
+    std::map<std::tuple<int, PacketKind, std::int32_t>, int> m_transmissions;
     std::uint64_t m_resets = 0;
 
     // Counted from the events since the last reset.

@@ -156,13 +156,14 @@ void ScriptRunner::printMessageBox(std::ostream& out, const std::string& text)
 
 void ScriptRunner::PrintingMessageBox::show(const std::string& text)
 {
-    printMessageBox(m_out, text);
+    if (!silent) printMessageBox(m_out, text);
 }
 
 ScriptRunner::ScriptRunner(std::ostream& out, std::ostream& err, widgets::Random* random)
     : m_out(out),
       m_err(err),
       m_messageBox(out),
+      m_random(random),
       m_ownDemo(std::make_unique<LinkDemo>(m_messageBox, random)),
       m_demo(m_ownDemo.get())
 {
@@ -173,7 +174,11 @@ ScriptRunner::ScriptRunner(LinkDemo& demo, std::ostream& out, std::ostream& err)
 {
 }
 
-ScriptRunner::~ScriptRunner() = default;
+ScriptRunner::~ScriptRunner()
+{
+    // A borrowed model outlives the runner: it must not call back into it.
+    if (m_explainer) m_demo->lab().onDrop = nullptr;
+}
 
 int ScriptRunner::run(std::istream& script)
 {
@@ -183,7 +188,8 @@ int ScriptRunner::run(std::istream& script)
         if (runLine(line, ++number) != kOk) return kScriptError;
     }
     m_out.flush();
-    return finish();
+    if (finish() != kOk) return kScriptError;
+    return m_expectFailed ? kExpectFailed : kOk;
 }
 
 int ScriptRunner::finish()
@@ -216,6 +222,7 @@ int ScriptRunner::runLine(const std::string& text, long number)
     std::string line = text;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     m_lineNumber = number;
+    m_lineText = line;
     try {
         execute(line);
     } catch (const ScriptError& e) {
@@ -237,7 +244,7 @@ widgets::Control& ScriptRunner::control(const std::string& name)
 bool ScriptRunner::reachable(const widgets::Control& c, const std::string& name)
 {
     if (c.reachable()) return true;
-    m_err << "ignored: " << name << " is hidden\n";
+    diag() << "ignored: " << name << " is hidden\n";
     return false;
 }
 
@@ -267,6 +274,10 @@ std::span<const ScriptRunner::Command> ScriptRunner::commands()
         {"choice*", &R::choiceCommand, "choice* TEXT", "the right choice of the question asked"},
         {"reveal", &R::revealCommand, "reveal TEXT",
          "the explanation after the choice; prints {\"ask\": ...} and {\"reveal\": TEXT}"},
+        // Lessons that check themselves and rewind (set drop is with set).
+        {"expect", &R::expectCommand, "expect NAME FIELD VALUE",
+         "check that FIELD of NAME's dump object equals VALUE (JSON); else exit status 3 at the end"},
+        {"back", &R::backCommand, "back MS", "go back to the state MS milliseconds earlier, as a fresh run reaches it"},
         // Described in the manual page only.
         {"step", &R::stepCommand, "", ""},
         {"set", &R::setCommand, "", ""},
@@ -314,6 +325,13 @@ void ScriptRunner::execute(const std::string& line)
     for (const Command& c : commands()) {
         if (c.name == command) {
             (this->*c.handler)(words, command);
+            // The lines that act are the session's inputs (run and step
+            // record their own).
+            static constexpr std::string_view kActing[] = {"press", "choose", "type",      "scroll",
+                                                           "focus", "set",    "background"};
+            if (std::find(std::begin(kActing), std::end(kActing), c.name) != std::end(kActing)) {
+                record(Input{Input::Kind::Line, line, 0});
+            }
             return;
         }
     }
@@ -328,6 +346,7 @@ void ScriptRunner::runCommand(Words& words, const std::string& command)
         throw ScriptError("run " + std::to_string(ms) + " would take the time past the latest the model can hold (" +
                           std::to_string(widgets::Scheduler::kLatest) + " ms)");
     }
+    record(Input{Input::Kind::Advance, "", ms});
     if (onRun) {
         onRun(ms);
     } else {
@@ -341,6 +360,9 @@ void ScriptRunner::stepCommand(Words& words, const std::string& command)
     if (!m_demo->scheduler().canAdvance(m_demo->Timer1.interval())) {
         throw ScriptError("step would take the time past the latest the model can hold");
     }
+    record(Input{Input::Kind::StepStart, "", 0});
+    record(Input{Input::Kind::Advance, "", m_demo->Timer1.interval()});
+    record(Input{Input::Kind::StepEnd, "", 0});
     presenter::step(*m_demo);
 }
 
@@ -401,7 +423,7 @@ void ScriptRunner::typeCommand(Words& words, const std::string& command)
         at = end;
     }
     if (fit < text.size()) {
-        m_err << "ignored: " << name << " holds at most " << widgets::ComboBox::kMaxLength << " characters\n";
+        diag() << "ignored: " << name << " holds at most " << widgets::ComboBox::kMaxLength << " characters\n";
     }
 }
 
@@ -477,13 +499,23 @@ void ScriptRunner::explainCommand(Words& words, const std::string& command)
     const std::string state = required(words, command, "on or off");
     noMore(words, command);
     if (state != "on" && state != "off") throw ScriptError("explain needs on or off, not '" + state + "'");
-    if (state == "off") {
+    explain(state == "on");
+}
+
+void ScriptRunner::explain(bool on)
+{
+    if (!on) {
+        m_demo->lab().onDrop = nullptr;
         m_explainer.reset();
         return;
     }
     if (m_explainer) return;
     m_explainer = std::make_unique<explain::Explainer>(*m_demo);
     m_explainer->onLine = [this](const explain::Line& l) { m_out << explain::jsonLine(l) << "\n"; };
+    // A chosen loss is explained as one, not as a packet that went missing.
+    m_demo->lab().onDrop = [this](Wire& wire, int slot) {
+        if (m_explainer) m_explainer->destroying(&wire == &m_demo->Wire2 ? 2 : 1, slot, explain::Cause::Chosen);
+    };
 }
 
 void ScriptRunner::sayCommand(Words& words, const std::string&)
@@ -533,8 +565,10 @@ void ScriptRunner::revealCommand(Words& words, const std::string&)
 
 void ScriptRunner::setCommand(Words& words, const std::string&)
 {
-    const std::string what = required(words, "set", "loss or seed");
-    if (what == "loss") {
+    const std::string what = required(words, "set", "loss, seed or drop");
+    if (what == "drop") {
+        setDrop(words);
+    } else if (what == "loss") {
         const std::string wire = required(words, "set loss", "a wire and a probability");
         const std::string value = required(words, "set loss", "a probability");
         noMore(words, "set loss");
@@ -559,7 +593,7 @@ void ScriptRunner::setCommand(Words& words, const std::string&)
         noMore(words, "set seed");
         m_demo->lab().setSeed(seed);
     } else {
-        throw ScriptError("set needs loss or seed, not '" + what + "'");
+        throw ScriptError("set needs loss, seed or drop, not '" + what + "'");
     }
 }
 
@@ -605,4 +639,149 @@ void ScriptRunner::log(bool on)
     if (m_log) return;
     m_log = std::make_unique<eventlog::EventLog>(*m_demo);
     m_log->listen([this](const eventlog::Event& e) { m_out << "{\"event\": " << eventlog::toJson(e).dump() << "}\n"; });
+}
+
+// ---- Lessons that check themselves, lose chosen packets and rewind ---------
+
+void ScriptRunner::expectCommand(Words& words, const std::string& command)
+{
+    const std::string name = required(words, command, "a name, a field and a value");
+    const std::string field = required(words, command, "a field and a value");
+    const std::string text = words.rest();
+    if (text.find_first_not_of(" \t") == std::string::npos) {
+        throw ScriptError("missing argument: expect needs a value after " + field);
+    }
+    dump::Json expected;
+    try {
+        expected = dump::Json::parse(text);
+    } catch (const dump::Json::parse_error&) {
+        throw ScriptError("expect needs a JSON value, not '" + text + "'");
+    }
+    std::vector<dump::Json> objects = dump::objects(*m_demo, name);
+    const auto object =
+        std::find_if(objects.begin(), objects.end(), [&](const dump::Json& j) { return j["name"] == name; });
+    if (object == objects.end()) throw ScriptError("nothing named '" + name + "' in the dump");
+    const dump::Json* found = nullptr;
+    if (object->contains(field)) {
+        found = &(*object)[field];
+    } else if (object->contains("state") && (*object)["state"].contains(field)) {
+        found = &(*object)["state"][field];
+    }
+    if (!found) throw ScriptError(name + " has no field '" + field + "'");
+    if (*found == expected) return;
+    m_expectFailed = true;
+    m_out.flush();
+    m_err << "line " << m_lineNumber << ": " << m_lineText << ": found " << found->dump() << '\n';
+    m_err.flush();
+}
+
+void ScriptRunner::setDrop(Words& words)
+{
+    const std::string wire = required(words, "set drop", "a wire and a packet, or off");
+    int index = 0;
+    if (wire == "Wire1") {
+        index = 1;
+    } else if (wire == "Wire2") {
+        index = 2;
+    } else {
+        throw ScriptError("set drop needs a routed wire (Wire1 or Wire2), not '" + wire + "'");
+    }
+    const std::string kindWord = required(words, "set drop", "a kind (data, ack, ready, hold) and a number, or off");
+    if (kindWord == "off") {
+        noMore(words, "set drop");
+        m_demo->lab().clearDrops(index);
+        return;
+    }
+    const auto kind = lab::kindNamed(kindWord);
+    if (!kind) throw ScriptError("set drop needs data, ack, ready, hold or off, not '" + kindWord + "'");
+    const auto number = wholeNumber<std::int32_t>(required(words, "set drop", "a packet number"), false, "set drop");
+    int transmission = 1;
+    if (!words.atEnd()) {
+        transmission = wholeNumber<int>(words.next(), false, "set drop");
+        if (transmission < 1)
+            throw ScriptError("set drop counts transmissions from 1, not " + std::to_string(transmission));
+    }
+    noMore(words, "set drop");
+    m_demo->lab().addDrop(lab::Drop{index, *kind, number, transmission});
+}
+
+void ScriptRunner::record(Input input)
+{
+    if (m_replaying) return;
+    // Runs in a row are one input.
+    if (input.kind == Input::Kind::Advance && !m_inputs.empty() && m_inputs.back().kind == Input::Kind::Advance) {
+        m_inputs.back().ms += input.ms;
+        return;
+    }
+    m_inputs.push_back(std::move(input));
+}
+
+void ScriptRunner::replay(const Input& input)
+{
+    switch (input.kind) {
+        case Input::Kind::Line:
+            execute(input.line);
+            break;
+        case Input::Kind::Advance:
+            m_demo->scheduler().advance(input.ms);
+            break;
+        case Input::Kind::StepStart:
+            if (m_demo->paused) m_demo->cmdPause.click();
+            break;
+        case Input::Kind::StepEnd:
+            if (!m_demo->paused) m_demo->cmdPause.click();
+            break;
+    }
+}
+
+void ScriptRunner::backCommand(Words& words, const std::string& command)
+{
+    const auto ms = wholeNumber<std::int64_t>(required(words, command, "a time in ms"), false, command);
+    noMore(words, command);
+    if (!m_ownDemo || m_random) throw ScriptError("back needs a runner that builds its own model");
+    const std::int64_t now = m_demo->scheduler().now();
+    if (ms > now) {
+        throw ScriptError("back " + std::to_string(ms) + " goes before the start: " + std::to_string(now) +
+                          " ms have run");
+    }
+    rewindTo(now - ms);
+}
+
+void ScriptRunner::rewindTo(std::int64_t t)
+{
+    // The inputs up to t: a time passing across t is cut there, and what
+    // acted at t itself stays.
+    std::vector<Input> kept;
+    std::int64_t at = 0;
+    for (const Input& input : m_inputs) {
+        if (input.kind == Input::Kind::Advance && at + input.ms > t) {
+            if (t > at) kept.push_back(Input{Input::Kind::Advance, "", t - at});
+            break;
+        }
+        if (input.kind == Input::Kind::Advance) at += input.ms;
+        kept.push_back(input);
+    }
+
+    const bool logging = m_log != nullptr;
+    const bool explaining = m_explainer != nullptr;
+    m_log.reset();
+    m_explainer.reset();
+    m_demo = nullptr;
+    m_ownDemo.reset();
+
+    // Replayed silently: what the session printed has been printed.
+    struct Quiet {
+        ScriptRunner& r;
+        explicit Quiet(ScriptRunner& runner) : r(runner) { r.m_replaying = r.m_messageBox.silent = true; }
+        ~Quiet() { r.m_replaying = r.m_messageBox.silent = false; }
+    };
+    {
+        const Quiet quiet(*this);
+        m_ownDemo = std::make_unique<LinkDemo>(m_messageBox, nullptr);
+        m_demo = m_ownDemo.get();
+        for (const Input& input : kept) replay(input);
+    }
+    m_inputs = std::move(kept);
+    if (logging) log(true);
+    if (explaining) explain(true);
 }

@@ -5,7 +5,13 @@
 //
 // Script errors (an unknown command or control, an item not in a combo's
 // list, typing into a list-only combo, a missing or malformed argument) stop
-// the script at once with a message naming the line and status 2.
+// the script at once with a message naming the line and status 2. An
+// `expect` that does not hold names its line on the diagnostics and the
+// script goes on, to end with status 3.
+//
+// The runner keeps the inputs of its session (every line that acts, and the
+// time that passed between them), so that `back` can replay them into a
+// fresh model up to an earlier moment.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +23,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "session/checkpoint.h"
 #include "shell/linkdemo.h"
@@ -37,6 +44,7 @@ class ScriptRunner {
 public:
     static constexpr int kOk = 0;
     static constexpr int kScriptError = 2;
+    static constexpr int kExpectFailed = 3;
 
     // One command of the script language. `usage` and `help` make its line
     // of linkdemo-script's help (both empty for the commands the help leaves
@@ -75,10 +83,12 @@ public:
     static std::size_t characterEnd(const std::string& text, std::size_t at);
 
     // Runs every line of `script` in turn; returns kOk when the whole script
-    // ran, kScriptError at the first bad line.
+    // ran, kScriptError at the first bad line, kExpectFailed when it ran but
+    // an `expect` of this runner did not hold.
     int run(std::istream& script);
     // Runs one line as line `number` of a script: kOk, or kScriptError after
-    // the message naming the line.
+    // the message naming the line. An `expect` that does not hold gives kOk
+    // after its message, and expectFailed() is true from then on.
     int runLine(const std::string& line, long number);
     // The end of the script: kScriptError (after the message) when a
     // question is still waiting for its `reveal`, else kOk.
@@ -88,6 +98,7 @@ public:
     // model of its own, printing nothing and writing no file. Empty when
     // every line is good, else "line N: reason" for the first bad one.
     static std::string check(const std::string& script);
+    bool expectFailed() const { return m_expectFailed; }
 
     // When set, a valid `run MS` hands MS to it instead of advancing the
     // clock: a player lets that time pass at its own pace.
@@ -107,6 +118,8 @@ private:
     public:
         explicit PrintingMessageBox(std::ostream& out) : m_out(out) {}
         void show(const std::string& text) override;
+        // While true, boxes are answered without printing (a replay).
+        bool silent = false;
 
     private:
         std::ostream& m_out;
@@ -134,24 +147,52 @@ private:
     void askCommand(script_detail::Words& words, const std::string& command);
     void choiceCommand(script_detail::Words& words, const std::string& command);
     void revealCommand(script_detail::Words& words, const std::string& command);
+    // Lessons that check themselves, lose chosen packets and rewind.
+    void expectCommand(script_detail::Words& words, const std::string& command);
+    void backCommand(script_detail::Words& words, const std::string& command);
+    void setDrop(script_detail::Words& words);
     widgets::Control& control(const std::string& name);
     bool reachable(const widgets::Control& c, const std::string& name);
     void dump(const std::string& prefix);
     void lines(const std::string& name);
     void svg(const std::string& name, const std::string& file);
     void log(bool on);
+    void explain(bool on);
+    // Where "ignored: ..." goes: the diagnostics, nowhere while replaying.
+    std::ostream& diag() { return m_replaying ? m_nowhere : m_err; }
+
+    // One input of the session: a line that acts, or time passing (a `run`,
+    // the middle of a `step`); a `step`'s clicks are its own inputs.
+    struct Input {
+        enum class Kind { Line, Advance, StepStart, StepEnd };
+        Kind kind = Kind::Line;
+        std::string line;
+        std::int64_t ms = 0;
+    };
+    void record(Input input);
+    void replay(const Input& input);
+    // A fresh model, as a fresh runner builds it, given the inputs up to
+    // simulated time `t`.
+    void rewindTo(std::int64_t t);
 
     std::ostream& m_out;
     std::ostream& m_err;
+    std::ostream m_nowhere{nullptr};
     PrintingMessageBox m_messageBox;
+    widgets::Random* m_random = nullptr;
     std::unique_ptr<LinkDemo> m_ownDemo;
     LinkDemo* m_demo;
+    std::vector<Input> m_inputs;
+    bool m_replaying = false;
+    // The line being run, for an `expect`'s message.
+    long m_lineNumber = 0;
+    std::string m_lineText;
+    bool m_expectFailed = false;
     // Last: they watch the model while `log on` / `explain on` is in force.
     std::unique_ptr<eventlog::EventLog> m_log;
     std::unique_ptr<explain::Explainer> m_explainer;
     // The checkpoint being written: from its `ask` to its `reveal`.
     std::optional<Checkpoint> m_ask;
-    long m_lineNumber = 0;
     // While checking a script: nothing is written to files.
     bool m_dry = false;
 };

@@ -152,6 +152,8 @@ std::vector<std::string> restore(LinkDemo& demo)
     demo.lab().setLoss(1, 0.0);
     demo.lab().setLoss(2, 0.0);
     demo.lab().setSeed(lab::Lab::kDefaultSeed);
+    demo.lab().clearDrops(1);
+    demo.lab().clearDrops(2);
     demo.restartRandom();
     demo.scheduler().restart();
     return differences(demo, fresh);

@@ -83,6 +83,13 @@ public:
     // Simulated ms from the moment `p` is put on this wire until it has
     // wholly arrived, at the settings in force (a side-effect-free query).
     double flightMs(const Packet& p) const;
+    // How far the head of `p`, put on this wire, has come at lTime at the
+    // settings in force, as a fraction of the line: 0 put on, 1 at the far
+    // end (beyond 1 once it has passed it).
+    double headFraction(const Packet& p, std::int64_t lTime) const
+    {
+        return static_cast<double>(lTime - p.HopStarted) / 1000 / delay;
+    }
     // The slot the next packet put on will take; -1 when the wire is full.
     int freeSlot() const;
     // Whether a data packet (an acknowledgement) was lost to the full wire

@@ -5,6 +5,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "lab/lab.h"
 #include "session/dump.h"
@@ -251,3 +252,49 @@ TEST(LabCommands, BadArgumentsStopTheScriptWithTheLine)
 }
 
 }  // namespace
+
+// A chosen loss names a transmission, not a moment: data packet 2 is lost
+// whatever the bit rate, each time when its head is half-way across.
+TEST(ChosenLoss, LosesTheNamedTransmissionAtAnyBitRate)
+{
+    struct Arrivals : LinkDemoObserver {
+        std::vector<std::int64_t> colours;  // of data packet 2, as it wholly arrives
+        void packetDone(int iIndex, int iType, const Packet& p, route::Target) override
+        {
+            if (iIndex == route::kWire1 && iType == DataArrived && p.Number == 2) colours.push_back(p.Colour);
+        }
+    };
+    for (const char* rate : {"1", "4"}) {
+        for (const char* drops : {"set drop Wire1 data 2\n", "set drop Wire1 data 2\nset drop Wire1 data 2 2\n"}) {
+            std::ostringstream out, err;
+            ScriptRunner runner(out, err);
+            Arrivals seen;
+            runner.demo().addObserver(&seen);
+            std::vector<double> at;
+            runner.demo().lab().onDrop = [&](Wire& wire, int slot) {
+                at.push_back(wire.headFraction(wire.pktWire(slot), runner.demo().totalTime));
+            };
+            std::istringstream script(std::string("choose LinkDemo.cmbScenario Go-back-N ARQ\n") + drops +
+                                      "press Wire1.cmdEdit\ntype Wire1.cmbBitRate " + rate +
+                                      "\npress LinkDemo.cmdPause\nrun 60000\n");
+            ASSERT_EQ(runner.run(script), 0) << err.str();
+            runner.demo().removeObserver(&seen);
+            const std::size_t lost = std::string(drops) == "set drop Wire1 data 2\n" ? 1 : 2;
+            ASSERT_EQ(at.size(), lost) << rate;
+            // Half-way, seen at the first tick (100 ms of a 2 s delay) there.
+            for (double f : at) EXPECT_TRUE(f >= 0.5 && f < 0.55) << f;
+            // Only a retransmission ever reaches the receiver, and only once.
+            EXPECT_EQ(seen.colours, std::vector<std::int64_t>{pkt::kDataResent}) << rate << " " << drops;
+            EXPECT_EQ(runner.demo().lab().figures().destroyed, lost);
+        }
+    }
+
+    Script off("set drop Wire1 data 2\nset drop Wire1 off\npress LinkDemo.cmdPause\nrun 20000\n");
+    EXPECT_EQ(off.figures().destroyed, 0u);
+    for (const char* bad :
+         {"set drop Wire3 data 2", "set drop Wire1 nack 2", "set drop Wire1 data", "set drop Wire1 data -1",
+          "set drop Wire1 data 2 0", "set drop Wire1 data 2 1 x", "set drop Wire1 off now"}) {
+        Script r(std::string(bad) + "\n");
+        EXPECT_EQ(r.status, ScriptRunner::kScriptError) << bad;
+    }
+}

@@ -9,6 +9,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -391,4 +393,153 @@ TEST(Script, RetypingTheSameTextTakesEffect)
         "choose LinkDemo.cmbScenario Software Flow\n");
     ASSERT_EQ(runner.run(second), 0) << err.str();
     EXPECT_EQ(static_cast<widgets::Label&>(control(demo, "Transmitter1.lblTxSeq(1)")).caption(), "0");
+}
+
+TEST(Script, ExpectChecksAFieldOrAStateFieldAndFailsAtTheEnd)
+{
+    // After 1100 ms packet 0 is on Wire1; the receiver still waits for it.
+    const std::string session = "press LinkDemo.cmdPause\nrun 1100\n";
+    const Result holds = runScript(session +
+                                   "expect Wire1.cmdPacket(0) caption \"( 0)\"\n"
+                                   "expect Receiver1 rxBase 0\n"
+                                   "expect Receiver1 visible true\n");
+    EXPECT_EQ(holds.status, 0);
+    EXPECT_EQ(holds.err, "");
+    EXPECT_EQ(holds.out, "");
+
+    const Result fails =
+        runScript(session + "expect Receiver1 rxBase 6\nexpect LinkDemo paused false\ndump LinkDemo.cmdPause\n");
+    EXPECT_EQ(fails.status, ScriptRunner::kExpectFailed);
+    EXPECT_EQ(fails.err, "line 3: expect Receiver1 rxBase 6: found 0\n");
+    // The script went on to its end.
+    EXPECT_NE(fails.out.find("{\"dumped\": 1, \"time\": 1100}"), std::string::npos);
+
+    for (const char* bad : {"expect Receiver1 rxBase\n", "expect Receiver1 rxBase six\n", "expect Receiver9 rxBase 6\n",
+                            "expect Receiver1 rxTop 6\n"}) {
+        const Result r = runScript(std::string("expect Receiver1 rxBase 1\n") + bad + "dump\n");
+        EXPECT_EQ(r.status, ScriptRunner::kScriptError) << bad;
+        EXPECT_NE(r.err.find("line 2: "), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << bad;
+    }
+}
+
+namespace {
+
+// One line of a random session, and the simulated time it lets pass.
+struct SessionLine {
+    std::string text;
+    std::int64_t ms = 0;
+};
+
+std::vector<SessionLine> randomSession(std::mt19937& random, int count)
+{
+    static const char* const kActions[] = {
+        "press LinkDemo.cmdPause",
+        "press LinkDemo.cmdReset",
+        "press LinkDemo.cmdRouter",
+        "choose LinkDemo.cmbScenario Go-back-N ARQ",
+        "choose LinkDemo.cmbScenario Selective Repeat ARQ",
+        "choose LinkDemo.cmbScenario Software Flow",
+        "press Wire1.cmdPacket(0)",
+        "press Wire1.cmdPacket(1)",
+        "press Wire2.cmdPacket(0)",
+        "press Receiver1.chkRxReady",
+        "type Wire1.cmbBitRate 4",
+        "set loss Wire1 0.3",
+        "set drop Wire1 data 3",
+        "set drop Wire1 ack 2",
+    };
+    std::vector<SessionLine> session;
+    for (int i = 0; i < count; ++i) {
+        switch (random() % 4) {
+            case 0:
+                session.push_back({"run " + std::to_string(random() % 4000), 0});
+                session.back().ms = std::stoll(session.back().text.substr(4));
+                break;
+            case 1:
+                session.push_back({"step", 100});
+                break;
+            default:
+                session.push_back({kActions[random() % std::size(kActions)], 0});
+        }
+    }
+    return session;
+}
+
+std::int64_t duration(const std::vector<SessionLine>& session)
+{
+    std::int64_t t = 0;
+    for (const auto& l : session) t += l.ms;
+    return t;
+}
+
+// The session cut at time `t`: a run across t ends there, lines at t stay.
+// A cut inside a step is moved to the step's start.
+std::string cutAt(const std::vector<SessionLine>& session, std::int64_t t)
+{
+    std::string script;
+    std::int64_t at = 0;
+    for (const auto& l : session) {
+        if (at + l.ms > t) {
+            if (l.text != "step" && t > at) script += "run " + std::to_string(t - at) + "\n";
+            break;
+        }
+        script += l.text + "\n";
+        at += l.ms;
+    }
+    return script;
+}
+
+std::string text(const std::vector<SessionLine>& session)
+{
+    std::string s;
+    for (const auto& l : session) s += l.text + "\n";
+    return s;
+}
+
+}  // namespace
+
+// `back` reaches the state a fresh run of the session cut there reaches, and
+// going on from it is going on from the cut session.
+TEST(Script, BackEqualsTheCutSession)
+{
+    std::mt19937 random(24);
+    for (int trial = 0; trial < 12; ++trial) {
+        const auto session = randomSession(random, 20);
+        const auto after = randomSession(random, 6);
+        const std::int64_t total = duration(session);
+        // A cut inside a step: moved to where the step started.
+        std::int64_t cut = total == 0 ? 0 : static_cast<std::int64_t>(random() % static_cast<unsigned>(total + 1));
+        {
+            std::int64_t at = 0;
+            for (const auto& l : session) {
+                if (l.text == "step" && cut > at && cut < at + 100) cut = at;
+                at += l.ms;
+            }
+        }
+        std::ostringstream out, err;
+        ScriptRunner rewound(out, err);
+        std::istringstream in(text(session) + "back " + std::to_string(total - cut) + "\n" + text(after));
+        ASSERT_EQ(rewound.run(in), 0) << err.str();
+
+        std::ostringstream freshOut, freshErr;
+        ScriptRunner fresh(freshOut, freshErr);
+        std::istringstream freshIn(cutAt(session, cut) + text(after));
+        ASSERT_EQ(fresh.run(freshIn), 0) << freshErr.str();
+        ASSERT_EQ(dump::objects(rewound.demo(), ""), dump::objects(fresh.demo(), ""))
+            << "trial " << trial << " cut " << cut << " of " << total << "\n"
+            << text(session);
+        EXPECT_EQ(dump::figures(rewound.demo().lab().figures()), dump::figures(fresh.demo().lab().figures()));
+        EXPECT_EQ(rewound.demo().scheduler().now(), fresh.demo().scheduler().now());
+    }
+    const Result tooFar = runScript("run 500\nback 501\ndump\n");
+    EXPECT_EQ(tooFar.status, ScriptRunner::kScriptError);
+    EXPECT_EQ(tooFar.out, "");
+}
+
+TEST(Script, AChosenLossIsExplainedAsOne)
+{
+    const Result r = runScript("explain on\nset drop Wire1 data 0\npress LinkDemo.cmdPause\nrun 2000\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"text\":\"Data packet 0 is lost on Wire 1 (a chosen loss)\""), std::string::npos) << r.out;
 }
