@@ -68,6 +68,77 @@ bool putBack(widgets::Control& live, const widgets::Control& fresh, const widget
     return changed;
 }
 
+// What a reset leaves behind where nothing shows it (the captions of slots
+// out of use, the places of a layout no longer shown, a scroll bar's range)
+// is made as `fresh` has it: these are the controls' own properties, which
+// run no handler.
+void copyAppearance(widgets::Control& live, const widgets::Control& fresh)
+{
+    using widgets::Kind;
+    if (live.left() != fresh.left() || live.top() != fresh.top() || live.width() != fresh.width() ||
+        live.height() != fresh.height()) {
+        live.setGeometry(fresh.left(), fresh.top(), fresh.width(), fresh.height());
+    }
+    live.setVisible(fresh.visible());
+    switch (live.kind()) {
+        case Kind::Window:
+        case Kind::Component: {
+            const auto& l = static_cast<widgets::Container&>(live).children();
+            const auto& f = static_cast<const widgets::Container&>(fresh).children();
+            for (std::size_t i = 0; i < l.size() && i < f.size(); ++i) copyAppearance(*l[i], *f[i]);
+            break;
+        }
+        case Kind::Button: {
+            auto& l = static_cast<widgets::Button&>(live);
+            const auto& f = static_cast<const widgets::Button&>(fresh);
+            l.setCaption(f.caption());
+            l.setBackColour(f.backColour());
+            break;
+        }
+        case Kind::Label: {
+            auto& l = static_cast<widgets::Label&>(live);
+            const auto& f = static_cast<const widgets::Label&>(fresh);
+            l.setCaption(f.caption());
+            l.setForeColour(f.foreColour());
+            l.setBackColour(f.backColour());
+            break;
+        }
+        case Kind::TextBox: {
+            auto& l = static_cast<widgets::TextBox&>(live);
+            const auto& f = static_cast<const widgets::TextBox&>(fresh);
+            l.setText(f.text());
+            l.setForeColour(f.foreColour());
+            break;
+        }
+        case Kind::Line: {
+            auto& l = static_cast<widgets::Line&>(live);
+            const auto& f = static_cast<const widgets::Line&>(fresh);
+            l.setPoints(f.x1(), f.y1(), f.x2(), f.y2());
+            l.setColour(f.colour());
+            break;
+        }
+        case Kind::Shape: {
+            auto& l = static_cast<widgets::Shape&>(live);
+            const auto& f = static_cast<const widgets::Shape&>(fresh);
+            l.setForm(f.form());
+            l.setFillColour(f.fillColour());
+            l.setFilled(f.filled());
+            break;
+        }
+        case Kind::ScrollBar: {
+            auto& l = static_cast<widgets::ScrollBar&>(live);
+            const auto& f = static_cast<const widgets::ScrollBar&>(fresh);
+            if (l.value() == f.value()) {
+                l.setMin(f.min());
+                l.setMax(f.max());
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
 // The stacking order of `fresh`'s children, given to `live`'s.
 void restack(widgets::Container& live, const widgets::Container& fresh)
 {
@@ -148,6 +219,16 @@ std::vector<std::string> restore(LinkDemo& demo)
     demo.ConfigureScenario();
     demo.Reset();
     demo.LinkSettings();
+    // A trace the router's layout switched on, a source's packet still
+    // offered when the run was reset.
+    for (std::size_t i = 0; i < demo.wires().size(); ++i) {
+        const bool on = fresh.wires()[i]->traceTable().traceOn();
+        if (demo.wires()[i]->traceTable().traceOn() != on) demo.wires()[i]->Trace(on);
+    }
+    for (Source* source : {&demo.Source1, &demo.Source2}) {
+        if (source->state().packetWaiting) source->TxFree();
+    }
+    copyAppearance(demo, fresh);
     restack(demo, fresh);
     demo.lab().setLoss(1, 0.0);
     demo.lab().setLoss(2, 0.0);
