@@ -223,6 +223,8 @@ void Lecture::restarted()
     m_window.resyncAll();
     m_window.sync();
     m_window.rebaseClock();
+    // The widgets made afresh lie above the band otherwise.
+    m_band->raise();
     setStatus(tr("%1: the demonstration is back at its start-up state").arg(m_playName));
 }
 
@@ -354,7 +356,19 @@ void Lecture::advancePlay()
                               .arg(m_player->checkpoint()->choices.size()));
                 break;
             }
-            setStatus((m_paused ? tr("Paused %1, line %2: %3") : tr("Playing %1, line %2: %3"))
+            if (m_player->waiting() == ScriptPlayer::Wait::Reveal) {
+                setStatus(tr("%1: %2; Continue (Space) or Watch again")
+                              .arg(m_playName, m_player->chosen() == m_player->checkpoint()->answer
+                                                   ? tr("predicted")
+                                                   : tr("not predicted")));
+                break;
+            }
+            if (m_player->waiting() == ScriptPlayer::Wait::Caption) {
+                setStatus(tr("%1 waits at the caption: Continue (Space)").arg(m_playName));
+                break;
+            }
+            setStatus((m_paused ? tr("Paused %1 (from the start-up state), line %2: %3")
+                                : tr("Playing %1 (from the start-up state), line %2: %3"))
                           .arg(m_playName)
                           .arg(m_player->lineNumber())
                           .arg(QString::fromStdString(m_player->lineText())));

@@ -126,7 +126,10 @@ void MainWindow::buildLessonsMenu(QAction* before)
 {
     QMenu* menu = new QMenu(tr("L&essons"), m_fileMenu);
     const QList<Lecture::LessonEntry> lessons = Lecture::lessons();
-    for (const Lecture::LessonEntry& l : lessons) {
+    for (Lecture::LessonEntry l : lessons) {
+        // "&" in a title is a letter, not a shortcut's mark.
+        l.title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        l.summary.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* a = menu->addAction(l.summary.isEmpty() ? l.title : l.title + QStringLiteral(" \u2014 ") + l.summary,
                                      this, [this, file = l.file] { m_lecture->play(file); });
         a->setToolTip(l.summary);
