@@ -40,6 +40,8 @@ force, every measured figure and the theory) to standard output or FILE.
   --length LIST      data packet length (default 4)
   --loss LIST        loss probability 0..0.5 on every routed wire (default 0)
   --seeds LIST       loss generator seeds (default 1)
+  --drop LIST        chosen losses on Wire1 in every run, KIND:N[:K] (the K-th
+                     transmission of the data, ack, ready or hold packet N)
   --seconds N        simulated seconds per run (default 600)
   --jobs N           threads (default: one per core)
   --output FILE      write the CSV to FILE instead of standard output
@@ -169,9 +171,9 @@ int main(int argc, char** argv)
                 name = arg.substr(0, eq);
                 value = arg.substr(eq + 1);
             }
-            static const char* const kWithValue[] = {"--scenarios", "--router", "--window", "--bitrate",
-                                                     "--delay",     "--length", "--loss",   "--seeds",
-                                                     "--seconds",   "--jobs",   "--output"};
+            static const char* const kWithValue[] = {"--scenarios", "--router",  "--window", "--bitrate",
+                                                     "--delay",     "--length",  "--loss",   "--seeds",
+                                                     "--drop",      "--seconds", "--jobs",   "--output"};
             bool known = false;
             for (const char* k : kWithValue) known = known || name == k;
             if (!known) throw UsageError("unknown option '" + arg + "'");
@@ -223,6 +225,22 @@ int main(int argc, char** argv)
                     const double p = parseDouble(s, name);
                     if (!(p >= 0 && p <= lab::Lab::kMaxLoss)) throw UsageError("--loss: 0 to 0.5, not '" + s + "'");
                     grid.losses.push_back(p);
+                }
+            } else if (name == "--drop") {
+                grid.drops.clear();
+                for (const std::string& s : split(value)) {
+                    const auto colon = s.find(':');
+                    const auto kind = lab::kindNamed(s.substr(0, colon));
+                    if (!kind || colon == std::string::npos) {
+                        throw UsageError("--drop: KIND:N[:K] with KIND data, ack, ready or hold, not '" + s + "'");
+                    }
+                    const std::string rest = s.substr(colon + 1);
+                    const auto second = rest.find(':');
+                    const long long n = parseWhole(rest.substr(0, second), name);
+                    const long long k = second == std::string::npos ? 1 : parseWhole(rest.substr(second + 1), name);
+                    if (n > 2147483647LL || k < 1 || k > 1000000)
+                        throw UsageError("--drop: no such packet '" + s + "'");
+                    grid.drops.push_back(lab::Drop{1, *kind, static_cast<std::int32_t>(n), static_cast<int>(k)});
                 }
             } else if (name == "--seeds") {
                 grid.seeds.clear();

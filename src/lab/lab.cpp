@@ -57,6 +57,23 @@ double Lab::loss(int wire) const
     return wire >= 1 && wire <= 2 ? m_loss[wire - 1] : 0.0;
 }
 
+const char* kindName(PacketKind kind)
+{
+    switch (kind) {
+        case PacketKind::Data:
+            return "data";
+        case PacketKind::Ack:
+            return "ack";
+        case PacketKind::Ready:
+            return "ready";
+        case PacketKind::Hold:
+            return "hold";
+        case PacketKind::Other:
+            break;
+    }
+    return "other";
+}
+
 bool Lab::addDrop(const Drop& d)
 {
     if (d.wire < 1 || d.wire > 2 || d.transmission < 1 || d.kind == PacketKind::Other) return false;

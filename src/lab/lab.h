@@ -77,6 +77,8 @@ enum class PacketKind { Data, Ack, Ready, Hold, Other };
 PacketKind kindOf(const Packet& p);
 // "data", "ack", "ready", "hold"; nothing for another word.
 std::optional<PacketKind> kindNamed(const std::string& word);
+// The word kindNamed reads; "other" for Other.
+const char* kindName(PacketKind kind);
 
 // One chosen loss: the `transmission`-th time (from 1) that the packet of
 // `kind` numbered `number` is put on routed wire `wire` (1 or 2) since the

@@ -72,7 +72,7 @@ std::vector<RunSettings> Grid::runs() const
                             for (double loss : losses) {
                                 for (std::uint64_t seed : seeds) {
                                     out.push_back(RunSettings{scenario, router, window, bitRate, delay, length, loss,
-                                                              seed, seconds});
+                                                              seed, seconds, drops});
                                 }
                             }
                         }
@@ -114,6 +114,9 @@ std::string scriptFor(const RunSettings& s)
     if (s.loss > 0) {
         o << "set loss Wire1 " << number(s.loss) << '\n';
         if (s.router) o << "set loss Wire2 " << number(s.loss) << '\n';
+    }
+    for (const Drop& d : s.drops) {
+        o << "set drop Wire" << d.wire << ' ' << kindName(d.kind) << ' ' << d.number << ' ' << d.transmission << '\n';
     }
     o << "press LinkDemo.cmdPause\n";
     o << "run " << s.seconds * 1000 << '\n';

@@ -30,6 +30,7 @@ struct RunSettings {
     double loss = 0;                // on every routed wire
     std::uint64_t seed = Lab::kDefaultSeed;
     std::int64_t seconds = 600;  // simulated
+    std::vector<Drop> drops;     // chosen losses, in every run
 };
 
 struct Grid {
@@ -42,6 +43,7 @@ struct Grid {
     std::vector<double> losses{0};
     std::vector<std::uint64_t> seeds{Lab::kDefaultSeed};
     std::int64_t seconds = 600;
+    std::vector<Drop> drops;
 
     // Every combination, scenarios outermost. A window applies only to the
     // scenarios that have one ("Sliding Window", "Go-back-N ARQ", "Selective

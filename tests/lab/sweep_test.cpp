@@ -103,3 +103,15 @@ TEST(Sweep, AStopWritesOnlyTheHeader)
 }
 
 }  // namespace
+
+TEST(Sweep, ChosenLossesApplyToEveryRun)
+{
+    lab::Grid grid;
+    grid.scenarios = {3, 4};
+    grid.drops = {lab::Drop{1, lab::PacketKind::Data, 2, 1}, lab::Drop{1, lab::PacketKind::Ack, 4, 1}};
+    grid.seconds = 60;
+    for (const lab::RunSettings& s : grid.runs()) {
+        EXPECT_NE(lab::scriptFor(s).find("set drop Wire1 data 2 1\nset drop Wire1 ack 4 1\n"), std::string::npos);
+        EXPECT_EQ(lab::runOne(s).figures.destroyed, 2u) << s.scenario;
+    }
+}
