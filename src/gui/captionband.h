@@ -3,9 +3,18 @@
 // the demonstration's client area, below every component and control, in
 // large white type on a dark band so that it reads on a projector. Clicks
 // pass through it to the window.
+//
+// At a lesson's checkpoint the band grows upwards and holds the question
+// with a button per choice (keys 1 to 9 choose as well), then the choice
+// marked right or wrong, the explanation, and the Continue and Watch again
+// buttons; with "wait at each caption" a caption has its Continue. Then,
+// and only then, the band takes clicks.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
+
+struct Checkpoint;
 
 namespace gui {
 
@@ -22,6 +31,25 @@ public:
     // The font size the text was fitted at (pixels).
     int fittedPixelSize() const { return m_pixelSize; }
 
+    // Shows `text` with a Continue button (a caption that waits).
+    void setWaitingText(const QString& text);
+    // Shows checkpoint `c`: its choices while `chosen` is -1, else the
+    // choice marked, the explanation and, while `canContinue`, Continue;
+    // Watch again while `canWatchAgain`. `note` is a line under it all
+    // (the score at the end).
+    void setCheckpoint(const Checkpoint& c, int chosen, bool canContinue, bool canWatchAgain,
+                       const QString& note = QString());
+    // Whether a question, a reveal or a waiting caption is shown.
+    bool interactive() const { return m_panel != nullptr; }
+    // The text the band shows (captions, question, mark, explanation),
+    // one part a line, for tests and accessibility.
+    QString shownText() const;
+
+signals:
+    void choiceMade(int index);
+    void continued();
+    void watchAgainClicked();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -29,10 +57,15 @@ protected:
 private:
     void place();
     void fit();
+    void clearPanel();
+    void showPanel(const QString& key);
 
     QString m_text;
     double m_heightUnits;
     int m_pixelSize = 0;
+    QWidget* m_panel = nullptr;
+    QString m_panelKey;  // what the panel shows, to build it only on a change
+    QStringList m_shown;
 };
 
 }  // namespace gui

@@ -4,6 +4,8 @@
 #include <iostream>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -18,6 +20,7 @@
 #include "gui/eventlogwindow.h"
 #include "gui/traceexport.h"
 #include "gui/units.h"
+#include "session/lessons.h"
 #include "shell/linkdemo.h"
 
 namespace gui {
@@ -53,6 +56,9 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
     m_record = new QAction(tr("&Record…"), this);
     m_record->setCheckable(true);
     for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(false);
+    m_waitAtCaptions = new QAction(tr("&Wait at Each Caption"), this);
+    m_waitAtCaptions->setCheckable(true);
+    connect(m_waitAtCaptions, &QAction::toggled, this, [this](bool on) { m_player->setWaitAtCaptions(on); });
 
     connect(m_exportTrace, &QAction::triggered, this, &Lecture::exportTraceChosen);
     connect(m_exportWindow, &QAction::triggered, this, [this] { exportWidgetDialog(m_dialogParent, m_window); });
@@ -66,7 +72,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
         }
     });
     connect(m_play, &QAction::triggered, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(m_dialogParent, tr("Play script"), QString(),
+        const QString file = QFileDialog::getOpenFileName(m_dialogParent, tr("Play script"), lessonsFolder(),
                                                           tr("Scripts (*.txt);;All files (*)"));
         if (!file.isEmpty()) play(file);
     });
@@ -90,8 +96,23 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
     }
 
     // The session, from start-up on.
-    window.onUserInput = [this](const UserInput& input) { m_recorder.record(input); };
+    window.onUserInput = [this](const UserInput& input) {
+        if (m_finalShown) {
+            m_finalShown = false;
+            m_band->setText({});
+        }
+        m_recorder.record(input);
+    };
     m_player->onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
+    m_player->onRestart = [this] { restarted(); };
+
+    // A checkpoint's choices: the keys 1 to 9.
+    for (int k = 0; k < Checkpoint::kMaxChoices; ++k) {
+        window.addKey(static_cast<Qt::Key>(Qt::Key_1 + k), [this, k] { answer(k); });
+    }
+    connect(m_band, &CaptionBand::choiceMade, this, &Lecture::answer);
+    connect(m_band, &CaptionBand::continued, this, &Lecture::continuePlay);
+    connect(m_band, &CaptionBand::watchAgainClicked, this, &Lecture::watchAgain);
 }
 
 Lecture::~Lecture()
@@ -122,8 +143,11 @@ bool Lecture::eventFilter(QObject* watched, QEvent* event)
 void Lecture::setOutput(std::ostream& out, std::ostream& err)
 {
     if (playing()) return;
+    const bool wait = m_player->waitAtCaptions();
     m_player = std::make_unique<ScriptPlayer>(m_demo, out, err);
+    m_player->setWaitAtCaptions(wait);
     m_player->onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
+    m_player->onRestart = [this] { restarted(); };
 }
 
 void Lecture::showContextMenu(Wire& wire, QWidget* widget, const QPoint& pos)
@@ -173,11 +197,103 @@ bool Lecture::play(const QString& file)
 
 void Lecture::playText(const QString& script, const QString& name)
 {
+    if (m_player->playing()) stopPlay();
     m_playName = name;
     m_paused = false;
+    m_finalShown = false;
+    m_band->setText({});
+    setStatus(tr("Checking %1; it starts from the start-up state").arg(name));
     m_player->start(script.toStdString());
+    if (m_player->state() == ScriptPlayer::State::Failed) {
+        // Nothing has moved: the script was checked before anything acted.
+        setStatus(tr("%1 not played: %2").arg(name, QString::fromStdString(m_player->error())));
+        QTimer::singleShot(0, this, &Lecture::reportFailure);
+        return;
+    }
     attachPlayer();
     advancePlay();
+}
+
+// The model is back at start-up: the window, its clock and the recording
+// start afresh.
+void Lecture::restarted()
+{
+    m_recorder.restart();
+    m_window.clearSelection();
+    m_window.resyncAll();
+    m_window.sync();
+    m_window.rebaseClock();
+    // The widgets made afresh lie above the band otherwise.
+    m_band->raise();
+    setStatus(tr("%1: the demonstration is back at its start-up state").arg(m_playName));
+}
+
+QString Lecture::lessonsFolder()
+{
+    const QString app = QCoreApplication::applicationDirPath();
+    QStringList candidates{app + QStringLiteral("/../share/linkdemo/examples"),
+                           QStringLiteral(LINKDEMO_INSTALLED_EXAMPLES)};
+    // A build tree: the executables are under build/src/app.
+    if (QFileInfo::exists(app + QStringLiteral("/../../CMakeCache.txt")))
+        candidates.prepend(QStringLiteral(LINKDEMO_SOURCE_EXAMPLES));
+    for (const QString& dir : candidates) {
+        if (QFileInfo(dir).isDir()) return QDir(dir).canonicalPath();
+    }
+    return {};
+}
+
+QList<Lecture::LessonEntry> Lecture::lessons()
+{
+    QList<LessonEntry> out;
+    const QString folder = lessonsFolder();
+    if (folder.isEmpty()) return out;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("lesson-*.txt")}, QDir::Files, QDir::Name)) {
+        QFile f(dir.filePath(name));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        const lessons::Info info = lessons::describe(f.read(4096).toStdString());
+        LessonEntry e{dir.filePath(name), QString::fromStdString(info.title), QString::fromStdString(info.summary)};
+        if (e.title.isEmpty()) e.title = name;
+        out.push_back(e);
+    }
+    return out;
+}
+
+void Lecture::answer(int k)
+{
+    if (!m_player->answer(k)) return;
+    advancePlay();
+}
+
+void Lecture::continuePlay()
+{
+    if (!m_player->playing()) return;
+    m_player->proceed();
+    m_window.rebaseClock();
+    advancePlay();
+}
+
+void Lecture::watchAgain()
+{
+    if (!m_player->watchAgain()) return;
+    m_paused = false;
+    m_pausePlay->setChecked(false);
+    advancePlay();
+}
+
+// The band: the caption in force, a caption waiting for Continue, or the
+// checkpoint being asked or revealed.
+void Lecture::showBand()
+{
+    const Checkpoint* c = m_player->checkpoint();
+    const ScriptPlayer::Wait wait = m_player->waiting();
+    if (c) {
+        m_band->setCheckpoint(*c, m_player->chosen(), wait == ScriptPlayer::Wait::Reveal, m_player->canWatchAgain());
+    } else if (wait == ScriptPlayer::Wait::Caption) {
+        m_band->setWaitingText(QString::fromStdString(m_player->caption()));
+    } else if (m_band->interactive() || m_band->text() != QString::fromStdString(m_player->caption())) {
+        m_band->setText(QString::fromStdString(m_player->caption()));
+    }
 }
 
 void Lecture::attachPlayer()
@@ -192,7 +308,16 @@ void Lecture::attachPlayer()
     // button and Space hold the script (and the clock), not the model.
     m_window.interceptInput = [this](const UserInput& input) {
         if (!m_player->playing()) return false;
-        if (input.kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdPause") {
+        // Space (or the pause button) goes on after a caption or an answer;
+        // a question waits for its answer.
+        const bool pause = input.kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdPause";
+        const ScriptPlayer::Wait wait = m_player->waiting();
+        if (pause && (wait == ScriptPlayer::Wait::Caption || wait == ScriptPlayer::Wait::Reveal)) {
+            continuePlay();
+            return true;
+        }
+        if (pause && wait == ScriptPlayer::Wait::Question) return true;
+        if (pause) {
             setPlayPaused(!m_paused);
             return true;
         }
@@ -222,19 +347,46 @@ void Lecture::advancePlay()
 {
     if (!m_player->playing()) return;
     if (!m_paused) m_player->resume();
-    m_band->setText(QString::fromStdString(m_player->caption()));
+    showBand();
     switch (m_player->state()) {
         case ScriptPlayer::State::Playing:
-            setStatus((m_paused ? tr("Paused %1, line %2: %3") : tr("Playing %1, line %2: %3"))
+            if (m_player->waiting() == ScriptPlayer::Wait::Question) {
+                setStatus(tr("%1 asks: choose an answer (1 to %2)")
+                              .arg(m_playName)
+                              .arg(m_player->checkpoint()->choices.size()));
+                break;
+            }
+            if (m_player->waiting() == ScriptPlayer::Wait::Reveal) {
+                setStatus(tr("%1: %2; Continue (Space) or Watch again")
+                              .arg(m_playName, m_player->chosen() == m_player->checkpoint()->answer
+                                                   ? tr("predicted")
+                                                   : tr("not predicted")));
+                break;
+            }
+            if (m_player->waiting() == ScriptPlayer::Wait::Caption) {
+                setStatus(tr("%1 waits at the caption: Continue (Space)").arg(m_playName));
+                break;
+            }
+            setStatus((m_paused ? tr("Paused %1 (from the start-up state), line %2: %3")
+                                : tr("Playing %1 (from the start-up state), line %2: %3"))
                           .arg(m_playName)
                           .arg(m_player->lineNumber())
                           .arg(QString::fromStdString(m_player->lineText())));
             break;
-        case ScriptPlayer::State::Finished:
+        case ScriptPlayer::State::Finished: {
             detachPlayer();
-            m_band->setText({});
-            setStatus(tr("Played %1").arg(m_playName));
+            // The last picture stays (the player paused it), with the last
+            // caption and the score.
+            QString last = QString::fromStdString(m_player->caption());
+            const QString score = QString::fromStdString(m_player->score());
+            if (!score.isEmpty())
+                last += (last.isEmpty() ? QString() : QStringLiteral("   ")) + score + QLatin1Char('.');
+            m_band->setText(last);
+            m_finalShown = !last.isEmpty();
+            m_window.sync();
+            setStatus(score.isEmpty() ? tr("Played %1").arg(m_playName) : tr("Played %1: %2").arg(m_playName, score));
             break;
+        }
         case ScriptPlayer::State::Failed:
             detachPlayer();
             m_band->setText({});

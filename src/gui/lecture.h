@@ -13,6 +13,7 @@
 // "Record…" as well, marked by a comment.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -49,6 +50,25 @@ public:
     QAction* stepPlayAction() const { return m_stepPlay; }
     QAction* stopPlayAction() const { return m_stopPlay; }
     QAction* recordAction() const { return m_record; }
+    // "Wait at each caption": a played caption waits for Space or Continue.
+    QAction* waitAtCaptionsAction() const { return m_waitAtCaptions; }
+
+    // The folder the lessons are in: the installed examples, or in a build
+    // tree the source's examples/ (empty when neither exists).
+    static QString lessonsFolder();
+    struct LessonEntry {
+        QString file;
+        QString title;
+        QString summary;
+    };
+    // The lessons in lessonsFolder() (lesson-*.txt), by file name.
+    static QList<LessonEntry> lessons();
+
+    // A lesson's checkpoint: the choice `k` (from 0), going on after a
+    // caption or an answer, and back to the moment of the question.
+    void answer(int k);
+    void continuePlay();
+    void watchAgain();
 
     // Plays the script in `file`; false (after a message) when it cannot be
     // read. `playText` plays a script already read, `name` for the status.
@@ -90,6 +110,8 @@ private:
     void exportTraceChosen();
     void toggleRecording(bool on);
     void reportFailure();
+    void showBand();
+    void restarted();
 
     DemoWindow& m_window;
     LinkDemo& m_demo;
@@ -101,6 +123,8 @@ private:
     bool m_paused = false;
     QString m_playName;
     QString m_status;
+    // The last picture's caption and score stay until the next user action.
+    bool m_finalShown = false;
 
     QAction* m_exportTrace;
     QAction* m_exportWindow;
@@ -110,6 +134,7 @@ private:
     QAction* m_stepPlay;
     QAction* m_stopPlay;
     QAction* m_record;
+    QAction* m_waitAtCaptions;
 };
 
 }  // namespace gui

@@ -176,6 +176,7 @@ void MainWindow::buildLecture(LinkDemo& demo)
                        m_lecture->stopPlayAction(), m_lecture->recordAction()}) {
         m_fileMenu->insertAction(quit, a);
     }
+    buildLessonsMenu(m_lecture->playAction());
     m_fileMenu->insertSeparator(quit);
     m_windowMenu->addAction(m_lecture->eventLogAction());
 
@@ -241,6 +242,25 @@ void MainWindow::buildExplanations()
         m_componentNames->refresh();
     };
     statusBar()->showMessage(tr("New here? Press F1"), 15000);
+}
+
+void MainWindow::buildLessonsMenu(QAction* before)
+{
+    QMenu* menu = new QMenu(tr("L&essons"), m_fileMenu);
+    const QList<Lecture::LessonEntry> lessons = Lecture::lessons();
+    for (Lecture::LessonEntry l : lessons) {
+        // "&" in a title is a letter, not a shortcut's mark.
+        l.title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        l.summary.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* a = menu->addAction(l.summary.isEmpty() ? l.title : l.title + QStringLiteral(" \u2014 ") + l.summary,
+                                     this, [this, file = l.file] { m_lecture->play(file); });
+        a->setToolTip(l.summary);
+        a->setStatusTip(l.summary);
+    }
+    menu->setToolTipsVisible(true);
+    if (lessons.isEmpty()) menu->addAction(tr("No lessons installed"))->setEnabled(false);
+    m_fileMenu->insertMenu(before, menu);
+    m_fileMenu->insertAction(before, m_lecture->waitAtCaptionsAction());
 }
 
 void MainWindow::buildToolBar()

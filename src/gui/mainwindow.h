@@ -81,6 +81,8 @@ private:
     void buildLecture(LinkDemo& demo);
     void buildProfileMenu();
     void buildExplanations();
+    // File → Lessons: the installed lessons, each played by its entry.
+    void buildLessonsMenu(QAction* before);
 
     DemoWindow* m_demo;
     Lecture* m_lecture = nullptr;

@@ -67,6 +67,9 @@ public:
     // iLevel 0 repeats the start-up sequence, 1 empties the receiver; RELEASE
     // non-zero keeps the ACK mode row out of the panel from now on.
     void Reset(int iLevel, int RELEASE);
+    // The component's own clock back to 0, as at creation (Reset keeps it):
+    // for a model brought back to its start-up state.
+    void RestartClock() { rxClock = 0; }
     void SetIndex(int iNewValue);
     int Index() const;
     void SetRxPolicy(int iNewValue);     // index in kRxPolicies

@@ -13,6 +13,16 @@ constexpr std::int64_t kStepMs = 100;  // the window's main tick
 
 ScriptRecorder::ScriptRecorder(const widgets::Scheduler& clock) : m_clock(clock), m_written(clock.now()) {}
 
+void ScriptRecorder::restart()
+{
+    m_lines.clear();
+    m_written = m_clock.now();
+    m_lastFocus.clear();
+    m_burst = Burst{};
+    m_exact = true;
+    m_actions = 0;
+}
+
 void ScriptRecorder::writeLine(std::int64_t time, const std::string& line)
 {
     if (time > m_written) {

@@ -46,6 +46,9 @@ public:
     // False once an edit had to be written approximately.
     bool exact() const;
     int actions() const { return m_actions; }
+    // Forgets everything written: the script starts again from the
+    // scheduler's present time (a model brought back to start-up).
+    void restart();
 
 private:
     // The edits of a burst so far: the field's latest text and how many

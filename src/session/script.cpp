@@ -9,6 +9,7 @@
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -190,7 +191,33 @@ int ScriptRunner::run(std::istream& script)
         if (runLine(line, ++number) != kOk) return kScriptError;
     }
     m_out.flush();
+    if (finish() != kOk) return kScriptError;
     return m_expectFailed ? kExpectFailed : kOk;
+}
+
+int ScriptRunner::finish()
+{
+    if (!m_ask) return kOk;
+    m_out.flush();
+    m_err << "line " << m_ask->line << ": the question has no reveal\n";
+    m_err.flush();
+    return kScriptError;
+}
+
+std::string ScriptRunner::check(const std::string& script)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    ScriptRunner runner(out, err);
+    runner.m_dry = true;
+    std::istringstream in(script);
+    // Only a bad line stops a script; anything else plays.
+    if (runner.run(in) != kScriptError) return {};
+    // The last line is the reason (earlier ones may be notices).
+    std::string e = err.str();
+    while (!e.empty() && e.back() == '\n') e.pop_back();
+    if (const auto nl = e.rfind('\n'); nl != std::string::npos) e.erase(0, nl + 1);
+    return e;
 }
 
 int ScriptRunner::runLine(const std::string& text, long number)
@@ -244,6 +271,12 @@ std::span<const ScriptRunner::Command> ScriptRunner::commands()
         {"say", &R::sayCommand, "say TEXT", "narration: print {\"say\": TEXT} (the window shows it)"},
         {"colours", &R::coloursCommand, "colours PROFILE",
          "print the colour table of PROFILE (standard, projector, colour-vision)"},
+        // Checkpoints of a lesson.
+        {"ask", &R::askCommand, "ask QUESTION", "a checkpoint's question (a played lesson pauses there)"},
+        {"choice", &R::choiceCommand, "choice TEXT", "a wrong choice of the question asked"},
+        {"choice*", &R::choiceCommand, "choice* TEXT", "the right choice of the question asked"},
+        {"reveal", &R::revealCommand, "reveal TEXT",
+         "the explanation after the choice; prints {\"ask\": ...} and {\"reveal\": TEXT}"},
         // Lessons that check themselves and rewind (set drop is with set).
         {"expect", &R::expectCommand, "expect NAME FIELD VALUE",
          "check that FIELD of NAME's dump object equals VALUE (JSON); else exit status 3 at the end"},
@@ -506,6 +539,44 @@ void ScriptRunner::sayCommand(Words& words, const std::string&)
     if (onSay) onSay(text);
 }
 
+void ScriptRunner::askCommand(Words& words, const std::string&)
+{
+    if (m_ask) {
+        throw ScriptError("ask before the reveal of the question at line " + std::to_string(m_ask->line));
+    }
+    m_ask = Checkpoint{};
+    m_ask->question = words.rest();
+    m_ask->line = m_lineNumber;
+}
+
+void ScriptRunner::choiceCommand(Words& words, const std::string& command)
+{
+    if (!m_ask) throw ScriptError(command + " without an ask");
+    if (static_cast<int>(m_ask->choices.size()) >= Checkpoint::kMaxChoices) {
+        throw ScriptError("a question has at most " + std::to_string(Checkpoint::kMaxChoices) + " choices");
+    }
+    if (command == "choice*") {
+        if (m_ask->answer >= 0) throw ScriptError("a second right choice (choice*) for the question");
+        m_ask->answer = static_cast<int>(m_ask->choices.size());
+    }
+    m_ask->choices.push_back(words.rest());
+}
+
+void ScriptRunner::revealCommand(Words& words, const std::string&)
+{
+    if (!m_ask) throw ScriptError("reveal without an ask");
+    if (m_ask->answer < 0) throw ScriptError("the question has no right choice (choice*)");
+    Checkpoint c = std::move(*m_ask);
+    m_ask.reset();
+    c.reveal = words.rest();
+    dump::Json choices = dump::Json::array();
+    for (const std::string& s : c.choices) choices.push_back(s);
+    m_out << "{\"ask\": {\"question\": " << dump::Json(c.question).dump() << ", \"choices\": " << choices.dump()
+          << ", \"answer\": " << c.answer << "}}\n";
+    m_out << "{\"reveal\": " << dump::Json(c.reveal).dump() << "}\n";
+    if (onCheckpoint) onCheckpoint(c);
+}
+
 void ScriptRunner::setCommand(Words& words, const std::string&)
 {
     const std::string what = required(words, "set", "loss, seed or drop");
@@ -564,6 +635,7 @@ void ScriptRunner::svg(const std::string& name, const std::string& file)
         throw ScriptError(name + " is not a wire's trace picture");
     }
     const figure::TraceFigure f = figure::traceFigure(*wire);
+    if (m_dry) return;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << figure::svg(f);
     out.close();

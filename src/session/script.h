@@ -19,11 +19,13 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "session/checkpoint.h"
 #include "shell/linkdemo.h"
 #include "widgets/messagebox.h"
 
@@ -88,6 +90,14 @@ public:
     // the message naming the line. An `expect` that does not hold gives kOk
     // after its message, and expectFailed() is true from then on.
     int runLine(const std::string& line, long number);
+    // The end of the script: kScriptError (after the message) when a
+    // question is still waiting for its `reveal`, else kOk.
+    int finish();
+
+    // Checks `script` before anything acts: runs it from start-up on a
+    // model of its own, printing nothing and writing no file. Empty when
+    // every line is good, else "line N: reason" for the first bad one.
+    static std::string check(const std::string& script);
     bool expectFailed() const { return m_expectFailed; }
 
     // When set, a valid `run MS` hands MS to it instead of advancing the
@@ -95,6 +105,8 @@ public:
     std::function<void(std::int64_t)> onRun;
     // When set, told the text of each `say` after it is printed.
     std::function<void(const std::string&)> onSay;
+    // When set, told of each checkpoint at its `reveal`, after it is printed.
+    std::function<void(const Checkpoint&)> onCheckpoint;
 
     LinkDemo& demo() { return *m_demo; }
     // The message box the model shows its messages in.
@@ -131,6 +143,10 @@ private:
     void logCommand(script_detail::Words& words, const std::string& command);
     void explainCommand(script_detail::Words& words, const std::string& command);
     void sayCommand(script_detail::Words& words, const std::string& command);
+    // Checkpoints: ask, choice, choice*, reveal.
+    void askCommand(script_detail::Words& words, const std::string& command);
+    void choiceCommand(script_detail::Words& words, const std::string& command);
+    void revealCommand(script_detail::Words& words, const std::string& command);
     // Lessons that check themselves, lose chosen packets and rewind.
     void expectCommand(script_detail::Words& words, const std::string& command);
     void backCommand(script_detail::Words& words, const std::string& command);
@@ -175,4 +191,8 @@ private:
     // Last: they watch the model while `log on` / `explain on` is in force.
     std::unique_ptr<eventlog::EventLog> m_log;
     std::unique_ptr<explain::Explainer> m_explainer;
+    // The checkpoint being written: from its `ask` to its `reveal`.
+    std::optional<Checkpoint> m_ask;
+    // While checking a script: nothing is written to files.
+    bool m_dry = false;
 };

@@ -117,6 +117,22 @@ LinkDemo::LinkDemo(widgets::MessageBox& messageBox, widgets::Random* random)
     Transmitter1.SetIndex(route::kTransmitter1);
     Transmitter2.SetIndex(route::kTransmitter2);
 
+    LinkSettings();
+
+    m_lab = std::make_unique<lab::Lab>(
+        lab::LinkView{m_scheduler, totalTime, Timer1, topology, Transmitter1, Receiver1, Wire1, Wire2, Queue1});
+    addObserver(m_lab.get());
+}
+
+LinkDemo::~LinkDemo()
+{
+    m_routingLive = false;
+    removeObserver(m_lab.get());
+    m_lab.reset();
+}
+
+void LinkDemo::LinkSettings()
+{
     // The only place the link settings are made: scenario changes and
     // resets keep what the user chooses afterwards.
     Wire1.setWidth(10000);
@@ -129,17 +145,19 @@ LinkDemo::LinkDemo(widgets::MessageBox& messageBox, widgets::Random* random)
     Wire2.SetDelay(1.0);
 
     Transmitter1.SetRTT(150);
-
-    m_lab = std::make_unique<lab::Lab>(
-        lab::LinkView{m_scheduler, totalTime, Timer1, topology, Transmitter1, Receiver1, Wire1, Wire2, Queue1});
-    addObserver(m_lab.get());
 }
 
-LinkDemo::~LinkDemo()
+void LinkDemo::restartRandom()
 {
-    m_routingLive = false;
-    removeObserver(m_lab.get());
-    m_lab.reset();
+    m_ownRandom = widgets::DefaultRandom();
+}
+
+void LinkDemo::restartClocks()
+{
+    Transmitter1.RestartClock();
+    Transmitter2.RestartClock();
+    Receiver1.RestartClock();
+    Receiver2.RestartClock();
 }
 
 void LinkDemo::addObserver(LinkDemoObserver* o)

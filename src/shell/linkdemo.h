@@ -81,6 +81,16 @@ public:
     void addObserver(LinkDemoObserver* o);
     void removeObserver(LinkDemoObserver* o);
 
+    // The link settings of start-up (bit rates, delays, the wires' size, the
+    // transmitter's RTT), which scenario changes and resets keep.
+    void LinkSettings();
+    // The window's own generator starts its sequence again, as at start-up
+    // (a generator given to the constructor is left alone).
+    void restartRandom();
+    // The transmitters' and receivers' own clocks start again from 0, as at
+    // start-up (resets keep them running).
+    void restartClocks();
+
     // The lab: measured figures, theory and seeded random loss.
     lab::Lab& lab() { return *m_lab; }
     const lab::Lab& lab() const { return *m_lab; }

@@ -69,6 +69,9 @@ public:
     // 0: the start-up sequence again; 1: Restart; other levels reset nothing.
     // `restricted` takes RELEASE in every case.
     void Reset(int iLevel, int RELEASE);
+    // The component's own clock back to 0, as at creation (Reset keeps it):
+    // for a model brought back to its start-up state.
+    void RestartClock() { txClock = 0; }
     void SetTxWindow(int iNewValue);
     void SetMaxSequence(int iNewValue);
     // List indices (kRetransmitModes, kRetransmitTimers); values outside the

@@ -29,6 +29,14 @@ std::int64_t Scheduler::nextDue() const
     return best;
 }
 
+void Scheduler::restart()
+{
+    m_now = 0;
+    for (Timer* t : m_timers) {
+        if (t->m_enabled) t->m_due = t->m_interval;
+    }
+}
+
 void Scheduler::advance(std::int64_t ms)
 {
     if (ms < 0) return;

@@ -32,6 +32,9 @@ public:
 
     // The earliest millisecond at which an enabled timer is due; -1 if none.
     std::int64_t nextDue() const;
+    // Back to time 0, as at start-up: every enabled timer's countdown starts
+    // there (disabled timers start theirs when enabled).
+    void restart();
 
     // Called after every timer due at a millisecond has fired, before time
     // moves on: the moment a user's action at that millisecond would happen.

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QFile>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -240,14 +242,15 @@ TEST_F(LectureFixture, ARecordedSessionReplaysExactlyInTheRunner)
 }
 
 // A lesson played by the window's own clock, racing at 20 times real time
-// through uneven wake-ups: the same output and final state as the runner.
+// through uneven wake-ups, its questions answered: the same output and
+// final state as the runner (with the pause the player adds at the end).
 TEST_F(LectureFixture, APlayedLessonMatchesTheRunner)
 {
-    QFile file(QStringLiteral(LINKDEMO_EXAMPLES "/lesson-software-flow.txt"));
+    QFile file(QStringLiteral(LINKDEMO_EXAMPLES "/lesson-8-software-flow.txt"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const std::string lesson = file.readAll().toStdString() + "dump\n";
     std::string expectedDump;
-    const std::string expected = runnerOutput(lesson, &expectedDump);
+    const std::string expected = runnerOutput(lesson + "press LinkDemo.cmdPause\n", &expectedDump);
 
     std::int64_t realMs = 0;
     window.setTimeSource([&] { return realMs; });
@@ -259,6 +262,8 @@ TEST_F(LectureFixture, APlayedLessonMatchesTheRunner)
     lecture.playText(QString::fromStdString(lesson), "lesson");
     QStringList captions;
     for (int k = 0; lecture.playing() && k < 100000; ++k) {
+        if (lecture.player().waiting() == ScriptPlayer::Wait::Question) lecture.answer(0);
+        if (lecture.player().waiting() == ScriptPlayer::Wait::Reveal) lecture.continuePlay();
         realMs += 3 + k % 17;
         window.tick();
         const QString c = lecture.captionBand().isVisible() ? lecture.captionBand().text() : QString();
@@ -269,17 +274,18 @@ TEST_F(LectureFixture, APlayedLessonMatchesTheRunner)
     EXPECT_EQ(out.str(), expected);
     EXPECT_EQ(dumpText(demo), expectedDump);
     EXPECT_TRUE(captions.contains(
-        "The receiver's box is ticked: it cannot take more. It sends Hold back towards the transmitter."));
-    EXPECT_TRUE(captions.back().isEmpty());
+        "The receiver's Ready box is cleared: it cannot deliver more for now. It sends Hold back towards the "
+        "transmitter."));
+    // The last picture keeps its caption and the score.
+    EXPECT_TRUE(lecture.captionBand().text().endsWith(QStringLiteral("predicted.")));
 }
 
-TEST_F(LectureFixture, PauseStepAndABadLineWhilePlaying)
+TEST_F(LectureFixture, PauseStepAndABadLine)
 {
     std::int64_t realMs = 0;
     window.setTimeSource([&] { return realMs; });
     window.startClock(demo.scheduler(), 0);
-    lecture.playText("say One\npress LinkDemo.cmdPause\nrun 1000\nsay Two\nchoose LinkDemo.cmbScenario Nonsense\n",
-                     "bad");
+    lecture.playText("say One\npress LinkDemo.cmdPause\nrun 1000\nsay Two\nrun 1000\n", "good");
     EXPECT_EQ(lecture.captionBand().text(), "One");
     // Space pauses the script, not the model.
     QTest::keyClick(&window, Qt::Key_Space);
@@ -294,10 +300,54 @@ TEST_F(LectureFixture, PauseStepAndABadLineWhilePlaying)
     realMs += 2000;
     window.tick();
     EXPECT_EQ(demo.scheduler().now(), 1000);
+    EXPECT_EQ(lecture.captionBand().text(), "Two");
+
+    // A bad line 5: reported before anything moves.
+    lecture.playText("say One\npress LinkDemo.cmdPause\nrun 1000\nsay Two\nchoose LinkDemo.cmbScenario Nonsense\n",
+                     "bad");
     EXPECT_EQ(lecture.player().state(), ScriptPlayer::State::Failed);
     EXPECT_EQ(lecture.player().error(), "line 5: 'Nonsense' is not an item of LinkDemo.cmbScenario");
     EXPECT_TRUE(lecture.status().contains("line 5"));
+    EXPECT_EQ(demo.scheduler().now(), 1000);
     EXPECT_FALSE(lecture.captionBand().isVisible());
+}
+
+// A question in the caption band: a key chooses, the band marks the choice
+// and shows the explanation, Continue goes on.
+TEST_F(LectureFixture, ACheckpointIsAnsweredByItsKey)
+{
+    std::int64_t realMs = 0;
+    window.setTimeSource([&] { return realMs; });
+    window.startClock(demo.scheduler(), 0);
+    lecture.playText(
+        "press LinkDemo.cmdPause\nrun 500\nask Which?\nchoice Left\nchoice* Right\n"
+        "reveal Because it is.\nrun 500\n",
+        "ask");
+    realMs += 600;
+    window.tick();
+    ASSERT_EQ(lecture.player().waiting(), ScriptPlayer::Wait::Question);
+    gui::CaptionBand& band = lecture.captionBand();
+    EXPECT_TRUE(band.interactive());
+    EXPECT_TRUE(band.shownText().startsWith(QStringLiteral("Which?")));
+    realMs += 5000;
+    window.tick();
+    EXPECT_EQ(demo.scheduler().now(), 500);  // the question holds the clock
+    QTest::keyClick(&window, Qt::Key_1);
+    EXPECT_EQ(lecture.player().chosen(), 0);
+    EXPECT_TRUE(band.shownText().contains(QStringLiteral("the answer is 2")));
+    EXPECT_TRUE(band.shownText().contains(QStringLiteral("Because it is.")));
+    QList<QPushButton*> buttons = band.findChildren<QPushButton*>();
+    QPushButton* go = nullptr;
+    for (QPushButton* b : buttons) {
+        if (b->isVisible() && b->text().startsWith(QStringLiteral("Continue"))) go = b;
+    }
+    ASSERT_TRUE(go);
+    go->click();
+    realMs += 1000;
+    window.tick();
+    EXPECT_EQ(demo.scheduler().now(), 1000);
+    EXPECT_EQ(lecture.player().state(), ScriptPlayer::State::Finished);
+    EXPECT_EQ(lecture.status(), QStringLiteral("Played ask: 0 of 1 predicted"));
 }
 
 TEST_F(LectureFixture, TheEventLogListensOnlyWhileShownAndFilters)

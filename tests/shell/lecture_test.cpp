@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -12,9 +13,11 @@
 #include <vector>
 
 #include "session/eventlog.h"
+#include "session/lessons.h"
 #include "session/player.h"
 #include "session/recorder.h"
 #include "session/script.h"
+#include "session/startstate.h"
 #include "shell_support.h"
 
 using shelltest::Result;
@@ -146,17 +149,18 @@ TEST(Script, SvgCountsTheLinesAndVisibleLabelsOfThePicture)
     EXPECT_NE(svg.str().find("<title>Wire1</title>"), std::string::npos);
 }
 
-// The player, driven by a clock that moves in uneven steps, reaches every
-// line at the runner's simulated time: the same output, the same final dump.
-TEST(Player, PlaysAScriptExactlyAsTheRunnerAtAnyPace)
+// A played script reaches every line at the runner's simulated time: the
+// same output at any pace; the student's answers and the end pause print
+// nothing.
+TEST(Player, PlaysALessonExactlyAsTheRunnerAtAnyPace)
 {
-    std::ifstream lesson(std::string(LINKDEMO_EXAMPLES) + "/lesson-go-back-n.txt");
+    std::ifstream lesson(std::string(LINKDEMO_EXAMPLES) + "/lesson-5-go-back-n.txt");
     std::stringstream text;
     text << lesson.rdbuf();
     const std::string script = text.str() + "dump\n";
 
     const Result expected = runScript(script);
-    ASSERT_EQ(expected.status, 0);
+    ASSERT_EQ(expected.status, 0) << expected.err;
 
     std::ostringstream out, err;
     RecordingMessageBox box;
@@ -167,6 +171,14 @@ TEST(Player, PlaysAScriptExactlyAsTheRunnerAtAnyPace)
     const std::int64_t steps[] = {7, 130, 1, 45, 999};
     for (int k = 0; player.resume() == ScriptPlayer::State::Playing; ++k) {
         if (captions.empty() || captions.back() != player.caption()) captions.push_back(player.caption());
+        if (player.waiting() == ScriptPlayer::Wait::Question) {
+            ASSERT_TRUE(player.answer(k % 2 == 0 ? player.checkpoint()->answer : 0));
+            continue;
+        }
+        if (player.waiting() == ScriptPlayer::Wait::Reveal) {
+            player.proceed();
+            continue;
+        }
         std::int64_t target = demo.scheduler().now() + steps[k % 5];
         ASSERT_TRUE(player.limit().has_value());
         target = std::min(target, *player.limit());
@@ -177,23 +189,118 @@ TEST(Player, PlaysAScriptExactlyAsTheRunnerAtAnyPace)
     EXPECT_EQ(captions.front(),
               "Go-back-N ARQ. The transmitter may have three packets on their way before it needs "
               "an acknowledgement: its window.");
-    EXPECT_EQ(player.caption(), "");
+    EXPECT_EQ(player.asked(), 3);
+    EXPECT_GE(player.predicted(), 1);
 }
 
-TEST(Player, StopsAtABadLineWithItsNumberAndReason)
+// Play first brings the model to its start-up state: a setting changed
+// before (a bit rate), the run and the clock do not survive, and the script
+// then reaches exactly what a fresh runner reaches.
+TEST(Player, StartsFromTheStartUpState)
+{
+    const std::string script = "press LinkDemo.cmdPause\nrun 7300\n";
+    std::ostringstream out, err;
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdRouter.click();
+    demo.Wire1.cmdEdit.click();
+    demo.Wire1.cmbBitRate.userChoose(demo.Wire1.cmbBitRate.itemIndex("5.0"));
+    demo.Receiver1.chkRxReady.click();
+    demo.lab().setLoss(1, 0.2);
+    demo.cmdPause.click();
+    demo.scheduler().advance(12345);
+    ASSERT_EQ(shelltest::state(demo, "Wire1")["bitRate"], 5);
+
+    ScriptPlayer player(demo, out, err);
+    int restarts = 0;
+    player.onRestart = [&] { ++restarts; };
+    player.start(script);
+    EXPECT_EQ(restarts, 1);
+    std::string differences;
+    for (const std::string& d : player.startDifferences()) differences += d + "\n";
+    EXPECT_EQ(differences, "");
+    EXPECT_EQ(demo.scheduler().now(), 0);
+    EXPECT_EQ(shelltest::state(demo, "Wire1")["bitRate"], 1);
+    while (player.resume() == ScriptPlayer::State::Playing) demo.scheduler().advanceTo(*player.limit());
+
+    std::ostringstream fresh, freshErr;
+    ScriptRunner runner(fresh, freshErr);
+    std::istringstream in(script);
+    ASSERT_EQ(runner.run(in), 0);
+    // The player paused at the end; so does the runner's model, by hand.
+    runner.demo().cmdPause.click();
+    EXPECT_TRUE(startstate::differences(demo, runner.demo()).empty());
+}
+
+// The whole script is checked before anything acts: a bad line 4 leaves
+// the model as it was. A played script that ends pauses the demonstration.
+TEST(Player, ChecksTheScriptFirstAndPausesAtTheEnd)
 {
     std::ostringstream out, err;
     RecordingMessageBox box;
     LinkDemo demo(box);
     ScriptPlayer player(demo, out, err);
     player.start("press LinkDemo.cmdPause\nrun 100\n\npress Wire9.cmdPacket(0)\nrun 100\n");
-    EXPECT_EQ(player.resume(), ScriptPlayer::State::Playing);
-    EXPECT_EQ(player.limit(), 100);
-    demo.scheduler().advanceTo(100);
-    EXPECT_EQ(player.resume(), ScriptPlayer::State::Failed);
+    EXPECT_EQ(player.state(), ScriptPlayer::State::Failed);
     EXPECT_EQ(player.lineNumber(), 4);
     EXPECT_EQ(player.error(), "line 4: unknown control 'Wire9.cmdPacket(0)'");
-    EXPECT_FALSE(player.limit().has_value());
+    EXPECT_EQ(demo.cmdPause.caption(), "Start");
+    EXPECT_EQ(demo.scheduler().now(), 0);
+    EXPECT_EQ(out.str(), "");
+
+    std::vector<std::string> lines;
+    player.onLine = [&](const std::string& line, std::int64_t) { lines.push_back(line); };
+    player.start("press LinkDemo.cmdPause\nrun 1000\nsay Last\n");
+    while (player.resume() == ScriptPlayer::State::Playing) demo.scheduler().advanceTo(*player.limit());
+    EXPECT_EQ(player.state(), ScriptPlayer::State::Finished);
+    EXPECT_TRUE(demo.paused);
+    EXPECT_EQ(demo.cmdPause.caption(), "Cont");
+    EXPECT_EQ(player.caption(), "Last");
+    EXPECT_EQ(lines.back(), "press LinkDemo.cmdPause");
+}
+
+// A question holds the clock until it is answered and the student goes on;
+// watching again goes back to the moment of the question, exactly.
+TEST(Player, AsksWaitsScoresAndWatchesAgain)
+{
+    const std::string head = "press LinkDemo.cmdPause\nrun 1000\nsay Look\n";
+    const std::string script = head + "ask Q\nchoice a\nchoice* b\nreveal R\nrun 2000\nsay Done\nrun 500\n";
+    std::ostringstream out, err;
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    ScriptPlayer player(demo, out, err);
+    player.setWaitAtCaptions(true);
+    player.start(script);
+    player.resume();
+    demo.scheduler().advanceTo(*player.limit());
+    player.resume();
+    EXPECT_EQ(player.waiting(), ScriptPlayer::Wait::Caption);
+    player.proceed();
+    player.resume();
+    ASSERT_EQ(player.waiting(), ScriptPlayer::Wait::Question);
+    EXPECT_EQ(player.limit(), 1000);
+    EXPECT_EQ(player.checkpoint()->choices, (std::vector<std::string>{"a", "b"}));
+    EXPECT_FALSE(player.answer(2));
+    EXPECT_TRUE(player.answer(0));
+    EXPECT_EQ(player.waiting(), ScriptPlayer::Wait::Reveal);
+    EXPECT_EQ(player.score(), "0 of 1 predicted");
+    player.proceed();
+    player.resume();
+    demo.scheduler().advanceTo(1700);
+    ASSERT_TRUE(player.canWatchAgain());
+    ASSERT_TRUE(player.watchAgain());
+    EXPECT_EQ(demo.scheduler().now(), 1000);
+    std::ostringstream at, atErr;
+    ScriptRunner runner(at, atErr);
+    std::istringstream in(head);
+    ASSERT_EQ(runner.run(in), 0);
+    EXPECT_TRUE(startstate::differences(demo, runner.demo()).empty());
+    // On from the question, which is not asked again.
+    player.resume();
+    EXPECT_EQ(player.waiting(), ScriptPlayer::Wait::None);
+    EXPECT_EQ(player.limit(), 3000);
+    EXPECT_EQ(player.chosen(), 0);
 }
 
 // Keystrokes that grow a field one character at a time with no timer due
@@ -232,37 +339,59 @@ TEST(Recorder, WritesTimedActionsAndTypingBursts)
     EXPECT_TRUE(full.exact());
 }
 
-TEST(Lessons, RunThroughTheRunnerAndShowWhatTheyNarrate)
+// Every lesson names itself, is narrated, and pins each of its (at least
+// three) checkpoints with `expect` lines before the next question; the test
+// command runs each through the runner, so a failing `expect` fails too.
+TEST(Lessons, AreNarratedAndPinEveryCheckpoint)
 {
-    const std::string dir = LINKDEMO_EXAMPLES;
-    struct Lesson {
-        const char* file;
-        std::set<std::string> resent;  // packet numbers sent again
-        const char* kind;              // a kind of event the lesson must show
-    };
-    for (const Lesson& l : {Lesson{"lesson-go-back-n.txt", {"1", "2", "3"}, "retransmission"},
-                            Lesson{"lesson-selective-repeat.txt", {"1"}, "retransmission"},
-                            Lesson{"lesson-software-flow.txt", {}, "hold"}}) {
-        SCOPED_TRACE(l.file);
-        std::ifstream in(dir + "/" + l.file);
-        ASSERT_TRUE(in);
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(LINKDEMO_EXAMPLES)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with("lesson-")) continue;
+        SCOPED_TRACE(name);
+        ++count;
+        std::ifstream in(entry.path());
         std::stringstream text;
         text << in.rdbuf();
-        const Result r = runScript("log on\n" + text.str());
-        ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.err, "");
-        int says = 0;
-        std::set<std::string> resent, kinds;
-        for (const auto& j : jsonLines(r.out)) {
-            if (j.contains("say")) ++says;
-            if (!j.contains("event")) continue;
-            const auto& e = j["event"];
-            kinds.insert(e["kind"]);
-            if (e["kind"] == "retransmission" && e["name"] == "SendData")
-                resent.insert(std::to_string(e["Number"].get<int>()));
+        EXPECT_FALSE(lessons::describe(text.str()).title.empty());
+        EXPECT_FALSE(lessons::describe(text.str()).summary.empty());
+        int says = 0, asks = 0;
+        bool pinned = true;
+        for (std::string line; std::getline(text, line);) {
+            if (line.starts_with("say ")) ++says;
+            if (line.starts_with("ask ")) {
+                EXPECT_TRUE(pinned) << "before: " << line;
+                ++asks;
+                pinned = false;
+            }
+            if (line.starts_with("expect ")) pinned = true;
         }
-        EXPECT_GE(says, 5);
-        EXPECT_EQ(resent, l.resent);
-        EXPECT_TRUE(kinds.count(l.kind));
+        EXPECT_TRUE(pinned);
+        EXPECT_GE(says, 3);
+        EXPECT_GE(asks, 3);
+    }
+    EXPECT_GE(count, 9);
+}
+
+// A checkpoint prints at its reveal; malformed ones stop the script.
+TEST(Script, CheckpointsPrintAtTheRevealAndRejectMalformedOnes)
+{
+    const Result ok = runScript("ask Which one?\nchoice a\nchoice* b \"c\"\nreveal Because.\n");
+    ASSERT_EQ(ok.status, 0) << ok.err;
+    EXPECT_EQ(ok.out,
+              "{\"ask\": {\"question\": \"Which one?\", \"choices\": [\"a\",\"b \\\"c\\\"\"], \"answer\": 1}}\n"
+              "{\"reveal\": \"Because.\"}\n");
+    const std::pair<const char*, const char*> bad[] = {
+        {"choice a\n", "line 1: choice without an ask"},
+        {"reveal x\n", "line 1: reveal without an ask"},
+        {"ask Q\nchoice a\nreveal x\n", "line 3: the question has no right choice (choice*)"},
+        {"ask Q\nchoice* a\nchoice* b\n", "line 3: a second right choice (choice*) for the question"},
+        {"ask Q\nchoice* a\nask R\n", "line 3: ask before the reveal of the question at line 1"},
+        {"run 100\nask Q\nchoice* a\n", "line 2: the question has no reveal"},
+    };
+    for (const auto& [script, message] : bad) {
+        const Result r = runScript(script);
+        EXPECT_EQ(r.status, 2) << script;
+        EXPECT_EQ(r.err, std::string(message) + "\n") << script;
     }
 }
