@@ -284,6 +284,7 @@ const kinds = {
     },
     update(b, n, el, st) {
       const [w, h] = place(el, st);
+      b.targetRoom(el, n, st);
       setStyle(el, 'font', fontCss(st.font));
       if (el.firstChild.textContent !== st.caption) el.firstChild.textContent = st.caption;
       const letter = b.letterFor(st, w, h);
@@ -394,6 +395,7 @@ const kinds = {
     },
     update(b, n, el, st) {
       const [w, h] = place(el, st);
+      b.targetRoom(el, n, st);
       // The caption fits the room beside the tick.
       presentCaption(el, st.caption, st.font, w - CHECK_ROOM_PX, h, false);
       el.box.checked = st.value !== 0;
@@ -688,6 +690,20 @@ class Binding {
     const caption = String(st.caption).trim();
     const need = (caption ? width(`${caption} `, px, bold) : 0) + width(letter, px, true);
     return need <= w - 4 && lineSpacing(px) <= h ? letter : '';
+  }
+
+  // A finger's target around a small control stays inside its container
+  // (page.css): the control's size and its room to the container's edges.
+  targetRoom(el, n, st) {
+    const [l, t, w, h] = pixelRect(st);
+    const p = this.state[n.parent];
+    const [pw, ph] = p ? pixelRect(p).slice(2) : [1e6, 1e6];
+    setStyle(el, '--w', `${w}px`);
+    setStyle(el, '--h', `${h}px`);
+    setStyle(el, '--left', `${l}px`);
+    setStyle(el, '--above', `${t}px`);
+    setStyle(el, '--right', `${pw - l - w}px`);
+    setStyle(el, '--below', `${ph - t - h}px`);
   }
 
   element(name) {
