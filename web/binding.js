@@ -997,6 +997,11 @@ class Page {
     // action or Resume lets it go on.
     this.held = null;
     const params = new URLSearchParams(location.search);
+    // "?embed": inside a course page's frame. The client area fits the
+    // frame, the tool bar keeps Start/Pause, Step, Reset and Share (and Play
+    // for a link that plays), and the page takes no focus of its own.
+    this.embedded = params.has('embed');
+    document.documentElement.classList.toggle('embed', this.embedded);
     // "?profile=projector" (or colour-vision): the page starts in that
     // colour profile.
     this.binding.useProfile(params.get('profile') || 'standard');
@@ -1027,7 +1032,7 @@ class Page {
     const zoom = document.getElementById('zoom');
     const hint = document.getElementById('hint');
     const fitOption = zoom.querySelector('option[value=fit]');
-    this.fitting = 'auto';
+    this.fitting = this.embedded ? 'full' : 'auto';
     const touch = () => document.documentElement.classList.contains('touch');
     if (navigator.maxTouchPoints > 0 || (window.matchMedia && matchMedia('(any-pointer: coarse)').matches)) {
       document.documentElement.classList.add('touch');
@@ -1154,6 +1159,11 @@ class Page {
       this.forgetLink();
       this.status('This page bundles no lessons: the demonstration starts afresh');
     }
+    const replay = document.getElementById('embed-play');
+    if (script !== null && mode === 'play') {
+      setHidden(replay, false);
+      replay.addEventListener('click', () => this.replay());
+    }
     if (script !== null && mode === 'play' && !this.clockOff && !previous) {
       this.clock.start();
       this.player.play(script, 'the shared session');
@@ -1169,12 +1179,25 @@ class Page {
     b.afterSave = save;
   }
 
-  // The link Share copies: this page's address (without ?clock) with the
-  // session so far in the fragment; `mode` 'session' opens at its end,
-  // 'play' plays it from the start.
+  // The link's session played again from start-up: the page opened afresh,
+  // with what this tab kept forgotten.
+  replay() {
+    this.saving = false;
+    try {
+      sessionStorage.removeItem(SESSION_KEY);
+    } catch (e) {
+      // Nothing was kept.
+    }
+    location.reload();
+  }
+
+  // The link Share copies: this page's address (without ?clock or ?embed:
+  // it opens the whole page) with the session so far in the fragment;
+  // `mode` 'session' opens at its end, 'play' plays it from the start.
   async shareLink(mode = 'session') {
     const url = new URL(location.href);
     url.searchParams.delete('clock');
+    url.searchParams.delete('embed');
     url.hash = `${mode === 'play' ? 'play' : 'session'}=${await pack(this.binding.model.script())}`;
     return url.href;
   }
@@ -1204,6 +1227,7 @@ class Page {
   }
 
   save() {
+    if (this.saving === false) return;
     try {
       sessionStorage.setItem(SESSION_KEY, JSON.stringify({ hash: location.hash, script: this.binding.model.script() }));
     } catch (e) {
@@ -1313,8 +1337,12 @@ class Page {
       ev.preventDefault();
       if (!ev.repeat) b.act(() => b.model.click(id));
     });
-    // No scrolling to it: the page opens at its top.
-    b.els[pause].focus({ preventScroll: true });
+    // No scrolling to it: the page opens at its top. In a frame the host
+    // page keeps the focus.
+    if (!this.embedded) b.els[pause].focus({ preventScroll: true });
+    for (const [button, id] of [['embed-pause', pause], ['embed-reset', reset]]) {
+      document.getElementById(button).addEventListener('click', () => b.act(() => b.model.click(id)));
+    }
     b.onListChoice = (n, fromPopup) => {
       if (n.id === scenario && fromPopup) b.els[pause].focus();
     };

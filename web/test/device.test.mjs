@@ -3,6 +3,8 @@
 // emulation), and the session carried by a link and over a reload.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { pathToFileURL } from 'node:url';
 import { after, before, describe, test } from 'node:test';
 
@@ -227,5 +229,46 @@ describe('a lesson in one link', () => {
     assert.match(got[0], /does not hold a session/);
     assert.deepEqual(got.slice(1), ['', 0, '']);
     await page.close();
+  });
+});
+
+describe('embedding in a course page', () => {
+  // The page and a host page from two loopback ports: two origins.
+  async function serve(body, type) {
+    const server = createServer((req, res) => {
+      res.writeHead(200, { 'content-type': type });
+      res.end(body);
+    });
+    await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+    return { server, origin: `http://127.0.0.1:${server.address().port}` };
+  }
+
+  test('?embed fits a frame from another origin, keeps a compact tool bar and takes no focus', async () => {
+    const demo = await serve(readFileSync(pagePath), 'text/html');
+    const host = await serve(`<!doctype html><input id="notes" autofocus><br>
+      <iframe id="f" src="${demo.origin}/linkdemo.html?embed&clock=off" width="640" height="420"></iframe>`,
+    'text/html');
+    const page = await browser.newPage();
+    try {
+      await page.goto(`${host.origin}/`, { waitUntil: 'load' });
+      const frame = page.frames().find((f) => f.url().startsWith(demo.origin));
+      await ready(frame);
+      assert.equal(await page.evaluate(() => document.activeElement.id), 'notes');
+      const got = await frame.evaluate(() => {
+        const shown = [...document.querySelectorAll('#toolbar button, #toolbar select')]
+          .filter((e) => e.getClientRects().length).map((e) => e.textContent.trim());
+        const r = window.linkdemo.page.binding.root.getBoundingClientRect();
+        return { shown, right: r.right, bottom: r.bottom, vw: innerWidth, vh: innerHeight };
+      });
+      assert.deepEqual(got.shown, ['Step', 'Start/Pause', 'Reset', 'Share']);
+      assert.ok(got.right <= got.vw && got.bottom <= got.vh && Math.min(got.vw - got.right, got.vh - got.bottom) <= 8,
+        JSON.stringify(got));
+      await frame.click('#embed-pause');
+      assert.match(await frame.evaluate(() => window.linkdemo.script()), /^press LinkDemo.cmdPause\n/);
+    } finally {
+      await page.close();
+      demo.server.close();
+      host.server.close();
+    }
   });
 });
