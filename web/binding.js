@@ -1119,7 +1119,9 @@ class Page {
       const link = await this.shareLink(shareMode.value);
       try {
         await navigator.clipboard.writeText(link);
-        this.status('Link copied: it carries the session so far (nothing is sent anywhere)');
+        this.status(b.model.scriptExact()
+          ? 'Link copied: it carries the session so far (nothing is sent anywhere)'
+          : 'Link copied; an edit in the session (a paste or a deletion) is carried as its final text');
       } catch (e) {
         this.showLink(link);
       }
