@@ -633,11 +633,7 @@ class Binding {
     this.beforeAct = null;  // the page's, before each user action
     // The traces are drawn at the screen's resolution: a new device-pixel
     // ratio (another screen, the browser's zoom) redraws them.
-    const newRatio = () => {
-      if ((window.devicePixelRatio || 1) === this.dpr) return;
-      this.dpr = window.devicePixelRatio || 1;
-      for (const p of this.pictures) this.redrawPicture(p);
-    };
+    const newRatio = () => this.checkRatio();
     const watchRatio = () => {
       const query = window.matchMedia && window.matchMedia(`(resolution: ${this.dpr}dppx)`);
       if (!query || !query.addEventListener) return;
@@ -802,7 +798,17 @@ class Binding {
     if (this.afterSave) this.afterSave();
   }
 
+  // Redraws the traces when the device-pixel ratio changed. Besides the
+  // media query's event, every sync looks (an emulated or remote screen
+  // may change it without one).
+  checkRatio() {
+    if ((window.devicePixelRatio || 1) === this.dpr) return;
+    this.dpr = window.devicePixelRatio || 1;
+    for (const p of this.pictures) this.redrawPicture(p);
+  }
+
   after() {
+    this.checkRatio();
     this.sync();
     if (this.onSynced) this.onSynced();
     if (this.messageBox) this.messageBox.showWaiting();

@@ -68,6 +68,19 @@ describe('fitting the viewport', () => {
     });
   }
 
+  test('a new device-pixel ratio redraws the traces at the screen\'s resolution', async () => {
+    const page = await onDevice(DEVICES.laptop);
+    const pixels = () => page.evaluate(() => {
+      const c = document.querySelector('[data-name="Wire1.Picture1"]');
+      return c.width / c.getBoundingClientRect().width;
+    });
+    assert.ok(Math.abs((await pixels()) - 1) < 0.01);
+    await page.setViewport({ width: 1366, height: 768, deviceScaleFactor: 2 });
+    await run(page, 'run 100\n');
+    assert.ok(Math.abs((await pixels()) - 2) < 0.01);
+    await page.close();
+  });
+
   test('a zoom step holds its scale over a resize; Fit fits again', async () => {
     const page = await onDevice(DEVICES.laptop);
     await page.select('#zoom', '2');
