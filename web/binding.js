@@ -17,6 +17,7 @@
 const UNITS_PER_PX = 15;
 const CLOCK_INTERVAL_MS = 10;
 const MAX_CATCH_UP_MS = 1000;
+const TOUCH_TARGET_PX = 24;  // the least a finger's target takes on the glass
 const SVG_NS = 'http://www.w3.org/2000/svg';
 
 // ---- conversions -----------------------------------------------------------
@@ -240,7 +241,8 @@ const kinds = {
       setStyle(el, 'background', colour(st.backColour));
       setStyle(el, 'font', fontCss(st.font));
       b.size = [w, h];
-      b.applyZoom();
+      if (b.onResized) b.onResized();
+      else b.applyZoom();
       return false;
     },
   },
@@ -282,6 +284,7 @@ const kinds = {
     },
     update(b, n, el, st) {
       const [w, h] = place(el, st);
+      b.targetRoom(el, n, st);
       setStyle(el, 'font', fontCss(st.font));
       if (el.firstChild.textContent !== st.caption) el.firstChild.textContent = st.caption;
       const letter = b.letterFor(st, w, h);
@@ -392,6 +395,7 @@ const kinds = {
     },
     update(b, n, el, st) {
       const [w, h] = place(el, st);
+      b.targetRoom(el, n, st);
       // The caption fits the room beside the tick.
       presentCaption(el, st.caption, st.font, w - CHECK_ROOM_PX, h, false);
       el.box.checked = st.value !== 0;
@@ -501,23 +505,47 @@ const kinds = {
         const sign = s.min > s.max ? -1 : 1;
         move(s.value + dir * sign * Math.max(1, size));
       };
-      const repeat = (fn) => {
+      // Pointer events, so that a finger holds, repeats and drags as the
+      // mouse does; the pointer is captured by the bar until it is lifted.
+      let release = null;
+      const hold = (ev, onMove) => {
+        el.setPointerCapture(ev.pointerId);
+        const end = (e) => {
+          if (e.pointerId !== ev.pointerId) return;
+          if (release) release();
+        };
+        const move = (e) => {
+          if (e.pointerId === ev.pointerId && onMove) onMove(e);
+        };
+        el.addEventListener('pointermove', move);
+        el.addEventListener('pointerup', end);
+        el.addEventListener('pointercancel', end);
+        el.addEventListener('lostpointercapture', end);
+        return (stop) => {
+          release = () => {
+            release = null;
+            stop();
+            el.removeEventListener('pointermove', move);
+            el.removeEventListener('pointerup', end);
+            el.removeEventListener('pointercancel', end);
+            el.removeEventListener('lostpointercapture', end);
+          };
+        };
+      };
+      const repeat = (ev, fn) => {
+        const onRelease = hold(ev, null);
         fn();
         let timer = setTimeout(function again() {
           fn();
           timer = setTimeout(again, 50);
         }, 300);
-        const stop = () => {
-          clearTimeout(timer);
-          document.removeEventListener('mouseup', stop);
-        };
-        document.addEventListener('mouseup', stop);
+        onRelease(() => clearTimeout(timer));
       };
-      el.addEventListener('mousedown', (ev) => {
-        if (ev.button !== 0) return;
+      el.addEventListener('pointerdown', (ev) => {
+        if (ev.button !== 0 || release) return;
         ev.preventDefault();
-        if (ev.target === up) return repeat(() => stepBy(-1, st().smallChange));
-        if (ev.target === down) return repeat(() => stepBy(1, st().smallChange));
+        if (ev.target === up) return repeat(ev, () => stepBy(-1, st().smallChange));
+        if (ev.target === down) return repeat(ev, () => stepBy(1, st().smallChange));
         if (ev.target === thumb) {
           const startY = ev.clientY / b.zoom;
           const startTop = thumb.offsetTop;
@@ -531,16 +559,11 @@ const kinds = {
             const v = lo + t * (hi - lo);
             if (Math.round(v) !== s.value) move(v);
           };
-          const end = () => {
-            document.removeEventListener('mousemove', drag);
-            document.removeEventListener('mouseup', end);
-          };
-          document.addEventListener('mousemove', drag);
-          document.addEventListener('mouseup', end);
+          hold(ev, drag)(() => {});
           return;
         }
-        const y = ev.offsetY;
-        repeat(() => stepBy(y < thumb.offsetTop ? -1 : 1, st().largeChange));
+        const y = (ev.clientY - el.getBoundingClientRect().top) / b.zoom;
+        repeat(ev, () => stepBy(y < thumb.offsetTop ? -1 : 1, st().largeChange));
       });
       el.addEventListener('wheel', (ev) => {
         ev.preventDefault();
@@ -606,11 +629,21 @@ class Binding {
       if (n.owner >= 0) this.act(() => this.model.focus(n.id));
     });
     this.dpr = window.devicePixelRatio || 1;
-    window.addEventListener('resize', () => {
-      if ((window.devicePixelRatio || 1) === this.dpr) return;
-      this.dpr = window.devicePixelRatio || 1;
-      for (const p of this.pictures) this.redrawPicture(p);
-    });
+    this.onResized = null;  // the page's fit, after the client area's size changed
+    this.beforeAct = null;  // the page's, before each user action
+    // The traces are drawn at the screen's resolution: a new device-pixel
+    // ratio (another screen, the browser's zoom) redraws them.
+    const newRatio = () => this.checkRatio();
+    const watchRatio = () => {
+      const query = window.matchMedia && window.matchMedia(`(resolution: ${this.dpr}dppx)`);
+      if (!query || !query.addEventListener) return;
+      query.addEventListener('change', () => {
+        newRatio();
+        watchRatio();
+      }, { once: true });
+    };
+    watchRatio();
+    window.addEventListener('resize', newRatio);
   }
 
   // The colour profile the page draws in: colours through the core's colour
@@ -653,6 +686,20 @@ class Binding {
     const caption = String(st.caption).trim();
     const need = (caption ? width(`${caption} `, px, bold) : 0) + width(letter, px, true);
     return need <= w - 4 && lineSpacing(px) <= h ? letter : '';
+  }
+
+  // A finger's target around a small control stays inside its container
+  // (page.css): the control's size and its room to the container's edges.
+  targetRoom(el, n, st) {
+    const [l, t, w, h] = pixelRect(st);
+    const p = this.state[n.parent];
+    const [pw, ph] = p ? pixelRect(p).slice(2) : [1e6, 1e6];
+    setStyle(el, '--w', `${w}px`);
+    setStyle(el, '--h', `${h}px`);
+    setStyle(el, '--left', `${l}px`);
+    setStyle(el, '--above', `${t}px`);
+    setStyle(el, '--right', `${pw - l - w}px`);
+    setStyle(el, '--below', `${ph - t - h}px`);
   }
 
   element(name) {
@@ -745,11 +792,23 @@ class Binding {
   // the message box is open (the page is modal then).
   act(action) {
     if (this.modal) return;
+    if (this.beforeAct) this.beforeAct();
     action();
     this.after();
+    if (this.afterSave) this.afterSave();
+  }
+
+  // Redraws the traces when the device-pixel ratio changed. Besides the
+  // media query's event, every sync looks (an emulated or remote screen
+  // may change it without one).
+  checkRatio() {
+    if ((window.devicePixelRatio || 1) === this.dpr) return;
+    this.dpr = window.devicePixelRatio || 1;
+    for (const p of this.pictures) this.redrawPicture(p);
   }
 
   after() {
+    this.checkRatio();
     this.sync();
     if (this.onSynced) this.onSynced();
     if (this.messageBox) this.messageBox.showWaiting();
@@ -758,11 +817,15 @@ class Binding {
   applyZoom() {
     const [w, h] = this.size;
     setStyle(this.root, 'transform', this.zoom === 1 ? '' : `scale(${this.zoom})`);
+    // The least a finger's target takes on the glass, in the client area's
+    // own pixels (used where touch is in use: page.css).
+    setStyle(this.root, '--hit', `${(TOUCH_TARGET_PX / this.zoom).toFixed(2)}px`);
     setStyle(this.stage, 'width', `${Math.round(w * this.zoom)}px`);
     setStyle(this.stage, 'height', `${Math.round(h * this.zoom)}px`);
   }
 
   setZoom(z) {
+    if (z === this.zoom) return this.applyZoom();
     this.zoom = z;
     this.applyZoom();
     for (const p of this.pictures) this.redrawPicture(p);
@@ -830,6 +893,10 @@ class WallClock {
   stop() {
     if (this.timer !== null) clearInterval(this.timer);
     this.timer = null;
+  }
+
+  running() {
+    return this.timer !== null;
   }
 
   // Forgets the real time that has passed: used after a message box, a
@@ -931,17 +998,267 @@ class Page {
       if (clock.textContent !== text) clock.textContent = text;
     };
     this.last = null;
+    // Why the wall clock is held, when the page held it: 'link' (a session
+    // opened at its end), 'hidden' (the tab was hidden). The next user
+    // action or Resume lets it go on.
+    this.held = null;
+    const params = new URLSearchParams(location.search);
+    // "?embed": inside a course page's frame. The client area fits the
+    // frame, the tool bar keeps Start/Pause, Step, Reset and Share (and Play
+    // for a link that plays), and the page takes no focus of its own.
+    this.embedded = params.has('embed');
+    document.documentElement.classList.toggle('embed', this.embedded);
     // "?profile=projector" (or colour-vision): the page starts in that
     // colour profile.
-    this.binding.useProfile(new URLSearchParams(location.search).get('profile') || 'standard');
+    this.binding.useProfile(params.get('profile') || 'standard');
     this.binding.after();
     this.keys();
     this.toolbar();
     this.profileMenu();
+    this.fit();
+    this.binding.beforeAct = () => {
+      if (this.held) this.resume();
+    };
     // "?clock=off": the page starts with its wall clock held, so that
     // virtual time stays at 0 until a script or linkdemo.clock(true) moves
     // it (the state in which the native runner starts every script).
-    if (new URLSearchParams(location.search).get('clock') !== 'off') this.clock.start();
+    this.clockOff = params.get('clock') === 'off';
+    this.sessionReady = this.sessions();
+  }
+
+  // ---- fitting the viewport ----
+
+  // The client area is scaled to the largest size at which the whole of it
+  // fits the viewport below the tool bar. With a mouse the automatic fit
+  // goes no larger than 100 % (the demonstration's own size); on a touch
+  // screen, and with the Fit button, it fills the room. The browser's pinch
+  // zoom works on top (it leaves the layout viewport as it is).
+  fit() {
+    const b = this.binding;
+    const zoom = document.getElementById('zoom');
+    const hint = document.getElementById('hint');
+    const fitOption = zoom.querySelector('option[value=fit]');
+    this.fitting = this.embedded ? 'full' : 'auto';
+    const touch = () => document.documentElement.classList.contains('touch');
+    if (navigator.maxTouchPoints > 0 || (window.matchMedia && matchMedia('(any-pointer: coarse)').matches)) {
+      document.documentElement.classList.add('touch');
+    }
+    document.addEventListener('pointerdown', (ev) => {
+      if (ev.pointerType === 'touch' && !touch()) {
+        document.documentElement.classList.add('touch');
+        this.refit();
+      }
+    }, true);
+    this.refit = () => {
+      if (!this.fitting) return b.applyZoom();
+      const [w, h] = b.size;
+      if (!(w > 0 && h > 0)) return b.applyZoom();
+      const root = document.documentElement;
+      const vw = root.clientWidth;
+      const vh = root.clientHeight;
+      // A phone held upright: the picture is larger sideways.
+      setHidden(hint, !(touch() && vh > vw && vw < w));
+      const side = document.getElementById('side');
+      const sideWidth = side.childElementCount ? side.getBoundingClientRect().width + 8 : 0;
+      const page = document.getElementById('page');
+      const pad = parseFloat(getComputedStyle(page).paddingLeft) || 0;
+      const main = document.getElementById('main');
+      // The tool bar above the client area, or beside it on a short screen.
+      const bar = document.getElementById('toolbar');
+      const beside = getComputedStyle(bar).flexDirection === 'column';
+      const barWidth = beside ? bar.getBoundingClientRect().width + (parseFloat(getComputedStyle(page).columnGap) || 0) : 0;
+      // The tool bar may wrap anew with the fit's own caption: measured again.
+      for (let pass = 0; pass < 3; ++pass) {
+        const top = main.getBoundingClientRect().top + window.scrollY;
+        // A pixel to spare for the stage's rounding.
+        let z = Math.min((vw - 2 * pad - sideWidth - barWidth) / w, (vh - top - pad - 1) / h);
+        if (this.fitting === 'auto' && !touch()) z = Math.min(1, z);
+        z = Math.max(0.1, Math.floor(z * 1000) / 1000);
+        fitOption.textContent = `Fit (${Math.round(z * 100)} %)`;
+        b.setZoom(z);
+        if (main.getBoundingClientRect().top + window.scrollY === top) break;
+      }
+    };
+    b.onResized = this.refit;
+    window.addEventListener('resize', this.refit);
+    // A status, a longer clock or another scenario may wrap the tool bar.
+    if (window.ResizeObserver) {
+      let height = 0;
+      new ResizeObserver(() => {
+        const now = document.getElementById('main').getBoundingClientRect().top;
+        if (now !== height) {
+          height = now;
+          this.refit();
+        }
+      }).observe(document.getElementById('toolbar'));
+    }
+    if (window.visualViewport) window.visualViewport.addEventListener('resize', () => this.refit());
+    zoom.value = 'fit';
+    zoom.addEventListener('change', () => {
+      if (zoom.value === 'fit') {
+        this.fitting = 'full';
+        return this.refit();
+      }
+      this.fitting = null;
+      fitOption.textContent = 'Fit';
+      b.setZoom(Number(zoom.value));
+    });
+    document.getElementById('fit').addEventListener('click', () => {
+      this.fitting = 'full';
+      zoom.value = 'fit';
+      this.refit();
+    });
+    this.refit();
+  }
+
+  // ---- the session: Share, links, reload, a hidden tab ----
+
+  // The session is the model's own record of what the user did (the
+  // runner's script of it). A link carries it in the fragment, deflated and
+  // base64url-encoded: "#session=" opens at its end with the clock held,
+  // "#play=" plays it from the start. The tab's session storage keeps it
+  // over a reload.
+  async sessions() {
+    const b = this.binding;
+    const shareMode = document.getElementById('share-mode');
+    document.getElementById('share').addEventListener('click', async () => {
+      const link = await this.shareLink(shareMode.value);
+      try {
+        await navigator.clipboard.writeText(link);
+        this.status(b.model.scriptExact()
+          ? 'Link copied: it carries the session so far (nothing is sent anywhere)'
+          : 'Link copied; an edit in the session (a paste or a deletion) is carried as its final text');
+      } catch (e) {
+        this.showLink(link);
+      }
+    });
+    document.getElementById('resume').addEventListener('click', () => this.resume());
+    const save = () => this.save();
+    window.addEventListener('pagehide', save);
+    document.addEventListener('visibilitychange', () => {
+      if (document.hidden) {
+        save();
+        if (this.clock.running() && !this.clockOff) {
+          this.clock.stop();
+          this.held = 'hidden';
+        }
+      } else if (this.held === 'hidden') {
+        this.hold('hidden', 'Paused while the tab was hidden');
+      }
+    });
+    const previous = this.saved();
+    const m = /^#(session|play)=([A-Za-z0-9_-]*)$/.exec(location.hash);
+    let script = null;
+    let mode = 'session';
+    let note = '';
+    if (previous) {
+      script = previous;
+      note = 'Session restored';
+    } else if (m) {
+      try {
+        script = await unpack(m[2]);
+        mode = m[1];
+        note = 'Opened the shared session at its end';
+      } catch (e) {
+        this.forgetLink();
+        this.status('This link does not hold a session that can be read: the demonstration starts afresh');
+      }
+    } else if (location.hash.startsWith('#lesson=')) {
+      this.forgetLink();
+      this.status('This page bundles no lessons: the demonstration starts afresh');
+    }
+    const replay = document.getElementById('embed-play');
+    if (script !== null && mode === 'play') {
+      setHidden(replay, false);
+      replay.addEventListener('click', () => this.replay());
+    }
+    if (script !== null && mode === 'play' && !this.clockOff && !previous) {
+      this.clock.start();
+      this.player.play(script, 'the shared session');
+    } else if (script !== null) {
+      const r = this.execute(script);
+      if (r.status !== 0) note = `The session stopped: ${r.stderr.trim()}`;
+      if (this.clockOff) this.status(note);
+      else this.hold('link', `${note}, paused`);
+    } else if (!this.clockOff) {
+      this.clock.start();
+    }
+    this.save();
+    b.afterSave = save;
+  }
+
+  // The link's session played again from start-up: the page opened afresh,
+  // with what this tab kept forgotten.
+  replay() {
+    this.saving = false;
+    try {
+      sessionStorage.removeItem(SESSION_KEY);
+    } catch (e) {
+      // Nothing was kept.
+    }
+    location.reload();
+  }
+
+  // The link Share copies: this page's address (without ?clock or ?embed:
+  // it opens the whole page) with the session so far in the fragment;
+  // `mode` 'session' opens at its end, 'play' plays it from the start.
+  async shareLink(mode = 'session') {
+    const url = new URL(location.href);
+    url.searchParams.delete('clock');
+    url.searchParams.delete('embed');
+    url.hash = `${mode === 'play' ? 'play' : 'session'}=${await pack(this.binding.model.script())}`;
+    return url.href;
+  }
+
+  // Where the clipboard is closed to the page: the link in a field to copy.
+  showLink(link) {
+    const field = document.getElementById('share-link');
+    field.value = link;
+    field.hidden = false;
+    field.focus({ preventScroll: true });
+    field.select();
+    this.status('Copy the link from the field');
+  }
+
+  hold(why, text) {
+    this.clock.stop();
+    this.held = why;
+    document.getElementById('resume').hidden = false;
+    this.status(`${text}: Resume, or any action on the demonstration, goes on`);
+  }
+
+  resume() {
+    this.held = null;
+    document.getElementById('resume').hidden = true;
+    this.status('');
+    this.clock.start();
+  }
+
+  save() {
+    if (this.saving === false) return;
+    try {
+      sessionStorage.setItem(SESSION_KEY, JSON.stringify({ hash: location.hash, script: this.binding.model.script() }));
+    } catch (e) {
+      // No storage (a private window may refuse it): a reload starts afresh.
+    }
+  }
+
+  // The script kept for this tab, when it belongs to the address opened.
+  saved() {
+    try {
+      const v = JSON.parse(sessionStorage.getItem(SESSION_KEY));
+      return v && v.hash === location.hash && typeof v.script === 'string' ? v.script : null;
+    } catch (e) {
+      return null;
+    }
+  }
+
+  forgetLink() {
+    try {
+      history.replaceState(null, '', location.href.split('#')[0]);
+    } catch (e) {
+      // A page opened from a file may not rewrite its address.
+    }
   }
 
   // Runs script-runner lines against the live model and mirrors the result.
@@ -1028,7 +1345,12 @@ class Page {
       ev.preventDefault();
       if (!ev.repeat) b.act(() => b.model.click(id));
     });
-    b.els[pause].focus();
+    // No scrolling to it: the page opens at its top. In a frame the host
+    // page keeps the focus.
+    if (!this.embedded) b.els[pause].focus({ preventScroll: true });
+    for (const [button, id] of [['embed-pause', pause], ['embed-reset', reset]]) {
+      document.getElementById(button).addEventListener('click', () => b.act(() => b.model.click(id)));
+    }
     b.onListChoice = (n, fromPopup) => {
       if (n.id === scenario && fromPopup) b.els[pause].focus();
     };
@@ -1051,9 +1373,6 @@ class Page {
       const text = await f.text();
       file.value = '';
       this.player.play(text, f.name);
-    });
-    document.getElementById('zoom').addEventListener('change', (ev) => {
-      this.binding.setZoom(Number(ev.target.value));
     });
   }
 
@@ -1081,11 +1400,36 @@ class Page {
   }
 }
 
+// ---- links ----------------------------------------------------------------
+
+const SESSION_KEY = 'linkdemo.session';
+
+function base64url(bytes) {
+  let bin = '';
+  for (let i = 0; i < bytes.length; i += 0x8000) bin += String.fromCharCode(...bytes.subarray(i, i + 0x8000));
+  return btoa(bin).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+}
+
+// Text deflated and base64url-encoded, for a URL's fragment.
+async function pack(text) {
+  const stream = new Blob([text]).stream().pipeThrough(new CompressionStream('deflate'));
+  return base64url(new Uint8Array(await new Response(stream).arrayBuffer()));
+}
+
+// The text `pack` made; throws for anything else.
+async function unpack(code) {
+  const bin = atob(code.replace(/-/g, '+').replace(/_/g, '/'));
+  const bytes = Uint8Array.from(bin, (c) => c.charCodeAt(0));
+  const stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('deflate'));
+  return new TextDecoder('utf-8', { fatal: true }).decode(await new Response(stream).arrayBuffer());
+}
+
 var Module = {
-  onRuntimeInitialized() {
+  async onRuntimeInitialized() {
     const page = new Page(new Module.LinkDemoModel());
     window.linkdemo.page = page;
     window.linkdemo.model = page.binding.model;
+    await page.sessionReady;
     requestAnimationFrame(() => {
       // The first frame with the client area drawn.
       window.linkdemo.firstFrameMs = performance.now();
@@ -1102,6 +1446,15 @@ window.linkdemo = {
   // (status 0, or 2 when a bad line stopped the script).
   run(text) {
     return this.page.execute(text).text;
+  },
+  // The link Share copies (a promise): 'session' (the default) opens at the
+  // session's end, 'play' plays it from the start.
+  shareLink(mode = 'session') {
+    return this.page.shareLink(mode);
+  },
+  // The session so far as a script of the runner's language.
+  script() {
+    return this.page.binding.model.script();
   },
   // Starts (true) or holds (false) the wall clock.
   clock(on) {

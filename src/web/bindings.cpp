@@ -37,7 +37,9 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("step", &web::WebDemo::step)
         .function("status", &web::WebDemo::status)
         .function("run", &web::WebDemo::run)
-        .function("takeMessage", &web::WebDemo::takeMessage);
+        .function("takeMessage", &web::WebDemo::takeMessage)
+        .function("script", &web::WebDemo::script)
+        .function("scriptExact", &web::WebDemo::scriptExact);
     // The colour table and the profiles' looks.
     emscripten::function("drawnColour", &web::drawnColour);
     emscripten::function("profileLook", &web::profileLook);

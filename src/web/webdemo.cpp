@@ -213,6 +213,19 @@ private:
     std::string& m_both;
 };
 
+// Whether a line that ran belongs in the session's script: queries that
+// only print (dump, lines, stats, colours, svg), comments and blank lines
+// do not.
+bool changesTheSession(const std::string& line)
+{
+    const ScriptRunner::Command* c = ScriptRunner::commandOf(line);
+    if (!c) return false;
+    for (const char* query : {"dump", "lines", "stats", "colours", "svg"}) {
+        if (c->name == query) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void WebDemo::PageMessageBox::show(const std::string& text)
@@ -224,7 +237,7 @@ void WebDemo::PageMessageBox::show(const std::string& text)
     }
 }
 
-WebDemo::WebDemo() : m_demo(std::make_unique<LinkDemo>(m_box))
+WebDemo::WebDemo() : m_demo(std::make_unique<LinkDemo>(m_box)), m_recorder(m_demo->scheduler())
 {
     LinkDemo& root = *m_demo;
     m_entries.push_back(Entry{&root, -1, -1, root.name()});
@@ -368,9 +381,15 @@ WebDemo::Entry* WebDemo::entry(int id, Kind kind)
     return e.control->kind() == kind ? &e : nullptr;
 }
 
+void WebDemo::record(UserInput::Kind kind, const Entry* e, const std::string& text, int value)
+{
+    m_recorder.record(UserInput{kind, e ? e->name : std::string(), text, value});
+}
+
 void WebDemo::ownerFocus(const Entry& e)
 {
     if (e.owner < 0) return;
+    record(UserInput::Kind::Focus, &m_entries[static_cast<std::size_t>(e.owner)]);
     static_cast<widgets::Component*>(m_entries[static_cast<std::size_t>(e.owner)].control)->focus();
 }
 
@@ -380,6 +399,7 @@ void WebDemo::click(int id)
     if (!e) e = entry(id, Kind::Check);
     if (!e || !e->control->reachable()) return;
     ownerFocus(*e);
+    record(UserInput::Kind::Press, e);
     if (e->control->kind() == Kind::Button) {
         static_cast<widgets::Button*>(e->control)->click();
     } else {
@@ -394,6 +414,10 @@ void WebDemo::choose(int id, int index)
     Entry* e = entry(id, Kind::Combo);
     if (!e || !e->control->reachable()) return;
     ownerFocus(*e);
+    const auto& items = static_cast<widgets::ComboBox*>(e->control)->items();
+    if (index >= 0 && static_cast<std::size_t>(index) < items.size()) {
+        record(UserInput::Kind::Choose, e, items[static_cast<std::size_t>(index)]);
+    }
     static_cast<widgets::ComboBox*>(e->control)->userChoose(index);
     e->revision = 0;
 }
@@ -405,6 +429,7 @@ void WebDemo::edit(int id, const std::string& text)
     auto* combo = static_cast<widgets::ComboBox*>(e->control);
     if (!combo->editable()) return;
     ownerFocus(*e);
+    record(UserInput::Kind::Type, e, text);
     combo->userEdit(text);
     e->revision = 0;
 }
@@ -414,6 +439,7 @@ void WebDemo::scroll(int id, int value)
     Entry* e = entry(id, Kind::ScrollBar);
     if (!e || !e->control->reachable()) return;
     ownerFocus(*e);
+    record(UserInput::Kind::Scroll, e, {}, value);
     static_cast<widgets::ScrollBar*>(e->control)->userScroll(value);
     e->revision = 0;
 }
@@ -426,6 +452,7 @@ void WebDemo::focus(int id)
 
 void WebDemo::background()
 {
+    record(UserInput::Kind::Background, nullptr);
     m_demo->backgroundClick();
 }
 
@@ -454,6 +481,7 @@ void WebDemo::setPace(int index)
 
 void WebDemo::step()
 {
+    record(UserInput::Kind::Step, nullptr);
     presenter::step(*m_demo);
     m_pace.drop();
 }
@@ -475,7 +503,15 @@ std::string WebDemo::run(const std::string& script)
     try {
         ScriptRunner runner(*m_demo, outStream, errStream);
         std::istringstream in(script);
-        status = runner.run(in);
+        std::string line;
+        long number = 0;
+        while (status == ScriptRunner::kOk && std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            const std::int64_t at = m_demo->scheduler().now();
+            status = runner.runLine(line, ++number);
+            if (status == ScriptRunner::kOk && changesTheSession(line)) m_recorder.recordLine(line, at);
+        }
+        outStream.flush();
     } catch (...) {
         m_box.out = nullptr;
         throw;

@@ -20,6 +20,7 @@
 
 #include "shell/linkdemo.h"
 #include "session/presenter.h"
+#include "session/recorder.h"
 #include "widgets/messagebox.h"
 
 namespace web {
@@ -91,6 +92,14 @@ public:
     // shows it and holds its clock until the user closes it.
     std::string takeMessage();
 
+    // The session so far as a script of the runner's language: every user
+    // action above and every line run() carried out (queries that only
+    // print are left out), with the simulated time between as `run` lines.
+    // The runner, or run() on a fresh model, reproduces the session.
+    std::string script() const { return m_recorder.script(); }
+    // False once an action had to be written approximately.
+    bool scriptExact() const { return m_recorder.exact(); }
+
 private:
     struct Entry {
         widgets::Control* control;
@@ -118,12 +127,14 @@ private:
     void build(widgets::Container& container, int parent, int owner, const std::string& prefix);
     Entry* entry(int id, widgets::Kind kind);
     void ownerFocus(const Entry& e);
+    void record(UserInput::Kind kind, const Entry* e, const std::string& text = {}, int value = 0);
 
     PageMessageBox m_box;
     std::unique_ptr<LinkDemo> m_demo;
     std::vector<Entry> m_entries;
     std::vector<Stack> m_stacks;
     presenter::Pace m_pace;
+    ScriptRecorder m_recorder;
 };
 
 // The colour table as the page applies it. A profile goes by its name

@@ -161,6 +161,42 @@ TEST(WebDemo, RunContinuesTheLiveModelAndPrintsAsTheRunner)
               expected + "line 4: unknown command 'bogus'\n");
 }
 
+TEST(WebDemo, TheRecordedSessionReplaysToTheSameStateInTheRunner)
+{
+    web::WebDemo d;
+    const Json tree = Json::parse(d.tree());
+    const int scenario = idOf(tree, "LinkDemo.cmbScenario");
+    int goBackN = -1;
+    const Json items = Json::parse(d.sync())["controls"];
+    for (const auto& c : items) {
+        if (c[0] == scenario) {
+            const auto& list = c[1]["items"];
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                if (list[i] == "Go-back-N ARQ") goBackN = static_cast<int>(i);
+            }
+        }
+    }
+    ASSERT_GE(goBackN, 0);
+    d.choose(scenario, goBackN);
+    d.click(idOf(tree, "LinkDemo.cmdPause"));
+    d.advanceTo(2300);
+    d.click(idOf(tree, "Wire1.cmdEdit"));
+    for (const char* text : {"1", "1.", "1.5"}) d.edit(idOf(tree, "Wire1.cmbDelay"), text);
+    d.advanceTo(4100);
+    d.click(idOf(tree, "Wire1.cmdPacket(0)"));
+    d.step();
+    d.scroll(idOf(tree, "Wire1.VScroll2"), 30);
+    // Console lines join the session; a query that only prints does not.
+    d.run("run 700\npress Receiver1.chkRxReady\ndump Wire1\n");
+    d.advanceTo(d.now() + 900);
+    const std::string script = d.script();
+    EXPECT_TRUE(d.scriptExact());
+    EXPECT_EQ(script.find("dump"), std::string::npos) << script;
+    EXPECT_NE(script.find("type Wire1.cmbDelay 1.5\n"), std::string::npos) << script;
+    const Json here = Json::parse(d.run("dump\n"));
+    EXPECT_EQ(runner(script + "dump\n"), here["stdout"].get<std::string>()) << script;
+}
+
 TEST(WebDemo, MessageBoxesOutsideARunWaitForThePageInOrder)
 {
     web::WebDemo d;
