@@ -17,7 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <iosfwd>
+#include <ostream>
 #include <memory>
 #include <optional>
 #include <span>
