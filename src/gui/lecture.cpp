@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "gui/lecture.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include <QAction>
@@ -101,6 +102,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
             m_finalShown = false;
             m_band->setText({});
         }
+        sampleClock();
         m_recorder.record(input);
     };
     m_player->onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
@@ -219,6 +221,7 @@ void Lecture::playText(const QString& script, const QString& name)
 void Lecture::restarted()
 {
     m_recorder.restart();
+    if (!m_rewinding) m_runClock.clear();
     m_window.clearSelection();
     m_window.resyncAll();
     m_window.sync();
@@ -428,6 +431,42 @@ void Lecture::stepPlay()
     // The lines due now run even while paused: that is the step.
     m_player->resume();
     advancePlay();
+}
+
+void Lecture::sampleClock()
+{
+    m_runClock.sample(m_demo.scheduler().now(), m_demo.totalTime);
+}
+
+bool Lecture::back(std::int64_t ms)
+{
+    sampleClock();
+    return backTo(m_runClock.before(ms));
+}
+
+bool Lecture::backTo(std::int64_t t)
+{
+    if (playing()) {
+        setStatus(tr("Back works once the script has ended or been stopped"));
+        return false;
+    }
+    const std::string session = m_recorder.script();
+    // A demonstration paused to look back stays paused at the moment it
+    // goes back to (a press of the pause button there, written down).
+    const bool wasPaused = m_demo.paused;
+    m_rewinding = true;
+    const bool ok = m_player->rewindTo(session, std::min(t, m_demo.scheduler().now()));
+    m_rewinding = false;
+    m_runClock.cutAt(m_demo.scheduler().now(), m_demo.totalTime);
+    if (!ok) {
+        setStatus(tr("Back failed: %1").arg(QString::fromStdString(m_player->error())));
+        return false;
+    }
+    m_window.sync();
+    if (wasPaused && !m_demo.paused) m_window.pressAsUser(m_demo.cmdPause);
+    setStatus(tr("Back at t = %1 s: going on from here discards what came after")
+                  .arg(static_cast<double>(m_demo.totalTime) / 1000.0, 0, 'f', 1));
+    return true;
 }
 
 void Lecture::stopPlay()

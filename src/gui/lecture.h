@@ -23,6 +23,7 @@
 
 #include "session/player.h"
 #include "session/recorder.h"
+#include "session/timeline.h"
 
 class QAction;
 class QWidget;
@@ -95,6 +96,19 @@ public:
     // not while playing.
     void setOutput(std::ostream& out, std::ostream& err);
 
+    // Back in the session: the state at the simulated time `t` (or `ms`
+    // before the present), exactly what a fresh start reaches with the
+    // session cut there; what came after is discarded. Not while a script
+    // plays (false, and the status says so).
+    bool backTo(std::int64_t t);
+    // `ms` of running time back: the time the demonstration stood paused
+    // does not count.
+    bool back(std::int64_t ms);
+    // The run's time against the scheduler's, sampled at every user action
+    // and whenever the window refreshes (sampleClock()).
+    void sampleClock();
+    const timeline::RunClock& runClock() const { return m_runClock; }
+
     // The session so far as a script (what Record… saves).
     std::string sessionScript() const { return m_recorder.script(); }
 
@@ -117,6 +131,8 @@ private:
     LinkDemo& m_demo;
     QWidget* m_dialogParent;
     ScriptRecorder m_recorder;
+    timeline::RunClock m_runClock;
+    bool m_rewinding = false;
     std::unique_ptr<ScriptPlayer> m_player;
     std::unique_ptr<EventLogWindow> m_log;
     CaptionBand* m_band;

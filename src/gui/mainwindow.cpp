@@ -17,6 +17,9 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QSlider>
 
 #include "gui/componentnames.h"
 #include "gui/explainpanel.h"
@@ -49,6 +52,7 @@ MainWindow::MainWindow(LinkDemo& demo, QWidget* parent) : QMainWindow(parent)
     buildToolBar();
     buildStatusBar();
     buildLecture(demo);
+    buildRewind();
     m_demo->onRefresh = [this] { refreshStatus(); };
     m_demo->onSettingsChanged = [this] { refreshSettings(); };
     refreshSettings();
@@ -241,7 +245,66 @@ void MainWindow::buildExplanations()
         m_live->refresh();
         m_componentNames->refresh();
     };
-    statusBar()->showMessage(tr("New here? Press F1"), 15000);
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Once the window is shown: a message shown before would leave the
+    // status bar's fields visible under it when the window first appears.
+    if (!m_hintShown) {
+        m_hintShown = true;
+        statusBar()->showMessage(tr("New here? Press F1"), 15000);
+    }
+}
+
+void MainWindow::buildRewind()
+{
+    const auto tick = [this] { return m_demo->demo().Timer1.interval(); };
+    QAction* backTick = new QAction(tr("Back One Tick"), this);
+    backTick->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_S));
+    connect(backTick, &QAction::triggered, this, [this, tick] { m_lecture->back(tick()); });
+    QAction* backFive = new QAction(tr("Back Five Seconds"), this);
+    backFive->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Left));
+    connect(backFive, &QAction::triggered, this, [this] { m_lecture->back(5000); });
+    // In the File menu after Step script, where the other time controls are.
+    m_fileMenu->insertActions(m_lecture->recordAction(), {backTick, backFive});
+
+    m_toolBar->addSeparator();
+    m_toolBar->addWidget(new QLabel(tr(" Time "), m_toolBar));
+    m_timeline = new QSlider(Qt::Horizontal, m_toolBar);
+    m_timeline->setObjectName(QStringLiteral("timeline"));
+    m_timeline->setFocusPolicy(Qt::NoFocus);
+    m_timeline->setFixedWidth(180);
+    m_timeline->setToolTip(
+        tr("The run so far: drag back to return to that moment (Shift+S: one tick, "
+           "Shift+Left: five seconds); going on from there discards what came after"));
+    m_timeline->setAccessibleName(tr("Time in the run"));
+    m_toolBar->addWidget(m_timeline);
+    const auto jump = [this, tick] {
+        m_lecture->back(static_cast<std::int64_t>(m_timeline->maximum() - m_timeline->value()) * tick());
+    };
+    connect(m_timeline, &QSlider::sliderReleased, this, jump);
+    connect(m_timeline, &QSlider::actionTriggered, this, [this, jump](int action) {
+        // A click on the groove or a key: the slider takes its new value
+        // after this signal.
+        if (action != QAbstractSlider::SliderMove) QTimer::singleShot(0, this, jump);
+    });
+    refreshTimeline();
+}
+
+// The slider covers the running time so far (a pause takes no room) and
+// stands at the present, unless the user holds it.
+void MainWindow::refreshTimeline()
+{
+    if (!m_timeline || m_timeline->isSliderDown()) return;
+    m_lecture->sampleClock();
+    const std::int64_t tick = std::max<std::int64_t>(1, m_demo->demo().Timer1.interval());
+    const auto ran = static_cast<int>(std::min<std::int64_t>(m_lecture->runClock().run() / tick, 1 << 30));
+    const QSignalBlocker block(m_timeline);
+    if (m_timeline->maximum() != ran) m_timeline->setRange(0, ran);
+    if (m_timeline->value() != ran) m_timeline->setValue(ran);
+    m_timeline->setEnabled(!m_lecture->playing());
 }
 
 void MainWindow::buildLessonsMenu(QAction* before)
@@ -266,6 +329,7 @@ void MainWindow::buildLessonsMenu(QAction* before)
 void MainWindow::buildToolBar()
 {
     QToolBar* bar = addToolBar(tr("Pace"));
+    m_toolBar = bar;
     bar->setMovable(false);
     bar->setFocusPolicy(Qt::NoFocus);
     // The demonstration's own pause button and "Reset", and F, in reach of a
@@ -310,6 +374,7 @@ void MainWindow::buildStatusBar()
 void MainWindow::refreshStatus()
 {
     const LinkDemo& demo = m_demo->demo();
+    refreshTimeline();
     const QString caption = QString::fromStdString(demo.cmdPause.caption());
     if (m_pauseAction && m_pauseAction->text() != caption) m_pauseAction->setText(caption);
     const QString clock = QString::fromStdString(presenter::clockText(demo));

@@ -16,6 +16,8 @@
 class QActionGroup;
 class QComboBox;
 class QLabel;
+class QSlider;
+class QToolBar;
 class QMenu;
 class QScrollArea;
 
@@ -68,6 +70,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenus();
@@ -83,6 +86,9 @@ private:
     void buildExplanations();
     // File → Lessons: the installed lessons, each played by its entry.
     void buildLessonsMenu(QAction* before);
+    // Back in time: Shift+S, Shift+Left and the tool bar's time slider.
+    void buildRewind();
+    void refreshTimeline();
 
     DemoWindow* m_demo;
     Lecture* m_lecture = nullptr;
@@ -99,6 +105,9 @@ private:
     QAction* m_follow = nullptr;
     QComboBox* m_speed = nullptr;
     QAction* m_pauseAction = nullptr;  // the pause button's caption and action
+    QToolBar* m_toolBar = nullptr;
+    QSlider* m_timeline = nullptr;  // the run so far, in main ticks
+    bool m_hintShown = false;       // "New here? Press F1", once
     QLabel* m_clock = nullptr;
     QLabel* m_speedText = nullptr;
     QLabel* m_scenario = nullptr;

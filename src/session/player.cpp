@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ostream>
 
+#include "session/timeline.h"
 #include "session/script.h"
 #include "session/startstate.h"
 
@@ -210,6 +211,34 @@ bool ScriptPlayer::watchAgain()
     m_checkpointEnd = end;
     m_wait = Wait::None;
     return true;
+}
+
+bool ScriptPlayer::rewindTo(const std::string& session, std::int64_t t)
+{
+    if (m_state == State::Playing) return false;
+    restartModel();
+    m_lines.clear();
+    std::istringstream in(timeline::cut(session, t, m_demo.Timer1.interval()));
+    for (std::string line; std::getline(in, line);) m_lines.push_back(line);
+    m_error.clear();
+    m_replaying = true;
+    m_until.reset();
+    int status = ScriptRunner::kOk;
+    for (long n = 1; n <= static_cast<long>(m_lines.size()) && status == ScriptRunner::kOk; ++n) {
+        m_line = n;
+        status = runLine(n, true);
+    }
+    m_replaying = false;
+    // Nothing of the session's script stays open: no question, no caption.
+    m_lines.clear();
+    m_line = 0;
+    m_caption.clear();
+    m_shown = false;
+    m_chosen = -1;
+    m_wait = Wait::None;
+    m_state = State::Idle;
+    newRunner();
+    return status == ScriptRunner::kOk;
 }
 
 std::string ScriptPlayer::score() const

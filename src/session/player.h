@@ -101,6 +101,14 @@ public:
     // Back to the moment of the shown checkpoint's question and on from
     // there; the question is not asked again.
     bool watchAgain();
+
+    // Brings the demonstration back to the moment `t` of `session` (the
+    // window's session from start-up, as the recorder writes it): the
+    // start-up state, then the session cut at t, at once and silently, each
+    // line told to onLine, so that a recorder writes the cut session down
+    // afresh. Not while a script plays. False (with error()) when a line of
+    // the session fails.
+    bool rewindTo(const std::string& session, std::int64_t t);
     // Questions answered and answered right so far; "4 of 5 predicted"
     // ("" before any answer).
     int asked() const { return m_asked; }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScreen>
+#include <QSlider>
 #include <QStatusBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -130,6 +131,27 @@ TEST_F(MainFixture, TheToolBarPressesThePauseButtonAndReset)
     window.findChild<QAction*>(QStringLiteral("toolReset"))->trigger();
     EXPECT_EQ(demo.totalTime, 0);
     EXPECT_EQ(pause->text(), "Start");
+}
+
+// Back: Shift+Left goes five seconds back, Shift+S one tick, to the state a
+// fresh runner reaches with the session cut there; the time slider covers
+// the run so far.
+TEST_F(MainFixture, BackGoesToTheStateOfTheCutSession)
+{
+    key(Qt::Key_Space);
+    wall(12000);
+    key(Qt::Key_Space);  // paused for a minute: no running time
+    wall(60000);
+    const auto* timeline = window.findChild<QSlider*>(QStringLiteral("timeline"));
+    ASSERT_NE(timeline, nullptr);
+    EXPECT_EQ(timeline->maximum(), 120);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left, Qt::ShiftModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ShiftModifier);
+    EXPECT_EQ(demo.scheduler().now(), 6900);
+    EXPECT_EQ(demo.totalTime, 6900);
+    // Paused before, paused at the moment gone back to.
+    EXPECT_TRUE(fullDump(demo) == runnerDump("press LinkDemo.cmdPause\nrun 6900\npress LinkDemo.cmdPause\n"));
+    EXPECT_EQ(timeline->maximum(), 69);
 }
 
 TEST_F(MainFixture, ZoomScalesEveryPlace)
@@ -373,6 +395,8 @@ TEST_F(MainFixture, ComponentNamesAreOffByDefaultAndFollowTheRouter)
 TEST_F(MainFixture, F1OpensGettingStartedWithItsPictures)
 {
     EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("New here? Press F1"));
+    for (const QLabel* field : window.statusBar()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        EXPECT_FALSE(field->isVisible()) << "under the message: " << field->text().toStdString();
     key(Qt::Key_F1);
     auto* guide = window.findChild<gui::GettingStartedWindow*>();
     ASSERT_NE(guide, nullptr);

@@ -16,6 +16,7 @@
 #include "session/lessons.h"
 #include "session/player.h"
 #include "session/recorder.h"
+#include "session/timeline.h"
 #include "session/script.h"
 #include "session/startstate.h"
 #include "shell_support.h"
@@ -305,6 +306,73 @@ TEST(Player, AsksWaitsScoresAndWatchesAgain)
 
 // Keystrokes that grow a field one character at a time with no timer due
 // between them are one `type`; anything else is written approximately.
+// Running time back skips the pauses and counts on over a reset.
+TEST(Timeline, RunningTimeBackSkipsThePauses)
+{
+    timeline::RunClock clock;
+    clock.sample(0, 0);
+    clock.sample(3000, 3000);   // running
+    clock.sample(9000, 3000);   // paused 6 s
+    clock.sample(12000, 6000);  // running again, then reset:
+    clock.sample(12000, 0);     //   the run's clock starts again at 0
+    clock.sample(14000, 2000);
+    EXPECT_EQ(clock.run(), 8000);
+    EXPECT_EQ(clock.before(1500), 12500);
+    EXPECT_EQ(clock.before(3500), 10500);
+    EXPECT_EQ(clock.before(5000), 3000);  // where the run stood before the pause
+    EXPECT_EQ(clock.before(6000), 2000);
+    EXPECT_EQ(clock.before(60000), 0);
+    clock.cutAt(9500, 500);
+    EXPECT_EQ(clock.run(), 3500);
+    EXPECT_EQ(clock.before(1000), 2500);  // 500 ms since the pause, 500 before it
+}
+
+// A session cut at t keeps what acted at t, shortens the run that passes
+// it, and leaves out a step that passes it (its time up to t passes).
+TEST(Timeline, CutsTheSessionAtTheMoment)
+{
+    const std::string session =
+        "choose LinkDemo.cmbScenario Go-back-N ARQ\n# a comment\npress LinkDemo.cmdPause\n"
+        "run 3000\npress Wire1.cmdPacket(0)\nrun 2000\nstep\npress LinkDemo.cmdReset\n";
+    EXPECT_EQ(timeline::cut(session, 0, 100),
+              "choose LinkDemo.cmbScenario Go-back-N ARQ\n# a comment\npress LinkDemo.cmdPause\n");
+    EXPECT_EQ(timeline::cut(session, 3000, 100),
+              "choose LinkDemo.cmbScenario Go-back-N ARQ\n# a comment\npress LinkDemo.cmdPause\nrun 3000\n"
+              "press Wire1.cmdPacket(0)\n");
+    EXPECT_TRUE(timeline::cut(session, 4200, 100).ends_with("press Wire1.cmdPacket(0)\nrun 1200\n"));
+    EXPECT_TRUE(timeline::cut(session, 5050, 100).ends_with("run 2000\nrun 50\n"));
+    EXPECT_EQ(timeline::cut(session, 5100, 100), session);
+}
+
+// Back in a live model: exactly the state a fresh runner reaches with the
+// session cut there, and the recorder holds the cut session from then on.
+TEST(Timeline, ThePlayerGoesBackToWhatAFreshRunReaches)
+{
+    const std::string session =
+        "choose LinkDemo.cmbScenario Selective Repeat ARQ\npress LinkDemo.cmdPause\n"
+        "run 3000\npress Wire1.cmdPacket(0)\nrun 20000\n";
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    std::ostringstream out, err;
+    ScriptPlayer player(demo, out, err);
+    ScriptRecorder recorder(demo.scheduler());
+    player.onLine = [&](const std::string& line, std::int64_t at) { recorder.recordLine(line, at); };
+    player.onRestart = [&] { recorder.restart(); };
+    std::istringstream whole(session);
+    ScriptRunner live(demo, out, err);
+    ASSERT_EQ(live.run(whole), 0);
+
+    ASSERT_TRUE(player.rewindTo(session, 9700));
+    EXPECT_EQ(demo.scheduler().now(), 9700);
+    const std::string cutSession = timeline::cut(session, 9700, 100);
+    EXPECT_EQ(recorder.script(), cutSession);
+    std::ostringstream fresh, freshErr;
+    ScriptRunner runner(fresh, freshErr);
+    std::istringstream in(cutSession);
+    ASSERT_EQ(runner.run(in), 0);
+    EXPECT_EQ(startstate::differences(demo, runner.demo()), std::vector<std::string>{});
+}
+
 TEST(Recorder, WritesTimedActionsAndTypingBursts)
 {
     RecordingMessageBox box;
