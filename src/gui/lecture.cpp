@@ -22,6 +22,7 @@
 #include "gui/traceexport.h"
 #include "gui/units.h"
 #include "session/lessons.h"
+#include "session/startstate.h"
 #include "shell/linkdemo.h"
 
 namespace gui {
@@ -508,10 +509,16 @@ void Lecture::toggleRecording(bool on)
                              tr("Could not write %1: %2").arg(file, out.errorString()));
         return;
     }
-    if (!m_recorder.exact()) {
-        QMessageBox::information(m_dialogParent, tr("Save recording"),
-                                 tr("Some typing (a deletion or a paste) was written as whole texts: replaying "
-                                    "it runs the fields' change handlers once per character."));
+    // Said only when the replay will not look the same: an edit written down
+    // as its final text, or an action the script language has no line for.
+    const std::vector<std::string> differ = startstate::replayDifferences(m_demo, m_recorder.script());
+    if (!differ.empty()) {
+        QMessageBox::information(
+            m_dialogParent, tr("Save recording"),
+            tr("Played back, this recording will not end exactly as the window shows it now (%1 differs). "
+               "Some actions, such as Follow the Present or Clear trace, have no line in a script and are "
+               "written as comments.")
+                .arg(QString::fromStdString(differ.front().substr(0, differ.front().find(' ')))));
     }
     setStatus(tr("Recorded %1").arg(QFileInfo(file).fileName()));
 }

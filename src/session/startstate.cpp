@@ -2,9 +2,11 @@
 #include "session/startstate.h"
 
 #include <cstddef>
+#include <sstream>
 
 #include "lab/lab.h"
 #include "session/dump.h"
+#include "session/script.h"
 #include "shell/linkdemo.h"
 #include "widgets/component.h"
 
@@ -238,6 +240,15 @@ std::vector<std::string> restore(LinkDemo& demo)
     demo.restartRandom();
     demo.scheduler().restart();
     return differences(demo, fresh);
+}
+
+std::vector<std::string> replayDifferences(const LinkDemo& live, const std::string& script)
+{
+    std::ostringstream out, err;
+    ScriptRunner fresh(out, err);
+    std::istringstream in(script);
+    if (fresh.run(in) == ScriptRunner::kScriptError) return {"the recording itself: " + err.str()};
+    return differences(live, fresh.demo());
 }
 
 }  // namespace startstate

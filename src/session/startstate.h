@@ -27,4 +27,9 @@ std::vector<std::string> restore(LinkDemo& demo);
 // first field that differs.
 std::vector<std::string> differences(const LinkDemo& a, const LinkDemo& b);
 
+// What a fresh runner reaches playing `script` from start-up, against
+// `live`: the objects that differ (empty when the replay ends exactly where
+// `live` is: a recording that replays as the window shows it).
+std::vector<std::string> replayDifferences(const LinkDemo& live, const std::string& script);
+
 }  // namespace startstate

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -405,6 +406,29 @@ TEST(Recorder, WritesTimedActionsAndTypingBursts)
     }
     EXPECT_EQ(full.script(), "type Wire1.cmbDelay " + text + "\n");
     EXPECT_TRUE(full.exact());
+}
+
+// A recording is said to differ only when its replay ends elsewhere: a
+// deletion written as the final text replays the same; an action with no
+// line does not.
+TEST(Recorder, SaysWhetherTheReplayEndsWhereTheWindowIs)
+{
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    ScriptRecorder rec(demo.scheduler());
+    const auto act = [&](const UserInput& in, const std::function<void()>& f) {
+        rec.record(in);
+        f();
+    };
+    act({UserInput::Kind::Press, "Wire1.cmdEdit", "", 0}, [&] { demo.Wire1.cmdEdit.click(); });
+    act({UserInput::Kind::Type, "Wire1.cmbDelay", "25", 0}, [&] { demo.Wire1.cmbDelay.userEdit("25"); });
+    act({UserInput::Kind::Type, "Wire1.cmbDelay", "2", 0}, [&] { demo.Wire1.cmbDelay.userEdit("2"); });
+    act({UserInput::Kind::Press, "LinkDemo.cmdPause", "", 0}, [&] { demo.cmdPause.click(); });
+    demo.scheduler().advance(8000);
+    EXPECT_FALSE(rec.exact());
+    EXPECT_EQ(startstate::replayDifferences(demo, rec.script()), std::vector<std::string>{});
+    demo.Wire1.ClearTrace();  // no line for it
+    EXPECT_FALSE(startstate::replayDifferences(demo, rec.script()).empty());
 }
 
 // Every lesson names itself, is narrated, and pins each of its (at least
