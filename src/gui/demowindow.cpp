@@ -175,7 +175,12 @@ void DemoWindow::destroySelectedPacket()
 void DemoWindow::clearTrace(Wire& wire)
 {
     act(
-        wire.Picture1, [&wire] { wire.ClearTrace(); },
+        wire.Picture1,
+        [this, &wire] {
+            wire.ClearTrace();
+            // The new trace starts now: show the present, not the old span.
+            wire.FollowTime(m_demo.totalTime);
+        },
         UserInput{UserInput::Kind::Other, {}, "Clear trace of " + wire.name(), 0});
 }
 

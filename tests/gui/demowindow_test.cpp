@@ -272,6 +272,21 @@ TEST_F(DemoFixture, AClickLeavesTheKeyboardFocusWhereItWas)
     EXPECT_EQ(QApplication::focusWidget(), pause);
 }
 
+// After Clear trace the trace shows the present, where the new one starts.
+TEST_F(DemoFixture, ACleanTraceShowsThePresent)
+{
+    runDefaultScene();
+    demo.scheduler().advance(60000);
+    window.sync();
+    ASSERT_EQ(demo.Wire1.VScroll1.value(), 0);
+    window.clearTrace(demo.Wire1);
+    const int start = demo.Wire1.VScroll1.value();
+    EXPECT_GT(start, 60);
+    demo.scheduler().advance(3000);
+    window.sync();
+    EXPECT_FALSE(demo.Wire1.Picture1.lines().empty()) << "the new trace is in view";
+}
+
 TEST_F(DemoFixture, TabFollowsTheLayoutAndSkipsPackets)
 {
     runDefaultScene();
