@@ -17,6 +17,7 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QPainter>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QSlider>
@@ -31,6 +32,32 @@
 #include "gui/units.h"
 
 namespace gui {
+
+namespace {
+
+// A status bar field that gives up room when the window is narrow: its text
+// is cut short with an ellipsis instead of running into its neighbour.
+class ElidingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override
+    {
+        return {std::min(QLabel::minimumSizeHint().width(), fontMetrics().horizontalAdvance(QStringLiteral("t = 0…"))),
+                QLabel::minimumSizeHint().height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(room, static_cast<int>(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
+
+}  // namespace
 
 MainWindow::MainWindow(LinkDemo& demo, QWidget* parent) : QMainWindow(parent)
 {
@@ -184,7 +211,7 @@ void MainWindow::buildLecture(LinkDemo& demo)
     m_fileMenu->insertSeparator(quit);
     m_windowMenu->addAction(m_lecture->eventLogAction());
 
-    m_lectureStatus = new QLabel(this);
+    m_lectureStatus = new ElidingLabel(this);
     m_lectureStatus->hide();
     statusBar()->addPermanentWidget(m_lectureStatus);
     m_lecture->onStatus = [this](const QString& s) {
@@ -364,8 +391,8 @@ void MainWindow::buildStatusBar()
 {
     m_clock = new QLabel(this);
     m_clock->setMinimumWidth(110);
-    m_speedText = new QLabel(this);
-    m_scenario = new QLabel(this);
+    m_speedText = new ElidingLabel(this);
+    m_scenario = new ElidingLabel(this);
     statusBar()->addWidget(m_clock);
     statusBar()->addWidget(m_speedText);
     statusBar()->addWidget(m_scenario, 1);

@@ -22,6 +22,7 @@
 
 #include "gui/componentnames.h"
 #include "gui/explainpanel.h"
+#include "gui/lecture.h"
 #include "gui/guide.h"
 #include "gui/mainwindow.h"
 #include "gui/profile.h"
@@ -152,6 +153,28 @@ TEST_F(MainFixture, BackGoesToTheStateOfTheCutSession)
     // Paused before, paused at the moment gone back to.
     EXPECT_TRUE(fullDump(demo) == runnerDump("press LinkDemo.cmdPause\nrun 6900\npress LinkDemo.cmdPause\n"));
     EXPECT_EQ(timeline->maximum(), 69);
+}
+
+// A narrow window: the status bar's fields give up room, cut short, and
+// never run into each other.
+TEST_F(MainFixture, StatusFieldsNeverOverlap)
+{
+    window.statusBar()->clearMessage();
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Selective Repeat ARQ"));
+    demo.cmdRouter.click();
+    view.sync();
+    window.lecture().playText("run 100\n", QStringLiteral("a script with a long enough name.txt"));
+    window.resize(380, window.height());
+    QApplication::processEvents();
+    std::vector<QRect> fields;
+    for (const QLabel* field : window.statusBar()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (field->isVisible() && !field->text().isEmpty()) fields.push_back(field->geometry());
+    }
+    ASSERT_GE(fields.size(), 3u) << window.width();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        EXPECT_TRUE(window.statusBar()->rect().contains(fields[i])) << i;
+        for (std::size_t j = i + 1; j < fields.size(); ++j) EXPECT_FALSE(fields[i].intersects(fields[j])) << i << j;
+    }
 }
 
 TEST_F(MainFixture, ZoomScalesEveryPlace)
