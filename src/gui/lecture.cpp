@@ -105,6 +105,11 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
         }
         sampleClock();
         m_recorder.record(input);
+        // What an ended script, or a step back, left in the status line goes
+        // with the run it spoke of: at a reset or a scenario choice.
+        const bool newRun = (input.kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdReset") ||
+                            (input.kind == UserInput::Kind::Choose && input.name == "LinkDemo.cmbScenario");
+        if (newRun && !playing() && !m_record->isChecked()) setStatus(QString());
     };
     m_player->onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
     m_player->onRestart = [this] { restarted(); };

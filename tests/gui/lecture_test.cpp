@@ -280,6 +280,21 @@ TEST_F(LectureFixture, APlayedLessonMatchesTheRunner)
     EXPECT_TRUE(lecture.captionBand().text().endsWith(QStringLiteral("predicted.")));
 }
 
+// An ended script's line stays in the status bar until a reset.
+TEST_F(LectureFixture, AnEndedScriptsStatusGoesAtAReset)
+{
+    std::int64_t realMs = 0;
+    window.setTimeSource([&] { return realMs; });
+    window.startClock(demo.scheduler(), 0);
+    lecture.playText(QStringLiteral("press LinkDemo.cmdPause\nrun 300\n"), QStringLiteral("short.txt"));
+    realMs += 1000;
+    window.tick();
+    ASSERT_FALSE(lecture.playing());
+    EXPECT_TRUE(lecture.status().startsWith(QStringLiteral("Played short.txt"))) << lecture.status().toStdString();
+    click(demo.cmdReset);
+    EXPECT_EQ(lecture.status(), QString());
+}
+
 TEST_F(LectureFixture, PauseStepAndABadLine)
 {
     std::int64_t realMs = 0;
