@@ -84,6 +84,14 @@ std::string required(Words& w, const std::string& command, const char* what)
     return s;
 }
 
+// 1 for Wire1, 2 for Wire2: the wires the lab loses packets on.
+int routedWire(const std::string& wire, const std::string& command)
+{
+    if (wire == "Wire1") return 1;
+    if (wire == "Wire2") return 2;
+    throw ScriptError(command + " needs a routed wire (Wire1 or Wire2), not '" + wire + "'");
+}
+
 void noMore(Words& w, const std::string& command)
 {
     if (!w.atEnd()) throw ScriptError("unexpected text after " + command + ": '" + w.next() + "'");
@@ -586,14 +594,7 @@ void ScriptRunner::setCommand(Words& words, const std::string&)
         const std::string wire = required(words, "set loss", "a wire and a probability");
         const std::string value = required(words, "set loss", "a probability");
         noMore(words, "set loss");
-        int index = 0;
-        if (wire == "Wire1") {
-            index = 1;
-        } else if (wire == "Wire2") {
-            index = 2;
-        } else {
-            throw ScriptError("set loss needs a routed wire (Wire1 or Wire2), not '" + wire + "'");
-        }
+        const int index = routedWire(wire, "set loss");
         // strtod, not from_chars: the web edition's standard library has no
         // from_chars for doubles. Only plain decimal text is a probability.
         const bool plain = !value.empty() && value.find_first_not_of("0123456789.") == std::string::npos;
@@ -692,14 +693,7 @@ void ScriptRunner::expectCommand(Words& words, const std::string& command)
 void ScriptRunner::setDrop(Words& words)
 {
     const std::string wire = required(words, "set drop", "a wire and a packet, or off");
-    int index = 0;
-    if (wire == "Wire1") {
-        index = 1;
-    } else if (wire == "Wire2") {
-        index = 2;
-    } else {
-        throw ScriptError("set drop needs a routed wire (Wire1 or Wire2), not '" + wire + "'");
-    }
+    const int index = routedWire(wire, "set drop");
     const std::string kindWord = required(words, "set drop", "a kind (data, ack, ready, hold) and a number, or off");
     if (kindWord == "off") {
         noMore(words, "set drop");
