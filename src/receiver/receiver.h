@@ -120,6 +120,8 @@ public:
         bool ackLineBusy;
         int routingIndex;
         int restricted;
+
+        bool operator==(const State&) const = default;
     };
     State state() const;
 

@@ -134,6 +134,8 @@ public:
         int routingIndex;
         int panelMode;
         int restricted;
+
+        bool operator==(const State&) const = default;
     };
     State state() const;
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "session/dump.h"
 #include "support/testenv.h"
 
 namespace {
@@ -276,17 +275,8 @@ TEST_F(SourceTest, EditOpensAndClosesThePanel)
     EXPECT_FALSE(src.cmbPriority.visible() || src.lblControl[0].visible());
 }
 
-TEST_F(SourceTest, DumpNamesStateAndRecord)
+TEST_F(SourceTest, ControlsAreCreatedInTheDocumentedOrder)
 {
-    const dump::Json s = dump::state(src.state());
-    std::vector<std::string> keys;
-    for (auto it = s.begin(); it != s.end(); ++it) keys.push_back(it.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"routingIndex", "packetCount", "maxSequence", "packetWaiting"}));
-    EXPECT_EQ(s["maxSequence"], 3);
-    const std::vector<dump::Json> recs = dump::records(src);
-    ASSERT_EQ(recs.size(), 1u);
-    EXPECT_EQ(recs[0]["name"], "Source1.pktSource");
-
     std::vector<std::string> names;
     for (const widgets::Control* c : src.children()) names.push_back(c->fullName());
     EXPECT_EQ(names, (std::vector<std::string>{"lblTxPacket(0)", "lblTxSeq(0)", "cmdStart", "chkPause", "cmdEdit",

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <map>
 
-#include "session/dump.h"
 #include "support/packets.h"
 #include "support/testenv.h"
 
@@ -539,27 +538,6 @@ TEST_F(WireTest, ResetLevels)
     EXPECT_EQ(wire.cmbBitRate.text(), "1.0");
     EXPECT_EQ(wire.state().bitRate, 1);
     EXPECT_EQ(wire.state().delay, 1);
-}
-
-TEST_F(WireTest, DumpHoldsTheStateAndEveryRecord)
-{
-    put(dataPacket(2));
-    tickTo(100);
-    std::vector<std::string> keys;
-    const dump::Json state = dump::state(wire.state());
-    for (const auto& item : state.items()) keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"routingIndex", "delay", "bitRate", "dataSending", "ackSending",
-                                              "lastDataSlot", "lastACKSlot", "dataArrivingSlot", "ackArrivingSlot",
-                                              "traceOn", "traceCount", "labelCount", "X1", "X2"}));
-    const std::vector<dump::Json> out = dump::records(wire);
-    ASSERT_EQ(out.size(), 17u);
-    EXPECT_EQ(out[0]["name"], "Wire1.pktWire(0)");
-    EXPECT_EQ(out[0]["Number"], 2);
-    EXPECT_EQ(out[0]["HopStarted"], 0);
-    EXPECT_EQ(out[15]["name"], "Wire1.pktWire(15)");
-    EXPECT_EQ(out[16].dump(),
-              R"j({"name":"Wire1.trace(0)","kind":"trace","startTime":0,"sendEndTime":100,"lastTime":0,)j"
-              R"j("fromPos":0,"toPos":0,"seqLabel":-1,"labelled":false,"traceColour":12582912})j");
 }
 
 // A long packet is arriving when the bit rate is lowered: every packet on the
