@@ -114,18 +114,18 @@ void worstCaseTick()
 // scenarios with and without the router, with loss and without, over seeds.
 void sweepFigure()
 {
-    lab::Grid grid;
+    sweep::Grid grid;
     grid.routers = {false, true};
     grid.losses = {0, 0.05};
     grid.seconds = 600;
     grid.seeds.clear();
     for (std::uint64_t s = 1; s <= 36; ++s) grid.seeds.push_back(s);
-    std::vector<lab::RunSettings> runs = grid.runs();
+    std::vector<sweep::RunSettings> runs = grid.runs();
     runs.resize(std::min<std::size_t>(runs.size(), 1000));
     std::ostringstream csv;
     const std::atomic<bool> stop{false};
     const auto start = Clock::now();
-    const std::size_t rows = lab::sweep(runs, 0, csv, stop);
+    const std::size_t rows = sweep::sweep(runs, 0, csv, stop);
     std::printf("  %zu runs of 10 simulated min on %u threads: %.2f s (target < 10 s on 2 cores)\n", rows,
                 std::max(1u, std::thread::hardware_concurrency()), secondsSince(start));
 }

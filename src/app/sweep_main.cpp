@@ -143,7 +143,7 @@ void drawProgress(std::size_t done, std::size_t total)
 
 int main(int argc, char** argv)
 {
-    lab::Grid grid;
+    sweep::Grid grid;
     unsigned jobs = 0;
     std::string output;
     // --help, then --version, win over anything else on the line.
@@ -188,7 +188,7 @@ int main(int argc, char** argv)
                     grid.scenarios = {0, 1, 2, 3, 4, 5, 6};
                 } else {
                     for (const std::string& s : split(value)) {
-                        const int k = lab::scenarioIndex(s);
+                        const int k = sweep::scenarioIndex(s);
                         if (k < 0) throw UsageError("--scenarios: unknown scenario '" + s + "'");
                         grid.scenarios.push_back(k);
                     }
@@ -276,10 +276,10 @@ int main(int argc, char** argv)
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
 
-    const std::vector<lab::RunSettings> runs = grid.runs();
+    const std::vector<sweep::RunSettings> runs = grid.runs();
     const bool bar = stderrIsTerminal();
     const std::size_t written =
-        lab::sweep(runs, jobs, csv, g_stop, bar ? drawProgress : std::function<void(std::size_t, std::size_t)>{});
+        sweep::sweep(runs, jobs, csv, g_stop, bar ? drawProgress : std::function<void(std::size_t, std::size_t)>{});
     if (bar) std::fputc('\n', stderr);
     if (!csv) {
         std::cerr << "linkdemo-sweep: write error\n";

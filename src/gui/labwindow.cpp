@@ -417,7 +417,7 @@ void LabWindow::refresh()
 
 QString LabWindow::csv() const
 {
-    return QString::fromStdString(lab::csvHeader() + lab::csvRow(lab::currentRun(m_demo)));
+    return QString::fromStdString(sweep::csvHeader() + sweep::csvRow(sweep::currentRun(m_demo)));
 }
 
 void LabWindow::copyCsv()

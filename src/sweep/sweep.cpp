@@ -11,7 +11,7 @@
 #include "session/script.h"
 #include "topology/scenario.h"
 
-namespace lab {
+namespace sweep {
 
 namespace {
 
@@ -115,8 +115,9 @@ std::string scriptFor(const RunSettings& s)
         o << "set loss Wire1 " << number(s.loss) << '\n';
         if (s.router) o << "set loss Wire2 " << number(s.loss) << '\n';
     }
-    for (const Drop& d : s.drops) {
-        o << "set drop Wire" << d.wire << ' ' << kindName(d.kind) << ' ' << d.number << ' ' << d.transmission << '\n';
+    for (const lab::Drop& d : s.drops) {
+        o << "set drop Wire" << d.wire << ' ' << lab::kindName(d.kind) << ' ' << d.number << ' ' << d.transmission
+          << '\n';
     }
     o << "press LinkDemo.cmdPause\n";
     o << "run " << s.seconds * 1000 << '\n';
@@ -134,7 +135,7 @@ std::string csvHeader()
 std::string csvRow(const RunResult& r)
 {
     const RunSettings& s = r.settings;
-    const Figures& f = r.figures;
+    const lab::Figures& f = r.figures;
     std::ostringstream o;
     o << '"' << kScenarioTexts.at(static_cast<std::size_t>(s.scenario)) << "\"," << (s.router ? 1 : 0) << ','
       << r.window << ',' << number(r.bitRate) << ',' << number(r.delay) << ',' << r.length << ',' << number(s.loss)
@@ -250,4 +251,4 @@ std::size_t sweep(const std::vector<RunSettings>& runs, unsigned jobs, std::ostr
     return written;
 }
 
-}  // namespace lab
+}  // namespace sweep

@@ -17,7 +17,7 @@
 
 class LinkDemo;
 
-namespace lab {
+namespace sweep {
 
 // One run. Unset values keep the scenario's own settings.
 struct RunSettings {
@@ -28,9 +28,9 @@ struct RunSettings {
     std::optional<double> delay;    // Wire1, s
     std::optional<int> length;      // data packet length
     double loss = 0;                // on every routed wire
-    std::uint64_t seed = Lab::kDefaultSeed;
-    std::int64_t seconds = 600;  // simulated
-    std::vector<Drop> drops;     // chosen losses, in every run
+    std::uint64_t seed = lab::Lab::kDefaultSeed;
+    std::int64_t seconds = 600;    // simulated
+    std::vector<lab::Drop> drops;  // chosen losses, in every run
 };
 
 struct Grid {
@@ -41,9 +41,9 @@ struct Grid {
     std::vector<double> delays;
     std::vector<int> lengths;
     std::vector<double> losses{0};
-    std::vector<std::uint64_t> seeds{Lab::kDefaultSeed};
+    std::vector<std::uint64_t> seeds{lab::Lab::kDefaultSeed};
     std::int64_t seconds = 600;
-    std::vector<Drop> drops;
+    std::vector<lab::Drop> drops;
 
     // Every combination, scenarios outermost. A window applies only to the
     // scenarios that have one ("Sliding Window", "Go-back-N ARQ", "Selective
@@ -67,7 +67,7 @@ struct RunResult {
     int window = 0;
     double bitRate = 0, delay = 0;
     int length = 0;
-    Figures figures;
+    lab::Figures figures;
 };
 std::string csvRow(const RunResult& r);
 
@@ -85,4 +85,4 @@ RunResult currentRun(const LinkDemo& demo);
 std::size_t sweep(const std::vector<RunSettings>& runs, unsigned jobs, std::ostream& csv, const std::atomic<bool>& stop,
                   const std::function<void(std::size_t, std::size_t)>& progress = {});
 
-}  // namespace lab
+}  // namespace sweep
