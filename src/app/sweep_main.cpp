@@ -7,11 +7,13 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <thread>
+#include <string_view>
+#include <vector>
 
 #include "app/cli.h"
 #include "sweep/sweep.h"
@@ -25,9 +27,7 @@ extern "C" void onInterrupt(int)
     g_stop.store(true);
 }
 
-constexpr const char* kName = "linkdemo-sweep";
-constexpr const char* kSynopsis = "linkdemo-sweep [OPTION]...";
-const char* const kUsage = R"(Runs every combination of the settings below headless, each on a model of its
+const char* const kHelp = R"(Runs every combination of the settings below headless, each on a model of its
 own, spread over all cores, and writes one CSV row per run (the settings in
 force, every measured figure and the theory) to standard output or FILE.
 
@@ -51,6 +51,13 @@ force, every measured figure and the theory) to standard output or FILE.
 A LIST is comma-separated; whole numbers may be given as ranges, "1-6".
 Ctrl+C stops after the runs in progress; the rows finished so far are written.
 )";
+
+const cli::Program kProgram{"linkdemo-sweep", "linkdemo-sweep [OPTION]...", kHelp, 0};
+
+// Every option but --help and --version takes a value, as "--x VALUE" or
+// "--x=VALUE".
+constexpr std::string_view kWithValue[] = {"--scenarios", "--router", "--window", "--bitrate", "--delay", "--length",
+                                           "--loss",      "--seeds",  "--drop",   "--seconds", "--jobs",  "--output"};
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -139,129 +146,132 @@ void drawProgress(std::size_t done, std::size_t total)
     std::fflush(stderr);
 }
 
+// The first value option on the line (before any "--"), or none.
+std::string_view firstValueOption(const std::vector<std::string>& args)
+{
+    for (const std::string& arg : args) {
+        if (arg == "--") break;
+        for (std::string_view option : kWithValue) {
+            if (arg == option || (arg.starts_with(option) && arg.size() > option.size() && arg[option.size()] == '=')) {
+                return option;
+            }
+        }
+    }
+    return {};
+}
+
+int usageError(const std::string& message)
+{
+    cli::Parsed parsed;
+    parsed.action = cli::Parsed::Action::Error;
+    parsed.error = message;
+    return cli::report(parsed, kProgram, std::cout, std::cerr);
+}
+
+// Applies one option's value to the settings; a bad value throws.
+void apply(const std::string& name, const std::string& value, sweep::Grid& grid, unsigned& jobs, std::string& output)
+{
+    if (name == "--scenarios") {
+        grid.scenarios.clear();
+        if (value == "all") {
+            grid.scenarios = {0, 1, 2, 3, 4, 5, 6};
+        } else {
+            for (const std::string& s : split(value)) {
+                const int k = sweep::scenarioIndex(s);
+                if (k < 0) throw UsageError("--scenarios: unknown scenario '" + s + "'");
+                grid.scenarios.push_back(k);
+            }
+        }
+    } else if (name == "--router") {
+        if (value == "off") {
+            grid.routers = {false};
+        } else if (value == "on") {
+            grid.routers = {true};
+        } else if (value == "both") {
+            grid.routers = {false, true};
+        } else {
+            throw UsageError("--router: off, on or both, not '" + value + "'");
+        }
+    } else if (name == "--window") {
+        grid.windows.clear();
+        for (long long w : wholeList(value, name)) {
+            if (w < 1 || w > 6) throw UsageError("--window: 1 to 6, not " + std::to_string(w));
+            grid.windows.push_back(static_cast<int>(w));
+        }
+    } else if (name == "--bitrate") {
+        grid.bitRates = positiveList(value, name);
+    } else if (name == "--delay") {
+        grid.delays = positiveList(value, name);
+    } else if (name == "--length") {
+        grid.lengths.clear();
+        for (long long l : wholeList(value, name)) {
+            if (l > 32767) throw UsageError("--length: at most 32767");
+            grid.lengths.push_back(static_cast<int>(l));
+        }
+    } else if (name == "--loss") {
+        grid.losses.clear();
+        for (const std::string& s : split(value)) {
+            const double p = parseDouble(s, name);
+            if (!(p >= 0 && p <= lab::Lab::kMaxLoss)) throw UsageError("--loss: 0 to 0.5, not '" + s + "'");
+            grid.losses.push_back(p);
+        }
+    } else if (name == "--drop") {
+        grid.drops.clear();
+        for (const std::string& s : split(value)) {
+            const auto colon = s.find(':');
+            const auto kind = lab::kindNamed(s.substr(0, colon));
+            if (!kind || colon == std::string::npos) {
+                throw UsageError("--drop: KIND:N[:K] with KIND data, ack, ready or hold, not '" + s + "'");
+            }
+            const std::string rest = s.substr(colon + 1);
+            const auto second = rest.find(':');
+            const long long n = parseWhole(rest.substr(0, second), name);
+            const long long k = second == std::string::npos ? 1 : parseWhole(rest.substr(second + 1), name);
+            if (n > 2147483647LL || k < 1 || k > 1000000) throw UsageError("--drop: no such packet '" + s + "'");
+            grid.drops.push_back(lab::Drop{1, *kind, static_cast<std::int32_t>(n), static_cast<int>(k)});
+        }
+    } else if (name == "--seeds") {
+        grid.seeds.clear();
+        for (long long s : wholeList(value, name)) grid.seeds.push_back(static_cast<std::uint64_t>(s));
+    } else if (name == "--seconds") {
+        const long long s = parseWhole(value, name);
+        if (s > 1000000000LL) throw UsageError("--seconds: too large");
+        grid.seconds = s;
+    } else if (name == "--jobs") {
+        const long long j = parseWhole(value, name);
+        if (j < 1 || j > 1024) throw UsageError("--jobs: 1 to 1024");
+        jobs = static_cast<unsigned>(j);
+    } else if (name == "--output") {
+        output = value;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // --help, then --version, win over anything else on the line.
+    const cli::Parsed early = cli::parse(args, kProgram);
+    if (early.action == cli::Parsed::Action::Help || early.action == cli::Parsed::Action::Version)
+        return cli::report(early, kProgram, std::cout, std::cerr);
+
     sweep::Grid grid;
     unsigned jobs = 0;
     std::string output;
-    // --help, then --version, win over anything else on the line.
-    bool version = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::cout << "usage: " << kSynopsis << '\n' << kUsage;
-            return 0;
-        }
-        version = version || arg == "--version";
-    }
-    if (version) {
-        std::cout << cli::versionText(kName);
-        return 0;
-    }
+    // The options in the order given, so that a later one wins; what is left
+    // must be no option and no argument.
     try {
-        for (int i = 1; i < argc; ++i) {
-            const std::string arg = argv[i];
-            // Every other option takes a value, as "--x VALUE" or "--x=VALUE".
-            std::string name = arg;
+        for (std::string_view option = firstValueOption(args); !option.empty(); option = firstValueOption(args)) {
             std::string value;
-            const auto eq = arg.find('=');
-            if (arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-                name = arg.substr(0, eq);
-                value = arg.substr(eq + 1);
-            }
-            static const char* const kWithValue[] = {"--scenarios", "--router",  "--window", "--bitrate",
-                                                     "--delay",     "--length",  "--loss",   "--seeds",
-                                                     "--drop",      "--seconds", "--jobs",   "--output"};
-            bool known = false;
-            for (const char* k : kWithValue) known = known || name == k;
-            if (!known) throw UsageError("unknown option '" + arg + "'");
-            if (eq == std::string::npos) {
-                if (i + 1 >= argc) throw UsageError(name + " needs a value");
-                value = argv[++i];
-            }
-
-            if (name == "--scenarios") {
-                grid.scenarios.clear();
-                if (value == "all") {
-                    grid.scenarios = {0, 1, 2, 3, 4, 5, 6};
-                } else {
-                    for (const std::string& s : split(value)) {
-                        const int k = sweep::scenarioIndex(s);
-                        if (k < 0) throw UsageError("--scenarios: unknown scenario '" + s + "'");
-                        grid.scenarios.push_back(k);
-                    }
-                }
-            } else if (name == "--router") {
-                if (value == "off") {
-                    grid.routers = {false};
-                } else if (value == "on") {
-                    grid.routers = {true};
-                } else if (value == "both") {
-                    grid.routers = {false, true};
-                } else {
-                    throw UsageError("--router: off, on or both, not '" + value + "'");
-                }
-            } else if (name == "--window") {
-                grid.windows.clear();
-                for (long long w : wholeList(value, name)) {
-                    if (w < 1 || w > 6) throw UsageError("--window: 1 to 6, not " + std::to_string(w));
-                    grid.windows.push_back(static_cast<int>(w));
-                }
-            } else if (name == "--bitrate") {
-                grid.bitRates = positiveList(value, name);
-            } else if (name == "--delay") {
-                grid.delays = positiveList(value, name);
-            } else if (name == "--length") {
-                grid.lengths.clear();
-                for (long long l : wholeList(value, name)) {
-                    if (l > 32767) throw UsageError("--length: at most 32767");
-                    grid.lengths.push_back(static_cast<int>(l));
-                }
-            } else if (name == "--loss") {
-                grid.losses.clear();
-                for (const std::string& s : split(value)) {
-                    const double p = parseDouble(s, name);
-                    if (!(p >= 0 && p <= lab::Lab::kMaxLoss)) throw UsageError("--loss: 0 to 0.5, not '" + s + "'");
-                    grid.losses.push_back(p);
-                }
-            } else if (name == "--drop") {
-                grid.drops.clear();
-                for (const std::string& s : split(value)) {
-                    const auto colon = s.find(':');
-                    const auto kind = lab::kindNamed(s.substr(0, colon));
-                    if (!kind || colon == std::string::npos) {
-                        throw UsageError("--drop: KIND:N[:K] with KIND data, ack, ready or hold, not '" + s + "'");
-                    }
-                    const std::string rest = s.substr(colon + 1);
-                    const auto second = rest.find(':');
-                    const long long n = parseWhole(rest.substr(0, second), name);
-                    const long long k = second == std::string::npos ? 1 : parseWhole(rest.substr(second + 1), name);
-                    if (n > 2147483647LL || k < 1 || k > 1000000)
-                        throw UsageError("--drop: no such packet '" + s + "'");
-                    grid.drops.push_back(lab::Drop{1, *kind, static_cast<std::int32_t>(n), static_cast<int>(k)});
-                }
-            } else if (name == "--seeds") {
-                grid.seeds.clear();
-                for (long long s : wholeList(value, name)) grid.seeds.push_back(static_cast<std::uint64_t>(s));
-            } else if (name == "--seconds") {
-                const long long s = parseWhole(value, name);
-                if (s > 1000000000LL) throw UsageError("--seconds: too large");
-                grid.seconds = s;
-            } else if (name == "--jobs") {
-                const long long j = parseWhole(value, name);
-                if (j < 1 || j > 1024) throw UsageError("--jobs: 1 to 1024");
-                jobs = static_cast<unsigned>(j);
-            } else if (name == "--output") {
-                output = value;
-            }
+            if (!cli::takeOption(args, option, value)) throw UsageError(std::string(option) + " needs a value");
+            apply(std::string(option), value, grid, jobs, output);
         }
     } catch (const UsageError& e) {
-        std::cerr << kName << ": " << e.what() << "\nusage: " << kSynopsis << "\nTry '" << kName
-                  << " --help' for more information.\n";
-        return cli::kUsageError;
+        return usageError(e.what());
     }
+    const cli::Parsed parsed = cli::parse(args, kProgram);
+    if (parsed.action != cli::Parsed::Action::Run) return cli::report(parsed, kProgram, std::cout, std::cerr);
 
     std::ofstream file;
     if (!output.empty()) {

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 # cli_test.sh KIND EXECUTABLE: the command-line conventions of one
-# executable (KIND: runner, window, screenshot or other).
+# executable (KIND: runner, window, screenshot, sweep or other).
 source "$(dirname "$0")/common.sh"
 kind="$1"
 exe="$2"
@@ -81,6 +81,18 @@ runner)
     expect 2 "with two files"
     run "$tmp/no-such-file"
     expect 2 "on a missing file"
+    ;;
+sweep)
+    # A value as "--x V" or "--x=V"; the last one given wins.
+    run --scenarios "No Controls" --seconds 5 --jobs=1 --seconds=1
+    expect 0 "a one-second run"
+    [ "$(wc -l <"$tmp/out")" = 2 ] || fail "$name wrote $(wc -l <"$tmp/out") lines for one run"
+    [ "$(tail -1 "$tmp/out" | cut -d, -f9)" = 1 ] || fail "the last --seconds does not win: $(tail -1 "$tmp/out")"
+    run --window
+    expect 2 "--window without a value"
+    grep -q -- "--window needs a value" "$tmp/err" || fail "$name: $(cat "$tmp/err")"
+    run --window 9
+    expect 2 "--window 9"
     ;;
 esac
 echo "$name: command line as expected"
