@@ -523,6 +523,7 @@ std::string WebDemo::run(const std::string& script)
             if (!line.empty() && line.back() == '\r') line.pop_back();
             const std::int64_t at = m_demo->scheduler().now();
             const std::size_t offered = m_downloads.size();
+            if (m_explainer) explainPress(line);
             status = runner.runLine(line, ++number);
             if (status == ScriptRunner::kOk && changesTheSession(line)) m_recorder.recordLine(line, at);
             if (status == ScriptRunner::kOk && m_downloads.size() > offered) {
@@ -618,36 +619,32 @@ void WebDemo::describeLive()
 {
     std::unordered_map<const widgets::Control*, int> ids;
     for (std::size_t i = 0; i < m_entries.size(); ++i) ids.emplace(m_entries[i].control, static_cast<int>(i));
-    const auto add = [&](const widgets::Control& c, std::function<std::string()> words) {
-        const auto it = ids.find(&c);
-        if (it != ids.end()) m_live.push_back(Live{it->second, std::move(words), {}});
+    const auto add = [&](std::initializer_list<const widgets::Control*> controls, std::function<std::string()> words) {
+        Live l{{}, std::move(words), {}, false, {}};
+        for (const widgets::Control* c : controls) {
+            const auto it = ids.find(c);
+            if (it != ids.end()) l.ids.push_back(it->second);
+        }
+        l.seen.assign(l.ids.size(), 0);
+        if (!l.ids.empty()) m_live.push_back(std::move(l));
     };
     LinkDemo& demo = *m_demo;
     for (Wire* wire : {&demo.Wire1, &demo.Wire2}) {
         for (int i = 0; i < Wire::kSlots; ++i) {
-            add(wire->cmdPacket[i], [&demo, wire, i] { return explain::wirePacketText(demo, *wire, i); });
+            add({&wire->cmdPacket[i]}, [&demo, wire, i] { return explain::wirePacketText(demo, *wire, i); });
         }
     }
     const Transmitter& tx = demo.Transmitter1;
     for (int i = 0; i < Transmitter::kSlots; ++i) {
-        const auto words = [&tx, i] { return explain::transmitterSlotText(tx, i); };
-        for (const widgets::Control* c : {static_cast<const widgets::Control*>(&tx.shpTxQueue[i]),
-                                          static_cast<const widgets::Control*>(&tx.lblTxPacket[i]),
-                                          static_cast<const widgets::Control*>(&tx.lblTxSeq[i]),
-                                          static_cast<const widgets::Control*>(&tx.lblRTO[i])}) {
-            add(*c, words);
-        }
+        add({&tx.shpTxQueue[i], &tx.lblTxPacket[i], &tx.lblTxSeq[i], &tx.lblRTO[i]},
+            [&tx, i] { return explain::transmitterSlotText(tx, i); });
     }
     const Receiver& rx = demo.Receiver1;
     for (int i = 0; i < Receiver::kSlots; ++i) {
-        const auto words = [&rx, i] { return explain::receiverSlotText(rx, i); };
-        for (const widgets::Control* c : {static_cast<const widgets::Control*>(&rx.shpRxQueue[i]),
-                                          static_cast<const widgets::Control*>(&rx.lblRxPacket[i]),
-                                          static_cast<const widgets::Control*>(&rx.lblRxSeq[i])}) {
-            add(*c, words);
-        }
+        add({&rx.shpRxQueue[i], &rx.lblRxPacket[i], &rx.lblRxSeq[i]},
+            [&rx, i] { return explain::receiverSlotText(rx, i); });
     }
-    add(rx.chkRxReady, [&rx] { return explain::readyHoldText(rx); });
+    add({&rx.chkRxReady}, [&rx] { return explain::readyHoldText(rx); });
 }
 
 // Only what can be seen is described: a hidden control's words are sent
@@ -657,18 +654,29 @@ void WebDemo::writeWords(std::string& out)
     out += ",\"words\":[";
     bool first = true;
     for (Live& l : m_live) {
-        const widgets::Control& c = *m_entries[static_cast<std::size_t>(l.id)].control;
-        if (!c.reachable()) continue;
+        bool shown = false;
+        bool changed = !l.known;
+        for (std::size_t k = 0; k < l.ids.size(); ++k) {
+            const widgets::Control& c = *m_entries[static_cast<std::size_t>(l.ids[k])].control;
+            shown = shown || c.reachable();
+            changed = changed || c.revision() != l.seen[k];
+        }
+        if (!shown || !changed) continue;
+        for (std::size_t k = 0; k < l.ids.size(); ++k) {
+            l.seen[k] = m_entries[static_cast<std::size_t>(l.ids[k])].control->revision();
+        }
         std::string words = l.words();
         if (l.known && words == l.sent) continue;
         l.known = true;
         l.sent = std::move(words);
-        out += first ? "[" : ",[";
-        first = false;
-        Writer(out).integer(l.id);
-        out += ',';
-        Writer(out).string(l.sent);
-        out += ']';
+        for (const int id : l.ids) {
+            out += first ? "[" : ",[";
+            first = false;
+            Writer(out).integer(id);
+            out += ',';
+            Writer(out).string(l.sent);
+            out += ']';
+        }
     }
     out += ']';
 }
@@ -678,6 +686,16 @@ void WebDemo::explainClick(const std::string& name)
     int wire = 0;
     int slot = 0;
     if (wireSlot(name, wire, slot)) m_explainer->destroying(wire, slot, explain::Cause::Click);
+}
+
+// A packet pressed away from the console is a click, as in the runner.
+void WebDemo::explainPress(const std::string& line)
+{
+    std::istringstream words(line);
+    std::string command, name, more;
+    if (!(words >> command >> name) || command != "press" || (words >> more)) return;
+    const widgets::Control* c = m_demo->findControl(name);
+    if (c != nullptr && c->reachable()) explainClick(name);
 }
 
 void WebDemo::hookLosses()

@@ -149,15 +149,20 @@ public:
     static constexpr std::size_t kMaxEvents = 100000;
 
 private:
+    // Controls that say the same words (a slot's number, sequence, timer
+    // and frame); the words are asked for again only when one of them
+    // changed.
     struct Live {
-        int id;
+        std::vector<int> ids;
         std::function<std::string()> words;
         std::string sent;
         bool known = false;
+        std::vector<std::uint64_t> seen;
     };
     void describeLive();
     void writeWords(std::string& out);
     void explainClick(const std::string& name);
+    void explainPress(const std::string& line);
     void hookLosses();
     void offer(const std::string& file, const std::string& text);
 
