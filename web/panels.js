@@ -163,8 +163,11 @@ class Panels {
       }
       case 'label':
         attr(e, 'title', words || about);
-        // A slot's number says little by itself: it is read with its words.
-        if (words) {
+        // A slot's number says little by itself: it is read with its words,
+        // once a slot (its sequence number and timer say the same).
+        if (/\.(lblTxSeq|lblRTO|lblRxSeq)\(/.test(n.name)) {
+          attr(e, 'aria-hidden', 'true');
+        } else if (words) {
           attr(e, 'role', 'img');
           attr(e, 'aria-label', readerName(st.caption, words));
         }

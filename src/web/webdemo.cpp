@@ -252,7 +252,12 @@ WebDemo::WebDemo() : m_demo(std::make_unique<LinkDemo>(m_box)), m_recorder(m_dem
     describeLive();
 }
 
-WebDemo::~WebDemo() = default;
+WebDemo::~WebDemo()
+{
+    // The watchers go before the model they watch.
+    eventLog(false);
+    explain(false);
+}
 
 void WebDemo::build(widgets::Container& container, int parent, int owner, const std::string& prefix)
 {
