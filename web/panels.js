@@ -9,7 +9,8 @@
 // demonstration itself is drawn by binding.js alone.
 
 const EXPLAIN_MAX_LINES = 1000;
-// The event log keeps this many events, and lists the newest of them.
+// The event log keeps this many events (a tenth more before it drops the
+// oldest), and lists the newest of them.
 const EVENTS_MAX = 100000;
 const EVENTS_LISTED = 1000;
 const EXPLAIN_WIDTH_PX = 330;
@@ -244,6 +245,9 @@ class Panels {
   }
 
   addExplanations(lines) {
+    // Scrolled down to read older lines, those stay in view: the browser's
+    // scroll anchoring holds them.
+    const list = this.explainList;
     let newest = null;
     for (const l of lines) {
       // The clock went back: the run was reset (or a scenario chosen).
@@ -259,7 +263,7 @@ class Panels {
       this.explainList.prepend(item);
       newest = l.text;
     }
-    while (this.explainList.childElementCount > EXPLAIN_MAX_LINES) this.explainList.lastElementChild.remove();
+    while (list.childElementCount > EXPLAIN_MAX_LINES) list.lastElementChild.remove();
     if (newest !== null) this.live.textContent = newest;
   }
 
@@ -289,6 +293,7 @@ class Panels {
     this.logStatus = this.logPanel.querySelector('#events-status');
     this.events = [];
     this.pending = [];
+    this.shownCount = 0;
     this.filter = { component: '', code: -1 };
     this.paused = () => pause.checked;
     pause.addEventListener('change', () => this.flushEvents());
@@ -362,15 +367,29 @@ class Panels {
       const added = this.pending;
       this.pending = [];
       for (const e of added) this.events.push(e);
-      if (this.events.length > EVENTS_MAX) this.events.splice(0, this.events.length - EVENTS_MAX);
-      for (const e of added) if (this.shown(e)) this.logBody.append(this.row(e));
+      for (const e of added) {
+        if (!this.shown(e)) continue;
+        ++this.shownCount;
+        this.logBody.append(this.row(e));
+      }
+      // The oldest go in bulk, so that a full log is not counted anew at
+      // every tick.
+      if (this.events.length > EVENTS_MAX * 1.1) {
+        this.events.splice(0, this.events.length - EVENTS_MAX);
+        this.countShown();
+      }
       while (this.logBody.childElementCount > EVENTS_LISTED) this.logBody.firstElementChild.remove();
       if (following) this.logScroll.scrollTop = this.logScroll.scrollHeight;
     }
     this.logStatusText();
   }
 
+  countShown() {
+    this.shownCount = this.events.reduce((k, e) => k + (this.shown(e) ? 1 : 0), 0);
+  }
+
   listEvents() {
+    this.countShown();
     const rows = [];
     for (let i = this.events.length - 1; i >= 0 && rows.length < EVENTS_LISTED; --i) {
       if (this.shown(this.events[i])) rows.push(this.row(this.events[i]));
@@ -381,7 +400,7 @@ class Panels {
   }
 
   logStatusText() {
-    const shown = this.events.reduce((k, e) => k + (this.shown(e) ? 1 : 0), 0);
+    const shown = this.shownCount;
     let s = `${shown} event${shown === 1 ? '' : 's'} shown`;
     if (shown !== this.events.length) s += ` of ${this.events.length}`;
     if (shown > EVENTS_LISTED) s += ` (the newest ${EVENTS_LISTED} listed)`;
