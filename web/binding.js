@@ -753,6 +753,8 @@ class Binding {
         this.drawLines(el, from);
       }
     }
+    // The page's panels: accessible names and tooltips (panels.js).
+    if (this.onSyncData) this.onSyncData(d);
     return d.controls.length;
   }
 
@@ -1268,6 +1270,8 @@ class Page {
     let r;
     try {
       r = JSON.parse(this.binding.model.run(String(text)));
+      // A file the lines wrote (svg) is offered as a download (panels.js).
+      if (r.downloads.length && this.onDownloads) this.onDownloads(r.downloads);
     } finally {
       // Whatever the lines did before a failure, the page shows it.
       this.binding.after();
@@ -1429,6 +1433,8 @@ var Module = {
     const page = new Page(new Module.LinkDemoModel());
     window.linkdemo.page = page;
     window.linkdemo.model = page.binding.model;
+    // Explanations, help, the event log, names for assistive tools (panels.js).
+    if (typeof Panels === 'function') window.linkdemo.panels = new Panels(page);
     await page.sessionReady;
     requestAnimationFrame(() => {
       // The first frame with the client area drawn.

@@ -353,4 +353,25 @@ std::string purpose(const widgets::Control& control)
     return entry == table->second.end() ? std::string() : std::string(entry->second);
 }
 
+std::string fieldCaption(const widgets::Control& control)
+{
+    const widgets::Container* parent = control.parent();
+    if (parent == nullptr) return {};
+    // A caption may reach a little under the list it names.
+    constexpr double kOverlap = 60;
+    const widgets::Label* best = nullptr;
+    for (const widgets::Control* c : parent->children()) {
+        if (c->kind() != widgets::Kind::Label) continue;
+        const auto* label = static_cast<const widgets::Label*>(c);
+        const double middle = label->top() + label->height() / 2;
+        const double right = label->left() + label->width();
+        if (label->caption().empty() || middle < control.top() || middle > control.top() + control.height() ||
+            right > control.left() + kOverlap) {
+            continue;
+        }
+        if (best == nullptr || right > best->left() + best->width()) best = label;
+    }
+    return best ? best->caption() : std::string();
+}
+
 }  // namespace help

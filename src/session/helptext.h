@@ -76,4 +76,9 @@ std::string systemName(const widgets::Control& control);
 // does not know. Keyed by the control's name within its kind of component.
 std::string purpose(const widgets::Control& control);
 
+// The caption that names a list or field on the screen: that of the label
+// of the same component standing level with it, to its left (the nearest
+// one); empty when no label does.
+std::string fieldCaption(const widgets::Control& control);
+
 }  // namespace help

@@ -637,10 +637,14 @@ void ScriptRunner::svg(const std::string& name, const std::string& file)
     }
     const figure::TraceFigure f = figure::traceFigure(*wire);
     if (m_dry) return;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << figure::svg(f);
-    out.close();
-    if (!out) throw ScriptError("cannot write " + file);
+    if (onWrite) {
+        onWrite(file, figure::svg(f));
+    } else {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << figure::svg(f);
+        out.close();
+        if (!out) throw ScriptError("cannot write " + file);
+    }
     m_out << "{\"svg\": " << dump::Json(file).dump() << ", \"lines\": " << f.lines.size()
           << ", \"labels\": " << f.labels.size() << "}\n";
 }

@@ -107,6 +107,9 @@ public:
     std::function<void(const std::string&)> onSay;
     // When set, told of each checkpoint at its `reveal`, after it is printed.
     std::function<void(const Checkpoint&)> onCheckpoint;
+    // When set, a file a command writes (svg) is handed to it, its name as
+    // the script gave it and its whole text, instead of being written.
+    std::function<void(const std::string& file, const std::string& text)> onWrite;
 
     LinkDemo& demo() { return *m_demo; }
     // The message box the model shows its messages in.

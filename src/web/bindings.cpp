@@ -39,10 +39,19 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("run", &web::WebDemo::run)
         .function("takeMessage", &web::WebDemo::takeMessage)
         .function("script", &web::WebDemo::script)
-        .function("scriptExact", &web::WebDemo::scriptExact);
+        .function("scriptExact", &web::WebDemo::scriptExact)
+        // The panels around the demonstration.
+        .function("resendWords", &web::WebDemo::resendWords)
+        .function("explain", &web::WebDemo::explain)
+        .function("explaining", &web::WebDemo::explaining)
+        .function("takeExplanations", &web::WebDemo::takeExplanations)
+        .function("eventLog", &web::WebDemo::eventLog)
+        .function("eventLogOn", &web::WebDemo::eventLogOn)
+        .function("takeEvents", &web::WebDemo::takeEvents);
     // The colour table and the profiles' looks.
     emscripten::function("drawnColour", &web::drawnColour);
     emscripten::function("profileLook", &web::profileLook);
     emscripten::function("packetLetter", &web::packetLetter);
     emscripten::function("profileName", &web::profileName);
+    emscripten::function("helpTexts", &web::helpTexts);
 }

@@ -14,6 +14,8 @@
 #include "widgets/component.h"
 #include "wire/trace.h"
 #include "session/dump.h"
+#include "session/helptext.h"
+#include "linkdemo_version.h"
 
 namespace web {
 
@@ -216,6 +218,10 @@ private:
 // Whether a line that ran belongs in the session's script: queries that
 // only print (dump, lines, stats, colours, svg), comments and blank lines
 // do not.
+// The words of the help table on a node of tree() (defined with the page's
+// help below).
+void describe(Json& node, const widgets::Control& control);
+
 bool changesTheSession(const std::string& line)
 {
     const ScriptRunner::Command* c = ScriptRunner::commandOf(line);
@@ -243,9 +249,15 @@ WebDemo::WebDemo() : m_demo(std::make_unique<LinkDemo>(m_box)), m_recorder(m_dem
     m_entries.push_back(Entry{&root, -1, -1, root.name()});
     m_stacks.push_back(Stack{0});
     build(root, 0, -1, root.name());
+    describeLive();
 }
 
-WebDemo::~WebDemo() = default;
+WebDemo::~WebDemo()
+{
+    // The watchers go before the model they watch.
+    eventLog(false);
+    explain(false);
+}
 
 void WebDemo::build(widgets::Container& container, int parent, int owner, const std::string& prefix)
 {
@@ -270,8 +282,9 @@ std::string WebDemo::tree() const
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         const Entry& e = m_entries[i];
         const Json state = dump::control(*e.control, e.name);
-        out.push_back(
-            Json{{"id", i}, {"parent", e.parent}, {"kind", state["kind"]}, {"name", e.name}, {"owner", e.owner}});
+        Json node{{"id", i}, {"parent", e.parent}, {"kind", state["kind"]}, {"name", e.name}, {"owner", e.owner}};
+        describe(node, *e.control);
+        out.push_back(std::move(node));
     }
     return out.dump();
 }
@@ -283,6 +296,7 @@ void WebDemo::invalidate()
         e.stale = true;
     }
     for (Stack& s : m_stacks) s.revision = 0;
+    for (Live& l : m_live) l.known = false;
 }
 
 std::string WebDemo::sync()
@@ -370,7 +384,9 @@ std::string WebDemo::sync()
         }
         out += "]]";
     }
-    out += "]}";
+    out += "]";
+    writeWords(out);
+    out += "}";
     return out;
 }
 
@@ -399,6 +415,7 @@ void WebDemo::click(int id)
     if (!e) e = entry(id, Kind::Check);
     if (!e || !e->control->reachable()) return;
     ownerFocus(*e);
+    if (m_explainer) explainClick(e->name);
     record(UserInput::Kind::Press, e);
     if (e->control->kind() == Kind::Button) {
         static_cast<widgets::Button*>(e->control)->click();
@@ -500,24 +517,41 @@ std::string WebDemo::run(const std::string& script)
     std::ostream errStream(&errBuffer);
     int status = ScriptRunner::kOk;
     m_box.out = &outStream;
+    m_downloads.clear();
     try {
         ScriptRunner runner(*m_demo, outStream, errStream);
+        runner.onWrite = [this](const std::string& file, const std::string& text) { offer(file, text); };
         std::istringstream in(script);
         std::string line;
         long number = 0;
         while (status == ScriptRunner::kOk && std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             const std::int64_t at = m_demo->scheduler().now();
+            const std::size_t offered = m_downloads.size();
+            if (m_explainer) explainPress(line);
             status = runner.runLine(line, ++number);
             if (status == ScriptRunner::kOk && changesTheSession(line)) m_recorder.recordLine(line, at);
+            if (status == ScriptRunner::kOk && m_downloads.size() > offered) {
+                const Download& d = m_downloads.back();
+                outStream << "{\"download\": " << Json(d.name).dump() << ", \"bytes\": " << d.text.size() << "}\n";
+            } else if (m_downloads.size() > offered) {
+                m_downloads.resize(offered);
+            }
         }
         outStream.flush();
     } catch (...) {
         m_box.out = nullptr;
+        if (m_explainer) hookLosses();
         throw;
     }
     m_box.out = nullptr;
-    return Json{{"stdout", out}, {"stderr", err}, {"status", status}, {"text", both}}.dump();
+    // A console `explain on` took the lab's loss reports while it ran.
+    if (m_explainer) hookLosses();
+    Json downloads = Json::array();
+    for (const Download& d : m_downloads)
+        downloads.push_back(Json{{"name", d.name}, {"type", d.type}, {"text", d.text}});
+    m_downloads.clear();
+    return Json{{"stdout", out}, {"stderr", err}, {"status", status}, {"text", both}, {"downloads", downloads}}.dump();
 }
 
 std::string WebDemo::takeMessage()
@@ -564,6 +598,228 @@ std::string packetLetter(const std::string& profile, int model)
 std::string profileName(const std::string& name)
 {
     return palette::name(profileOf(name));
+}
+
+// ---- What surrounds the demonstration ---------------------------------------
+
+namespace {
+
+void describe(Json& node, const widgets::Control& control)
+{
+    const std::string name = help::systemName(control);
+    const std::string purpose = help::purpose(control);
+    node["about"] = purpose.empty() ? name : name + ": " + purpose;
+    if (control.kind() == Kind::Combo || control.kind() == Kind::TextBox) node["caption"] = help::fieldCaption(control);
+}
+
+// "Wire1.cmdPacket(3)": wire 1, slot 3; false for any other name.
+bool wireSlot(const std::string& name, int& wire, int& slot)
+{
+    return std::sscanf(name.c_str(), "Wire%d.cmdPacket(%d)", &wire, &slot) == 2 && (wire == 1 || wire == 2);
+}
+
+}  // namespace
+
+void WebDemo::describeLive()
+{
+    std::unordered_map<const widgets::Control*, int> ids;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) ids.emplace(m_entries[i].control, static_cast<int>(i));
+    const auto add = [&](std::initializer_list<const widgets::Control*> controls, std::function<std::string()> words) {
+        Live l{{}, std::move(words), {}, false, {}};
+        for (const widgets::Control* c : controls) {
+            const auto it = ids.find(c);
+            if (it != ids.end()) l.ids.push_back(it->second);
+        }
+        l.seen.assign(l.ids.size(), 0);
+        if (!l.ids.empty()) m_live.push_back(std::move(l));
+    };
+    LinkDemo& demo = *m_demo;
+    for (Wire* wire : {&demo.Wire1, &demo.Wire2}) {
+        for (int i = 0; i < Wire::kSlots; ++i) {
+            add({&wire->cmdPacket[i]}, [&demo, wire, i] { return explain::wirePacketText(demo, *wire, i); });
+        }
+    }
+    const Transmitter& tx = demo.Transmitter1;
+    for (int i = 0; i < Transmitter::kSlots; ++i) {
+        add({&tx.shpTxQueue[i], &tx.lblTxPacket[i], &tx.lblTxSeq[i], &tx.lblRTO[i]},
+            [&tx, i] { return explain::transmitterSlotText(tx, i); });
+    }
+    const Receiver& rx = demo.Receiver1;
+    for (int i = 0; i < Receiver::kSlots; ++i) {
+        add({&rx.shpRxQueue[i], &rx.lblRxPacket[i], &rx.lblRxSeq[i]},
+            [&rx, i] { return explain::receiverSlotText(rx, i); });
+    }
+    add({&rx.chkRxReady}, [&rx] { return explain::readyHoldText(rx); });
+}
+
+// Only what can be seen is described: a hidden control's words are sent
+// when it is shown again.
+void WebDemo::writeWords(std::string& out)
+{
+    out += ",\"words\":[";
+    bool first = true;
+    for (Live& l : m_live) {
+        bool shown = false;
+        bool changed = !l.known;
+        for (std::size_t k = 0; k < l.ids.size(); ++k) {
+            const widgets::Control& c = *m_entries[static_cast<std::size_t>(l.ids[k])].control;
+            shown = shown || c.reachable();
+            changed = changed || c.revision() != l.seen[k];
+        }
+        if (!shown || !changed) continue;
+        for (std::size_t k = 0; k < l.ids.size(); ++k) {
+            l.seen[k] = m_entries[static_cast<std::size_t>(l.ids[k])].control->revision();
+        }
+        std::string words = l.words();
+        if (l.known && words == l.sent) continue;
+        l.known = true;
+        l.sent = std::move(words);
+        for (const int id : l.ids) {
+            out += first ? "[" : ",[";
+            first = false;
+            Writer(out).integer(id);
+            out += ',';
+            Writer(out).string(l.sent);
+            out += ']';
+        }
+    }
+    out += ']';
+}
+
+void WebDemo::explainClick(const std::string& name)
+{
+    int wire = 0;
+    int slot = 0;
+    if (wireSlot(name, wire, slot)) m_explainer->destroying(wire, slot, explain::Cause::Click);
+}
+
+// A packet pressed away from the console is a click, as in the runner.
+void WebDemo::explainPress(const std::string& line)
+{
+    std::istringstream words(line);
+    std::string command, name, more;
+    if (!(words >> command >> name) || command != "press" || (words >> more)) return;
+    const widgets::Control* c = m_demo->findControl(name);
+    if (c != nullptr && c->reachable()) explainClick(name);
+}
+
+void WebDemo::hookLosses()
+{
+    LinkDemo& demo = *m_demo;
+    demo.lab().onLoss = [this](Wire& wire, int slot) {
+        if (m_explainer) m_explainer->destroying(&wire == &m_demo->Wire2 ? 2 : 1, slot, explain::Cause::RandomLoss);
+    };
+    demo.lab().onDrop = [this](Wire& wire, int slot) {
+        if (m_explainer) m_explainer->destroying(&wire == &m_demo->Wire2 ? 2 : 1, slot, explain::Cause::Chosen);
+    };
+}
+
+void WebDemo::explain(bool on)
+{
+    if (on == explaining()) return;
+    if (!on) {
+        m_demo->lab().onLoss = nullptr;
+        m_demo->lab().onDrop = nullptr;
+        m_explainer.reset();
+        m_explained.clear();
+        return;
+    }
+    m_explainer = std::make_unique<explain::Explainer>(*m_demo);
+    m_explainer->onLine = [this](const explain::Line& l) {
+        m_explained.push_back(l);
+        if (m_explained.size() > kMaxExplanations) m_explained.pop_front();
+    };
+    hookLosses();
+}
+
+std::string WebDemo::takeExplanations()
+{
+    if (m_explainer) m_explainer->flush();
+    Json out = Json::array();
+    for (const explain::Line& l : m_explained) {
+        out.push_back(Json{{"time", l.time},
+                           {"text", l.text},
+                           {"packet", l.packet ? Json(*l.packet) : Json(nullptr)},
+                           {"ack", l.acknowledgement}});
+    }
+    m_explained.clear();
+    return out.dump();
+}
+
+void WebDemo::eventLog(bool on)
+{
+    if (on == eventLogOn()) return;
+    if (!on) {
+        m_events.reset();
+        m_eventRows.clear();
+        return;
+    }
+    m_events = std::make_unique<eventlog::EventLog>(*m_demo);
+    m_events->listen([this](const eventlog::Event& e) {
+        m_eventRows.push_back(e);
+        if (m_eventRows.size() > kMaxEvents) m_eventRows.pop_front();
+    });
+}
+
+std::string WebDemo::takeEvents()
+{
+    Json out = Json::array();
+    for (const eventlog::Event& e : m_eventRows) {
+        Json row = eventlog::toJson(e);
+        row["csv"] = eventlog::toCsv(e);
+        out.push_back(std::move(row));
+    }
+    m_eventRows.clear();
+    return out.dump();
+}
+
+void WebDemo::offer(const std::string& file, const std::string& text)
+{
+    // The page saves under the file's own name, without a folder.
+    const std::size_t slash = file.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+    if (name.empty()) name = "trace.svg";
+    const bool svg = name.size() >= 4 && name.compare(name.size() - 4, 4, ".svg") == 0;
+    m_downloads.push_back(Download{name, svg ? "image/svg+xml" : "text/plain", text});
+}
+
+std::string helpTexts(const std::string& profileName)
+{
+    const palette::Profile profile = profileOf(profileName);
+    Json guide = Json::array();
+    for (const help::GuideSection& s : help::gettingStarted()) {
+        if (s.paragraphs.empty()) continue;
+        guide.push_back(Json{{"title", s.title}, {"paragraphs", s.paragraphs}});
+    }
+    Json colours = Json::array();
+    for (const help::ColourGroup& g : help::colourLegend()) {
+        Json entries = Json::array();
+        for (const help::ColourEntry& e : g.entries) {
+            Json swatches = Json::array();
+            Json letters = Json::array();
+            for (const std::int64_t c : e.swatches) {
+                swatches.push_back(palette::drawn(profile, c, g.role));
+                const char letter = g.role == palette::Role::Fill ? palette::packetLetter(profile, c) : '\0';
+                letters.push_back(letter == '\0' ? std::string() : std::string(1, letter));
+            }
+            entries.push_back(
+                Json{{"name", e.name}, {"meaning", e.meaning}, {"swatches", swatches}, {"letters", letters}});
+        }
+        colours.push_back(Json{{"title", g.title}, {"note", g.note}, {"entries", entries}});
+    }
+    Json codes = Json::array();
+    for (int code = 0; code <= ACKSendCancelled; ++code) codes.push_back(Json::array({code, eventlog::codeName(code)}));
+    codes.push_back(Json::array({static_cast<int>(ResetRequest), eventlog::codeName(ResetRequest)}));
+    return Json{{"version", LINKDEMO_VERSION},
+                {"copyright", std::string(help::kCopyright)},
+                {"licence", std::string(help::kLicence)},
+                {"profile", palette::name(profile)},
+                {"gettingStarted", guide},
+                {"colours", colours},
+                {"eventCodes", codes},
+                {"components", {"Transmitter1", "Wire1", "Queue1", "Wire2", "Receiver1", "Source1", "LinkDemo"}},
+                {"eventCsvHeader", eventlog::csvHeader()}}
+        .dump();
 }
 
 }  // namespace web

@@ -13,11 +13,14 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "explain/explain.h"
+#include "session/eventlog.h"
 #include "shell/linkdemo.h"
 #include "session/presenter.h"
 #include "session/recorder.h"
@@ -100,6 +103,79 @@ public:
     // False once an action had to be written approximately.
     bool scriptExact() const { return m_recorder.exact(); }
 
+    // ---- What surrounds the demonstration: explanations, the event log,
+    // help texts, the controls' words, files a script writes -------------
+    //
+    // The explanations and the event log watch the run only while they are
+    // on (off at start-up); watched or not, the model behaves the same.
+    //
+    // tree() also gives each control "about" (its system name and what it
+    // is for: "Wire1.cmdPacket(3): A packet on the wire: click to destroy
+    // it") and, for a list or field, "caption" (the label naming it on the
+    // screen, "" for none). sync() also sends "words": [[id, "text"], ...],
+    // the plain words of the controls that show the run's state (a packet
+    // on a wire, a transmitter or receiver slot, the Ready/Hold box) where
+    // they changed; "" where the control shows nothing of its own.
+    //
+    // run() hands over what a command would write to a file (svg) as
+    // "downloads": [{"name", "type", "text"}], and says so in the output
+    // after the command's own line: {"download": "NAME", "bytes": N}.
+
+    // Makes the next sync send every shown control's words again.
+    void resendWords()
+    {
+        for (Live& l : m_live) l.known = false;
+    }
+
+    // Starts or stops the explainer.
+    void explain(bool on);
+    bool explaining() const { return m_explainer != nullptr; }
+    // The sentences written since the last call, oldest first, as JSON
+    // [{"time": T, "text": "…", "packet": N | null, "ack": false}, ...];
+    // what the components did since the last clock tick is written first.
+    std::string takeExplanations();
+
+    // Starts or stops the event log; stopped, it forgets what it held.
+    void eventLog(bool on);
+    bool eventLogOn() const { return m_events != nullptr; }
+    // The events since the last call, oldest first, as JSON: the runner's
+    // `log` objects, each with "csv", its record in the columns of
+    // eventCsvHeader().
+    std::string takeEvents();
+
+    // Oldest sentences and events are dropped beyond these while nobody
+    // takes them.
+    static constexpr std::size_t kMaxExplanations = 1000;
+    static constexpr std::size_t kMaxEvents = 100000;
+
+private:
+    // Controls that say the same words (a slot's number, sequence, timer
+    // and frame); the words are asked for again only when one of them
+    // changed.
+    struct Live {
+        std::vector<int> ids;
+        std::function<std::string()> words;
+        std::string sent;
+        bool known = false;
+        std::vector<std::uint64_t> seen;
+    };
+    void describeLive();
+    void writeWords(std::string& out);
+    void explainClick(const std::string& name);
+    void explainPress(const std::string& line);
+    void hookLosses();
+    void offer(const std::string& file, const std::string& text);
+
+    std::unique_ptr<explain::Explainer> m_explainer;
+    std::deque<explain::Line> m_explained;
+    std::unique_ptr<eventlog::EventLog> m_events;
+    std::deque<eventlog::Event> m_eventRows;
+    std::vector<Live> m_live;
+    struct Download {
+        std::string name, type, text;
+    };
+    std::vector<Download> m_downloads;
+
 private:
     struct Entry {
         widgets::Control* control;
@@ -151,5 +227,15 @@ std::string packetLetter(const std::string& profile, int model);
 // The name of the profile `name` stands for: itself when known, otherwise
 // "standard".
 std::string profileName(const std::string& name);
+
+// The words of the help the page shows, for profile `name`, as JSON:
+//   "version", "copyright", "licence"
+//   "gettingStarted": [{"title", "paragraphs": [...]}, ...]   (the sections
+//                      that have words of their own)
+//   "colours": [{"title", "note", "entries": [{"name", "meaning",
+//               "swatches": [drawn 0xBBGGRR, ...], "letters": ["D", ...]}]}]
+//   "eventCodes": [[code, "DataArrived"], ...], "components": ["Transmitter1", ...]
+//   "eventCsvHeader": "time_s,from,..."
+std::string helpTexts(const std::string& profile);
 
 }  // namespace web

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "session/script.h"
@@ -219,6 +221,124 @@ TEST(WebDemo, InputOnHiddenOrWrongControlsIsDropped)
     d.click(static_cast<int>(tree.size()));
     EXPECT_TRUE(Json::parse(d.sync())["controls"].empty());
     EXPECT_EQ(d.demo().topology, 0);
+}
+
+// ---- The page's panels: names, explanations, the event log, downloads ----
+
+// The runner's output lines that are objects under `key`.
+std::vector<Json> runnerObjects(const std::string& script, const std::string& key)
+{
+    std::vector<Json> out;
+    std::istringstream lines(runner(script));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] != '{') continue;
+        const Json j = Json::parse(line);
+        if (j.contains(key)) out.push_back(j[key]);
+    }
+    return out;
+}
+
+TEST(WebDemoPanels, ListsAndFieldsAreNamedByTheCaptionBesideThem)
+{
+    web::WebDemo d;
+    const Json tree = Json::parse(d.tree());
+    const auto node = [&](const std::string& name) { return tree[static_cast<std::size_t>(idOf(tree, name))]; };
+    EXPECT_EQ(node("Wire1.cmbDelay")["caption"], "Delay");
+    EXPECT_EQ(node("Wire1.cmbBitRate")["caption"], "Bit Rate");
+    EXPECT_EQ(node("Transmitter1.cmbTxWindowSize")["caption"], "Max Window Size");
+    EXPECT_EQ(node("Receiver1.cmbRxPolicy")["caption"], "Rx Policy");
+    EXPECT_EQ(node("Queue1.cmbSize")["caption"], "Length");
+    EXPECT_EQ(node("LinkDemo.cmbScenario")["caption"], "");
+    EXPECT_EQ(node("Wire1.cmdPacket(3)")["about"], "Wire1.cmdPacket(3): A packet on the wire: click to destroy it");
+}
+
+TEST(WebDemoPanels, LiveWordsAreSentWhereTheyChangeAndAgainOnRequest)
+{
+    web::WebDemo d;
+    const Json tree = Json::parse(d.tree());
+    const int packet = idOf(tree, "Wire1.cmdPacket(0)");
+    const auto wordsOf = [](const Json& sync, int id) -> std::optional<std::string> {
+        for (const auto& w : sync["words"]) {
+            if (w[0] == id) return w[1].get<std::string>();
+        }
+        return std::nullopt;
+    };
+    d.sync();
+    d.click(idOf(tree, "LinkDemo.cmdPause"));
+    d.advanceTo(1100);
+    const auto said = wordsOf(Json::parse(d.sync()), packet);
+    ASSERT_TRUE(said);
+    EXPECT_EQ(said->rfind("Data packet 0, ", 0), 0u) << *said;
+    EXPECT_FALSE(wordsOf(Json::parse(d.sync()), packet));
+    d.resendWords();
+    EXPECT_EQ(wordsOf(Json::parse(d.sync()), packet), said);
+}
+
+TEST(WebDemoPanels, ExplanationsAndEventsEqualTheRunnersForTheSameSession)
+{
+    const std::string before = "press LinkDemo.cmdPause\nrun 1100\n";
+    const std::string after = "run 3000\n";
+    web::WebDemo d;
+    const Json tree = Json::parse(d.tree());
+    d.explain(true);
+    d.eventLog(true);
+    d.run(before);
+    d.click(idOf(tree, "Wire1.cmdPacket(0)"));
+    // From the console too, a packet pressed away is destroyed by a click.
+    d.run("run 300\npress Wire1.cmdPacket(1)\n" + after);
+    const Json lines = Json::parse(d.takeExplanations());
+    const Json events = Json::parse(d.takeEvents());
+    EXPECT_TRUE(Json::parse(d.takeExplanations()).empty());
+
+    const std::string script =
+        "explain on\nlog on\n" + before + "press Wire1.cmdPacket(0)\nrun 300\npress Wire1.cmdPacket(1)\n" + after;
+    const auto said = runnerObjects(script, "explain");
+    ASSERT_EQ(lines.size(), said.size());
+    int clicks = 0;
+    for (std::size_t i = 0; i < said.size(); ++i) {
+        EXPECT_EQ(lines[i]["text"], said[i]["text"]);
+        EXPECT_EQ(lines[i]["time"], said[i]["time"]);
+        clicks += lines[i]["text"].get<std::string>().find("click") != std::string::npos;
+    }
+    EXPECT_EQ(clicks, 2) << lines.dump();
+    const auto logged = runnerObjects(script, "event");
+    ASSERT_EQ(events.size(), logged.size());
+    for (std::size_t i = 0; i < logged.size(); ++i) {
+        Json e = events[i];
+        e.erase("csv");
+        EXPECT_EQ(e, logged[i]) << i;
+    }
+    // Off, they cost nothing and forget what was not taken.
+    d.explain(false);
+    d.eventLog(false);
+    d.run(after);
+    d.eventLog(true);
+    EXPECT_TRUE(Json::parse(d.takeEvents()).empty());
+}
+
+TEST(WebDemoPanels, SvgIsOfferedAsADownloadAndSaidSo)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "linkdemo-web-svg";
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "trace.svg").string();
+    std::filesystem::remove(file);
+    const std::string script = "press LinkDemo.cmdPause\nrun 3000\nsvg Wire1.Picture1 " + file + "\n";
+    web::WebDemo d;
+    const Json r = Json::parse(d.run(script + "dump LinkDemo\n"));
+    EXPECT_FALSE(std::filesystem::exists(file));
+    const std::string expected = runner(script);
+    std::ifstream in(file, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(r["downloads"].size(), 1u);
+    EXPECT_EQ(r["downloads"][0]["name"], "trace.svg");
+    EXPECT_EQ(r["downloads"][0]["type"], "image/svg+xml");
+    EXPECT_EQ(r["downloads"][0]["text"], written);
+    // The runner's own line, then the download's.
+    const std::string out = r["stdout"];
+    const std::string said = "{\"download\": \"trace.svg\", \"bytes\": " + std::to_string(written.size()) + "}\n";
+    EXPECT_EQ(out.substr(0, expected.size() + said.size()), expected + said);
+    EXPECT_TRUE(Json::parse(d.run("dump LinkDemo\n"))["downloads"].empty());
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
