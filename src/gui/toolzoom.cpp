@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QPointer>
+#include <QScreen>
 #include <QVariant>
 #include <QWidget>
 
@@ -38,7 +39,12 @@ void scale(QWidget* w)
     }
     w->setFont(f);
     // The window keeps its proportions to what it shows.
-    if (was > 0) w->resize((QSizeF(w->size()) * (z / was)).toSize());
+    if (was > 0) {
+        QSize size = (QSizeF(w->size()) * (z / was)).toSize();
+        // Never larger than the screen it is on.
+        if (const QScreen* screen = w->screen()) size = size.boundedTo(screen->availableGeometry().size());
+        w->resize(size);
+    }
     w->setProperty(kScaledAt, z);
 }
 

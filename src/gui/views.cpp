@@ -506,26 +506,28 @@ void PictureView::drawAxis(QPainter& p) const
     auto labelOf = [](const AxisMark& m, bool unit) {
         return unit ? QStringLiteral("%1 s").arg(m.seconds) : QString::number(m.seconds);
     };
-    // The largest font, from 10 pixels at 100 % down to 7, at which every
-    // label fits with its unit; then without it.
+    // The largest font at which every label fits: with its unit from 10
+    // pixels at 100 % down to 9, then without it down to 7 (a smaller
+    // unit would not read from the back of a room).
     QFont f = font();
-    bool unit = true;
-    const int largest = std::max(7, static_cast<int>(std::lround(10 * z)));
-    const int smallest = std::max(6, static_cast<int>(std::lround(7 * z)));
-    int size = largest;
-    auto widest = [&](const QFontMetricsF& fm) {
+    auto widest = [&](const QFontMetricsF& fm, bool unit) {
         qreal w = 0;
         for (const AxisMark& m : marks) w = std::max(w, fm.horizontalAdvance(labelOf(m, unit)));
         return w;
     };
+    auto px = [z](double size) { return std::max(6, static_cast<int>(std::lround(size * z))); };
+    bool unit = true;
+    int size = px(10);
     for (;;) {
         f.setPixelSize(size);
-        if (widest(QFontMetricsF(f)) <= room) break;
-        if (size > smallest) {
+        if (widest(QFontMetricsF(f), unit) <= room) break;
+        if (unit && size > px(9)) {
             --size;
         } else if (unit) {
             unit = false;
-            size = largest;
+            size = px(10);
+        } else if (size > px(7)) {
+            --size;
         } else {
             break;
         }
