@@ -2,6 +2,8 @@
 #include "explain/explain.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <utility>
 
@@ -776,6 +778,112 @@ std::string readyHoldText(const Receiver& rx)
     }
     return std::string("The receiver is on Hold: a click makes it Ready, and it delivers the packets that wait") +
            (software ? " and sends Ready to the transmitter" : "");
+}
+
+namespace {
+
+// "1.0", "0.25", "12.5": at least one decimal, at most three; "1e+308"
+// from a million on.
+std::string settingNumber(double v)
+{
+    char buf[64];
+    if (std::fabs(v) >= 1e6) {
+        std::snprintf(buf, sizeof buf, "%.6g", v);
+        return buf;
+    }
+    std::snprintf(buf, sizeof buf, "%.3f", v);
+    std::string t = buf;
+    while (t.size() > 1 && t.back() == '0' && t[t.size() - 2] != '.') t.pop_back();
+    return t;
+}
+
+// The leading number of a text as the model reads it (num::textValue), and
+// whether the text is that number alone (blanks around it aside).
+struct Reading {
+    bool number = false;  // a number leads the text
+    bool whole = false;   // nothing but the number
+    bool overflow = false;
+    double value = 0;
+};
+
+Reading readSetting(const std::string& text)
+{
+    Reading r;
+    const char* begin = text.c_str();
+    while (*begin == ' ' || *begin == '\t') ++begin;
+    if (*begin == '\0') return r;
+    // The same run num::textValue takes: sign, digits, point, exponent.
+    const char* p = begin;
+    if (*p == '+' || *p == '-') ++p;
+    bool digits = false;
+    while (*p >= '0' && *p <= '9') ++p, digits = true;
+    if (*p == '.') {
+        ++p;
+        while (*p >= '0' && *p <= '9') ++p, digits = true;
+    }
+    if (!digits) return r;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        if (*q == '+' || *q == '-') ++q;
+        if (*q >= '0' && *q <= '9') {
+            while (*q >= '0' && *q <= '9') ++q;
+            p = q;
+        }
+    }
+    r.number = true;
+    const std::string run(begin, p);
+    const double v = std::strtod(run.c_str(), nullptr);
+    r.overflow = !std::isfinite(v);
+    r.value = num::textValue(text);
+    while (*p == ' ' || *p == '\t') ++p;
+    r.whole = *p == '\0';
+    return r;
+}
+
+struct Setting {
+    const char* label;  // "Delay"
+    const char* noun;   // "a delay"
+    const char* about;  // what the number is, after it
+    const char* unit;   // " s", or "" for a plain number
+};
+
+SettingWords wordsFor(const Setting& s, const std::string& text, double inForce)
+{
+    const std::string force = settingNumber(inForce) + s.unit;
+    SettingWords w;
+    w.tooltip = std::string(s.label) + ": " + s.about + "; in force: " + force;
+    const Reading r = readSetting(text);
+    const std::string quoted = "\"" + text + "\"";
+    const std::string label = std::string(s.label) + ": ";
+    if (!r.number) {
+        w.problem = label + quoted + " is not " + s.noun + "; " + force + " stays in force";
+    } else if (r.overflow) {
+        // Read as the largest number the model holds, which is then in force.
+        w.problem = label + quoted + " is too large to be read as typed; " + force + " is in force";
+    } else if (!(r.value > 0)) {
+        w.problem = label + quoted + " is not " + s.noun + " (it must be more than 0); " + force + " stays in force";
+    } else if (!r.whole) {
+        w.problem = label + quoted + " is read as " + settingNumber(r.value) + s.unit;
+    }
+    return w;
+}
+
+}  // namespace
+
+std::optional<SettingWords> settingWords(const widgets::ComboBox& field)
+{
+    const auto* wire = dynamic_cast<const Wire*>(field.parent());
+    if (!wire) return std::nullopt;
+    if (&field == &wire->cmbDelay) {
+        return wordsFor({"Delay", "a delay", "seconds of propagation delay (the time to cross the wire)", " s"},
+                        field.text(), wire->currentDelay());
+    }
+    if (&field == &wire->cmbBitRate) {
+        return wordsFor({"Bit Rate", "a bit rate",
+                         "how fast packets are put on the wire (a packet of size L takes L / (4 x rate) s)", ""},
+                        field.text(), wire->currentBitRate());
+    }
+    return std::nullopt;
 }
 
 }  // namespace explain

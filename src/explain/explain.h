@@ -167,4 +167,16 @@ std::string receiverSlotText(const Receiver& rx, int slot);
 // The Ready/Hold box: the state it shows and what a click does.
 std::string readyHoldText(const Receiver& rx);
 
+// A setting the user types (a wire's Bit Rate and Delay): the field keeps
+// its text as typed and the model reads its leading number. `tooltip` gives
+// the unit and the value in force ("Delay: 1.0 s of propagation delay; in
+// force: 1.0 s"); `problem`, when the text cannot be used as typed, says so
+// in one line ("Delay: \"abc\" is not a delay; 1.0 s stays in force"), and
+// is empty otherwise. Nothing for a field that is not such a setting.
+struct SettingWords {
+    std::string tooltip;
+    std::string problem;
+};
+std::optional<SettingWords> settingWords(const widgets::ComboBox& field);
+
 }  // namespace explain

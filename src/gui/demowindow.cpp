@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "gui/units.h"
+#include "session/tracefigure.h"
 
 namespace gui {
 
@@ -54,11 +55,11 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         };
         picture->axis = [wire] {
             std::vector<PictureView::AxisMark> marks;
-            for (const auto& m : wire->traceTable().timeAxis()) {
-                marks.push_back(PictureView::AxisMark{m.y, QStringLiteral("%1 s").arg(m.seconds)});
-            }
+            for (const auto& m : wire->traceTable().timeAxis()) marks.push_back(PictureView::AxisMark{m.y, m.seconds});
             return marks;
         };
+        // Left of the sending end's bar, where no line is drawn.
+        picture->axisRoom = [wire] { return wire->traceTable().xOf(0); };
         picture->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(picture, &QWidget::customContextMenuRequested, this, [this, wire, picture](const QPoint& at) {
             QMenu menu(this);
@@ -82,6 +83,14 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         row->addWidget(clear);
         notice->hide();
         m_notices.push_back(Notice{wire, notice});
+
+        auto* follow = new QPushButton(tr("Follow (F)"), this);
+        follow->setFocusPolicy(Qt::NoFocus);
+        follow->setToolTip(tr("The present has passed the last second this trace shows: follow it (F)"));
+        follow->setAccessibleName(tr("Follow the present on the traces"));
+        connect(follow, &QPushButton::clicked, this, [this] { setFollowPresent(true); });
+        follow->hide();
+        m_followNotices.push_back(FollowNotice{wire, follow});
     }
 
     afterAdvance = [this] {
@@ -189,6 +198,8 @@ void DemoWindow::afterEachSync()
     placePackets();
     showSelection();
     showTraceNotices();
+    showFollowNotices();
+    thinTraceLabels();
     if (onRefresh) onRefresh();
 }
 
@@ -233,6 +244,65 @@ void DemoWindow::showTraceNotices()
             n.panel->raise();
         }
         if (n.panel->isHidden() == show) n.panel->setVisible(show);
+    }
+}
+
+QWidget* DemoWindow::followNotice(const Wire& wire) const
+{
+    for (const FollowNotice& n : m_followNotices)
+        if (n.wire == &wire) return n.panel;
+    return nullptr;
+}
+
+void DemoWindow::showFollowNotices()
+{
+    for (FollowNotice& n : m_followNotices) {
+        const Wire& wire = *n.wire;
+        const bool shown = wire.reachable() && wire.Picture1.reachable() && wire.traceTable().traceOn();
+        const bool beyond = shown && wire.traceTable().yOf(m_demo.totalTime) > wire.Picture1.height();
+        bool show = !n.panel->isHidden();
+        if (!beyond || m_follow) {
+            // In view again (or followed): the next pass shows it again.
+            show = false;
+            n.armed = n.armed || !beyond;
+        } else if (show && wire.VScroll1.value() != n.shownAt) {
+            // The user scrolled the trace: the notice has been answered.
+            show = false;
+        } else if (!show && n.armed) {
+            show = true;
+            n.armed = false;
+            n.shownAt = wire.VScroll1.value();
+        }
+        if (show) {
+            QWidget* picture = widgetFor(wire.Picture1);
+            n.panel->adjustSize();
+            // At the bottom, where the present went out of view.
+            const QPoint at = picture->mapTo(
+                this, QPoint(picture->width() - n.panel->width() - 4, picture->height() - n.panel->height() - 4));
+            n.panel->move(at);
+            n.panel->raise();
+        }
+        if (n.panel->isHidden() == show) n.panel->setVisible(show);
+    }
+}
+
+// Sequence labels that would cover one another are thinned on screen (the
+// model keeps them all): the same rule the exported figure follows.
+void DemoWindow::thinTraceLabels()
+{
+    for (Wire* wire : m_demo.wires()) {
+        std::vector<figure::Box> boxes;
+        std::vector<QWidget*> views;
+        for (int i = 0; i < wire->txtTrace.size(); ++i) {
+            const widgets::TextBox& t = wire->txtTrace[i];
+            QWidget* view = widgetFor(t);
+            if (!view || !t.visible()) continue;
+            boxes.push_back({t.left(), t.top(), t.width(), t.height()});
+            views.push_back(view);
+        }
+        const std::vector<bool> kept = figure::keptLabels(boxes);
+        for (std::size_t i = 0; i < views.size(); ++i)
+            if (views[i]->isHidden() == kept[i]) views[i]->setVisible(kept[i]);
     }
 }
 

@@ -65,6 +65,8 @@ private:
     void placePackets();
     void showSelection();
     void showTraceNotices();
+    void showFollowNotices();
+    void thinTraceLabels();
     void settingsChanged();
 
     LinkDemo& m_demo;
@@ -78,6 +80,20 @@ private:
         QWidget* panel;
     };
     std::vector<Notice> m_notices;
+    // "Follow (F)" over a trace once the present has passed its last second
+    // shown, Follow the Present off; it goes when the trace is scrolled or
+    // followed, and comes again only after the present was in view again.
+    struct FollowNotice {
+        Wire* wire;
+        QWidget* panel;
+        bool armed = true;  // the present was in view since it last showed
+        int shownAt = 0;    // the start-time bar's value when it showed
+    };
+    std::vector<FollowNotice> m_followNotices;
+
+public:
+    // The notice of `wire` (for tests); nullptr when it has none.
+    QWidget* followNotice(const Wire& wire) const;
 };
 
 }  // namespace gui

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -13,6 +14,8 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include "gui/toolzoom.h"
 
 namespace gui {
 
@@ -67,7 +70,7 @@ QVariant EventTableModel::data(const QModelIndex& index, int role) const
         case Number:
             return QStringLiteral("#%1").arg(e.Number);
         case Sequence:
-            return QStringLiteral("seq %1").arg(e.SequenceNumber);
+            return e.showsSequence ? QStringLiteral("seq %1").arg(e.SequenceNumber) : QStringLiteral("\u2014");
         case Kind:
             return text(eventlog::kindName(e.Colour));
         default:
@@ -133,6 +136,21 @@ bool EventFilter::filterAcceptsRow(int row, const QModelIndex&) const
 
 // ---- EventLogWindow --------------------------------------------------------
 
+void EventLogWindow::fitToFont()
+{
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
+    const int w = m_view->fontMetrics().horizontalAdvance(QStringLiteral("M"));
+    for (auto [column, chars] : {std::pair{0, 9}, {1, 11}, {2, 19}, {3, 22}, {4, 6}, {5, 7}}) {
+        m_view->setColumnWidth(column, w * chars);
+    }
+}
+
+void EventLogWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange && m_view) fitToFont();
+}
+
 EventLogWindow::EventLogWindow(LinkDemo& demo, QWidget* parent)
     : QWidget(parent, Qt::Window), m_log(demo), m_model(this), m_filter(this)
 {
@@ -157,15 +175,12 @@ EventLogWindow::EventLogWindow(LinkDemo& demo, QWidget* parent)
     m_view = new QTableView(this);
     m_view->setModel(&m_filter);
     m_view->verticalHeader()->hide();
-    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 4);
     m_view->horizontalHeader()->setStretchLastSection(true);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setWordWrap(false);
+    fitToFont();
     const int w = m_view->fontMetrics().horizontalAdvance(QStringLiteral("M"));
-    for (auto [column, chars] : {std::pair{0, 9}, {1, 11}, {2, 19}, {3, 22}, {4, 6}, {5, 7}}) {
-        m_view->setColumnWidth(column, w * chars);
-    }
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(m_pause);
@@ -179,6 +194,7 @@ EventLogWindow::EventLogWindow(LinkDemo& demo, QWidget* parent)
     layout->addWidget(m_view, 1);
     layout->addWidget(m_status);
     resize(w * 90, 480);
+    followZoom(this);
 
     connect(m_pause, &QCheckBox::toggled, this, [this](bool on) { setPaused(on); });
     connect(m_components, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int) {

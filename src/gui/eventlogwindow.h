@@ -87,15 +87,18 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // The rows and columns follow the font (which follows the zoom).
+    void changeEvent(QEvent* event) override;
 
 private:
     void updateStatus();
+    void fitToFont();
 
     eventlog::EventLog m_log;
     std::vector<eventlog::Event> m_pending;
     EventTableModel m_model;
     EventFilter m_filter;
-    QTableView* m_view;
+    QTableView* m_view = nullptr;
     QCheckBox* m_pause;
     QComboBox* m_components;
     QComboBox* m_codes;

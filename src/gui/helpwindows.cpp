@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "gui/profile.h"
+#include "gui/toolzoom.h"
 #include "gui/units.h"
 #include "linkdemo_version.h"
 #include "session/helptext.h"
@@ -72,6 +73,8 @@ QGroupBox* groupBox(const help::ColourGroup& g, QWidget* parent)
     note->setStyleSheet(QStringLiteral("color: #505050; font-style: italic;"));
     grid->addWidget(note, 0, 0, 1, 3);
     int row = 1;
+    for (const std::string& line : help::slotReading(g.title))
+        grid->addWidget(wrapped(QString::fromStdString(line), box), row++, 0, 1, 3);
     for (const help::ColourEntry& e : g.entries) {
         auto* swatches = new QWidget(box);
         auto* h = new QHBoxLayout(swatches);
@@ -110,6 +113,7 @@ QWidget* showOnce(QWidget* parent, const QString& name, Make make)
     if (w == nullptr) {
         w = make();
         w->setObjectName(name);
+        followZoom(w);
         w->setWindowFlag(Qt::Window);
         if (parent == nullptr) w->setAttribute(Qt::WA_DeleteOnClose);
     }

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -25,6 +26,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/toolzoom.h"
+#include "gui/units.h"
 #include "lab/lab.h"
 #include "sweep/sweep.h"
 #include "shell/linkdemo.h"
@@ -286,6 +289,7 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     connect(m_timer, &QTimer::timeout, this, &LabWindow::refresh);
     m_timer->start(kRefreshMs);
     refresh();
+    followZoom(this);
 }
 
 LabWindow::~LabWindow() = default;
@@ -425,11 +429,29 @@ void LabWindow::copyCsv()
     QApplication::clipboard()->setText(csv());
 }
 
+void LabWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::FontChange || !m_chartView) return;
+    QChart* chart = m_chartView->chart();
+    const QFont f = font();
+    QFont bold = f;
+    bold.setBold(true);
+    chart->setTitleFont(bold);
+    chart->legend()->setFont(f);
+    for (QValueAxis* axis : {m_axisX, m_axisY}) {
+        axis->setLabelsFont(f);
+        axis->setTitleFont(f);
+    }
+    m_chartView->setMinimumSize((QSizeF(260, 300) * zoom()).toSize());
+}
+
 void LabWindow::showBeside(const QWidget& demonstration)
 {
     if (!isVisible()) {
-        // Narrow enough to stand beside the demonstration on a 1600-pixel screen.
-        resize(minimumSizeHint().expandedTo(QSize(590, 540)));
+        // Narrow enough to stand beside the demonstration on a 1600-pixel
+        // screen at 100 %; larger with the zoom.
+        resize(minimumSizeHint().expandedTo((QSizeF(590, 540) * zoom()).toSize()));
         const QRect frame = demonstration.frameGeometry();
         QPoint at(frame.right() + 8, frame.top());
         if (const QScreen* screen = demonstration.screen()) {

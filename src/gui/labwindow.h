@@ -37,6 +37,10 @@ public slots:
     void refresh();
     void copyCsv();
 
+protected:
+    // The plot's fonts follow the window's (which follows the zoom).
+    void changeEvent(QEvent* event) override;
+
 private:
     void lossEdited(int wire, double p);
     void seedEdited();

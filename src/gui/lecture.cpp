@@ -87,7 +87,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
     // its trace.
     window.extendTraceMenu = [this](QMenu& menu, Wire& wire) {
         menu.addAction(tr("Export trace of %1…").arg(QString::fromStdString(wire.name())), this,
-                       [this, &wire] { exportTraceDialog(m_dialogParent, wire); });
+                       [this, &wire] { exportTraceDialog(m_dialogParent, wire, m_demo.totalTime); });
     };
     for (Wire* wire : demo.wires()) {
         QWidget* w = window.widgetFor(*wire);
@@ -163,7 +163,7 @@ void Lecture::showContextMenu(Wire& wire, QWidget* widget, const QPoint& pos)
     QMenu menu(widget);
     QAction* exportAction = menu.addAction(tr("Export trace of %1…").arg(QString::fromStdString(wire.name())));
     exportAction->setEnabled(wire.traceTable().traceOn());
-    if (menu.exec(widget->mapToGlobal(pos)) == exportAction) exportTraceDialog(m_dialogParent, wire);
+    if (menu.exec(widget->mapToGlobal(pos)) == exportAction) exportTraceDialog(m_dialogParent, wire, m_demo.totalTime);
 }
 
 void Lecture::exportTraceChosen()
@@ -187,7 +187,7 @@ void Lecture::exportTraceChosen()
         if (!ok) return;
         chosen = static_cast<std::size_t>(names.indexOf(name));
     }
-    exportTraceDialog(m_dialogParent, *wires[chosen]);
+    exportTraceDialog(m_dialogParent, *wires[chosen], m_demo.totalTime);
 }
 
 // ---- playing ---------------------------------------------------------------
@@ -496,15 +496,33 @@ void Lecture::setStatus(const QString& s)
 void Lecture::toggleRecording(bool on)
 {
     if (on) {
-        m_recorder.recordLine("# Recording starts here; the lines above bring the window to where it was.",
-                              m_demo.scheduler().now());
+        if (m_keepRecording) return;  // the same recording goes on
+        m_recorder.mark("# Recording starts here; the lines above bring the window to where it was.");
         setStatus(tr("Recording"));
         return;
     }
-    const QString file = QFileDialog::getSaveFileName(m_dialogParent, tr("Save recording"),
-                                                      QStringLiteral("session.txt"), tr("Scripts (*.txt)"));
+    const QString file = askRecordingFile
+                             ? askRecordingFile()
+                             : QFileDialog::getSaveFileName(m_dialogParent, tr("Save recording"),
+                                                            QStringLiteral("session.txt"), tr("Scripts (*.txt)"));
+    if (file.isEmpty()) {
+        const bool discard = askDiscardRecording
+                                 ? askDiscardRecording()
+                                 : QMessageBox::question(m_dialogParent, tr("Record"),
+                                                         tr("Discard the recording? It has not been saved."),
+                                                         QMessageBox::Discard | QMessageBox::Cancel,
+                                                         QMessageBox::Cancel) == QMessageBox::Discard;
+        if (!discard) {
+            // Still recording, as before Record… was unticked.
+            m_keepRecording = true;
+            m_record->setChecked(true);
+            m_keepRecording = false;
+            return;
+        }
+        setStatus(QString());
+        return;
+    }
     setStatus(QString());
-    if (file.isEmpty()) return;
     QFile out(file);
     const std::string script =
         "# Recorded in the Link Demo window; replay with linkdemo-script or Play script.\n" + m_recorder.script();

@@ -109,6 +109,11 @@ public:
     void sampleClock();
     const timeline::RunClock& runClock() const { return m_runClock; }
 
+    // Where Record… saves, and whether to discard a recording whose saving
+    // was cancelled; dialogs unless set (tests answer them).
+    std::function<QString()> askRecordingFile;
+    std::function<bool()> askDiscardRecording;
+
     // The session so far as a script (what Record… saves).
     std::string sessionScript() const { return m_recorder.script(); }
 
@@ -141,6 +146,7 @@ private:
     QString m_status;
     // The last picture's caption and score stay until the next user action.
     bool m_finalShown = false;
+    bool m_keepRecording = false;  // Record… ticked again after a cancelled save
 
     QAction* m_exportTrace;
     QAction* m_exportWindow;

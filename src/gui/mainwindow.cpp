@@ -22,12 +22,14 @@
 #include <QTimer>
 #include <QSlider>
 
+#include "explain/explain.h"
 #include "gui/componentnames.h"
 #include "gui/explainpanel.h"
 #include "gui/guide.h"
 #include "gui/helpwindows.h"
 #include "gui/lecture.h"
 #include "gui/profile.h"
+#include "gui/toolzoom.h"
 #include "gui/tooltips.h"
 #include "gui/units.h"
 
@@ -271,7 +273,27 @@ void MainWindow::buildExplanations()
         m_explainPanel->flush();
         m_live->refresh();
         m_componentNames->refresh();
+        refreshSettingProblem();
     };
+}
+
+void MainWindow::refreshSettingProblem()
+{
+    QString problem;
+    for (const Wire* wire : m_demo->demo().wires()) {
+        for (const widgets::ComboBox* field : {&wire->cmbBitRate, &wire->cmbDelay}) {
+            const auto words = explain::settingWords(*field);
+            if (problem.isEmpty() && words && !words->problem.empty()) problem = QString::fromStdString(words->problem);
+        }
+    }
+    if (problem == m_settingProblem) return;
+    // For a while: the message hides the clock and the other fields under it.
+    if (!problem.isEmpty()) {
+        statusBar()->showMessage(problem, 10000);
+    } else if (statusBar()->currentMessage() == m_settingProblem) {
+        statusBar()->clearMessage();
+    }
+    m_settingProblem = problem;
 }
 
 void MainWindow::showEvent(QShowEvent* event)
@@ -459,6 +481,7 @@ void MainWindow::applyZoom(double z)
 {
     if (std::abs(z - zoom()) < 1e-9) return;
     setZoom(z);
+    rescaleToolWindows();
     m_demo->resyncAll();
     m_demo->repaintAll();
 }

@@ -118,6 +118,14 @@ private:
     QAction* m_componentNamesAction = nullptr;
     QAction* m_gettingStartedAction = nullptr;
     std::unique_ptr<LiveDescriptions> m_live;
+    // The status bar's line about a typed setting that cannot be used as
+    // typed; shown when it changes.
+    void refreshSettingProblem();
+    QString m_settingProblem;
+
+public:
+    // The line last shown about a typed setting (empty: none), for tests.
+    QString settingProblem() const { return m_settingProblem; }
 };
 
 }  // namespace gui

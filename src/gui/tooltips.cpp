@@ -75,6 +75,15 @@ LiveDescriptions::LiveDescriptions(DemoWindow& window) : m_window(window)
         add(rx.lblRxSeq[i], words);
     }
     add(rx.chkRxReady, [&rx] { return explain::readyHoldText(rx); });
+    // The settings typed as text: their unit and the value in force.
+    for (Wire* wire : demo.wires()) {
+        for (const widgets::ComboBox* field : {&wire->cmbBitRate, &wire->cmbDelay}) {
+            add(*field, [field] {
+                const auto words = explain::settingWords(*field);
+                return words ? words->tooltip : std::string();
+            });
+        }
+    }
     for (const widgets::Control* c :
          {static_cast<const widgets::Control*>(&tx), static_cast<const widgets::Control*>(&rx)}) {
         if (QWidget* w = window.widgetFor(*c)) w->installEventFilter(this);

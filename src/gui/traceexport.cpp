@@ -3,10 +3,16 @@
 
 #include <cmath>
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QFont>
-#include <QInputDialog>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
@@ -46,13 +52,17 @@ void drawText(QPainter& p, const figure::Text& t)
 QImage renderFigure(const figure::TraceFigure& f, double scale)
 {
     const double k = scale / kUnitsPerPixel;
-    QImage image(std::max(1, static_cast<int>(std::ceil(f.width * k))),
-                 std::max(1, static_cast<int>(std::ceil(f.height * k))), QImage::Format_RGB32);
+    QImage image(std::max(1, static_cast<int>(std::ceil((f.width + f.marginLeft) * k))),
+                 std::max(1, static_cast<int>(std::ceil((f.height + f.marginTop + f.marginBottom) * k))),
+                 QImage::Format_RGB32);
+    if (image.isNull()) return image;
     image.fill(colour(f.backColour));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, scale > 1.0);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.scale(k, k);
+    // The picture's own coordinates, the axis in the margins around it.
+    p.translate(f.marginLeft, f.marginTop);
     QPen pen;
     pen.setWidthF(kUnitsPerPixel);
     pen.setCapStyle(Qt::SquareCap);
@@ -78,9 +88,10 @@ QImage renderFigure(const figure::TraceFigure& f, double scale)
     return image;
 }
 
-QString exportTrace(const Wire& wire, const QString& file, double scale)
+QString exportTrace(const Wire& wire, const QString& file, double scale, std::optional<figure::Range> range)
 {
-    const figure::TraceFigure f = figure::drawnIn(figure::traceFigure(wire), profile());
+    const figure::TraceFigure f =
+        figure::drawnIn(range ? figure::traceFigure(wire, *range) : figure::traceFigure(wire), profile());
     if (file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
         QFile out(file);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return out.errorString();
@@ -90,6 +101,15 @@ QString exportTrace(const Wire& wire, const QString& file, double scale)
         return {};
     }
     if (!(scale > 0) || scale > 16) return QStringLiteral("the scale must lie between 0 and 16");
+    // Beyond what an image (and most viewers) can hold.
+    constexpr double kTallest = 32000;
+    const double tall = std::ceil((f.height + f.marginTop + f.marginBottom) * scale / kUnitsPerPixel);
+    if (tall > kTallest)
+        return QStringLiteral(
+                   "the picture would be %1 pixels tall (at most %2): choose a smaller scale or a "
+                   "shorter range, or SVG")
+            .arg(tall, 0, 'f', 0)
+            .arg(kTallest, 0, 'f', 0);
     if (!renderFigure(f, scale).save(file, "PNG")) return QStringLiteral("the picture could not be written");
     return {};
 }
@@ -100,7 +120,7 @@ QString exportWidgetPng(QWidget& widget, const QString& file)
     return {};
 }
 
-bool exportTraceDialog(QWidget* parent, const Wire& wire)
+bool exportTraceDialog(QWidget* parent, const Wire& wire, std::int64_t nowMs)
 {
     QString selected;
     const QString file =
@@ -108,14 +128,73 @@ bool exportTraceDialog(QWidget* parent, const Wire& wire)
                                      QString::fromStdString(wire.name()) + QStringLiteral(".svg"),
                                      QObject::tr("SVG picture (*.svg);;PNG image (*.png)"), &selected);
     if (file.isEmpty()) return false;
-    double scale = 2.0;
-    if (!file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-        bool ok = false;
-        scale = QInputDialog::getDouble(parent, QObject::tr("Export trace"),
-                                        QObject::tr("Scale (pixels per screen pixel):"), 2.0, 0.5, 16.0, 1, &ok);
-        if (!ok) return false;
+    const bool png = !file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+
+    // Which part of the run, and for PNG the scale.
+    auto seconds = [](std::int64_t ms) { return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1); };
+    const figure::Range run = figure::wholeRun(wire, nowMs);
+    const TimeSequenceTrace::Frame shown = wire.traceTable().frame();
+    const double shownFrom = shown.startSeconds;
+    const double shownTo = shownFrom + (shown.unitsPerSecond > 0 ? shown.height / shown.unitsPerSecond : 0);
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QObject::tr("Export trace of %1").arg(QString::fromStdString(wire.name())));
+    auto* form = new QVBoxLayout(&dialog);
+    auto* visible = new QRadioButton(
+        QObject::tr("The visible part (%1 s to %2 s)").arg(shownFrom, 0, 'f', 1).arg(shownTo, 0, 'f', 1), &dialog);
+    auto* whole = new QRadioButton(
+        QObject::tr("The whole run since the last clear (%1 s to %2 s)").arg(seconds(run.fromMs), seconds(run.toMs)),
+        &dialog);
+    auto* ranged = new QRadioButton(QObject::tr("From"), &dialog);
+    visible->setChecked(true);
+    auto* from = new QDoubleSpinBox(&dialog);
+    auto* to = new QDoubleSpinBox(&dialog);
+    for (QDoubleSpinBox* box : {from, to}) {
+        box->setDecimals(1);
+        box->setRange(0, static_cast<double>(std::max(nowMs, run.toMs)) / 1000.0);
+        box->setSuffix(QObject::tr(" s"));
+        QObject::connect(box, &QDoubleSpinBox::valueChanged, ranged, [ranged] { ranged->setChecked(true); });
     }
-    const QString error = exportTrace(wire, file, scale);
+    from->setValue(static_cast<double>(run.fromMs) / 1000.0);
+    to->setValue(static_cast<double>(run.toMs) / 1000.0);
+    visible->setChecked(true);
+    auto* rangeRow = new QHBoxLayout;
+    rangeRow->addWidget(ranged);
+    rangeRow->addWidget(from);
+    rangeRow->addWidget(new QLabel(QObject::tr("to"), &dialog));
+    rangeRow->addWidget(to);
+    rangeRow->addStretch();
+    form->addWidget(visible);
+    form->addWidget(whole);
+    form->addLayout(rangeRow);
+    auto* scale = new QDoubleSpinBox(&dialog);
+    scale->setRange(0.5, 16.0);
+    scale->setDecimals(1);
+    scale->setValue(2.0);
+    if (png) {
+        auto* scaleRow = new QHBoxLayout;
+        scaleRow->addWidget(new QLabel(QObject::tr("Scale (pixels per screen pixel):"), &dialog));
+        scaleRow->addWidget(scale);
+        form->addLayout(scaleRow);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return false;
+
+    std::optional<figure::Range> range;
+    if (whole->isChecked()) range = run;
+    if (ranged->isChecked()) {
+        const auto a = static_cast<std::int64_t>(std::llround(from->value() * 1000));
+        const auto b = static_cast<std::int64_t>(std::llround(to->value() * 1000));
+        if (b <= a) {
+            QMessageBox::warning(parent, QObject::tr("Export trace"),
+                                 QObject::tr("The range must end after it starts."));
+            return false;
+        }
+        range = figure::Range{a, b};
+    }
+    const QString error = exportTrace(wire, file, scale->value(), range);
     if (!error.isEmpty()) {
         QMessageBox::warning(parent, QObject::tr("Export trace"),
                              QObject::tr("Could not write %1: %2").arg(file, error));

@@ -484,25 +484,66 @@ void PictureView::paintEvent(QPaintEvent* event)
     const QRect r = event->rect();
     const qreal dpr = m_image.devicePixelRatio();
     p.drawImage(QRectF(r), m_image, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
-    if (axis) {
-        QFont f = font();
-        f.setPixelSize(std::max(8, static_cast<int>(std::lround(10 * zoom()))));
-        p.setFont(f);
-        const QFontMetrics fm(f);
-        for (const AxisMark& m : axis()) {
-            const qreal y = toPixels(m.y);
-            if (y < fm.ascent() / 2.0 || y > height()) continue;
-            // On a pale ground, so that the label reads over the lines.
-            const QRectF box(2, y - fm.ascent() / 2.0 - 1, fm.horizontalAdvance(m.label) + 2, fm.ascent() + 2);
-            p.fillRect(box, QColor(255, 255, 255, 200));
-            p.setPen(QColor(0x70, 0x70, 0x70));
-            p.drawText(QPointF(3, y + fm.ascent() / 2.0 - 1), m.label);
-        }
-    }
+    if (axis) drawAxis(p);
     // A thin frame over the edge; the drawing keeps the whole area.
     p.setPen(QColor(0x80, 0x80, 0x80));
     p.setBrush(Qt::NoBrush);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void PictureView::drawAxis(QPainter& p) const
+{
+    const std::vector<AxisMark> marks = axis();
+    if (marks.empty()) return;
+    const qreal z = zoom();
+    // The strip ends a little short of the first line. As on a printed axis
+    // the seconds stand right-aligned left of their ticks, which point at the
+    // trace: a tick never runs into the digits as a minus sign would.
+    const qreal stripEnd = (axisRoom ? toPixels(axisRoom()) : width() / 10.0) - 2 * z;
+    const qreal tickStart = stripEnd - 3 * z;
+    const qreal textRight = tickStart - 2 * z;
+    const qreal room = textRight - 2;
+    auto labelOf = [](const AxisMark& m, bool unit) {
+        return unit ? QStringLiteral("%1 s").arg(m.seconds) : QString::number(m.seconds);
+    };
+    // The largest font at which every label fits: with its unit from 10
+    // pixels at 100 % down to 9, then without it down to 7 (a smaller
+    // unit would not read from the back of a room).
+    QFont f = font();
+    auto widest = [&](const QFontMetricsF& fm, bool unit) {
+        qreal w = 0;
+        for (const AxisMark& m : marks) w = std::max(w, fm.horizontalAdvance(labelOf(m, unit)));
+        return w;
+    };
+    auto px = [z](double size) { return std::max(6, static_cast<int>(std::lround(size * z))); };
+    bool unit = true;
+    int size = px(10);
+    for (;;) {
+        f.setPixelSize(size);
+        if (widest(QFontMetricsF(f), unit) <= room) break;
+        if (unit && size > px(9)) {
+            --size;
+        } else if (unit) {
+            unit = false;
+            size = px(10);
+        } else if (size > px(7)) {
+            --size;
+        } else {
+            break;
+        }
+    }
+    p.setFont(f);
+    const QFontMetricsF fm(f);
+    p.setPen(QColor(0x70, 0x70, 0x70));
+    for (const AxisMark& m : marks) {
+        const qreal y = toPixels(m.y);
+        if (y < 0 || y > height()) continue;
+        p.drawLine(QPointF(tickStart, y), QPointF(stripEnd, y));
+        // Centred on its tick, but whole inside the picture.
+        const QString label = labelOf(m, unit);
+        const qreal baseline = std::clamp(y + fm.capHeight() / 2, fm.capHeight() + 2, height() - fm.descent() - 1);
+        p.drawText(QPointF(textRight - fm.horizontalAdvance(label), baseline), label);
+    }
 }
 
 void PictureView::wheelEvent(QWheelEvent* event)

@@ -160,13 +160,17 @@ public:
     // The wheel turned over the picture, in notches (positive: away from the
     // user).
     std::function<void(int)> onWheel;
-    // Marks of a time axis drawn at the picture's left edge over the lines
-    // (heights in display units, labels); nothing when unset.
+    // Marks of a time axis drawn at the picture's left edge (heights in
+    // display units, whole seconds); nothing when unset. They keep to the
+    // strip `axisRoom` display units wide left of every line, a tick and its
+    // seconds ("12 s", or "12" where the unit does not fit), smaller where
+    // needed; the top and bottom ones are kept whole.
     struct AxisMark {
         double y;
-        QString label;
+        std::int64_t seconds;
     };
     std::function<std::vector<AxisMark>()> axis;
+    std::function<double()> axisRoom;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -176,6 +180,7 @@ protected:
 private:
     bool imageStale() const;
     void redrawImage();
+    void drawAxis(QPainter& p) const;
     // Draws model lines [from, to) onto the image; returns the widget area
     // they touched.
     QRect drawLines(std::size_t from, std::size_t to);

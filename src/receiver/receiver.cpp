@@ -186,10 +186,14 @@ bool Receiver::isArriving(int i) const
 void Receiver::setSlotMark(int i, SlotMark mark, std::int64_t packetColour)
 {
     lblRxPacket[i].setForeColour(slotColour(mark, packetColour));
-    if (mark == SlotMark::Fresh) return;  // a reset leaves the sequence label's colour
+    if (const auto seqMark = sequenceMark(mark)) lblRxSeq[i].setForeColour(slotColour(*seqMark, packetColour));
+}
+
+std::optional<Receiver::SlotMark> Receiver::sequenceMark(SlotMark mark)
+{
+    if (mark == SlotMark::Fresh) return std::nullopt;  // a reset leaves the sequence label's colour
     // The sequence label never turns red.
-    const SlotMark seqMark = mark == SlotMark::Misnumbered ? SlotMark::Incoming : mark;
-    lblRxSeq[i].setForeColour(slotColour(seqMark, packetColour));
+    return mark == SlotMark::Misnumbered ? SlotMark::Incoming : mark;
 }
 
 bool Receiver::inWindowPolicy() const

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "packet/routing.h"
@@ -41,6 +42,10 @@ public:
     // The mark a packet-number label's colour shows; any colour that is not
     // one of the fixed marks' is a packet's, so Arrived.
     static SlotMark slotMarkOf(std::int64_t colour);
+    // The mark a slot's sequence label takes with `mark` on its number:
+    // the same, but never Misnumbered (it stays Incoming); none for Fresh
+    // (a reset leaves the sequence label's colour as it was).
+    static std::optional<SlotMark> sequenceMark(SlotMark mark);
     // The "Wrong!" warning's text colour: a packet taken under a sequence
     // number that belongs to another packet.
     static constexpr std::int64_t kWrongColour = 0x8080FF;

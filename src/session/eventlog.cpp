@@ -137,12 +137,17 @@ std::string csvField(const std::string& s)
 
 }  // namespace
 
+std::string sequenceText(const Event& e)
+{
+    return e.showsSequence ? std::to_string(e.SequenceNumber) : std::string("\u2014");
+}
+
 std::string toText(const Event& e)
 {
     const std::string to = targetName(e.target);
     return seconds(e.time) + " s  " + reporterName(e.iIndex) + " " + codeName(e.iType) + " (" +
            std::to_string(e.iType) + ") " + (to.empty() ? std::string("not routed") : "\u2192 " + to) + "  #" +
-           std::to_string(e.Number) + " seq " + std::to_string(e.SequenceNumber) + " " + kindName(e.Colour);
+           std::to_string(e.Number) + " seq " + sequenceText(e) + " " + kindName(e.Colour);
 }
 
 std::string csvHeader()
@@ -155,7 +160,7 @@ std::string toCsv(const Event& e)
     const std::string to = targetName(e.target);
     return seconds(e.time) + "," + csvField(reporterName(e.iIndex)) + "," + std::to_string(e.iType) + "," +
            csvField(codeName(e.iType)) + "," + csvField(to) + "," + std::to_string(e.Number) + "," +
-           std::to_string(e.SequenceNumber) + "," + kindName(e.Colour);
+           (e.showsSequence ? std::to_string(e.SequenceNumber) : std::string()) + "," + kindName(e.Colour);
 }
 
 EventLog::~EventLog()
@@ -181,6 +186,7 @@ void EventLog::packetDone(int iIndex, int iType, const Packet& pPacket, route::T
     e.target = target;
     e.Number = pPacket.Number;
     e.SequenceNumber = pPacket.SequenceNumber;
+    e.showsSequence = pPacket.ShowSequenceFlag;
     e.Colour = pPacket.Colour;
     // Copied out first: the listener may stop the log from inside the call.
     auto listener = m_listener;

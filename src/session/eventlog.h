@@ -26,7 +26,14 @@ struct Event {
     std::int32_t Number = -1;
     std::int32_t SequenceNumber = -1;
     std::int64_t Colour = 0;
+    // False where the scenario shows no sequence numbers (Software Flow):
+    // the text and CSV then write none ("—", an empty field); the JSON
+    // keeps the packet's field as it is.
+    bool showsSequence = true;
 };
+
+// "5", or "—" for an event whose scenario shows no sequence numbers.
+std::string sequenceText(const Event& e);
 
 // "Wire1", "Queue1", "Transmitter1" ...; "index N" for an index no
 // component holds.

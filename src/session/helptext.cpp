@@ -44,29 +44,65 @@ ColourGroup packets()
             }};
 }
 
+// "A, B and C".
+std::string listed(const std::vector<std::string>& names)
+{
+    std::string out;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) out += i + 1 == names.size() ? " and " : ", ";
+        out += names[i];
+    }
+    return out;
+}
+
 ColourGroup transmitterSlots()
 {
     auto e = [](State s, const char* name, const char* meaning) {
-        return ColourEntry{{Transmitter::slotColour(s)}, name, meaning};
+        return ColourEntry{{Transmitter::slotColour(s)},
+                           name,
+                           std::string(meaning) + (Transmitter::sequenceTakesColour(s)
+                                                       ? "; the sequence number takes this colour too"
+                                                       : "; the sequence number keeps the colour it had")};
     };
-    return {"Transmitter window",
-            "the packet number in a transmitter slot",
-            {
-                e(State::New, "New", "waiting to be sent for the first time"),
-                e(State::Sending, "Sending", "being put on the wire for the first time"),
-                e(State::Sent, "Sent", "sent once, waiting for its acknowledgement"),
-                e(State::Expired, "Expired", "its timer ran out: waiting to be sent again"),
-                e(State::Resending, "Resending", "being put on the wire again"),
-                e(State::Resent, "Resent", "sent again, waiting for its acknowledgement"),
-                e(State::Acknowledged, "Acknowledged", "acknowledged: about to leave the window"),
-            },
-            palette::Role::Text};
+    ColourGroup g{"Transmitter window",
+                  "the packet number in a transmitter slot",
+                  {
+                      e(State::New, "New", "waiting to be sent for the first time"),
+                      e(State::Sending, "Sending", "being put on the wire for the first time"),
+                      e(State::Sent, "Sent", "sent once, waiting for its acknowledgement"),
+                      e(State::Expired, "Expired", "its timer ran out: waiting to be sent again"),
+                      e(State::Resending, "Resending", "being put on the wire again"),
+                      e(State::Resent, "Resent", "sent again, waiting for its acknowledgement"),
+                      e(State::Acknowledged, "Acknowledged", "acknowledged: about to leave the window"),
+                  },
+                  palette::Role::Text};
+    return g;
 }
 
 ColourGroup receiverSlots()
 {
-    auto e = [](Mark m, const char* name, const char* meaning) {
-        return ColourEntry{{Receiver::slotColour(m, pkt::kData)}, name, meaning};
+    auto markName = [](Mark m) {
+        switch (m) {
+            case Mark::Fresh:
+                return "Fresh";
+            case Mark::Idle:
+                return "Idle";
+            case Mark::Incoming:
+                return "Incoming";
+            case Mark::Misnumbered:
+                return "Misnumbered";
+            case Mark::Arrived:
+                break;
+        }
+        return "Arrived";
+    };
+    auto e = [&](Mark m, const char* name, const char* meaning) {
+        const auto seq = Receiver::sequenceMark(m);
+        const std::string sequence = !seq ? std::string("; the sequence number keeps the colour it had")
+                                     : *seq == m
+                                         ? std::string("; the sequence number takes this colour too")
+                                         : std::string("; the sequence number takes the ") + markName(*seq) + " colour";
+        return ColourEntry{{Receiver::slotColour(m, pkt::kData)}, name, meaning + sequence};
     };
     ColourGroup g{
         "Receiver window",
@@ -75,9 +111,7 @@ ColourGroup receiverSlots()
             e(Mark::Fresh, "Fresh", "expected packet number just after a reset"),
             e(Mark::Idle, "Idle", "empty slot, expecting the number shown"),
             e(Mark::Incoming, "Incoming", "a packet is arriving into the slot"),
-            e(Mark::Misnumbered, "Misnumbered",
-              "a packet other than the expected one is arriving (its sequence number stays in the "
-              "incoming colour)"),
+            e(Mark::Misnumbered, "Misnumbered", "a packet other than the expected one is arriving"),
             e(Mark::Arrived, "Arrived", "the packet's own colour: wholly arrived, waiting to be delivered in order"),
         },
         palette::Role::Text};
@@ -243,6 +277,32 @@ const std::map<std::string, Table>& purposes()
 std::vector<ColourGroup> colourLegend()
 {
     return {packets(), transmitterSlots(), receiverSlots(), routerSlots(), traceLines()};
+}
+
+std::vector<std::string> slotReading(const std::string& title)
+{
+    if (title == transmitterSlots().title) {
+        std::vector<std::string> sets, keeps;
+        for (const ColourEntry& e : transmitterSlots().entries) {
+            const bool takes = Transmitter::sequenceTakesColour(Transmitter::slotStateOf(e.swatches.front()));
+            (takes ? sets : keeps).push_back(e.name);
+        }
+        return {
+            "The packet number: in the colour of the slot's state (below).",
+            "The sequence number the packet carries: in the colour of the slot's last send or expiry. " + listed(sets) +
+                " set it; " + listed(keeps) + " leave it as it is.",
+            "The grey number: the time left on the slot's retransmission timer, in tenths of a second (where "
+            "the scenario times its packets).",
+        };
+    }
+    if (title == receiverSlots().title) {
+        return {
+            "The packet number: the packet the slot expects (or holds), in the colour of its mark (below).",
+            "The sequence number that packet carries: in the colour of the same mark, except that a packet other "
+            "than the expected one leaves it in the Incoming colour and a reset leaves it as it is.",
+        };
+    }
+    return {};
 }
 
 std::vector<KeyEntry> keyboardKeys()

@@ -29,6 +29,8 @@ inline constexpr std::string_view kLicence =
 struct ColourEntry {
     std::vector<std::int64_t> swatches;
     std::string name;
+    // For a slot's state or mark this ends with what it does to the slot's
+    // sequence number, from the component's own rule.
     std::string meaning;
 };
 
@@ -44,6 +46,9 @@ struct ColourGroup {
 // Every colour that carries meaning, grouped by where it is seen: packets,
 // transmitter slots, receiver slots, router slots, trace lines.
 std::vector<ColourGroup> colourLegend();
+// How each number of a slot in the legend's group `title` reads (the
+// transmitter's and the receiver's window); none for the other groups.
+std::vector<std::string> slotReading(const std::string& title);
 
 // One key of the window and what it does.
 struct KeyEntry {

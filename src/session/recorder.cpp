@@ -16,6 +16,7 @@ ScriptRecorder::ScriptRecorder(const widgets::Scheduler& clock) : m_clock(clock)
 void ScriptRecorder::restart()
 {
     m_lines.clear();
+    m_mark = -1;
     m_written = m_clock.now();
     m_lastFocus.clear();
     m_burst = Burst{};
@@ -118,6 +119,15 @@ void ScriptRecorder::record(const UserInput& input)
         case UserInput::Kind::Type:
             break;
     }
+    m_lastFocus.clear();
+}
+
+void ScriptRecorder::mark(const std::string& comment)
+{
+    flushBurst();
+    if (m_mark >= 0) m_lines.erase(m_lines.begin() + m_mark);
+    writeLine(m_clock.now(), comment);
+    m_mark = static_cast<std::ptrdiff_t>(m_lines.size()) - 1;
     m_lastFocus.clear();
 }
 

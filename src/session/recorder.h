@@ -41,6 +41,9 @@ public:
     // A line of a played script that ran from simulated time `at` (before
     // it) to now: written as it is; the time it let pass (a `step`) is its own.
     void recordLine(const std::string& line, std::int64_t at);
+    // Writes the comment that marks where a recording starts, now; an earlier
+    // mark goes, so a session holds one.
+    void mark(const std::string& comment);
     // The script so far, ending with a `run` up to the present time.
     std::string script() const;
     // False once an edit had to be written approximately.
@@ -70,6 +73,7 @@ private:
     std::vector<std::string> m_lines;
     std::int64_t m_written = 0;  // the time the script has reached
     std::string m_lastFocus;     // a focus line just written, nothing after it
+    std::ptrdiff_t m_mark = -1;  // the line of the recording's start mark
     Burst m_burst;
     bool m_exact = true;
     int m_actions = 0;

@@ -272,7 +272,9 @@ std::span<const ScriptRunner::Command> ScriptRunner::commands()
         {"background", &R::backgroundCommand, "background", "click the window background"},
         {"dump", &R::dumpCommand, "dump [PREFIX]", "print every object whose name starts with PREFIX"},
         {"lines", &R::linesCommand, "lines NAME", "print the lines drawn on picture area NAME"},
-        {"svg", &R::svgCommand, "svg NAME FILE", "write the trace picture NAME (Wire1.Picture1) as SVG"},
+        {"svg", &R::svgCommand, "svg NAME FILE [all | FROM TO]",
+         "write the trace picture NAME (Wire1.Picture1) as SVG: its visible part, the whole run since it was last "
+         "cleared, or FROM to TO ms"},
         {"log", &R::logCommand, "log on | log off", "print every routed packet event as a JSON line, or stop"},
         {"explain", &R::explainCommand, "explain on | explain off",
          "print every explanation of what happens as a JSON line, or stop"},
@@ -500,7 +502,42 @@ void ScriptRunner::svgCommand(Words& words, const std::string& command)
 {
     const std::string name = required(words, command, "a picture name and a file");
     if (!words.hasRest() || words.rest().empty()) throw ScriptError("missing argument: svg needs a file after " + name);
-    svg(name, words.rest());
+    // FILE, FILE all (the whole run since the trace was last cleared) or
+    // FILE FROM TO (ms): the file is the rest of the line before them.
+    std::string file = words.rest();
+    std::optional<figure::Range> range;
+    bool all = false;
+    auto lastWord = [](std::string& text) {
+        const std::size_t blank = text.find_last_of(" \t");
+        if (blank == std::string::npos) return std::string();
+        std::string word = text.substr(blank + 1);
+        text.erase(blank);
+        return word;
+    };
+    auto milliseconds = [](const std::string& w, std::int64_t& v) {
+        if (w.empty() || w.size() > 18 || w.find_first_not_of("0123456789") != std::string::npos) return false;
+        v = std::stoll(w);
+        return true;
+    };
+    {
+        std::string rest = file;
+        const std::string last = lastWord(rest);
+        std::string head = rest;
+        const std::string before = lastWord(head);
+        std::int64_t from = 0, to = 0;
+        if (last == "all" && !rest.empty()) {
+            all = true;
+            file = rest;
+        } else if (!head.empty() && milliseconds(before, from) && milliseconds(last, to)) {
+            // The whole span, a day at most, is drawn at the trace's scale.
+            constexpr std::int64_t kLongestRange = 24LL * 3600 * 1000;
+            if (to <= from) throw ScriptError("svg needs FROM before TO, not " + before + " " + last);
+            if (to - from > kLongestRange) throw ScriptError("svg draws at most a day (86400000 ms) at once");
+            range = figure::Range{from, to};
+            file = head;
+        }
+    }
+    svg(name, file, all, range);
 }
 
 void ScriptRunner::logCommand(Words& words, const std::string& command)
@@ -628,14 +665,15 @@ void ScriptRunner::lines(const std::string& name)
     m_out << "{\"lines\": " << drawn.size() << "}\n";
 }
 
-void ScriptRunner::svg(const std::string& name, const std::string& file)
+void ScriptRunner::svg(const std::string& name, const std::string& file, bool all, std::optional<figure::Range> range)
 {
     widgets::Control& c = control(name);
     const auto* wire = dynamic_cast<const Wire*>(c.parent());
     if (c.kind() != widgets::Kind::Picture || !wire || &wire->Picture1 != &c) {
         throw ScriptError(name + " is not a wire's trace picture");
     }
-    const figure::TraceFigure f = figure::traceFigure(*wire);
+    if (all) range = figure::wholeRun(*wire, m_demo->totalTime);
+    const figure::TraceFigure f = range ? figure::traceFigure(*wire, *range) : figure::traceFigure(*wire);
     if (m_dry) return;
     if (onWrite) {
         onWrite(file, figure::svg(f));

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "session/checkpoint.h"
+#include "session/tracefigure.h"
 #include "shell/linkdemo.h"
 #include "widgets/messagebox.h"
 
@@ -158,7 +159,7 @@ private:
     bool reachable(const widgets::Control& c, const std::string& name);
     void dump(const std::string& prefix);
     void lines(const std::string& name);
-    void svg(const std::string& name, const std::string& file);
+    void svg(const std::string& name, const std::string& file, bool all, std::optional<figure::Range> range);
     void log(bool on);
     void explain(bool on);
     // Where "ignored: ..." goes: the diagnostics, nowhere while replaying.

@@ -109,6 +109,111 @@ std::string cssColour(std::int64_t colour)
     return buf;
 }
 
+std::vector<bool> keptLabels(const std::vector<Box>& boxes)
+{
+    std::vector<std::size_t> order(boxes.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return boxes[a].top != boxes[b].top ? boxes[a].top < boxes[b].top : boxes[a].left < boxes[b].left;
+    });
+    std::vector<bool> kept(boxes.size(), false);
+    std::vector<std::size_t> taken;
+    for (std::size_t i : order) {
+        const Box& b = boxes[i];
+        bool clear = true;
+        for (std::size_t k : taken) {
+            const Box& o = boxes[k];
+            if (b.left < o.left + o.width && o.left < b.left + b.width && b.top < o.top + o.height &&
+                o.top < b.top + b.height) {
+                clear = false;
+                break;
+            }
+        }
+        if (!clear) continue;
+        kept[i] = true;
+        taken.push_back(i);
+    }
+    return kept;
+}
+
+namespace {
+
+// About how wide a text is in Liberation Sans at `size` (digits, a space and
+// "s" are all the axis writes).
+double textWidth(const std::string& text, double size)
+{
+    double em = 0;
+    for (char c : text) em += c >= '0' && c <= '9' ? 0.556 : c == ' ' ? 0.278 : c == 's' ? 0.5 : 0.6;
+    return em * size;
+}
+
+// The time axis of a figure whose top is second `first`, and the margins it
+// takes; then the wire's name.
+void addAxis(TraceFigure& f, double first, double unitsPerSecond)
+{
+    if (!(unitsPerSecond > 0)) return;
+    const long step = tickStep(unitsPerSecond);
+    const std::int64_t axisColour = kAxisColour;
+    constexpr double kGap = 30;
+    double widest = 0;
+    for (long s = static_cast<long>(std::ceil(first / static_cast<double>(step))) * step;; s += step) {
+        const double y = (static_cast<double>(s) - first) * unitsPerSecond;
+        if (y > f.height || f.axis.size() > 100000) break;
+        // Left of the picture, touching its edge; the seconds right-aligned
+        // before it, centred on their tick.
+        f.axis.push_back({-kTickLength, y, 0, y, axisColour});
+        Text t;
+        t.x = -kTickLength - kGap;
+        t.y = y + kAxisTextSize * 0.35;
+        t.size = kAxisTextSize;
+        t.colour = axisColour;
+        t.text = std::to_string(s) + " s";
+        t.anchor = Text::Anchor::End;
+        widest = std::max(widest, textWidth(t.text, t.size));
+        f.axisTexts.push_back(std::move(t));
+    }
+    // A tenth more than the estimate, for a viewer's wider font.
+    f.marginLeft = std::ceil(widest * 1.1 + kTickLength + 2 * kGap);
+    // Half a label above the top and below the bottom.
+    f.marginTop = f.marginBottom = kAxisTextSize * 0.6;
+    Text title;
+    title.x = f.width - 30;
+    title.y = f.height - 60;
+    title.size = kAxisTextSize * 1.5;
+    title.bold = true;
+    title.colour = axisColour;
+    title.text = f.title;
+    title.anchor = Text::Anchor::End;
+    f.axisTexts.push_back(std::move(title));
+}
+
+Text labelText(const widgets::TextBox& box, const std::string& text, std::int64_t colour, double left, double top)
+{
+    Text t;
+    t.size = box.font().points * 20;  // 20 display units a point
+    t.bold = box.font().bold;
+    t.colour = colour;
+    t.text = text;
+    t.x = left;
+    // The label's text sits centred in its box.
+    t.y = top + (box.height() + 0.7 * t.size) / 2;
+    return t;
+}
+
+// Leaves out the labels that would cover one above them.
+void thinLabels(TraceFigure& f, double boxWidth, double boxHeight)
+{
+    std::vector<Box> boxes;
+    for (const Text& t : f.labels) boxes.push_back({t.x, t.y - (boxHeight + 0.7 * t.size) / 2, boxWidth, boxHeight});
+    const std::vector<bool> kept = keptLabels(boxes);
+    std::vector<Text> labels;
+    for (std::size_t i = 0; i < f.labels.size(); ++i)
+        if (kept[i]) labels.push_back(std::move(f.labels[i]));
+    f.labels = std::move(labels);
+}
+
+}  // namespace
+
 TraceFigure traceFigure(const Wire& wire)
 {
     TraceFigure f;
@@ -119,49 +224,59 @@ TraceFigure traceFigure(const Wire& wire)
     f.title = wire.name();
     f.lines = pic.lines();
 
+    double boxWidth = 0, boxHeight = 0;
     for (int i = 0; i < wire.txtTrace.size(); ++i) {
         const widgets::TextBox& box = wire.txtTrace[i];
         if (!box.visible()) continue;
-        Text t;
-        t.size = box.font().points * 20;  // 20 display units a point
-        t.bold = box.font().bold;
-        t.colour = box.foreColour();
-        t.text = box.text();
-        t.x = box.left() - pic.left();
-        // The label's text sits centred in its box.
-        t.y = box.top() - pic.top() + (box.height() + 0.7 * t.size) / 2;
-        f.labels.push_back(std::move(t));
+        boxWidth = box.width();
+        boxHeight = box.height();
+        f.labels.push_back(
+            labelText(box, box.text(), box.foreColour(), box.left() - pic.left(), box.top() - pic.top()));
     }
+    thinLabels(f, boxWidth, boxHeight);
 
     // The trace places second s at (s - first second shown) x (scale + 10) x 5.
-    const double first = wire.VScroll1.value();
-    const double unitsPerSecond = (wire.VScroll2.value() + 10) * 5.0;
-    if (unitsPerSecond > 0) {
-        const long step = tickStep(unitsPerSecond);
-        const std::int64_t axisColour = kAxisColour;
-        for (long s = static_cast<long>(std::ceil(first / static_cast<double>(step))) * step;; s += step) {
-            const double y = (static_cast<double>(s) - first) * unitsPerSecond;
-            if (y > f.height) break;
-            f.axis.push_back({0, y, kTickLength, y, axisColour});
-            Text t;
-            t.x = kTickLength + 15;
-            // Centred on its tick; the first one kept inside the picture.
-            t.y = std::max(y + kAxisTextSize * 0.35, kAxisTextSize * 0.9);
-            t.size = kAxisTextSize;
-            t.colour = axisColour;
-            t.text = std::to_string(s) + " s";
-            f.axisTexts.push_back(std::move(t));
-        }
-        Text title;
-        title.x = f.width - 30;
-        title.y = f.height - 60;
-        title.size = kAxisTextSize * 1.5;
-        title.bold = true;
-        title.colour = axisColour;
-        title.text = f.title;
-        title.anchor = Text::Anchor::End;
-        f.axisTexts.push_back(std::move(title));
+    addAxis(f, wire.VScroll1.value(), (wire.VScroll2.value() + 10) * 5.0);
+    return f;
+}
+
+Range wholeRun(const Wire& wire, std::int64_t nowMs)
+{
+    const TimeSequenceTrace& trace = wire.traceTable();
+    std::int64_t first = nowMs;
+    for (int r = 0; r < trace.traceCount(); ++r) first = std::min(first, trace.record(r).startTime);
+    // A full table takes no more records: its run ends with the last one.
+    std::int64_t last = trace.full() ? 0 : nowMs;
+    for (int r = 0; r < trace.traceCount(); ++r) last = std::max(last, trace.record(r).lastTime);
+    return Range{std::max<std::int64_t>(0, first / 1000 * 1000), std::max((last + 999) / 1000 * 1000, first + 1000)};
+}
+
+TraceFigure traceFigure(const Wire& wire, Range range)
+{
+    TraceFigure f;
+    const widgets::Picture& pic = wire.Picture1;
+    const TimeSequenceTrace& trace = wire.traceTable();
+    TimeSequenceTrace::Frame frame = trace.frame();
+    frame.startSeconds = static_cast<double>(range.fromMs) / 1000.0;
+    frame.height = std::max(0.0, static_cast<double>(range.toMs - range.fromMs) / 1000.0 * frame.unitsPerSecond);
+    f.width = frame.width;
+    f.height = frame.height;
+    f.backColour = pic.backColour();
+    f.title = wire.name();
+
+    const widgets::TextBox& box = wire.txtTrace[0];
+    for (int r = 0; r < trace.traceCount(); ++r) {
+        const TraceRecord& rec = trace.record(r);
+        const auto strokes = TimeSequenceTrace::strokes(rec, frame, 0);
+        if (strokes.empty()) continue;
+        f.lines.insert(f.lines.end(), strokes.begin(), strokes.end());
+        const double yE = frame.yOf(rec.sendEndTime);
+        if (rec.seqLabel < 0 || yE < 0 || yE > f.height) continue;
+        if (const auto left = TimeSequenceTrace::labelLeft(rec, frame, box.width()))
+            f.labels.push_back(labelText(box, num::blankNumber(rec.seqLabel), rec.traceColour, *left, yE));
     }
+    thinLabels(f, box.width(), box.height());
+    addAxis(f, frame.startSeconds, frame.unitsPerSecond);
     return f;
 }
 
@@ -184,14 +299,16 @@ std::string svg(const TraceFigure& f)
     std::string out;
     out.reserve(200 + f.lines.size() * 90);
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n";
-    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + number(f.width / kUnitsPerPixel) +
-           "\" height=\"" + number(f.height / kUnitsPerPixel) + "\" viewBox=\"0 0 " + number(f.width) + " " +
-           number(f.height) + "\">\n";
+    const double left = -f.marginLeft, top = -f.marginTop;
+    const double width = f.width + f.marginLeft, height = f.height + f.marginTop + f.marginBottom;
+    out += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" + number(width / kUnitsPerPixel) +
+           "\" height=\"" + number(height / kUnitsPerPixel) + "\" viewBox=\"" + number(left) + " " + number(top) + " " +
+           number(width) + " " + number(height) + "\">\n";
     out += "<title>" + escaped(f.title) + "</title>\n";
     out += "<desc>Time-sequence trace of " + escaped(f.title) +
            "; time runs down in seconds; units are 1/1440 inch.</desc>\n";
-    out += "<rect x=\"0\" y=\"0\" width=\"" + number(f.width) + "\" height=\"" + number(f.height) + "\" fill=\"" +
-           cssColour(f.backColour) + "\"/>\n";
+    out += "<rect x=\"" + number(left) + "\" y=\"" + number(top) + "\" width=\"" + number(width) + "\" height=\"" +
+           number(height) + "\" fill=\"" + cssColour(f.backColour) + "\"/>\n";
     // One pixel wide, as the window draws them.
     out += "<g id=\"axis\" stroke-width=\"" + number(kUnitsPerPixel) + "\">\n";
     for (const auto& l : f.axis) writeLine(out, l);

@@ -76,13 +76,16 @@ std::int64_t Transmitter::slotSequenceLabel(int i) const
 
 // The sequence label follows the number label into New, Sending, Expired and
 // Resending; Sent, Resent and Acknowledged leave it as it was.
+bool Transmitter::sequenceTakesColour(SlotState s)
+{
+    return s == SlotState::New || s == SlotState::Sending || s == SlotState::Expired || s == SlotState::Resending;
+}
+
 void Transmitter::setSlotState(int i, SlotState s)
 {
     const std::int64_t colour = slotColour(s);
     lblTxPacket[i].setForeColour(colour);
-    if (s == SlotState::New || s == SlotState::Sending || s == SlotState::Expired || s == SlotState::Resending) {
-        lblTxSeq[i].setForeColour(colour);
-    }
+    if (sequenceTakesColour(s)) lblTxSeq[i].setForeColour(colour);
 }
 
 bool Transmitter::isOutstanding(SlotState s)

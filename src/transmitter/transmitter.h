@@ -45,6 +45,11 @@ public:
     // Number-label colours (0xBBGGRR); Unknown has no colour of its own.
     static std::int64_t slotColour(SlotState s);
     static SlotState slotStateOf(std::int64_t colour);
+    // Whether a slot entering state s gives its sequence label the state's
+    // colour (the label keeps the colour of the last send or expiry).
+    static bool sequenceTakesColour(SlotState s);
+    // The colour of idle labels: a New slot's, and every timer label's.
+    static constexpr std::int64_t kGrey = 0x808080;
 
     Transmitter(widgets::Container* window, std::string name, const ComponentContext& ctx);
     ~Transmitter() override;
@@ -178,9 +183,6 @@ public:
     widgets::Timer Timer1{this, "Timer1", m_ctx.scheduler, m_ctx.timerOrder};
 
 private:
-    // The colour of idle labels: a New slot's, and every timer label's.
-    static constexpr std::int64_t kGrey = 0x808080;
-
     // ---- transmitter_panel.cpp: layout and panel
     void buildPanel();
     void placeSlots();

@@ -131,36 +131,74 @@ void TimeSequenceTrace::setOn(bool bOn)
     }
 }
 
+TimeSequenceTrace::Frame TimeSequenceTrace::frame() const
+{
+    return Frame{static_cast<double>(m_startBar.value()), unitsPerSecond(m_scaleBar.value()), m_picture.width(),
+                 m_picture.height()};
+}
+
+double TimeSequenceTrace::Frame::yOf(std::int64_t t) const
+{
+    const double secondsShown = static_cast<double>(t) / 1000.0 - startSeconds;
+    // As (scale + 10) x 5, in that order, as the trace always computed it.
+    return num::roundEven(secondsShown * (unitsPerSecond / 5) * 5);
+}
+
+double TimeSequenceTrace::Frame::xOf(double p) const
+{
+    return ((p - 0.5) * 0.9 + 0.5) * width;
+}
+
 double TimeSequenceTrace::yOf(std::int64_t t) const
 {
-    const double secondsShown = static_cast<double>(t) / 1000.0 - m_startBar.value();
-    return num::roundEven(secondsShown * (m_scaleBar.value() + 10) * 5);
+    return frame().yOf(t);
 }
 
 double TimeSequenceTrace::xOf(double p) const
 {
-    return ((p - 0.5) * 0.9 + 0.5) * m_picture.width();
+    return frame().xOf(p);
+}
+
+std::vector<widgets::DrawnLine> TimeSequenceTrace::strokes(const TraceRecord& rec, const Frame& frame, double fromTop)
+{
+    const double x1 = frame.xOf(rec.fromPos);
+    const double x2 = frame.xOf(rec.toPos);
+    const double yS = frame.yOf(rec.startTime);
+    const double yE = frame.yOf(rec.sendEndTime);
+    const double yL = frame.yOf(rec.lastTime);
+    // Wholly below the picture, or ended before the first second shown.
+    if (!(frame.height > yS && yL >= fromTop)) return {};
+    const std::int64_t c = rec.traceColour;
+    return {{x1, yS, x1, yE + kFoot, c},
+            {x1 + kSecondBar, yS, x1 + kSecondBar, yE + kFoot, c},
+            {x1, yE + kFoot, x2, yL, c},
+            {x1, yE + kSecondSlantStart, x2, yL + kSecondSlantEnd, c}};
+}
+
+std::optional<double> TimeSequenceTrace::labelLeft(const TraceRecord& rec, const Frame& frame, double labelWidth)
+{
+    const double w = frame.width;
+    const double x1 = frame.xOf(rec.fromPos);
+    const double x2 = frame.xOf(rec.toPos);
+    // A forward trace that has crossed a tenth of the width: right of the
+    // sending-end bar.
+    if (0.5 * w > x1 && x1 + 0.1 * w < x2) return 0.2 * w;
+    // The same for a reverse trace: left of the receiving-end bar.
+    if (0.5 * w < x1 && x1 - 0.1 * w > x2) return 0.8 * w - labelWidth;
+    return std::nullopt;
 }
 
 void TimeSequenceTrace::drawRecord(int r)
 {
     TraceRecord& rec = m_records.at(static_cast<std::size_t>(r));
-    const double w = m_picture.width();
-    const double h = m_picture.height();
-    const double x1 = xOf(rec.fromPos);
-    const double x2 = xOf(rec.toPos);
-    const double yS = yOf(rec.startTime);
-    const double yE = yOf(rec.sendEndTime);
-    const double yL = yOf(rec.lastTime);
+    const Frame f = frame();
+    const double h = f.height;
+    const double yE = f.yOf(rec.sendEndTime);
 
     m_picture.setDrawColour(rec.traceColour);
-    // Wholly below the picture, or ended before the first second shown.
-    if (!(h > yS && yL >= 1)) return;
-
-    m_picture.drawLine(x1, yS, x1, yE + kFoot);
-    m_picture.drawLine(x1 + kSecondBar, yS, x1 + kSecondBar, yE + kFoot);
-    m_picture.drawLine(x1, yE + kFoot, x2, yL);
-    m_picture.drawLine(x1, yE + kSecondSlantStart, x2, yL + kSecondSlantEnd);
+    const auto lines = strokes(rec, f);
+    if (lines.empty()) return;
+    for (const auto& l : lines) m_picture.drawLine(l.x1, l.y1, l.x2, l.y2);
 
     if (!(h - kLabelClearance > yE) || rec.labelled || m_labelCount >= kLabels || !(yE >= 1)) return;
     widgets::TextBox& label = m_labels[m_labelCount];
@@ -168,17 +206,10 @@ void TimeSequenceTrace::drawRecord(int r)
     if (rec.seqLabel < 0) return;
     label.setTop(m_picture.top() + yE);
     label.setForeColour(m_picture.drawColour());
-    if (0.5 * w > x1 && x1 + 0.1 * w < x2) {
-        // A forward trace that has crossed a tenth of the width: right of the
-        // sending-end bar.
-        label.setLeft(m_picture.left() + 0.2 * w);
-    } else if (0.5 * w < x1 && x1 - 0.1 * w > x2) {
-        // The same for a reverse trace: left of the receiving-end bar.
-        label.setLeft(m_picture.left() + 0.8 * w - label.width());
-    } else {
-        // Not far enough across yet; a later draw may place it.
-        return;
-    }
+    const auto left = labelLeft(rec, f, label.width());
+    // Not far enough across yet; a later draw may place it.
+    if (!left) return;
+    label.setLeft(m_picture.left() + *left);
     rec.labelled = true;
     label.setVisible(true);
     ++m_labelCount;

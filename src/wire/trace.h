@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "packet/packet.h"
@@ -97,6 +98,28 @@ public:
 
     // The trace colour of a packet colour.
     static std::int64_t colourFor(std::int64_t packetColour);
+
+    // Where a record is drawn: the first time shown (seconds), display units
+    // a second, and the picture's size. The bars give the window's frame; an
+    // export may draw the records in another (the whole run, a range).
+    struct Frame {
+        double startSeconds = 0;
+        double unitsPerSecond = 0;
+        double width = 0;
+        double height = 0;
+        double yOf(std::int64_t t) const;
+        double xOf(double p) const;
+    };
+    Frame frame() const;
+    // The four strokes of record `rec` in `frame` (DrawTraceRecord's lines,
+    // in drawing order); none when it lies wholly below the frame or ended
+    // before its top. `fromTop` is the least end height that is drawn (the
+    // window's picture draws nothing that ended above 1).
+    static std::vector<widgets::DrawnLine> strokes(const TraceRecord& rec, const Frame& frame, double fromTop = 1);
+    // Height of a record's label (its end of sending) and the label's left
+    // edge for a box `labelWidth` wide; nullopt while the trace has not come
+    // far enough across for a label.
+    static std::optional<double> labelLeft(const TraceRecord& rec, const Frame& frame, double labelWidth);
 
     // Time (ms) to height and line fraction to width in the picture, at the
     // bars' current values and the picture's current size.

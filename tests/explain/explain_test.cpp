@@ -463,3 +463,34 @@ TEST(Descriptions, SlotsAndBoxesOfARunSayTheirState)
     EXPECT_EQ(explain::receiverSlotText(flow.demo.Receiver1, 0),
               "Packet 1 has arrived; it waits until the receiver is Ready");
 }
+
+// A typed setting keeps its text; its words give the value in force and say
+// when the text cannot be used as typed.
+TEST(Descriptions, TypedSettingsSayTheValueInForceAndWhyATextIsNotUsed)
+{
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    widgets::ComboBox& delay = demo.Wire1.cmbDelay;
+    delay.userEdit("1.0");
+    EXPECT_EQ(explain::settingWords(delay)->problem, "");
+    EXPECT_NE(explain::settingWords(delay)->tooltip.find("in force: 1.0 s"), std::string::npos);
+    const std::pair<const char*, const char*> cases[] = {
+        {"abc", "Delay: \"abc\" is not a delay; 1.0 s stays in force"},
+        {"-5", "Delay: \"-5\" is not a delay (it must be more than 0); 1.0 s stays in force"},
+        {"", "Delay: \"\" is not a delay; 1.0 s stays in force"},
+    };
+    for (const auto& [text, problem] : cases) {
+        delay.userEdit(text);
+        EXPECT_EQ(delay.text(), text);
+        EXPECT_EQ(explain::settingWords(delay)->problem, problem);
+        EXPECT_EQ(demo.Wire1.currentDelay(), 1.0) << text;
+    }
+    // Past the largest double: read as that, and said.
+    delay.userEdit("1e309");
+    EXPECT_EQ(explain::settingWords(delay)->problem,
+              "Delay: \"1e309\" is too large to be read as typed; 1e+308 s is in force");
+    delay.userEdit("2.5 s");
+    EXPECT_EQ(explain::settingWords(delay)->problem, "Delay: \"2.5 s\" is read as 2.5 s");
+    EXPECT_NE(explain::settingWords(delay)->tooltip.find("in force: 2.5 s"), std::string::npos);
+    EXPECT_FALSE(explain::settingWords(demo.Transmitter1.cmbTxWindowSize));
+}

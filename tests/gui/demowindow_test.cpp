@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPushButton>
 #include <QTest>
 
 #include "gui/demowindow.h"
@@ -285,6 +286,60 @@ TEST_F(DemoFixture, ACleanTraceShowsThePresent)
     demo.scheduler().advance(3000);
     window.sync();
     EXPECT_FALSE(demo.Wire1.Picture1.lines().empty()) << "the new trace is in view";
+}
+
+// Once the present passes the last second a trace shows, "Follow (F)" offers
+// to follow it; following or scrolling answers it, and it comes again only
+// after the present was in view again.
+TEST_F(DemoFixture, AFollowNoticeOffersThePresentOnceItIsOutOfView)
+{
+    QWidget* notice = window.followNotice(demo.Wire1);
+    ASSERT_NE(notice, nullptr);
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdPause.click();
+    demo.scheduler().advance(10000);
+    window.sync();
+    EXPECT_TRUE(notice->isHidden()) << "the present is in view";
+    demo.scheduler().advance(15000);
+    window.sync();
+    ASSERT_FALSE(notice->isHidden());
+    QTest::mouseClick(static_cast<QPushButton*>(notice), Qt::LeftButton);
+    EXPECT_TRUE(window.followPresent());
+    EXPECT_TRUE(notice->isHidden());
+
+    window.setFollowPresent(false);
+    demo.scheduler().advance(30000);
+    window.sync();
+    ASSERT_FALSE(notice->isHidden());
+    demo.Wire1.VScroll1.userScroll(demo.Wire1.VScroll1.value() + 1);
+    window.sync();
+    EXPECT_TRUE(notice->isHidden());
+    demo.scheduler().advance(5000);
+    window.sync();
+    EXPECT_TRUE(notice->isHidden()) << "answered until the present is in view again";
+}
+
+// Sequence labels that the model piles up (bit rate 4) are thinned on
+// screen: no two shown labels overlap, and the model keeps them all.
+TEST_F(DemoFixture, OverlappingSequenceLabelsAreThinnedOnScreen)
+{
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.Wire1.cmdEdit.click();
+    demo.Wire1.cmbBitRate.userEdit("4");
+    demo.cmdPause.click();
+    demo.scheduler().advance(30000);
+    window.sync();
+    std::vector<QRect> shown;
+    int inModel = 0;
+    for (int i = 0; i < demo.Wire1.txtTrace.size(); ++i) {
+        inModel += demo.Wire1.txtTrace[i].visible();
+        QWidget* w = window.widgetFor(demo.Wire1.txtTrace[i]);
+        if (w && !w->isHidden()) shown.push_back(w->geometry());
+    }
+    ASSERT_GT(shown.size(), 3u);
+    EXPECT_LT(static_cast<int>(shown.size()), inModel);
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        for (std::size_t j = i + 1; j < shown.size(); ++j) EXPECT_FALSE(shown[i].intersects(shown[j])) << i << " " << j;
 }
 
 TEST_F(DemoFixture, TabFollowsTheLayoutAndSkipsPackets)

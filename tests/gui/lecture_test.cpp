@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -87,7 +88,8 @@ TEST_F(LectureFixture, TheSvgHoldsThePicturesLinesAndLabels)
     demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
     demo.cmdPause.click();
     pass(12000);
-    const std::string svg = figure::svg(figure::traceFigure(demo.Wire1));
+    const figure::TraceFigure f = figure::traceFigure(demo.Wire1);
+    const std::string svg = figure::svg(f);
 
     QXmlStreamReader xml(QByteArray::fromStdString(svg));
     std::vector<widgets::DrawnLine> lines;
@@ -115,7 +117,12 @@ TEST_F(LectureFixture, TheSvgHoldsThePicturesLinesAndLabels)
     }
     ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_EQ(version, "1.1");
-    EXPECT_EQ(viewBox, QString("0 0 %1 %2").arg(demo.Wire1.Picture1.width()).arg(demo.Wire1.Picture1.height()));
+    // The picture's own coordinates, with the axis's margins around them.
+    EXPECT_EQ(viewBox, QString("%1 %2 %3 %4")
+                           .arg(-f.marginLeft)
+                           .arg(-f.marginTop)
+                           .arg(demo.Wire1.Picture1.width() + f.marginLeft)
+                           .arg(demo.Wire1.Picture1.height() + f.marginTop + f.marginBottom));
 
     const auto& drawn = demo.Wire1.Picture1.lines();
     ASSERT_EQ(lines.size(), drawn.size());
@@ -139,7 +146,7 @@ TEST_F(LectureFixture, TheSvgHoldsThePicturesLinesAndLabels)
 
     // The PNG draws the same figure: not blank, at the scale asked for.
     const QImage png = gui::renderFigure(figure::traceFigure(demo.Wire1), 2.0);
-    EXPECT_EQ(png.width(), static_cast<int>(std::ceil(demo.Wire1.Picture1.width() / 15 * 2)));
+    EXPECT_EQ(png.width(), static_cast<int>(std::ceil((demo.Wire1.Picture1.width() + f.marginLeft) / 15 * 2)));
     int inked = 0;
     for (int y = 0; y < png.height(); y += 2)
         for (int x = 0; x < png.width(); x += 2) inked += png.pixel(x, y) != png.pixel(0, png.height() - 1);
@@ -407,6 +414,38 @@ TEST_F(LectureFixture, TheEventLogListensOnlyWhileShownAndFilters)
     pass(2000);
     log.flush();
     EXPECT_EQ(log.events().rowCount(), 0);
+}
+
+// Cancelling the save asks before the recording goes; kept, it goes on. A
+// second recording has one start mark.
+TEST_F(LectureFixture, ACancelledSaveAsksBeforeDiscardingTheRecording)
+{
+    int asked = 0;
+    bool discard = false;
+    lecture.askRecordingFile = [] { return QString(); };
+    lecture.askDiscardRecording = [&] {
+        ++asked;
+        return discard;
+    };
+    QAction* record = lecture.recordAction();
+    record->setChecked(true);
+    record->setChecked(false);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(record->isChecked()) << "kept: still recording";
+    EXPECT_EQ(lecture.status(), QStringLiteral("Recording"));
+    discard = true;
+    record->setChecked(false);
+    EXPECT_FALSE(record->isChecked());
+    EXPECT_TRUE(lecture.status().isEmpty());
+
+    pass(1000);
+    record->setChecked(true);
+    const std::string script = lecture.sessionScript();
+    std::size_t marks = 0;
+    for (std::size_t at = script.find("# Recording starts here"); at != std::string::npos;
+         at = script.find("# Recording starts here", at + 1))
+        ++marks;
+    EXPECT_EQ(marks, 1u);
 }
 
 TEST_F(LectureFixture, TheCaptionBandLiesBelowEveryComponent)

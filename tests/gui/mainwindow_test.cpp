@@ -23,7 +23,10 @@
 #include "gui/componentnames.h"
 #include "gui/explainpanel.h"
 #include "gui/lecture.h"
+#include "gui/eventlogwindow.h"
 #include "gui/guide.h"
+#include "gui/helpwindows.h"
+#include "gui/labwindow.h"
 #include "gui/mainwindow.h"
 #include "gui/profile.h"
 #include "session/dump.h"
@@ -202,6 +205,45 @@ TEST_F(MainFixture, ZoomScalesEveryPlace)
     }
     window.setZoomPercent(100);
     EXPECT_EQ(view.size(), size);
+}
+
+// The Lab, the event log and the help windows scale their fonts with the
+// demonstration's zoom.
+TEST_F(MainFixture, ToolWindowsFollowTheZoom)
+{
+    gui::EventLogWindow log(demo);
+    QWidget* colours = gui::showColours(&window);
+    const double logPoints = log.font().pointSizeF();
+    const double helpPoints = colours->font().pointSizeF();
+    window.setZoomPercent(200);
+    EXPECT_DOUBLE_EQ(log.font().pointSizeF(), 2 * logPoints);
+    EXPECT_DOUBLE_EQ(colours->font().pointSizeF(), 2 * helpPoints);
+    gui::LabWindow lab(demo);
+    EXPECT_DOUBLE_EQ(lab.font().pointSizeF(), 2 * helpPoints) << "made at 200 %";
+    window.setZoomPercent(100);
+    EXPECT_DOUBLE_EQ(log.font().pointSizeF(), logPoints);
+    EXPECT_DOUBLE_EQ(lab.font().pointSizeF(), helpPoints);
+}
+
+// A typed setting keeps its text; its tooltip gives the value in force, and
+// a text that cannot be used as typed is said in the status bar.
+TEST_F(MainFixture, ATypedSettingSaysWhatIsInForce)
+{
+    demo.Wire1.cmdEdit.click();
+    demo.Wire1.cmbDelay.userEdit("1.0");
+    view.sync();
+    QWidget* field = view.widgetFor(demo.Wire1.cmbDelay);
+    EXPECT_NE(field->toolTip().indexOf(QStringLiteral("in force: 1.0 s")), -1) << field->toolTip().toStdString();
+    EXPECT_TRUE(window.settingProblem().isEmpty());
+    demo.Wire1.cmbDelay.userEdit("abc");
+    view.sync();
+    const QString said = QStringLiteral("Delay: \"abc\" is not a delay; 1.0 s stays in force");
+    EXPECT_EQ(window.settingProblem(), said);
+    EXPECT_EQ(window.statusBar()->currentMessage(), said);
+    demo.Wire1.cmbDelay.userEdit("2");
+    view.sync();
+    EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());
+    EXPECT_NE(field->toolTip().indexOf(QStringLiteral("in force: 2.0 s")), -1);
 }
 
 // Fit follows every resize, below 100 % too, and the whole demonstration

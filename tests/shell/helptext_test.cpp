@@ -12,6 +12,7 @@
 #include "packet/packet.h"
 #include "shell_support.h"
 #include "topology/scenario.h"
+#include "receiver/receiver.h"
 #include "transmitter/transmitter.h"
 
 namespace {
@@ -59,6 +60,35 @@ TEST(HelpText, LegendHoldsEveryPacketColourAndSlotStateOnce)
     for (const auto& e : legend[1].entries) states.insert(Transmitter::slotStateOf(e.swatches.at(0)));
     EXPECT_EQ(states.size(), 7u);
     EXPECT_FALSE(states.count(Transmitter::SlotState::Unknown));
+}
+
+// What each row says of the sequence number is the components' own rule.
+TEST(HelpText, LegendSaysWhatEachStateDoesToTheSequenceNumber)
+{
+    const auto legend = help::colourLegend();
+    const std::string takes = "the sequence number takes this colour too";
+    const std::string keeps = "the sequence number keeps the colour it had";
+    for (const auto& e : legend[1].entries) {
+        SCOPED_TRACE(e.name);
+        const bool set = Transmitter::sequenceTakesColour(Transmitter::slotStateOf(e.swatches.at(0)));
+        EXPECT_TRUE(e.meaning.ends_with(set ? takes : keeps));
+    }
+    for (const auto& e : legend[2].entries) {
+        SCOPED_TRACE(e.name);
+        if (e.swatches.at(0) == Receiver::kWrongColour) continue;
+        const Receiver::SlotMark mark = Receiver::slotMarkOf(e.swatches.at(0));
+        const auto seq = Receiver::sequenceMark(mark);
+        if (!seq) EXPECT_TRUE(e.meaning.ends_with(keeps));
+        if (seq == mark) EXPECT_TRUE(e.meaning.ends_with(takes));
+        if (seq && seq != mark) EXPECT_TRUE(e.meaning.ends_with("takes the Incoming colour"));
+    }
+    const auto rows = help::slotReading(legend[1].title);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_NE(rows[1].find("New, Sending, Expired and Resending set it; Sent, Resent and Acknowledged leave it"),
+              std::string::npos);
+    EXPECT_NE(rows[2].find("tenths of a second"), std::string::npos);
+    EXPECT_EQ(help::slotReading(legend[2].title).size(), 2u);
+    EXPECT_TRUE(help::slotReading(legend[0].title).empty());
 }
 
 }  // namespace

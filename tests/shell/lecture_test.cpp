@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "session/eventlog.h"
+#include "session/tracefigure.h"
 #include "session/lessons.h"
 #include "session/player.h"
 #include "session/recorder.h"
@@ -110,6 +113,10 @@ TEST(EventLog, FormatsTheLineTheLogWindowShows)
     e.Colour = pkt::kHold;
     EXPECT_EQ(eventlog::toText(e), "12.300 s  Wire1 DataArrived (2) not routed  #5 seq 5 hold");
     EXPECT_EQ(eventlog::toCsv(e), "12.300,Wire1,2,DataArrived,,5,5,hold");
+    // A scenario without sequence numbers (Software Flow) shows none.
+    e.showsSequence = false;
+    EXPECT_EQ(eventlog::toText(e), "12.300 s  Wire1 DataArrived (2) not routed  #5 seq \u2014 hold");
+    EXPECT_EQ(eventlog::toCsv(e), "12.300,Wire1,2,DataArrived,,5,,hold");
 }
 
 TEST(Script, SayPrintsItsTextEscapedAndSvgAndLogRejectBadArguments)
@@ -149,6 +156,108 @@ TEST(Script, SvgCountsTheLinesAndVisibleLabelsOfThePicture)
     std::stringstream svg;
     svg << in.rdbuf();
     EXPECT_NE(svg.str().find("<title>Wire1</title>"), std::string::npos);
+}
+
+// The trace group's lines of an SVG, as (x1, y1, x2, y2).
+std::vector<std::array<double, 4>> traceLines(const std::string& file)
+{
+    std::ifstream in(file);
+    std::vector<std::array<double, 4>> lines;
+    bool trace = false;
+    for (std::string l; std::getline(in, l);) {
+        if (l.starts_with("<g ")) trace = l.find("id=\"trace\"") != std::string::npos;
+        if (!trace || !l.starts_with("<line")) continue;
+        std::array<double, 4> v{};
+        const char* keys[] = {"x1=\"", "y1=\"", "x2=\"", "y2=\""};
+        for (int k = 0; k < 4; ++k) v[k] = std::stod(l.substr(l.find(keys[k]) + 4));
+        lines.push_back(v);
+    }
+    return lines;
+}
+
+// `svg NAME FILE all` draws every record since the last clear, each with its
+// four strokes; `FROM TO` only the records crossing that span.
+TEST(Script, SvgOfTheWholeRunHoldsEveryLineOfTheTrace)
+{
+    const std::string all = ::testing::TempDir() + "lecture_all.svg";
+    const std::string part = ::testing::TempDir() + "lecture_part.svg";
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream in(
+        "choose LinkDemo.cmbScenario Go-back-N ARQ\npress LinkDemo.cmdPause\nrun 60000\n"
+        "scroll Wire1.VScroll1 30\nsvg Wire1.Picture1 " +
+        all + " all\nsvg Wire1.Picture1 " + part + " 10000 20000\n");
+    ASSERT_EQ(runner.run(in), 0) << err.str();
+    const TimeSequenceTrace& trace = runner.demo().Wire1.traceTable();
+    const auto lines = traceLines(all);
+    ASSERT_EQ(lines.size(), 4u * static_cast<std::size_t>(trace.traceCount()));
+    // Each record's first stroke stands where its start time falls, the
+    // figure's top being the first whole second of the run.
+    const double perSecond = trace.frame().unitsPerSecond;
+    const auto top = static_cast<double>(figure::wholeRun(runner.demo().Wire1, runner.demo().totalTime).fromMs);
+    for (int r = 0; r < trace.traceCount(); ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_NEAR(lines[4 * static_cast<std::size_t>(r)][1],
+                    (static_cast<double>(trace.record(r).startTime) - top) / 1000.0 * perSecond, 0.5);
+    }
+    const auto some = traceLines(part);
+    EXPECT_GT(some.size(), 0u);
+    EXPECT_LT(some.size(), lines.size());
+    for (const char* bad : {"svg Wire1.Picture1 /tmp/x.svg 2000 1000\n", "svg Wire1.Picture1 /tmp/x.svg 0 90000000\n"})
+        EXPECT_EQ(runScript(bad).status, 2) << bad;
+}
+
+// The axis has a margin of its own left of the picture: no tick or second
+// reaches into the picture, every label lies whole inside the figure.
+TEST(TraceFigure, TheAxisStandsInItsOwnMargin)
+{
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdPause.click();
+    demo.scheduler().advance(130000);
+    demo.Wire1.VScroll1.userScroll(100);  // three-digit seconds
+    const figure::TraceFigure f = figure::traceFigure(demo.Wire1);
+    ASSERT_GT(f.axis.size(), 5u);
+    for (const auto& tick : f.axis) {
+        EXPECT_LE(std::max(tick.x1, tick.x2), 0);
+        EXPECT_GE(std::min(tick.x1, tick.x2), -f.marginLeft);
+    }
+    for (std::size_t i = 0; i + 1 < f.axisTexts.size(); ++i) {  // the last is the title
+        const figure::Text& t = f.axisTexts[i];
+        SCOPED_TRACE(t.text);
+        ASSERT_EQ(t.anchor, figure::Text::Anchor::End);
+        EXPECT_LT(t.x, f.axis.front().x1);
+        // Digits and "s" at most 0.6 em, a space 0.3; caps 0.75 em above the baseline.
+        EXPECT_GE(t.x - t.size * (0.6 * static_cast<double>(t.text.size() - 1) + 0.3), -f.marginLeft);
+        EXPECT_GE(t.y - 0.75 * t.size, -f.marginTop);
+        EXPECT_LE(t.y, f.height + f.marginBottom);
+    }
+}
+
+// At bit rate 4 the model's labels pile up; the figure leaves out those that
+// would cover another, and keeps the rest.
+TEST(TraceFigure, LabelsThatWouldOverlapAreThinned)
+{
+    std::ostringstream out, err;
+    ScriptRunner runner(out, err);
+    std::istringstream in(
+        "choose LinkDemo.cmbScenario Go-back-N ARQ\npress Wire1.cmdEdit\n"
+        "type Wire1.cmbBitRate 4\npress LinkDemo.cmdPause\nrun 30000\n");
+    ASSERT_EQ(runner.run(in), 0) << err.str();
+    const Wire& wire = runner.demo().Wire1;
+    const double w = wire.txtTrace[0].width(), h = wire.txtTrace[0].height();
+    for (const figure::TraceFigure& f : {figure::traceFigure(wire), figure::traceFigure(wire, {0, 30000})}) {
+        ASSERT_GT(f.labels.size(), 3u);
+        for (std::size_t i = 0; i < f.labels.size(); ++i)
+            for (std::size_t j = i + 1; j < f.labels.size(); ++j) {
+                const auto &a = f.labels[i], &b = f.labels[j];
+                EXPECT_FALSE(std::abs(a.x - b.x) < w && std::abs(a.y - b.y) < h) << a.text << " over " << b.text;
+            }
+    }
+    int visible = 0;
+    for (int i = 0; i < wire.txtTrace.size(); ++i) visible += wire.txtTrace[i].visible();
+    EXPECT_LT(figure::traceFigure(wire).labels.size(), static_cast<std::size_t>(visible));
 }
 
 // A played script reaches every line at the runner's simulated time: the
@@ -406,6 +515,21 @@ TEST(Recorder, WritesTimedActionsAndTypingBursts)
     }
     EXPECT_EQ(full.script(), "type Wire1.cmbDelay " + text + "\n");
     EXPECT_TRUE(full.exact());
+}
+
+// Each Record… marks where it starts; a second recording in the session
+// keeps one mark, its own.
+TEST(Recorder, ASessionHoldsOneStartMark)
+{
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    ScriptRecorder rec(demo.scheduler());
+    rec.mark("# starts");
+    demo.scheduler().advance(100);
+    rec.record({UserInput::Kind::Press, "LinkDemo.cmdPause", "", 0});
+    rec.mark("# starts");
+    rec.record({UserInput::Kind::Press, "LinkDemo.cmdReset", "", 0});
+    EXPECT_EQ(rec.script(), "run 100\npress LinkDemo.cmdPause\n# starts\npress LinkDemo.cmdReset\n");
 }
 
 // A recording is said to differ only when its replay ends elsewhere: a
