@@ -29,6 +29,8 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("focus", &web::WebDemo::focus)
         .function("background", &web::WebDemo::background)
         .function("now", &web::WebDemo::now)
+        .function("wake", &web::WebDemo::wake)
+        .function("rebaseClock", &web::WebDemo::rebaseClock)
         .function("advanceTo", &web::WebDemo::advanceTo)
         .function("paceAdvance", &web::WebDemo::paceAdvance)
         .function("setPace", &web::WebDemo::setPace)
@@ -39,7 +41,22 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("run", &web::WebDemo::run)
         .function("takeMessage", &web::WebDemo::takeMessage)
         .function("script", &web::WebDemo::script)
-        .function("scriptExact", &web::WebDemo::scriptExact);
+        .function("scriptExact", &web::WebDemo::scriptExact)
+        // The script player and the bundled lessons.
+        .function("play", &web::WebDemo::play)
+        .function("playLesson", &web::WebDemo::playLesson)
+        .function("stopPlay", &web::WebDemo::stopPlay)
+        .function("setPlayPaused", &web::WebDemo::setPlayPaused)
+        .function("stepPlay", &web::WebDemo::stepPlay)
+        .function("setWaitAtCaptions", &web::WebDemo::setWaitAtCaptions)
+        .function("answer", &web::WebDemo::answer)
+        .function("proceed", &web::WebDemo::proceed)
+        .function("watchAgain", &web::WebDemo::watchAgain)
+        .function("playing", &web::WebDemo::playing)
+        .function("playInfo", &web::WebDemo::playInfo)
+        .function("takePlayOutput", &web::WebDemo::takePlayOutput)
+        .function("playRevision", &web::WebDemo::playRevision)
+        .class_function("lessons", &web::WebDemo::lessons);
     // The colour table and the profiles' looks.
     emscripten::function("drawnColour", &web::drawnColour);
     emscripten::function("profileLook", &web::profileLook);

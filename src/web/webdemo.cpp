@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "web/webdemo.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +11,9 @@
 
 #include "packet/packet.h"
 #include "palette/palette.h"
+#include "session/lessons.h"
 #include "session/script.h"
+#include "web/lessons.h"
 #include "widgets/component.h"
 #include "wire/trace.h"
 #include "session/dump.h"
@@ -237,8 +240,28 @@ void WebDemo::PageMessageBox::show(const std::string& text)
     }
 }
 
-WebDemo::WebDemo() : m_demo(std::make_unique<LinkDemo>(m_box)), m_recorder(m_demo->scheduler())
+WebDemo::WebDemo()
+    : m_demo(std::make_unique<LinkDemo>(m_box)),
+      m_clock(&m_demo->scheduler()),
+      m_recorder(m_demo->scheduler()),
+      m_playOutBuffer(std::make_unique<TeeBuffer>(m_playOut, m_playBoth)),
+      m_playErrBuffer(std::make_unique<TeeBuffer>(m_playErr, m_playBoth)),
+      m_playOutStream(std::make_unique<std::ostream>(m_playOutBuffer.get())),
+      m_playErrStream(std::make_unique<std::ostream>(m_playErrBuffer.get())),
+      m_player(*m_demo, *m_playOutStream, *m_playErrStream)
 {
+    m_clock.limit = [this]() -> std::optional<std::int64_t> {
+        if (!m_player.playing()) return std::nullopt;
+        if (m_playPaused) return m_demo->scheduler().now();
+        return m_player.limit();
+    };
+    m_player.onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
+    // Back at start-up: the recording starts afresh, the page redraws all.
+    m_player.onRestart = [this] {
+        m_recorder.restart();
+        invalidate();
+        m_clock.forget();
+    };
     LinkDemo& root = *m_demo;
     m_entries.push_back(Entry{&root, -1, -1, root.name()});
     m_stacks.push_back(Stack{0});
@@ -383,7 +406,20 @@ WebDemo::Entry* WebDemo::entry(int id, Kind kind)
 
 void WebDemo::record(UserInput::Kind kind, const Entry* e, const std::string& text, int value)
 {
-    m_recorder.record(UserInput{kind, e ? e->name : std::string(), text, value});
+    const UserInput input{kind, e ? e->name : std::string(), text, value};
+    if (!m_finalText.empty()) {
+        m_finalText.clear();
+        ++m_playRevision;
+    }
+    // What an ended script left in the status line goes with the run it
+    // spoke of: at a reset or a scenario choice.
+    const bool newRun = (kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdReset") ||
+                        (kind == UserInput::Kind::Choose && input.name == "LinkDemo.cmbScenario");
+    if (newRun && !m_player.playing() && !m_playStatus.empty()) {
+        m_playStatus.clear();
+        ++m_playRevision;
+    }
+    m_recorder.record(input);
 }
 
 void WebDemo::ownerFocus(const Entry& e)
@@ -398,6 +434,19 @@ void WebDemo::click(int id)
     Entry* e = entry(id, Kind::Button);
     if (!e) e = entry(id, Kind::Check);
     if (!e || !e->control->reachable()) return;
+    // While a script plays, its pause is the page's pause: the pause button
+    // holds the script and the clock, not the model; it goes on after a
+    // caption or an answer, and a question waits for its answer.
+    if (m_player.playing() && e->control == &m_demo->cmdPause) {
+        const ScriptPlayer::Wait wait = m_player.waiting();
+        if (wait == ScriptPlayer::Wait::Caption || wait == ScriptPlayer::Wait::Reveal) {
+            proceed();
+        } else if (wait == ScriptPlayer::Wait::None) {
+            setPlayPaused(!m_playPaused);
+        }
+        e->revision = 0;
+        return;
+    }
     ownerFocus(*e);
     record(UserInput::Kind::Press, e);
     if (e->control->kind() == Kind::Button) {
@@ -468,22 +517,248 @@ void WebDemo::advanceTo(double t)
     if (target > m_demo->scheduler().now()) m_demo->scheduler().advanceTo(target);
 }
 
+bool WebDemo::wake(double realMs)
+{
+    if (!std::isfinite(realMs)) return false;
+    const int before = m_playRevision;
+    const std::int64_t ms = m_clock.wake(static_cast<std::int64_t>(std::floor(realMs)));
+    if (m_player.playing()) advancePlay();
+    return ms > 0 || m_playRevision != before;
+}
+
+void WebDemo::rebaseClock(double realMs)
+{
+    if (std::isfinite(realMs)) m_clock.rebase(static_cast<std::int64_t>(std::floor(realMs)));
+}
+
 double WebDemo::paceAdvance(double realMs)
 {
     if (!std::isfinite(realMs) || realMs <= 0) return 0;
-    return static_cast<double>(m_pace.advance(static_cast<std::int64_t>(realMs)));
+    return static_cast<double>(m_clock.pace().advance(static_cast<std::int64_t>(realMs)));
 }
 
 void WebDemo::setPace(int index)
 {
-    m_pace.setIndex(index);
+    m_clock.pace().setIndex(index);
 }
 
 void WebDemo::step()
 {
+    // The page's Step steps the script (pausing it first).
+    if (m_player.playing()) {
+        if (!m_playPaused) setPlayPaused(true);
+        stepPlay();
+        return;
+    }
     record(UserInput::Kind::Step, nullptr);
     presenter::step(*m_demo);
-    m_pace.drop();
+    m_clock.pace().drop();
+}
+
+// ---- playing ---------------------------------------------------------------
+
+namespace {
+
+constexpr std::int64_t kStepMs = 100;  // one main tick
+
+}  // namespace
+
+bool WebDemo::play(const std::string& script, const std::string& name)
+{
+    if (m_player.playing()) stopPlay();
+    m_playName = name;
+    m_playPaused = false;
+    m_finalText.clear();
+    ++m_playRevision;
+    m_playStatus = "Checking " + name + "; it starts from the start-up state";
+    m_player.start(script);
+    if (m_player.state() == ScriptPlayer::State::Failed) {
+        // Nothing has moved: the script was checked before anything acted.
+        m_playStatus = name + " not played: " + m_player.error();
+        return false;
+    }
+    m_clock.forget();
+    advancePlay();
+    return true;
+}
+
+bool WebDemo::playLesson(const std::string& name)
+{
+    for (const BundledLesson& l : bundledLessons()) {
+        if (l.name != name) continue;
+        const std::string text(l.text);
+        const lessons::Info info = lessons::describe(text);
+        return play(text, info.title.empty() ? name : info.title);
+    }
+    return false;
+}
+
+std::string WebDemo::lessons()
+{
+    Json out = Json::array();
+    for (const BundledLesson& l : bundledLessons()) {
+        const lessons::Info info = lessons::describe(std::string(l.text));
+        out.push_back(Json{{"name", std::string(l.name)},
+                           {"title", info.title.empty() ? std::string(l.name) : info.title},
+                           {"summary", info.summary}});
+    }
+    return out.dump();
+}
+
+void WebDemo::stopPlay()
+{
+    if (!m_player.playing()) return;
+    m_player.stop();
+    m_playPaused = false;
+    m_playStatus = "Stopped " + m_playName + " at line " + std::to_string(m_player.lineNumber());
+    ++m_playRevision;
+}
+
+void WebDemo::setPlayPaused(bool paused)
+{
+    if (!m_player.playing()) return;
+    m_playPaused = paused;
+    m_clock.forget();
+    ++m_playRevision;
+    advancePlay();
+}
+
+void WebDemo::stepPlay()
+{
+    if (!m_player.playing() || !m_playPaused) return;
+    if (const auto limit = m_player.limit()) {
+        widgets::Scheduler& clock = m_demo->scheduler();
+        clock.advanceTo(std::min(*limit, clock.now() + kStepMs));
+        m_clock.forget();
+    }
+    // The lines due now run even while paused: that is the step.
+    m_player.resume();
+    ++m_playRevision;
+    advancePlay();
+}
+
+bool WebDemo::answer(int k)
+{
+    if (!m_player.answer(k)) return false;
+    ++m_playRevision;
+    advancePlay();
+    return true;
+}
+
+void WebDemo::proceed()
+{
+    if (!m_player.playing()) return;
+    m_player.proceed();
+    m_clock.forget();
+    ++m_playRevision;
+    advancePlay();
+}
+
+bool WebDemo::watchAgain()
+{
+    if (!m_player.watchAgain()) return false;
+    m_playPaused = false;
+    ++m_playRevision;
+    advancePlay();
+    return true;
+}
+
+// Runs the lines due and words the status line as the window does.
+void WebDemo::advancePlay()
+{
+    if (!m_player.playing()) return;
+    const long line = m_player.lineNumber();
+    const ScriptPlayer::Wait wasWaiting = m_player.waiting();
+    if (!m_playPaused) m_player.resume();
+    if (m_player.lineNumber() != line || m_player.waiting() != wasWaiting || !m_player.playing()) ++m_playRevision;
+    std::string status;
+    switch (m_player.state()) {
+        case ScriptPlayer::State::Playing:
+            switch (m_player.waiting()) {
+                case ScriptPlayer::Wait::Question:
+                    status = m_playName + " asks: choose an answer (1 to " +
+                             std::to_string(m_player.checkpoint()->choices.size()) + ")";
+                    break;
+                case ScriptPlayer::Wait::Reveal:
+                    status = m_playName + ": " +
+                             (m_player.chosen() == m_player.checkpoint()->answer ? "predicted" : "not predicted") +
+                             "; Continue (Space) or Watch again";
+                    break;
+                case ScriptPlayer::Wait::Caption:
+                    status = m_playName + " waits at the caption: Continue (Space)";
+                    break;
+                case ScriptPlayer::Wait::None:
+                    status = (m_playPaused ? "Paused " : "Playing ") + m_playName +
+                             " (from the start-up state), line " + std::to_string(m_player.lineNumber()) + ": " +
+                             m_player.lineText();
+                    break;
+            }
+            break;
+        case ScriptPlayer::State::Finished: {
+            m_playPaused = false;
+            // The last picture stays (the player paused it), with the last
+            // caption and the score.
+            const std::string score = m_player.score();
+            m_finalText = m_player.caption();
+            if (!score.empty()) m_finalText += (m_finalText.empty() ? "" : "   ") + score + ".";
+            status = score.empty() ? "Played " + m_playName : "Played " + m_playName + ": " + score;
+            break;
+        }
+        case ScriptPlayer::State::Failed:
+            m_playPaused = false;
+            status = m_playName + " stopped at line " + std::to_string(m_player.lineNumber()) + ": " + m_player.error();
+            break;
+        case ScriptPlayer::State::Idle:
+            return;
+    }
+    if (status != m_playStatus) {
+        m_playStatus = status;
+        ++m_playRevision;
+    }
+}
+
+std::string WebDemo::playInfo() const
+{
+    static const char* const states[] = {"idle", "playing", "finished", "failed"};
+    Json band = Json{{"mode", "none"}};
+    const Checkpoint* c = m_player.checkpoint();
+    const ScriptPlayer::Wait wait = m_player.waiting();
+    if (c && m_player.playing()) {
+        band = Json{{"mode", "ask"},
+                    {"question", c->question},
+                    {"choices", c->choices},
+                    {"answer", c->answer},
+                    {"chosen", m_player.chosen()},
+                    {"reveal", c->reveal},
+                    {"canContinue", wait == ScriptPlayer::Wait::Reveal},
+                    {"canWatchAgain", m_player.canWatchAgain()}};
+    } else if (wait == ScriptPlayer::Wait::Caption) {
+        band = Json{{"mode", "wait"}, {"text", m_player.caption()}};
+    } else if (m_player.playing() && !m_player.caption().empty()) {
+        band = Json{{"mode", "text"}, {"text", m_player.caption()}};
+    } else if (!m_player.playing() && !m_finalText.empty()) {
+        band = Json{{"mode", "text"}, {"text", m_finalText}};
+    }
+    return Json{{"playing", m_player.playing()},
+                {"paused", m_playPaused && m_player.playing()},
+                {"state", states[static_cast<int>(m_player.state())]},
+                {"status", m_playStatus},
+                {"error", m_player.error()},
+                {"line", m_player.lineNumber()},
+                {"waitAtCaptions", m_player.waitAtCaptions()},
+                {"band", band}}
+        .dump();
+}
+
+std::string WebDemo::takePlayOutput()
+{
+    m_playOutStream->flush();
+    m_playErrStream->flush();
+    std::string out = Json{{"stdout", m_playOut}, {"stderr", m_playErr}, {"text", m_playBoth}}.dump();
+    m_playOut.clear();
+    m_playErr.clear();
+    m_playBoth.clear();
+    return out;
 }
 
 std::string WebDemo::status() const
