@@ -531,12 +531,6 @@ void WebDemo::rebaseClock(double realMs)
     if (std::isfinite(realMs)) m_clock.rebase(static_cast<std::int64_t>(std::floor(realMs)));
 }
 
-double WebDemo::paceAdvance(double realMs)
-{
-    if (!std::isfinite(realMs) || realMs <= 0) return 0;
-    return static_cast<double>(m_clock.pace().advance(static_cast<std::int64_t>(realMs)));
-}
-
 void WebDemo::setPace(int index)
 {
     m_clock.pace().setIndex(index);

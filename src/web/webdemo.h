@@ -81,13 +81,9 @@ public:
     // Forgets the real time up to `realMs` (after a pause, a modal box,
     // lines run from outside).
     void rebaseClock(double realMs);
-    // The presenter's pace: simulated milliseconds for `realMs` more of
-    // real time at the speed chosen (index into presenter::Pace::kSpeeds).
-    double paceAdvance(double realMs);
+    // The presenter's pace (index into presenter::Pace::kSpeeds).
     void setPace(int index);
     int paceIndex() const { return m_clock.pace().index(); }
-    // Forgets the pace's carried fraction (after a step or a held clock).
-    void dropPace() { m_clock.pace().drop(); }
     // One main tick, as the window's Step; while a script plays, one step
     // of the script (paused first), as the window's Step script.
     void step();
