@@ -235,6 +235,21 @@ TEST(Player, StartsFromTheStartUpState)
     EXPECT_TRUE(startstate::differences(demo, runner.demo()).empty());
 }
 
+// A packet half sent (or half acknowledged) when play starts: the wires
+// forget they were sending, as a fresh start has them.
+TEST(Player, StartsFromTheStartUpStateInTheMiddleOfASend)
+{
+    std::ostringstream out, err;
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    demo.cmdPause.click();
+    demo.scheduler().advance(3000);
+    ASSERT_TRUE(demo.Wire1.state().dataSending);
+    ScriptPlayer player(demo, out, err);
+    player.start("run 100\n");
+    EXPECT_EQ(player.startDifferences(), std::vector<std::string>{});
+}
+
 // The whole script is checked before anything acts: a bad line 4 leaves
 // the model as it was. A played script that ends pauses the demonstration.
 TEST(Player, ChecksTheScriptFirstAndPausesAtTheEnd)
