@@ -1433,6 +1433,8 @@ class Page {
     const info = JSON.parse(model.playInfo());
     const was = this.play;
     this.play = info;
+    // A script stopped by a bad line says why (the window's message box).
+    if (info.state === 'failed' && info.error && !info.status.includes(info.error)) info.status += `: ${info.error}`;
     if (!was || info.status !== was.status) this.status(info.status);
     const pause = document.getElementById('pause-script');
     pause.textContent = info.paused ? 'Continue script' : 'Pause script';

@@ -248,13 +248,10 @@ WebDemo::WebDemo()
       m_playErrBuffer(std::make_unique<TeeBuffer>(m_playErr, m_playBoth)),
       m_playOutStream(std::make_unique<std::ostream>(m_playOutBuffer.get())),
       m_playErrStream(std::make_unique<std::ostream>(m_playErrBuffer.get())),
-      m_player(*m_demo, *m_playOutStream, *m_playErrStream)
+      m_player(*m_demo, *m_playOutStream, *m_playErrStream),
+      m_session(*m_demo, m_player)
 {
-    m_clock.limit = [this]() -> std::optional<std::int64_t> {
-        if (!m_player.playing()) return std::nullopt;
-        if (m_playPaused) return m_demo->scheduler().now();
-        return m_player.limit();
-    };
+    m_clock.limit = [this] { return m_session.limit(); };
     m_player.onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
     // Back at start-up: the recording starts afresh, the page redraws all.
     m_player.onRestart = [this] {
@@ -415,8 +412,8 @@ void WebDemo::record(UserInput::Kind kind, const Entry* e, const std::string& te
     // spoke of: at a reset or a scenario choice.
     const bool newRun = (kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdReset") ||
                         (kind == UserInput::Kind::Choose && input.name == "LinkDemo.cmbScenario");
-    if (newRun && !m_player.playing() && !m_playStatus.empty()) {
-        m_playStatus.clear();
+    if (newRun && !m_player.playing() && !m_session.status().empty()) {
+        m_session.setStatus({});
         ++m_playRevision;
     }
     m_recorder.record(input);
@@ -437,13 +434,10 @@ void WebDemo::click(int id)
     // While a script plays, its pause is the page's pause: the pause button
     // holds the script and the clock, not the model; it goes on after a
     // caption or an answer, and a question waits for its answer.
-    if (m_player.playing() && e->control == &m_demo->cmdPause) {
-        const ScriptPlayer::Wait wait = m_player.waiting();
-        if (wait == ScriptPlayer::Wait::Caption || wait == ScriptPlayer::Wait::Reveal) {
-            proceed();
-        } else if (wait == ScriptPlayer::Wait::None) {
-            setPlayPaused(!m_playPaused);
-        }
+    if (e->control == &m_demo->cmdPause && m_session.pressPause()) {
+        m_clock.forget();
+        ++m_playRevision;
+        advancePlay();
         e->revision = 0;
         return;
     }
@@ -540,7 +534,7 @@ void WebDemo::step()
 {
     // The page's Step steps the script (pausing it first).
     if (m_player.playing()) {
-        if (!m_playPaused) setPlayPaused(true);
+        if (!m_session.paused()) setPlayPaused(true);
         stepPlay();
         return;
     }
@@ -551,26 +545,12 @@ void WebDemo::step()
 
 // ---- playing ---------------------------------------------------------------
 
-namespace {
-
-constexpr std::int64_t kStepMs = 100;  // one main tick
-
-}  // namespace
-
 bool WebDemo::play(const std::string& script, const std::string& name)
 {
-    if (m_player.playing()) stopPlay();
-    m_playName = name;
-    m_playPaused = false;
     m_finalText.clear();
+    m_endShown = false;
     ++m_playRevision;
-    m_playStatus = "Checking " + name + "; it starts from the start-up state";
-    m_player.start(script);
-    if (m_player.state() == ScriptPlayer::State::Failed) {
-        // Nothing has moved: the script was checked before anything acted.
-        m_playStatus = name + " not played: " + m_player.error();
-        return false;
-    }
+    if (!m_session.start(script, name)) return false;
     m_clock.forget();
     advancePlay();
     return true;
@@ -601,17 +581,14 @@ std::string WebDemo::lessons()
 
 void WebDemo::stopPlay()
 {
-    if (!m_player.playing()) return;
-    m_player.stop();
-    m_playPaused = false;
-    m_playStatus = "Stopped " + m_playName + " at line " + std::to_string(m_player.lineNumber());
+    m_session.stop();
     ++m_playRevision;
 }
 
 void WebDemo::setPlayPaused(bool paused)
 {
     if (!m_player.playing()) return;
-    m_playPaused = paused;
+    m_session.setPaused(paused);
     m_clock.forget();
     ++m_playRevision;
     advancePlay();
@@ -619,14 +596,8 @@ void WebDemo::setPlayPaused(bool paused)
 
 void WebDemo::stepPlay()
 {
-    if (!m_player.playing() || !m_playPaused) return;
-    if (const auto limit = m_player.limit()) {
-        widgets::Scheduler& clock = m_demo->scheduler();
-        clock.advanceTo(std::min(*limit, clock.now() + kStepMs));
-        m_clock.forget();
-    }
-    // The lines due now run even while paused: that is the step.
-    m_player.resume();
+    if (!m_session.step()) return;
+    m_clock.forget();
     ++m_playRevision;
     advancePlay();
 }
@@ -651,62 +622,26 @@ void WebDemo::proceed()
 bool WebDemo::watchAgain()
 {
     if (!m_player.watchAgain()) return false;
-    m_playPaused = false;
+    m_session.setPaused(false);
     ++m_playRevision;
     advancePlay();
     return true;
 }
 
-// Runs the lines due and words the status line as the window does.
+// Runs the lines due; the end keeps its last caption and score.
 void WebDemo::advancePlay()
 {
-    if (!m_player.playing()) return;
     const long line = m_player.lineNumber();
     const ScriptPlayer::Wait wasWaiting = m_player.waiting();
-    if (!m_playPaused) m_player.resume();
-    if (m_player.lineNumber() != line || m_player.waiting() != wasWaiting || !m_player.playing()) ++m_playRevision;
-    std::string status;
-    switch (m_player.state()) {
-        case ScriptPlayer::State::Playing:
-            switch (m_player.waiting()) {
-                case ScriptPlayer::Wait::Question:
-                    status = m_playName + " asks: choose an answer (1 to " +
-                             std::to_string(m_player.checkpoint()->choices.size()) + ")";
-                    break;
-                case ScriptPlayer::Wait::Reveal:
-                    status = m_playName + ": " +
-                             (m_player.chosen() == m_player.checkpoint()->answer ? "predicted" : "not predicted") +
-                             "; Continue (Space) or Watch again";
-                    break;
-                case ScriptPlayer::Wait::Caption:
-                    status = m_playName + " waits at the caption: Continue (Space)";
-                    break;
-                case ScriptPlayer::Wait::None:
-                    status = (m_playPaused ? "Paused " : "Playing ") + m_playName +
-                             " (from the start-up state), line " + std::to_string(m_player.lineNumber()) + ": " +
-                             m_player.lineText();
-                    break;
-            }
-            break;
-        case ScriptPlayer::State::Finished: {
-            m_playPaused = false;
-            // The last picture stays (the player paused it), with the last
-            // caption and the score.
-            const std::string score = m_player.score();
-            m_finalText = m_player.caption();
-            if (!score.empty()) m_finalText += (m_finalText.empty() ? "" : "   ") + score + ".";
-            status = score.empty() ? "Played " + m_playName : "Played " + m_playName + ": " + score;
-            break;
-        }
-        case ScriptPlayer::State::Failed:
-            m_playPaused = false;
-            status = m_playName + " stopped at line " + std::to_string(m_player.lineNumber()) + ": " + m_player.error();
-            break;
-        case ScriptPlayer::State::Idle:
-            return;
+    const ScriptPlayer::State wasState = m_player.state();
+    const std::string status = m_session.status();
+    const ScriptPlayer::State now = m_session.advance();
+    if (now == ScriptPlayer::State::Finished && !m_endShown) {
+        m_endShown = true;
+        m_finalText = m_session.endText();
     }
-    if (status != m_playStatus) {
-        m_playStatus = status;
+    if (m_player.lineNumber() != line || m_player.waiting() != wasWaiting || now != wasState ||
+        m_session.status() != status) {
         ++m_playRevision;
     }
 }
@@ -734,9 +669,9 @@ std::string WebDemo::playInfo() const
         band = Json{{"mode", "text"}, {"text", m_finalText}};
     }
     return Json{{"playing", m_player.playing()},
-                {"paused", m_playPaused && m_player.playing()},
+                {"paused", m_session.paused()},
                 {"state", states[static_cast<int>(m_player.state())]},
-                {"status", m_playStatus},
+                {"status", m_session.status()},
                 {"error", m_player.error()},
                 {"line", m_player.lineNumber()},
                 {"waitAtCaptions", m_player.waitAtCaptions()},

@@ -20,6 +20,7 @@
 
 #include "shell/linkdemo.h"
 #include "session/player.h"
+#include "session/playsession.h"
 #include "session/presenter.h"
 #include "session/recorder.h"
 #include "session/wallclock.h"
@@ -193,11 +194,10 @@ private:
     std::unique_ptr<std::streambuf> m_playOutBuffer, m_playErrBuffer;
     std::unique_ptr<std::ostream> m_playOutStream, m_playErrStream;
     ScriptPlayer m_player;
-    bool m_playPaused = false;
-    std::string m_playName;
-    std::string m_playStatus;
+    PlaySession m_session;
     // The last caption and score stay after the end until the next action.
     std::string m_finalText;
+    bool m_endShown = false;
     int m_playRevision = 0;
 };
 

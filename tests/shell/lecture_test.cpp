@@ -19,6 +19,7 @@
 #include "session/recorder.h"
 #include "session/timeline.h"
 #include "session/script.h"
+#include "session/playsession.h"
 #include "session/startstate.h"
 #include "shell_support.h"
 
@@ -501,4 +502,30 @@ TEST(Script, CheckpointsPrintAtTheRevealAndRejectMalformedOnes)
         EXPECT_EQ(r.status, 2) << script;
         EXPECT_EQ(r.err, std::string(message) + "\n") << script;
     }
+}
+
+// Paused, a script goes on only by steps of one main tick (never past the
+// end of its `run`), and the step that ends it is worded as its end.
+TEST(PlaySession, StepsWhilePausedUpToTheEndOfTheRunAndTheEnd)
+{
+    std::ostringstream out, err;
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    ScriptPlayer player(demo, out, err);
+    PlaySession session(demo, player);
+    ASSERT_TRUE(session.start("press LinkDemo.cmdPause\nrun 150\n", "s.txt"));
+    session.advance();
+    EXPECT_EQ(session.status(), "Playing s.txt (from the start-up state), line 2: run 150");
+    EXPECT_TRUE(session.pressPause());
+    EXPECT_EQ(session.limit(), demo.scheduler().now());
+    session.advance();
+    EXPECT_EQ(session.status(), "Paused s.txt (from the start-up state), line 2: run 150");
+    EXPECT_TRUE(session.step());
+    EXPECT_EQ(demo.scheduler().now(), 100);
+    EXPECT_TRUE(session.step());
+    EXPECT_EQ(demo.scheduler().now(), 150);
+    EXPECT_EQ(session.advance(), ScriptPlayer::State::Finished);
+    EXPECT_EQ(session.status(), "Played s.txt");
+    EXPECT_TRUE(demo.paused);
+    EXPECT_FALSE(session.pressPause());
 }
