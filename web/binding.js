@@ -875,113 +875,67 @@ class Binding {
 
 // ---- the wall clock --------------------------------------------------------
 
-// Every few milliseconds the scheduler is advanced by the real time elapsed
-// at the presenter's pace, at most a second of real time in one step (beyond
-// that, as after a stall or a hidden tab, the rest is dropped). While a
-// script plays, the clock stops at the end of each of its `run` commands.
+// Only wakes the core's wall clock (presenter::WallClock) every few
+// milliseconds with the real time: the core decides how far the simulated
+// time goes (the pace, the catch-up cap, a played script's limit) and runs
+// the script's lines that fell due. `advance` (linkdemo.advance) puts the
+// page on virtual time for good: the real time then moves only by it.
 class WallClock {
-  constructor(binding, player) {
-    this.binding = binding;
-    this.player = player;
+  constructor(page) {
+    this.page = page;
     this.timer = null;
+    this.virtual = null;
     this.rebase();
+  }
+
+  now() {
+    return this.virtual !== null ? this.virtual : performance.now();
   }
 
   start() {
     this.rebase();
-    if (this.timer === null) this.timer = setInterval(() => this.tick(), CLOCK_INTERVAL_MS);
+    this.on = true;
+    if (this.timer === null && this.virtual === null) this.timer = setInterval(() => this.tick(), CLOCK_INTERVAL_MS);
   }
 
   stop() {
+    this.on = false;
     if (this.timer !== null) clearInterval(this.timer);
     this.timer = null;
   }
 
   running() {
-    return this.timer !== null;
+    return this.on === true;
   }
 
   // Forgets the real time that has passed: used after a message box, a
   // script run from the console, a step.
   rebase() {
-    this.lastReal = performance.now();
-    this.binding.model.dropPace();
+    this.page.binding.model.rebaseClock(this.now());
   }
 
   tick() {
-    const b = this.binding;
+    const b = this.page.binding;
     if (b.modal) return;
-    const elapsed = Math.min(Math.floor(performance.now() - this.lastReal), MAX_CATCH_UP_MS);
-    if (elapsed <= 0) return;
-    this.lastReal += elapsed;
-    if (performance.now() - this.lastReal > MAX_CATCH_UP_MS) this.lastReal = performance.now();
-    const now = b.model.now();
-    let target = now + b.model.paceAdvance(elapsed);
-    const limit = this.player.limit();
-    if (limit !== null && target > limit) target = limit;
-    if (target > now) {
-      b.model.advanceTo(target);
+    if (b.model.wake(this.now())) {
       b.after();
+      this.page.showPlay();
     }
-    if (this.player.playing()) this.player.resume();
-  }
-}
-
-// ---- the script player -----------------------------------------------------
-
-// Plays a script at the demonstration's pace: `run MS` lets MS of simulated
-// time pass in real time, every other line acts when reached, through the
-// same runner as linkdemo.run. Output and errors go to the page's log.
-class Player {
-  constructor(page) {
-    this.page = page;
-    this.lines = null;
-    this.pos = 0;
-    this.until = null;
   }
 
-  playing() {
-    return this.lines !== null;
-  }
-
-  limit() {
-    return this.until;
-  }
-
-  play(text, name) {
-    this.lines = text.split('\n');
-    this.pos = 0;
-    this.until = null;
-    this.page.log('', true);
-    this.page.status(`Playing ${name}`);
-    this.page.clock.start();
-    this.resume();
-  }
-
-  stop(message) {
-    this.lines = null;
-    this.until = null;
-    this.page.status(message);
-  }
-
-  resume() {
-    const model = this.page.binding.model;
-    while (this.lines && !this.page.binding.modal) {
-      if (this.until !== null) {
-        if (model.now() < this.until) return;
-        this.until = null;
-      }
-      if (this.pos >= this.lines.length) return this.stop('Script played');
-      const number = ++this.pos;
-      const line = this.lines[number - 1].replace(/\r$/, '');
-      const wait = /^[ \t]*run[ \t]+([0-9]+)[ \t]*$/.exec(line);
-      if (wait) {
-        this.until = model.now() + Number(wait[1]);
-        continue;
-      }
-      const r = this.page.execute(line, true);
-      this.page.log(r.stdout + r.stderr.replace(/^line 1: /, `line ${number}: `));
-      if (r.status !== 0) return this.stop(`Script stopped at line ${number}`);
+  // `ms` of real time pass at once, in wake-ups CLOCK_INTERVAL_MS apart
+  // (while the clock runs: a held clock lets none pass).
+  advance(ms) {
+    if (this.virtual === null) {
+      if (this.timer !== null) clearInterval(this.timer);
+      this.timer = null;
+      this.virtual = 0;
+      this.rebase();
+    }
+    const end = this.virtual + Math.max(0, Number(ms) || 0);
+    while (this.virtual < end) {
+      this.virtual = Math.min(end, this.virtual + CLOCK_INTERVAL_MS);
+      if (this.on) this.tick();
     }
   }
 }
@@ -991,13 +945,14 @@ class Player {
 class Page {
   constructor(model) {
     this.binding = new Binding(model, document.getElementById('stage'));
-    this.player = new Player(this);
-    this.clock = new WallClock(this.binding, this.player);
+    this.clock = new WallClock(this);
     this.binding.messageBox = this.messageBox();
     const clock = document.getElementById('clock');
+    this.playRevision = -1;
     this.binding.onSynced = () => {
       const text = this.binding.model.status();
       if (clock.textContent !== text) clock.textContent = text;
+      this.showPlay();
     };
     this.last = null;
     // Why the wall clock is held, when the page held it: 'link' (a session
@@ -1016,6 +971,7 @@ class Page {
     this.binding.after();
     this.keys();
     this.toolbar();
+    this.playing();
     this.profileMenu();
     this.fit();
     this.binding.beforeAct = () => {
@@ -1165,18 +1121,26 @@ class Page {
         this.forgetLink();
         this.status('This link does not hold a session that can be read: the demonstration starts afresh');
       }
-    } else if (location.hash.startsWith('#lesson=')) {
-      this.forgetLink();
-      this.status('This page bundles no lessons: the demonstration starts afresh');
+    }
+    // "#lesson=NAME": a bundled lesson (its file name without extension).
+    let lesson = null;
+    if (!previous && location.hash.startsWith('#lesson=')) {
+      lesson = decodeURIComponent(location.hash.slice('#lesson='.length));
+      if (!this.lessons.some((l) => l.name === lesson)) {
+        this.forgetLink();
+        this.status(`This page has no lesson "${lesson}": the demonstration starts afresh`);
+        lesson = null;
+      }
     }
     const replay = document.getElementById('embed-play');
     if (script !== null && mode === 'play') {
       setHidden(replay, false);
       replay.addEventListener('click', () => this.replay());
     }
-    if (script !== null && mode === 'play' && !this.clockOff && !previous) {
-      this.clock.start();
-      this.player.play(script, 'the shared session');
+    if (lesson !== null) {
+      this.playLesson(lesson, !this.clockOff);
+    } else if (script !== null && mode === 'play' && !this.clockOff && !previous) {
+      this.playScript(script, 'the shared session');
     } else if (script !== null) {
       const r = this.execute(script);
       if (r.status !== 0) note = `The session stopped: ${r.stderr.trim()}`;
@@ -1264,8 +1228,7 @@ class Page {
   }
 
   // Runs script-runner lines against the live model and mirrors the result.
-  // The wall clock goes on from the time they leave, unless `keepPace` (the
-  // player's lines, which move no time).
+  // The wall clock goes on from the time they leave, unless `keepPace`.
   execute(text, keepPace = false) {
     let r;
     try {
@@ -1315,7 +1278,6 @@ class Page {
       b.modal = false;
       this.clock.rebase();
       showWaiting();
-      if (this.player.playing()) this.player.resume();
     });
     return { showWaiting };
   }
@@ -1376,8 +1338,180 @@ class Page {
       if (!f) return;
       const text = await f.text();
       file.value = '';
-      this.player.play(text, f.name);
+      this.playScript(text, f.name);
     });
+  }
+
+  // ---- playing scripts and lessons ----
+
+  // The core's script player plays a file or a bundled lesson as the
+  // window does: from the start-up state, at the wall clock's pace, its
+  // `say` lines in the caption band, its checkpoints asked there. The
+  // page's pause button (and Space) then pauses and continues the script;
+  // Pause, Step and Stop script are on the tool bar.
+  playing() {
+    const b = this.binding;
+    const model = b.model;
+    this.lessons = JSON.parse(Module.LinkDemoModel.lessons());
+    const menu = document.getElementById('lessons');
+    for (const l of this.lessons) {
+      const o = new Option(l.title, l.name);
+      o.title = l.summary;
+      menu.append(o);
+    }
+    menu.addEventListener('change', () => {
+      const name = menu.value;
+      menu.value = '';
+      if (name) this.playLesson(name);
+    });
+    // They take no focus from a click, so that Space goes on pressing the
+    // pause button (and so pausing and continuing the script).
+    const control = (id, action) => {
+      const el = document.getElementById(id);
+      el.addEventListener('mousedown', (ev) => ev.preventDefault());
+      el.addEventListener('click', () => b.act(action));
+    };
+    control('pause-script', () => model.setPlayPaused(!this.play.paused));
+    control('step-script', () => model.stepPlay());
+    control('stop-script', () => model.stopPlay());
+    const wait = document.getElementById('wait-captions');
+    wait.addEventListener('change', () => model.setWaitAtCaptions(wait.checked));
+    // The band lies over the client area's bottom edge and scales with it.
+    this.band = document.createElement('div');
+    this.band.id = 'band';
+    this.band.hidden = true;
+    this.band.setAttribute('aria-live', 'polite');
+    // Its clicks stay its own (the client area beneath takes none), and its
+    // buttons take no focus, so that Space keeps pressing the pause button.
+    for (const type of ['mousedown', 'mouseup', 'click', 'pointerdown', 'focusin']) {
+      this.band.addEventListener(type, (ev) => {
+        ev.stopPropagation();
+        if (type === 'mousedown') ev.preventDefault();
+      });
+    }
+    b.root.append(this.band);
+    this.bandKey = '';
+    // A checkpoint's choices: the keys 1 to 9, unless a field takes them.
+    document.addEventListener('keydown', (ev) => {
+      if (b.modal || ev.ctrlKey || ev.altKey || ev.metaKey || !/^[1-9]$/.test(ev.key)) return;
+      const band = this.play && this.play.band;
+      if (!band || band.mode !== 'ask' || band.chosen >= 0) return;
+      const focused = document.activeElement;
+      if (focused && focused.matches('input:not([type=checkbox]), select, textarea')) return;
+      ev.preventDefault();
+      b.act(() => model.answer(Number(ev.key) - 1));
+    });
+    this.play = JSON.parse(model.playInfo());
+  }
+
+  // Plays `text`; `start` the wall clock with it (held under ?clock=off
+  // until linkdemo.clock(true)).
+  playScript(text, name, start = true) {
+    const b = this.binding;
+    this.log('', true);
+    b.model.play(String(text), String(name));
+    b.after();
+    if (start && !this.clock.running()) this.clock.start();
+    this.clock.rebase();
+  }
+
+  playLesson(name, start = true) {
+    const b = this.binding;
+    this.log('', true);
+    if (!b.model.playLesson(String(name))) return false;
+    b.after();
+    if (start && !this.clock.running()) this.clock.start();
+    this.clock.rebase();
+    return true;
+  }
+
+  // After every sync: what the played lines printed goes to the log, and
+  // the status line, the band and the script's buttons follow the player.
+  showPlay() {
+    const model = this.binding.model;
+    const revision = model.playRevision();
+    if (revision === this.playRevision || !this.band) return;
+    this.playRevision = revision;
+    const out = JSON.parse(model.takePlayOutput());
+    this.log(out.text);
+    const info = JSON.parse(model.playInfo());
+    const was = this.play;
+    this.play = info;
+    // A script stopped by a bad line says why (the window's message box).
+    if (info.state === 'failed' && info.error && !info.status.includes(info.error)) info.status += `: ${info.error}`;
+    if (!was || info.status !== was.status) this.status(info.status);
+    const pause = document.getElementById('pause-script');
+    pause.textContent = info.paused ? 'Continue script' : 'Pause script';
+    pause.setAttribute('aria-pressed', String(info.paused));
+    document.getElementById('step-script').disabled = !info.paused;
+    setHidden(document.getElementById('script-controls'), !info.playing);
+    this.showBand(info.band);
+  }
+
+  showBand(band) {
+    const key = JSON.stringify(band);
+    if (key === this.bandKey) return;
+    this.bandKey = key;
+    const el = this.band;
+    el.replaceChildren();
+    el.className = band.mode === 'text' || band.mode === 'none' ? '' : 'interactive';
+    setHidden(el, band.mode === 'none' || (band.mode === 'text' && !band.text));
+    const b = this.binding;
+    const model = b.model;
+    const line = (text, cls) => {
+      const d = document.createElement('div');
+      d.className = cls;
+      d.textContent = text;
+      el.append(d);
+      return d;
+    };
+    const button = (parent, text, action, cls = '') => {
+      const x = document.createElement('button');
+      x.type = 'button';
+      x.tabIndex = -1;
+      x.className = cls;
+      x.textContent = text;
+      x.addEventListener('click', () => b.act(action));
+      parent.append(x);
+      return x;
+    };
+    const row = (cls) => {
+      const d = document.createElement('div');
+      d.className = cls;
+      el.append(d);
+      return d;
+    };
+    if (band.mode === 'text') {
+      line(band.text, 'caption');
+    } else if (band.mode === 'wait') {
+      const r = row('row');
+      const t = document.createElement('div');
+      t.className = 'caption';
+      t.textContent = band.text;
+      r.append(t);
+      button(r, 'Continue (Space)', () => model.proceed());
+    } else if (band.mode === 'ask') {
+      line(band.question, 'caption');
+      const choices = row('choices');
+      band.choices.forEach((text, k) => {
+        let cls = '';
+        if (band.chosen >= 0 && k === band.answer) cls = 'right';
+        if (band.chosen >= 0 && k === band.chosen && k !== band.answer) cls = 'wrong';
+        const x = button(choices, `${k + 1}  ${text}`, () => model.answer(k), cls);
+        x.disabled = !(band.chosen < 0 || k === band.chosen || k === band.answer);
+      });
+      if (band.chosen >= 0) {
+        const right = band.chosen === band.answer;
+        line(right ? 'Right: you predicted it.' : `Not quite: the answer is ${band.answer + 1}.`,
+          `mark ${right ? 'right' : 'wrong'}`);
+        line(band.reveal, 'reveal');
+      }
+      if (band.canContinue || band.canWatchAgain) {
+        const r = row('buttons');
+        if (band.canWatchAgain) button(r, 'Watch again', () => model.watchAgain());
+        if (band.canContinue) button(r, 'Continue (Space)', () => model.proceed());
+      }
+    }
   }
 
   // The profile menu shows the profile in force; a choice redraws the page
@@ -1461,6 +1595,11 @@ window.linkdemo = {
   // The session so far as a script of the runner's language.
   script() {
     return this.page.binding.model.script();
+  },
+  // Virtual time: `ms` of real time pass at once for the wall clock. From
+  // the first call on, only these calls move it (tests wait on no real time).
+  advance(ms) {
+    this.page.clock.advance(ms);
   },
   // Starts (true) or holds (false) the wall clock.
   clock(on) {

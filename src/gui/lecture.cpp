@@ -32,7 +32,6 @@ namespace {
 // The band lies below every component: the lowest (Wire1 with its trace)
 // ends 720 display units above the client area's bottom edge.
 constexpr double kBandUnits = 720;
-constexpr std::int64_t kStepMs = 100;  // one main tick
 
 }  // namespace
 
@@ -42,7 +41,8 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
       m_demo(demo),
       m_dialogParent(dialogParent ? dialogParent : &window),
       m_recorder(demo.scheduler()),
-      m_player(std::make_unique<ScriptPlayer>(demo, std::cout, std::cerr))
+      m_player(std::make_unique<ScriptPlayer>(demo, std::cout, std::cerr)),
+      m_session(demo, *m_player)
 {
     m_band = new CaptionBand(&window, kBandUnits);
 
@@ -153,6 +153,7 @@ void Lecture::setOutput(std::ostream& out, std::ostream& err)
     if (playing()) return;
     const bool wait = m_player->waitAtCaptions();
     m_player = std::make_unique<ScriptPlayer>(m_demo, out, err);
+    m_session.setPlayer(*m_player);
     m_player->setWaitAtCaptions(wait);
     m_player->onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
     m_player->onRestart = [this] { restarted(); };
@@ -206,15 +207,11 @@ bool Lecture::play(const QString& file)
 void Lecture::playText(const QString& script, const QString& name)
 {
     if (m_player->playing()) stopPlay();
-    m_playName = name;
-    m_paused = false;
     m_finalShown = false;
     m_band->setText({});
-    setStatus(tr("Checking %1; it starts from the start-up state").arg(name));
-    m_player->start(script.toStdString());
-    if (m_player->state() == ScriptPlayer::State::Failed) {
+    if (!m_session.start(script.toStdString(), name.toStdString())) {
         // Nothing has moved: the script was checked before anything acted.
-        setStatus(tr("%1 not played: %2").arg(name, QString::fromStdString(m_player->error())));
+        setStatus(QString::fromStdString(m_session.status()));
         QTimer::singleShot(0, this, &Lecture::reportFailure);
         return;
     }
@@ -234,7 +231,7 @@ void Lecture::restarted()
     m_window.rebaseClock();
     // The widgets made afresh lie above the band otherwise.
     m_band->raise();
-    setStatus(tr("%1: the demonstration is back at its start-up state").arg(m_playName));
+    setStatus(tr("%1: the demonstration is back at its start-up state").arg(playName()));
 }
 
 QString Lecture::lessonsFolder()
@@ -285,7 +282,7 @@ void Lecture::continuePlay()
 void Lecture::watchAgain()
 {
     if (!m_player->watchAgain()) return;
-    m_paused = false;
+    m_session.setPaused(false);
     m_pausePlay->setChecked(false);
     advancePlay();
 }
@@ -307,11 +304,7 @@ void Lecture::showBand()
 
 void Lecture::attachPlayer()
 {
-    m_window.clockLimit = [this]() -> std::optional<std::int64_t> {
-        if (!m_player->playing()) return std::nullopt;
-        if (m_paused) return m_demo.scheduler().now();
-        return m_player->limit();
-    };
+    m_window.clockLimit = [this] { return m_session.limit(); };
     m_window.afterTick = [this] { advancePlay(); };
     // While a script plays, its pause is the window's pause: the pause
     // button and Space hold the script (and the clock), not the model.
@@ -327,19 +320,19 @@ void Lecture::attachPlayer()
         }
         if (pause && wait == ScriptPlayer::Wait::Question) return true;
         if (pause) {
-            setPlayPaused(!m_paused);
+            setPlayPaused(!m_session.paused());
             return true;
         }
         // The window's Step steps the script (pausing it first).
         if (input.kind == UserInput::Kind::Step) {
-            if (!m_paused) setPlayPaused(true);
+            if (!m_session.paused()) setPlayPaused(true);
             stepPlay();
             return true;
         }
         return false;
     };
     for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(true);
-    m_stepPlay->setEnabled(m_paused);
+    m_stepPlay->setEnabled(m_session.paused());
 }
 
 void Lecture::detachPlayer()
@@ -347,63 +340,38 @@ void Lecture::detachPlayer()
     m_window.clockLimit = nullptr;
     m_window.afterTick = nullptr;
     m_window.interceptInput = nullptr;
-    m_paused = false;
+    m_session.setPaused(false);
     m_pausePlay->setChecked(false);
     for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(false);
 }
 
 void Lecture::advancePlay()
 {
-    if (!m_player->playing()) return;
-    if (!m_paused) m_player->resume();
+    // Attached (its actions enabled) until the end is shown: a step may
+    // have ended the script.
+    if (!m_player->playing() && !m_pausePlay->isEnabled()) return;
+    const ScriptPlayer::State state = m_session.advance();
     showBand();
-    switch (m_player->state()) {
-        case ScriptPlayer::State::Playing:
-            if (m_player->waiting() == ScriptPlayer::Wait::Question) {
-                setStatus(tr("%1 asks: choose an answer (1 to %2)")
-                              .arg(m_playName)
-                              .arg(m_player->checkpoint()->choices.size()));
-                break;
-            }
-            if (m_player->waiting() == ScriptPlayer::Wait::Reveal) {
-                setStatus(tr("%1: %2; Continue (Space) or Watch again")
-                              .arg(m_playName, m_player->chosen() == m_player->checkpoint()->answer
-                                                   ? tr("predicted")
-                                                   : tr("not predicted")));
-                break;
-            }
-            if (m_player->waiting() == ScriptPlayer::Wait::Caption) {
-                setStatus(tr("%1 waits at the caption: Continue (Space)").arg(m_playName));
-                break;
-            }
-            setStatus((m_paused ? tr("Paused %1 (from the start-up state), line %2: %3")
-                                : tr("Playing %1 (from the start-up state), line %2: %3"))
-                          .arg(m_playName)
-                          .arg(m_player->lineNumber())
-                          .arg(QString::fromStdString(m_player->lineText())));
-            break;
+    setStatus(QString::fromStdString(m_session.status()));
+    switch (state) {
         case ScriptPlayer::State::Finished: {
             detachPlayer();
             // The last picture stays (the player paused it), with the last
             // caption and the score.
-            QString last = QString::fromStdString(m_player->caption());
-            const QString score = QString::fromStdString(m_player->score());
-            if (!score.isEmpty())
-                last += (last.isEmpty() ? QString() : QStringLiteral("   ")) + score + QLatin1Char('.');
+            const QString last = QString::fromStdString(m_session.endText());
             m_band->setText(last);
             m_finalShown = !last.isEmpty();
             m_window.sync();
-            setStatus(score.isEmpty() ? tr("Played %1").arg(m_playName) : tr("Played %1: %2").arg(m_playName, score));
             break;
         }
         case ScriptPlayer::State::Failed:
             detachPlayer();
             m_band->setText({});
-            setStatus(tr("%1 stopped at line %2").arg(m_playName).arg(m_player->lineNumber()));
             // Shown once the clock's wake-up has returned: the box runs its
             // own event loop.
             QTimer::singleShot(0, this, &Lecture::reportFailure);
             break;
+        case ScriptPlayer::State::Playing:
         case ScriptPlayer::State::Idle:
             break;
     }
@@ -412,13 +380,13 @@ void Lecture::advancePlay()
 void Lecture::reportFailure()
 {
     QMessageBox::warning(m_dialogParent, tr("Play script"),
-                         tr("%1 stopped.\n%2").arg(m_playName, QString::fromStdString(m_player->error())));
+                         tr("%1 stopped.\n%2").arg(playName(), QString::fromStdString(m_player->error())));
 }
 
 void Lecture::setPlayPaused(bool paused)
 {
     if (!m_player->playing()) return;
-    m_paused = paused;
+    m_session.setPaused(paused);
     if (m_pausePlay->isChecked() != paused) m_pausePlay->setChecked(paused);
     m_stepPlay->setEnabled(paused);
     m_window.rebaseClock();
@@ -427,15 +395,9 @@ void Lecture::setPlayPaused(bool paused)
 
 void Lecture::stepPlay()
 {
-    if (!m_player->playing() || !m_paused) return;
-    if (const auto limit = m_player->limit()) {
-        widgets::Scheduler& clock = m_demo.scheduler();
-        clock.advanceTo(std::min(*limit, clock.now() + kStepMs));
-        m_window.sync();
-        m_window.rebaseClock();
-    }
-    // The lines due now run even while paused: that is the step.
-    m_player->resume();
+    if (!m_session.step()) return;
+    m_window.sync();
+    m_window.rebaseClock();
     advancePlay();
 }
 
@@ -478,10 +440,10 @@ bool Lecture::backTo(std::int64_t t)
 void Lecture::stopPlay()
 {
     if (!m_player->playing()) return;
-    m_player->stop();
+    m_session.stop();
     detachPlayer();
     m_band->setText({});
-    setStatus(tr("Stopped %1 at line %2").arg(m_playName).arg(m_player->lineNumber()));
+    setStatus(QString::fromStdString(m_session.status()));
 }
 
 void Lecture::setStatus(const QString& s)

@@ -22,6 +22,7 @@
 #include <sstream>
 
 #include "session/player.h"
+#include "session/playsession.h"
 #include "session/recorder.h"
 #include "session/timeline.h"
 
@@ -76,7 +77,7 @@ public:
     bool play(const QString& file);
     void playText(const QString& script, const QString& name);
     bool playing() const { return m_player->playing(); }
-    bool playPaused() const { return m_paused; }
+    bool playPaused() const { return m_session.paused(); }
     void setPlayPaused(bool paused);
     // One main tick (100 ms) of the `run` being played, or the lines due
     // now; only while paused.
@@ -131,6 +132,7 @@ private:
     void reportFailure();
     void showBand();
     void restarted();
+    QString playName() const { return QString::fromStdString(m_session.name()); }
 
     DemoWindow& m_window;
     LinkDemo& m_demo;
@@ -139,10 +141,10 @@ private:
     timeline::RunClock m_runClock;
     bool m_rewinding = false;
     std::unique_ptr<ScriptPlayer> m_player;
+    // Pause, step, the clock's limit and the status line's words.
+    PlaySession m_session;
     std::unique_ptr<EventLogWindow> m_log;
     CaptionBand* m_band;
-    bool m_paused = false;
-    QString m_playName;
     QString m_status;
     // The last picture's caption and score stay until the next user action.
     bool m_finalShown = false;

@@ -895,8 +895,12 @@ void ModelWindow::setTimeSource(std::function<std::int64_t()> source)
 
 void ModelWindow::startClock(widgets::Scheduler& scheduler, int intervalMs, std::int64_t maxCatchUpMs)
 {
-    m_scheduler = &scheduler;
-    m_maxCatchUp = std::max<std::int64_t>(1, maxCatchUpMs);
+    m_wallClock.setScheduler(scheduler);
+    m_wallClock.setMaxCatchUp(maxCatchUpMs);
+    m_wallClock.limit = [this]() -> std::optional<std::int64_t> {
+        if (!clockLimit) return std::nullopt;
+        return clockLimit();
+    };
     if (!m_time) {
         m_elapsed.start();
         m_time = [this] { return m_elapsed.elapsed(); };
@@ -912,40 +916,21 @@ void ModelWindow::stopClock()
 
 void ModelWindow::rebaseClock()
 {
-    if (!m_time) return;
-    m_lastReal = m_time();
-    m_pace.drop();
+    if (m_time) m_wallClock.rebase(m_time());
 }
 
 void ModelWindow::tick()
 {
     // Inside a model call a modal box runs its own event loop; the model is
     // mid-operation and must not be advanced from there.
-    if (!m_scheduler || !m_time || busy()) return;
-    const std::int64_t real = m_time();
-    // A stall (a suspended machine, a debugger): what is beyond one
-    // catch-up is dropped rather than raced through.
-    const std::int64_t elapsed = std::min(real - m_lastReal, m_maxCatchUp);
-    if (elapsed > 0) {
-        m_lastReal = real;
-        std::int64_t ms = m_pace.advance(elapsed);
-        if (clockLimit) {
-            const std::int64_t now = m_scheduler->now();
-            if (const auto limit = clockLimit(); limit && now + ms > *limit) {
-                // Held at the limit: the time beyond it is not owed later.
-                ms = std::max<std::int64_t>(0, *limit - now);
-                m_pace.drop();
-            }
-        }
-        if (ms > 0) {
-            {
-                BusyScope scope(m_busy);
-                m_scheduler->advance(ms);
-                if (afterAdvance) afterAdvance();
-            }
-            sync();
-        }
+    if (!m_wallClock.hasScheduler() || !m_time || busy()) return;
+    std::int64_t ms = 0;
+    {
+        BusyScope scope(m_busy);
+        ms = m_wallClock.wake(m_time());
+        if (ms > 0 && afterAdvance) afterAdvance();
     }
+    if (ms > 0) sync();
     if (afterTick) afterTick();
 }
 

@@ -26,6 +26,7 @@
 
 #include "gui/views.h"
 #include "session/presenter.h"
+#include "session/wallclock.h"
 #include "session/recorder.h"
 #include "widgets/component.h"
 #include "widgets/controls.h"
@@ -118,7 +119,7 @@ public:
     // One wake-up of the wall clock.
     void tick();
     // The speed of the wall clock (1x by default).
-    presenter::Pace& pace() { return m_pace; }
+    presenter::Pace& pace() { return m_wallClock.pace(); }
     // Runs after every advance of the clock, before the sync.
     std::function<void()> afterAdvance;
     // Runs after every sync.
@@ -214,13 +215,11 @@ private:
     bool m_syncing = false;
     int m_busy = 0;
 
-    widgets::Scheduler* m_scheduler = nullptr;
+    // The QTimer only wakes the core's clock, which decides how far to go.
+    presenter::WallClock m_wallClock;
     QTimer m_clock;
     QElapsedTimer m_elapsed;
     std::function<std::int64_t()> m_time;
-    std::int64_t m_lastReal = 0;  // real time of the previous wake-up
-    presenter::Pace m_pace;
-    std::int64_t m_maxCatchUp = 1000;
 };
 
 }  // namespace gui

@@ -230,6 +230,13 @@ std::vector<std::string> restore(LinkDemo& demo)
     for (Source* source : {&demo.Source1, &demo.Source2}) {
         if (source->state().packetWaiting) source->TxFree();
     }
+    // A wire's Reset empties it but leaves it marked as sending when a
+    // packet was half sent: the mark goes as a cancel takes it (the wire is
+    // empty, so nothing else happens and nothing is reported).
+    for (Wire* wire : demo.wires()) {
+        if (wire->state().dataSending) wire->DataCancel();
+        if (wire->state().ackSending) wire->ACKCancel();
+    }
     copyAppearance(demo, fresh);
     restack(demo, fresh);
     demo.lab().setLoss(1, 0.0);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "web/webdemo.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -10,7 +11,9 @@
 
 #include "packet/packet.h"
 #include "palette/palette.h"
+#include "session/lessons.h"
 #include "session/script.h"
+#include "web/lessons.h"
 #include "widgets/component.h"
 #include "wire/trace.h"
 #include "session/dump.h"
@@ -243,8 +246,25 @@ void WebDemo::PageMessageBox::show(const std::string& text)
     }
 }
 
-WebDemo::WebDemo() : m_demo(std::make_unique<LinkDemo>(m_box)), m_recorder(m_demo->scheduler())
+WebDemo::WebDemo()
+    : m_demo(std::make_unique<LinkDemo>(m_box)),
+      m_clock(&m_demo->scheduler()),
+      m_recorder(m_demo->scheduler()),
+      m_playOutBuffer(std::make_unique<TeeBuffer>(m_playOut, m_playBoth)),
+      m_playErrBuffer(std::make_unique<TeeBuffer>(m_playErr, m_playBoth)),
+      m_playOutStream(std::make_unique<std::ostream>(m_playOutBuffer.get())),
+      m_playErrStream(std::make_unique<std::ostream>(m_playErrBuffer.get())),
+      m_player(*m_demo, *m_playOutStream, *m_playErrStream),
+      m_session(*m_demo, m_player)
 {
+    m_clock.limit = [this] { return m_session.limit(); };
+    m_player.onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
+    // Back at start-up: the recording starts afresh, the page redraws all.
+    m_player.onRestart = [this] {
+        m_recorder.restart();
+        invalidate();
+        m_clock.forget();
+    };
     LinkDemo& root = *m_demo;
     m_entries.push_back(Entry{&root, -1, -1, root.name()});
     m_stacks.push_back(Stack{0});
@@ -399,7 +419,20 @@ WebDemo::Entry* WebDemo::entry(int id, Kind kind)
 
 void WebDemo::record(UserInput::Kind kind, const Entry* e, const std::string& text, int value)
 {
-    m_recorder.record(UserInput{kind, e ? e->name : std::string(), text, value});
+    const UserInput input{kind, e ? e->name : std::string(), text, value};
+    if (!m_finalText.empty()) {
+        m_finalText.clear();
+        ++m_playRevision;
+    }
+    // What an ended script left in the status line goes with the run it
+    // spoke of: at a reset or a scenario choice.
+    const bool newRun = (kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdReset") ||
+                        (kind == UserInput::Kind::Choose && input.name == "LinkDemo.cmbScenario");
+    if (newRun && !m_player.playing() && !m_session.status().empty()) {
+        m_session.setStatus({});
+        ++m_playRevision;
+    }
+    m_recorder.record(input);
 }
 
 void WebDemo::ownerFocus(const Entry& e)
@@ -414,6 +447,16 @@ void WebDemo::click(int id)
     Entry* e = entry(id, Kind::Button);
     if (!e) e = entry(id, Kind::Check);
     if (!e || !e->control->reachable()) return;
+    // While a script plays, its pause is the page's pause: the pause button
+    // holds the script and the clock, not the model; it goes on after a
+    // caption or an answer, and a question waits for its answer.
+    if (e->control == &m_demo->cmdPause && m_session.pressPause()) {
+        m_clock.forget();
+        ++m_playRevision;
+        advancePlay();
+        e->revision = 0;
+        return;
+    }
     ownerFocus(*e);
     if (m_explainer) explainClick(e->name);
     record(UserInput::Kind::Press, e);
@@ -485,22 +528,183 @@ void WebDemo::advanceTo(double t)
     if (target > m_demo->scheduler().now()) m_demo->scheduler().advanceTo(target);
 }
 
-double WebDemo::paceAdvance(double realMs)
+bool WebDemo::wake(double realMs)
 {
-    if (!std::isfinite(realMs) || realMs <= 0) return 0;
-    return static_cast<double>(m_pace.advance(static_cast<std::int64_t>(realMs)));
+    if (!std::isfinite(realMs)) return false;
+    const int before = m_playRevision;
+    const std::int64_t ms = m_clock.wake(static_cast<std::int64_t>(std::floor(realMs)));
+    if (m_player.playing()) advancePlay();
+    return ms > 0 || m_playRevision != before;
+}
+
+void WebDemo::rebaseClock(double realMs)
+{
+    if (std::isfinite(realMs)) m_clock.rebase(static_cast<std::int64_t>(std::floor(realMs)));
 }
 
 void WebDemo::setPace(int index)
 {
-    m_pace.setIndex(index);
+    m_clock.pace().setIndex(index);
 }
 
 void WebDemo::step()
 {
+    // The page's Step steps the script (pausing it first).
+    if (m_player.playing()) {
+        if (!m_session.paused()) setPlayPaused(true);
+        stepPlay();
+        return;
+    }
     record(UserInput::Kind::Step, nullptr);
     presenter::step(*m_demo);
-    m_pace.drop();
+    m_clock.pace().drop();
+}
+
+// ---- playing ---------------------------------------------------------------
+
+bool WebDemo::play(const std::string& script, const std::string& name)
+{
+    m_finalText.clear();
+    m_endShown = false;
+    ++m_playRevision;
+    if (!m_session.start(script, name)) return false;
+    m_clock.forget();
+    advancePlay();
+    return true;
+}
+
+bool WebDemo::playLesson(const std::string& name)
+{
+    for (const BundledLesson& l : bundledLessons()) {
+        if (l.name != name) continue;
+        const std::string text(l.text);
+        const lessons::Info info = lessons::describe(text);
+        return play(text, info.title.empty() ? name : info.title);
+    }
+    return false;
+}
+
+std::string WebDemo::lessons()
+{
+    Json out = Json::array();
+    for (const BundledLesson& l : bundledLessons()) {
+        const lessons::Info info = lessons::describe(std::string(l.text));
+        out.push_back(Json{{"name", std::string(l.name)},
+                           {"title", info.title.empty() ? std::string(l.name) : info.title},
+                           {"summary", info.summary}});
+    }
+    return out.dump();
+}
+
+void WebDemo::stopPlay()
+{
+    m_session.stop();
+    ++m_playRevision;
+}
+
+void WebDemo::setPlayPaused(bool paused)
+{
+    if (!m_player.playing()) return;
+    m_session.setPaused(paused);
+    m_clock.forget();
+    ++m_playRevision;
+    advancePlay();
+}
+
+void WebDemo::stepPlay()
+{
+    if (!m_session.step()) return;
+    m_clock.forget();
+    ++m_playRevision;
+    advancePlay();
+}
+
+bool WebDemo::answer(int k)
+{
+    if (!m_player.answer(k)) return false;
+    ++m_playRevision;
+    advancePlay();
+    return true;
+}
+
+void WebDemo::proceed()
+{
+    if (!m_player.playing()) return;
+    m_player.proceed();
+    m_clock.forget();
+    ++m_playRevision;
+    advancePlay();
+}
+
+bool WebDemo::watchAgain()
+{
+    if (!m_player.watchAgain()) return false;
+    m_session.setPaused(false);
+    ++m_playRevision;
+    advancePlay();
+    return true;
+}
+
+// Runs the lines due; the end keeps its last caption and score.
+void WebDemo::advancePlay()
+{
+    const long line = m_player.lineNumber();
+    const ScriptPlayer::Wait wasWaiting = m_player.waiting();
+    const ScriptPlayer::State wasState = m_player.state();
+    const std::string status = m_session.status();
+    const ScriptPlayer::State now = m_session.advance();
+    if (now == ScriptPlayer::State::Finished && !m_endShown) {
+        m_endShown = true;
+        m_finalText = m_session.endText();
+    }
+    if (m_player.lineNumber() != line || m_player.waiting() != wasWaiting || now != wasState ||
+        m_session.status() != status) {
+        ++m_playRevision;
+    }
+}
+
+std::string WebDemo::playInfo() const
+{
+    static const char* const states[] = {"idle", "playing", "finished", "failed"};
+    Json band = Json{{"mode", "none"}};
+    const Checkpoint* c = m_player.checkpoint();
+    const ScriptPlayer::Wait wait = m_player.waiting();
+    if (c && m_player.playing()) {
+        band = Json{{"mode", "ask"},
+                    {"question", c->question},
+                    {"choices", c->choices},
+                    {"answer", c->answer},
+                    {"chosen", m_player.chosen()},
+                    {"reveal", c->reveal},
+                    {"canContinue", wait == ScriptPlayer::Wait::Reveal},
+                    {"canWatchAgain", m_player.canWatchAgain()}};
+    } else if (wait == ScriptPlayer::Wait::Caption) {
+        band = Json{{"mode", "wait"}, {"text", m_player.caption()}};
+    } else if (m_player.playing() && !m_player.caption().empty()) {
+        band = Json{{"mode", "text"}, {"text", m_player.caption()}};
+    } else if (!m_player.playing() && !m_finalText.empty()) {
+        band = Json{{"mode", "text"}, {"text", m_finalText}};
+    }
+    return Json{{"playing", m_player.playing()},
+                {"paused", m_session.paused()},
+                {"state", states[static_cast<int>(m_player.state())]},
+                {"status", m_session.status()},
+                {"error", m_player.error()},
+                {"line", m_player.lineNumber()},
+                {"waitAtCaptions", m_player.waitAtCaptions()},
+                {"band", band}}
+        .dump();
+}
+
+std::string WebDemo::takePlayOutput()
+{
+    m_playOutStream->flush();
+    m_playErrStream->flush();
+    std::string out = Json{{"stdout", m_playOut}, {"stderr", m_playErr}, {"text", m_playBoth}}.dump();
+    m_playOut.clear();
+    m_playErr.clear();
+    m_playBoth.clear();
+    return out;
 }
 
 std::string WebDemo::status() const

@@ -22,8 +22,11 @@
 #include "explain/explain.h"
 #include "session/eventlog.h"
 #include "shell/linkdemo.h"
+#include "session/player.h"
+#include "session/playsession.h"
 #include "session/presenter.h"
 #include "session/recorder.h"
+#include "session/wallclock.h"
 #include "widgets/messagebox.h"
 
 namespace web {
@@ -73,15 +76,63 @@ public:
     // Advances the scheduler to `t` (nothing when t is not ahead).
     void advanceTo(double t);
 
-    // The presenter's pace: simulated milliseconds for `realMs` more of
-    // real time at the speed chosen (index into presenter::Pace::kSpeeds).
-    double paceAdvance(double realMs);
+    // The wall clock (presenter::WallClock): the page's interval calls
+    // wake() with its real time in milliseconds; the clock advances the
+    // scheduler at the pace in force, catching up at most a second, held at
+    // a played script's limit, and then the script's lines that fell due
+    // run. True when anything may have changed (the page syncs then).
+    bool wake(double realMs);
+    // Forgets the real time up to `realMs` (after a pause, a modal box,
+    // lines run from outside).
+    void rebaseClock(double realMs);
+    // The presenter's pace (index into presenter::Pace::kSpeeds).
     void setPace(int index);
-    int paceIndex() const { return m_pace.index(); }
-    // Forgets the pace's carried fraction (after a step or a held clock).
-    void dropPace() { m_pace.drop(); }
-    // One main tick, as the window's Step.
+    int paceIndex() const { return m_clock.pace().index(); }
+    // One main tick, as the window's Step; while a script plays, one step
+    // of the script (paused first), as the window's Step script.
     void step();
+
+    // ---- playing a script or a lesson, as the window does ----
+    //
+    // The script is checked, the model brought back to its start-up state,
+    // and the lines play at the wall clock's pace (ScriptPlayer). While it
+    // plays, the pause button (click or Space) pauses and continues the
+    // script and the clock together, goes on after a caption or a reveal,
+    // and does nothing while a question waits. `name` is what the status
+    // line calls it. False when a line is bad (nothing moved; playInfo()
+    // says which).
+    bool play(const std::string& script, const std::string& name);
+    // A bundled lesson by its file name without extension; false when there
+    // is none of that name.
+    bool playLesson(const std::string& name);
+    void stopPlay();
+    void setPlayPaused(bool paused);
+    // One main tick (100 ms) of the `run` being played, or the lines due
+    // now; only while paused.
+    void stepPlay();
+    void setWaitAtCaptions(bool on) { m_player.setWaitAtCaptions(on); }
+    // A checkpoint's choice `k` (from 0); false when no question waits or
+    // there is no such choice.
+    bool answer(int k);
+    // Goes on after a caption or a reveal.
+    void proceed();
+    bool watchAgain();
+    bool playing() const { return m_player.playing(); }
+    // What the page shows of the player, as JSON:
+    //   "playing", "paused", "state" ("idle", "playing", "finished",
+    //   "failed"), "status" (the status line, as the window words it),
+    //   "error", "line", "band": what the caption band shows, one of
+    //   {"mode": "none"}, {"mode": "text", "text"}, {"mode": "wait", "text"},
+    //   {"mode": "ask", "question", "choices", "answer", "chosen",
+    //    "reveal", "canContinue", "canWatchAgain"}.
+    std::string playInfo() const;
+    // What played lines printed since the last call, as JSON {"stdout",
+    // "stderr", "text"} (both streams in the order written), as run() does.
+    std::string takePlayOutput();
+    // Bumped whenever what playInfo() says may have changed.
+    int playRevision() const { return m_playRevision; }
+    // The bundled lessons as JSON [{"name", "title", "summary"}], in order.
+    static std::string lessons();
     // "t = 12.3 s" and the scenario in force, for the status line.
     std::string status() const;
 
@@ -205,12 +256,25 @@ private:
     void ownerFocus(const Entry& e);
     void record(UserInput::Kind kind, const Entry* e, const std::string& text = {}, int value = 0);
 
+    void advancePlay();
+    void playEnded();
+
     PageMessageBox m_box;
     std::unique_ptr<LinkDemo> m_demo;
     std::vector<Entry> m_entries;
     std::vector<Stack> m_stacks;
-    presenter::Pace m_pace;
+    presenter::WallClock m_clock;
     ScriptRecorder m_recorder;
+    // The player's output, both streams in the order written, and each.
+    std::string m_playOut, m_playErr, m_playBoth;
+    std::unique_ptr<std::streambuf> m_playOutBuffer, m_playErrBuffer;
+    std::unique_ptr<std::ostream> m_playOutStream, m_playErrStream;
+    ScriptPlayer m_player;
+    PlaySession m_session;
+    // The last caption and score stay after the end until the next action.
+    std::string m_finalText;
+    bool m_endShown = false;
+    int m_playRevision = 0;
 };
 
 // The colour table as the page applies it. A profile goes by its name

@@ -22,6 +22,7 @@
 #include "session/recorder.h"
 #include "session/timeline.h"
 #include "session/script.h"
+#include "session/playsession.h"
 #include "session/startstate.h"
 #include "shell_support.h"
 
@@ -344,6 +345,21 @@ TEST(Player, StartsFromTheStartUpState)
     EXPECT_TRUE(startstate::differences(demo, runner.demo()).empty());
 }
 
+// A packet half sent (or half acknowledged) when play starts: the wires
+// forget they were sending, as a fresh start has them.
+TEST(Player, StartsFromTheStartUpStateInTheMiddleOfASend)
+{
+    std::ostringstream out, err;
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    demo.cmdPause.click();
+    demo.scheduler().advance(3000);
+    ASSERT_TRUE(demo.Wire1.state().dataSending);
+    ScriptPlayer player(demo, out, err);
+    player.start("run 100\n");
+    EXPECT_EQ(player.startDifferences(), std::vector<std::string>{});
+}
+
 // The whole script is checked before anything acts: a bad line 4 leaves
 // the model as it was. A played script that ends pauses the demonstration.
 TEST(Player, ChecksTheScriptFirstAndPausesAtTheEnd)
@@ -610,4 +626,30 @@ TEST(Script, CheckpointsPrintAtTheRevealAndRejectMalformedOnes)
         EXPECT_EQ(r.status, 2) << script;
         EXPECT_EQ(r.err, std::string(message) + "\n") << script;
     }
+}
+
+// Paused, a script goes on only by steps of one main tick (never past the
+// end of its `run`), and the step that ends it is worded as its end.
+TEST(PlaySession, StepsWhilePausedUpToTheEndOfTheRunAndTheEnd)
+{
+    std::ostringstream out, err;
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    ScriptPlayer player(demo, out, err);
+    PlaySession session(demo, player);
+    ASSERT_TRUE(session.start("press LinkDemo.cmdPause\nrun 150\n", "s.txt"));
+    session.advance();
+    EXPECT_EQ(session.status(), "Playing s.txt (from the start-up state), line 2: run 150");
+    EXPECT_TRUE(session.pressPause());
+    EXPECT_EQ(session.limit(), demo.scheduler().now());
+    session.advance();
+    EXPECT_EQ(session.status(), "Paused s.txt (from the start-up state), line 2: run 150");
+    EXPECT_TRUE(session.step());
+    EXPECT_EQ(demo.scheduler().now(), 100);
+    EXPECT_TRUE(session.step());
+    EXPECT_EQ(demo.scheduler().now(), 150);
+    EXPECT_EQ(session.advance(), ScriptPlayer::State::Finished);
+    EXPECT_EQ(session.status(), "Played s.txt");
+    EXPECT_TRUE(demo.paused);
+    EXPECT_FALSE(session.pressPause());
 }

@@ -3,6 +3,7 @@
 // packet chosen from the keyboard, the traces kept on the present, the pace.
 #include "session/presenter.h"
 #include "session/dump.h"
+#include "session/wallclock.h"
 
 #include <gtest/gtest.h>
 
@@ -201,4 +202,71 @@ TEST(Pace, CarriesFractionsAndStaysInRange)
     EXPECT_EQ(pace.speed(), 20.0);
     EXPECT_EQ(pace.advance(10), 200);
     EXPECT_EQ(pace.speedText(), "20\xC3\x97");
+}
+
+// ---- the wall clock ----------------------------------------------------
+
+TEST(WallClockTest, CatchesUpAtMostTheCapAndOwesNothingBeyondIt)
+{
+    widgets::Scheduler clock;
+    presenter::WallClock wall(&clock);
+    wall.rebase(0);
+    EXPECT_EQ(wall.wake(10), 10);
+    // A stall of five seconds: one second caught up, the rest dropped.
+    EXPECT_EQ(wall.wake(5010), presenter::WallClock::kMaxCatchUpMs);
+    EXPECT_EQ(wall.wake(5020), 10);
+    EXPECT_EQ(clock.now(), 1020);
+    // A pause: rebased, the time it stood is not caught up.
+    wall.rebase(9000);
+    EXPECT_EQ(wall.wake(9005), 5);
+    // A time source that went back counts from where it is.
+    EXPECT_EQ(wall.wake(100), 0);
+    EXPECT_EQ(wall.wake(110), 10);
+}
+
+TEST(WallClockTest, CarriesFractionsOfASlowPaceAcrossWakeUps)
+{
+    widgets::Scheduler clock;
+    presenter::WallClock wall(&clock);
+    wall.pace().setIndex(1);  // 0.25x
+    wall.rebase(0);
+    std::int64_t total = 0;
+    for (int t = 2; t <= 40; t += 2) total += wall.wake(t);
+    EXPECT_EQ(total, 10);
+    EXPECT_EQ(clock.now(), 10);
+}
+
+TEST(WallClockTest, StopsAtTheLimitAndOwesNothingFromThere)
+{
+    widgets::Scheduler clock;
+    presenter::WallClock wall(&clock);
+    std::optional<std::int64_t> limit = 25;
+    wall.limit = [&] { return limit; };
+    wall.rebase(0);
+    EXPECT_EQ(wall.wake(20), 20);
+    EXPECT_EQ(wall.wake(40), 5);
+    EXPECT_EQ(wall.wake(500), 0);
+    EXPECT_EQ(clock.now(), 25);
+    // Let go: only the real time since the last wake-up counts.
+    limit.reset();
+    EXPECT_EQ(wall.wake(510), 10);
+}
+
+TEST(WallClockTest, AWakeUpFromInsideAnAdvanceDoesNothing)
+{
+    widgets::Scheduler clock;
+    widgets::Timer timer(nullptr, "timer", clock, 0);
+    presenter::WallClock wall(&clock);
+    std::int64_t nested = -1;
+    timer.onTimer = [&] {
+        EXPECT_TRUE(wall.advancing());
+        nested = wall.wake(900);  // a modal box's event loop, say
+    };
+    timer.setInterval(5);
+    timer.setEnabled(true);
+    wall.rebase(0);
+    EXPECT_EQ(wall.wake(10), 10);
+    EXPECT_EQ(nested, 0);
+    EXPECT_EQ(clock.now(), 10);
+    EXPECT_FALSE(wall.advancing());
 }

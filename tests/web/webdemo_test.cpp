@@ -5,10 +5,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "session/script.h"
 #include "session/dump.h"
+#include "web/lessons.h"
 
 namespace {
 
@@ -342,3 +344,134 @@ TEST(WebDemoPanels, SvgIsOfferedAsADownloadAndSaidSo)
 }
 
 }  // namespace
+
+// ---- playing scripts and lessons ----------------------------------------
+
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Wakes the clock every 10 ms of (virtual) real time until the script
+// ends, answering each question with `choice` and going on after it;
+// `between` runs at every wake-up. Returns what the played lines printed.
+std::string playThrough(web::WebDemo& d, double& real, int choice, const std::function<void()>& between = {})
+{
+    std::string printed;
+    for (int guard = 0; guard < 1'000'000 && d.playing(); ++guard) {
+        d.wake(real += 10);
+        const Json band = Json::parse(d.playInfo())["band"];
+        if (band["mode"] == "ask" && band["chosen"] == -1) d.answer(choice);
+        if (band["mode"] == "ask" && band["canContinue"] == true) d.proceed();
+        if (between) between();
+        printed += Json::parse(d.takePlayOutput())["text"].get<std::string>();
+    }
+    return printed;
+}
+
+}  // namespace
+
+TEST(WebDemoPlayer, EveryLessonOfTheExamplesIsBundledAsItStands)
+{
+    const auto& bundled = web::bundledLessons();
+    const Json listed = Json::parse(web::WebDemo::lessons());
+    ASSERT_EQ(bundled.size(), 9u);
+    ASSERT_EQ(listed.size(), bundled.size());
+    for (std::size_t i = 0; i < bundled.size(); ++i) {
+        const std::string name(bundled[i].name);
+        EXPECT_EQ(std::string(bundled[i].text), readFile(std::string(LINKDEMO_EXAMPLES) + "/" + name + ".txt"));
+        EXPECT_EQ(listed[i]["name"], name);
+        EXPECT_FALSE(listed[i]["title"].get<std::string>().empty());
+    }
+    web::WebDemo d;
+    EXPECT_FALSE(d.playLesson("lesson-0-none"));
+    EXPECT_FALSE(d.playing());
+}
+
+TEST(WebDemoPlayer, APlayedLessonPrintsWhatTheRunnerPrintsAndEndsPaused)
+{
+    const std::string name(web::bundledLessons()[4].name);
+    const std::string script(web::bundledLessons()[4].text);
+    web::WebDemo d;
+    // Whatever came before, the lesson starts from the start-up state.
+    d.run("choose LinkDemo.cmbScenario Software Flow\nstep\n");
+    ASSERT_TRUE(d.playLesson(name));
+    double real = 0;
+    const std::string printed = playThrough(d, real, 0);
+    EXPECT_EQ(printed, runner(script));
+    const Json info = Json::parse(d.playInfo());
+    EXPECT_EQ(info["state"], "finished");
+    EXPECT_NE(info["status"].get<std::string>().find("Played "), std::string::npos);
+    EXPECT_NE(info["band"]["text"].get<std::string>().find(" predicted."), std::string::npos);
+    EXPECT_TRUE(d.demo().paused);
+    // The session written down replays to the same state.
+    const std::string replayed = runner(d.script() + "dump LinkDemo\n");
+    const std::string here = Json::parse(d.run("dump LinkDemo\n"))["stdout"].get<std::string>();
+    ASSERT_GE(replayed.size(), here.size());
+    EXPECT_EQ(replayed.substr(replayed.size() - here.size()), here);
+}
+
+TEST(WebDemoPlayer, ThePauseButtonHoldsScriptAndClockAndStepsGoOnExactly)
+{
+    const std::string script =
+        "press LinkDemo.cmdPause\nrun 3000\ndump Wire1.cmdPacket(0)\nrun 1300\n"
+        "say half-way\nrun 500\ndump Transmitter1\n";
+    web::WebDemo d;
+    const int pause = idOf(Json::parse(d.tree()), "LinkDemo.cmdPause");
+    ASSERT_TRUE(d.play(script, "demo.txt"));
+    double real = 0;
+    int wakes = 0;
+    const std::string printed = playThrough(d, real, 0, [&] {
+        if (++wakes != 30) return;
+        d.click(pause);  // Space or a click: the script pauses, not the model
+        EXPECT_TRUE(Json::parse(d.playInfo())["paused"].get<bool>());
+        EXPECT_FALSE(d.demo().paused);
+        const double held = d.now();
+        d.wake(real += 5000);
+        EXPECT_EQ(d.now(), held);
+        for (int i = 0; i < 12; ++i) d.step();  // Step script: 100 ms at a time
+        EXPECT_EQ(d.now(), held + 1200);
+        d.click(pause);
+    });
+    EXPECT_EQ(printed, runner(script));
+    EXPECT_EQ(Json::parse(d.playInfo())["status"], "Played demo.txt");
+}
+
+TEST(WebDemoPlayer, AQuestionHoldsTheClockUntilAnsweredAndABadScriptMovesNothing)
+{
+    web::WebDemo d;
+    d.setWaitAtCaptions(true);
+    const int pause = idOf(Json::parse(d.tree()), "LinkDemo.cmdPause");
+    ASSERT_TRUE(d.play("press LinkDemo.cmdPause\nsay look\nask Which?\nchoice a\nchoice* b\nreveal b it is\nrun 500\n",
+                       "q.txt"));
+    d.wake(0);
+    EXPECT_EQ(Json::parse(d.playInfo())["band"]["mode"], "wait");
+    d.click(pause);  // Continue at the caption
+    d.wake(10);
+    Json info = Json::parse(d.playInfo());
+    ASSERT_EQ(info["band"]["mode"], "ask");
+    EXPECT_EQ(info["status"], "q.txt asks: choose an answer (1 to 2)");
+    d.click(pause);  // a question waits for its answer
+    EXPECT_FALSE(d.answer(2));
+    d.wake(2000);
+    EXPECT_EQ(d.now(), 0);
+    EXPECT_TRUE(d.answer(1));
+    info = Json::parse(d.playInfo());
+    EXPECT_EQ(info["band"]["chosen"], 1);
+    EXPECT_TRUE(info["band"]["canWatchAgain"].get<bool>());
+    d.click(pause);
+    d.wake(2300);
+    d.wake(2600);
+    EXPECT_EQ(d.now(), 300);
+
+    const double now = d.now();
+    EXPECT_FALSE(d.play("press LinkDemo.cmdPause\nfrobnicate\n", "bad.txt"));
+    EXPECT_EQ(d.now(), now);
+    EXPECT_NE(Json::parse(d.playInfo())["status"].get<std::string>().find("bad.txt not played: line 2"),
+              std::string::npos);
+}

@@ -3,12 +3,12 @@
 // the native runner, real mouse and keyboard input, and geometry.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 
-import { centre, launch, openPage, runnerPath } from './browser.mjs';
+import { centre, launch, openPage, root, runnerPath } from './browser.mjs';
 
 const SCENARIOS = ['No Controls', 'Stop and Wait', 'Sliding Window', 'Stop & Wait ARQ', 'Go-back-N ARQ',
   'Selective Repeat ARQ', 'Software Flow'];
@@ -234,19 +234,92 @@ describe('tool bar', () => {
   });
 });
 
-describe('Play script', () => {
-  test('a played file prints what the runner prints, with time passing in real time', async () => {
+// Plays on in virtual time for `ms` (or to the end), answering each question
+// by a click on its first choice and going on after the reveal.
+async function playOn(page, ms = Infinity) {
+  return page.evaluate((limit) => {
+    const ld = window.linkdemo;
+    const band = document.getElementById('band');
+    const settle = () => {
+      for (let guard = 0; guard < 20; ++guard) {
+        const b = ld.page.play.band;
+        if (b.mode !== 'ask') return;
+        if (b.chosen < 0) band.querySelector('.choices button').click();
+        else if (b.canContinue) [...band.querySelectorAll('.buttons button')].find((x) => x.textContent.startsWith('Continue')).click();
+        else return;
+      }
+    };
+    for (let t = 0; t < (limit ?? 1e9) && ld.page.play.playing; t += 100) {
+      ld.advance(100);
+      settle();
+    }
+    return ld.page.play;
+  }, Number.isFinite(ms) ? ms : null);
+}
+
+const logText = (page) => page.$eval('#log', (e) => e.textContent);
+const status = (page) => page.$eval('#status', (e) => e.textContent);
+
+describe('Play script and lessons', () => {
+  test('a played file prints what the runner prints, a second of real time a second of simulated time', async () => {
     const script = 'press LinkDemo.cmdPause\nrun 600\ndump Wire1.cmdPacket(0)\nrun 400\npress Wire1.cmdPacket(0)\ndump Wire1\n';
-    const file = path.join(mkdtempSync(path.join(tmpdir(), 'linkdemo-play-')), 'lesson.txt');
+    const file = path.join(mkdtempSync(path.join(tmpdir(), 'linkdemo-play-')), 'demo.txt');
     writeFileSync(file, script);
     const { page } = await heldPage();
-    const started = Date.now();
+    await page.evaluate(() => window.linkdemo.advance(0));
     await (await page.$('#play-file')).uploadFile(file);
-    await page.waitForFunction(() => document.getElementById('status').textContent === 'Script played');
-    assert.ok(Date.now() - started >= 1000, 'a second of simulated time took a second');
-    const log = await page.evaluate(() => document.getElementById('log').textContent);
-    assert.ok(log === native(script).stdout);
+    await page.waitForFunction(() => window.linkdemo.page.play.playing);
+    assert.equal(await page.evaluate(() => (window.linkdemo.advance(500), window.linkdemo.model.now())), 500);
+    await playOn(page);
+    assert.equal(await status(page), 'Played demo.txt');
+    assert.ok((await logText(page)) === native(script).stdout);
     await page.close();
+  });
+
+  test('a lesson from the menu, paused and stepped in the middle, prints what the runner prints', async () => {
+    const name = 'lesson-5-go-back-n';
+    const script = readFileSync(path.join(root, 'examples', `${name}.txt`), 'utf8');
+    const { page } = await heldPage();
+    await page.evaluate(() => window.linkdemo.advance(0));
+    await page.select('#lessons', name);
+    await page.evaluate(() => document.activeElement.blur());
+    await playOn(page, 2000);
+    await page.keyboard.press('Space');  // the pause button pauses the script and the clock
+    assert.match(await status(page), /^Paused /);
+    const held = await page.evaluate(() => (window.linkdemo.advance(3000), window.linkdemo.model.now()));
+    for (let i = 0; i < 7; ++i) await page.click('#step-script');
+    assert.equal(await page.evaluate(() => window.linkdemo.model.now()), held + 700);
+    await page.keyboard.press('Space');
+    assert.match(await status(page), /^Playing /);
+    const end = await playOn(page);
+    assert.equal(end.state, 'finished');
+    assert.match(await page.$eval('#band', (e) => e.textContent), /of \d+ predicted\.$/);
+    const want = native(script);
+    assert.equal(want.stderr, '');
+    assert.ok((await logText(page)) === want.stdout);
+    await page.close();
+  });
+
+  test('#lesson= opens a bundled lesson, whose question a key answers; an unknown one opens the plain page', async () => {
+    const { page } = await openPage(browser, { query: '?clock=off#lesson=lesson-1-no-controls' });
+    assert.match(await page.$eval('#band', (e) => e.textContent), /^No Controls: the transmitter/);
+    await page.evaluate(() => {
+      window.linkdemo.advance(0);
+      window.linkdemo.clock(true);
+      for (let i = 0; i < 100 && window.linkdemo.page.play.band.mode !== 'ask'; ++i) window.linkdemo.advance(100);
+    });
+    assert.match(await status(page), /^No Controls asks: choose an answer \(1 to 3\)$/);
+    await page.keyboard.press('3');
+    assert.match(await page.$eval('#band .mark', (e) => e.textContent), /^Right: you predicted it\.$/);
+    await page.keyboard.press('Space');
+    assert.match(await status(page), /^Playing No Controls/);
+    await page.close();
+
+    const plain = await openPage(browser, { query: '?clock=off#lesson=lesson-0-none' });
+    assert.equal(await status(plain.page), 'This page has no lesson "lesson-0-none": the demonstration starts afresh');
+    assert.deepEqual(await plain.page.evaluate(() => [location.hash, window.linkdemo.page.play.playing,
+      document.getElementById('band').hidden]), ['', false, true]);
+    await plain.page.close();
   });
 });
 
