@@ -1409,6 +1409,7 @@ class Page {
   playScript(text, name, start = true) {
     const b = this.binding;
     this.log('', true);
+    this.heldOutput = '';
     b.model.play(String(text), String(name));
     b.after();
     if (start && !this.clock.running()) this.clock.start();
@@ -1418,6 +1419,7 @@ class Page {
   playLesson(name, start = true) {
     const b = this.binding;
     this.log('', true);
+    this.heldOutput = '';
     if (!b.model.playLesson(String(name))) return false;
     b.after();
     if (start && !this.clock.running()) this.clock.start();
@@ -1433,8 +1435,15 @@ class Page {
     if (revision === this.playRevision || !this.band) return;
     this.playRevision = revision;
     const out = JSON.parse(model.takePlayOutput());
-    this.log(out.text);
     const info = JSON.parse(model.playInfo());
+    // The log under the page prints what the runner prints, and a question's
+    // line carries its answer: it is held back until the question is answered.
+    this.heldOutput = (this.heldOutput || '') + out.text;
+    const asking = info.band.mode === 'ask' && info.band.chosen < 0;
+    const at = asking ? this.heldOutput.lastIndexOf('{"ask"') : -1;
+    const shown = at < 0 ? this.heldOutput : this.heldOutput.slice(0, at);
+    this.heldOutput = this.heldOutput.slice(shown.length);
+    this.log(shown);
     const was = this.play;
     this.play = info;
     // A script stopped by a bad line says why (the window's message box).
