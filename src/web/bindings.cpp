@@ -28,6 +28,8 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("scroll", &web::WebDemo::scroll)
         .function("focus", &web::WebDemo::focus)
         .function("background", &web::WebDemo::background)
+        .function("home", &web::WebDemo::home)
+        .function("keyAction", &web::WebDemo::keyAction)
         .function("now", &web::WebDemo::now)
         .function("advanceTo", &web::WebDemo::advanceTo)
         .function("paceAdvance", &web::WebDemo::paceAdvance)
@@ -40,6 +42,8 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("takeMessage", &web::WebDemo::takeMessage)
         .function("script", &web::WebDemo::script)
         .function("scriptExact", &web::WebDemo::scriptExact);
+    // The key table, for the page's help.
+    emscripten::function("keyTable", &web::WebDemo::keyTable);
     // The colour table and the profiles' looks.
     emscripten::function("drawnColour", &web::drawnColour);
     emscripten::function("profileLook", &web::profileLook);
