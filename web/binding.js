@@ -108,27 +108,6 @@ function place(el, st) {
   return [w, h];
 }
 
-// Shapes, lines and labels are drawn on their container beneath every
-// control that is a window of its own (buttons, lists, pictures, text boxes,
-// components), whatever their creation order. Inside a component, an open
-// settings panel's lists and captions (labels on a background of their own)
-// lie above its buttons, so that the packets passing on a wire never hide
-// them.
-function layerOf(b, n, st) {
-  const inComponent = n.parent >= 0 && b.nodes[n.parent].kind === 'component';
-  switch (n.kind) {
-    case 'shape':
-    case 'line':
-      return 0;
-    case 'label':
-      return inComponent && st && st.backColour >= 0 ? 2 : 0;
-    case 'combo':
-      return inComponent ? 2 : 1;
-    default:
-      return 1;
-  }
-}
-
 // ---- fitting a caption into its box ----------------------------------------
 
 // Captions grow with the run (packet 100, 9999, 99999) and some were laid
@@ -230,7 +209,8 @@ const kinds = {
       el.addEventListener('mouseup', (ev) => {
         const click = pressed && ev.button === 0 && b.pressTarget(ev) === el;
         pressed = false;
-        if (click) b.act(() => b.model.background());
+        // The focus goes where the core says (home, to the pause button).
+        if (click) b.act(() => b.focusControl(b.model.background()));
       });
       return el;
     },
@@ -261,8 +241,7 @@ const kinds = {
       // Where the colour equals the container's the panel paints nothing,
       // so that a component laid out wider than its drawing (a wire) does
       // not cut into its neighbours' edges.
-      const beneath = b.state[n.parent];
-      const fill = !beneath || beneath.backColour !== st.backColour;
+      const fill = !st.seeThrough;
       setStyle(el, 'background', fill ? colour(st.backColour) : 'transparent');
       // A see-through panel takes clicks only on its controls: a click on an
       // empty part reaches whatever lies beneath, down to the window.
@@ -289,10 +268,6 @@ const kinds = {
       if (el.firstChild.textContent !== st.caption) el.firstChild.textContent = st.caption;
       const letter = b.letterFor(st, w, h);
       if (el.lastChild.textContent !== letter) el.lastChild.textContent = letter;
-      // A packet on a wire is chosen by other means than the Tab key.
-      el.tabStop = st.tabStop;
-      if (!st.tabStop) el.tabIndex = -1;
-      else if (el.tabIndex < 0) b.tabOrder = null;
       const back = b.drawn(st.backColour, 'fill');
       setStyle(el, 'background', colour(back));
       setStyle(el, '--light', shade(back, 1.4));
@@ -399,9 +374,6 @@ const kinds = {
       // The caption fits the room beside the tick.
       presentCaption(el, st.caption, st.font, w - CHECK_ROOM_PX, h, false);
       el.box.checked = st.value !== 0;
-      el.tabStop = st.tabStop;
-      if (!st.tabStop) el.box.tabIndex = -1;
-      else if (el.box.tabIndex < 0) b.tabOrder = null;
     },
   },
 
@@ -608,7 +580,6 @@ class Binding {
     this.zoom = 1;
     this.size = [0, 0];
     this.modal = false;
-    this.tabOrder = null;
     this.messageBox = null;  // set by the page
     this.onListChoice = null;  // (node, fromPopup) after a user's choice from a list
     this.useProfile('standard');
@@ -706,14 +677,17 @@ class Binding {
     return this.root.querySelector(`[data-name="${CSS.escape(name)}"]`) || (name === 'LinkDemo' ? this.root : null);
   }
 
-  // Captions, shapes and lines take no mouse press of their own: it goes to
-  // the panel they are drawn on.
+  // The element a mouse press goes to, as the core's tree says (captions,
+  // shapes and lines: the panel they are drawn on).
   pressTarget(ev) {
     const el = ev.target.closest && ev.target.closest('[data-id]');
     if (!el) return ev.target;
-    const n = this.nodes[Number(el.dataset.id)];
-    const drawn = n.kind === 'label' || n.kind === 'textbox' || n.kind === 'shape' || n.kind === 'line';
-    return drawn ? this.els[n.parent] : el;
+    return this.els[this.nodes[Number(el.dataset.id)].press];
+  }
+
+  // Gives the keyboard focus to control `id` (none for -1).
+  focusControl(id) {
+    if (id >= 0) this.els[id].focus({ preventScroll: true });
   }
 
   // Updates every element whose control changed and the stacking of every
@@ -727,6 +701,7 @@ class Binding {
       this.state[id] = st;
       kinds[n.kind].update(this, n, el, st);
       if (n.kind !== 'window') setHidden(el, !st.visible);
+      this.applyTab(n, el, st);
       if (n.kind === 'window') document.title = this.model.caption();
     }
     for (const [, order] of d.stacks) {
@@ -735,13 +710,10 @@ class Binding {
         this.restack(child);
       });
     }
-    let moved = this.tabOrder === null;
     for (const [id] of d.controls) {
       // A caption's background decides its layer.
       if (this.nodes[id].kind === 'label' && this.els[id].stackPos !== undefined) this.restack(id);
-      if (this.nodes[id].kind === 'component') moved = true;
     }
-    if (moved) this.orderTabs();
     for (const [id, redraw, lines] of d.pictures) {
       const el = this.els[id];
       if (redraw) {
@@ -758,36 +730,24 @@ class Binding {
     return d.controls.length;
   }
 
+  // The core's layer of the control, then its place in its container's
+  // stacking.
   restack(id) {
     const el = this.els[id];
-    setStyle(el, 'zIndex', String(layerOf(this, this.nodes[id], this.state[id]) * 100000 + el.stackPos));
+    const st = this.state[id];
+    setStyle(el, 'zIndex', String((st ? st.layer : 1) * 100000 + el.stackPos));
   }
 
-  // The Tab key follows the layout: the components from left to right (top
-  // to bottom where they stand level), each with its own controls, then the
-  // window's own controls. A packet on a wire is no tab stop.
-  orderTabs() {
-    const components = this.nodes.filter((n) => n.kind === 'component' && n.parent === 0 && this.state[n.id]);
-    components.sort((a, c) => {
-      const sa = this.state[a.id], sc = this.state[c.id];
-      return sa.left !== sc.left ? sa.left - sc.left : sa.top - sc.top;
+  // The control's place in the Tab chain, as the core sends it; a control
+  // the chain skips (a packet on a wire) takes no Tab. A combo's field
+  // comes before its list.
+  applyTab(n, el, st) {
+    const focusable = n.kind === 'button' ? [el] : n.kind === 'check' ? [el.box]
+      : n.kind === 'combo' ? [el.field, el.list].filter(Boolean) : [];
+    focusable.forEach((f, i) => {
+      const tab = st.tab ? 2 * st.tab + i : -1;
+      if (f.tabIndex !== tab) f.tabIndex = tab;
     });
-    const key = components.map((n) => n.id).join(',');
-    if (key === this.tabOrder) return;
-    this.tabOrder = key;
-    const focusable = (n) => {
-      const el = this.els[n.id];
-      if (n.kind === 'button') return [el];
-      if (n.kind === 'check') return [el.box];
-      if (n.kind === 'combo') return [el.field, el.list].filter(Boolean);
-      return [];
-    };
-    let rank = 0;
-    const chain = (n) => {
-      for (const f of focusable(n)) f.tabIndex = this.els[n.id].tabStop === false ? -1 : ++rank;
-    };
-    for (const c of components) for (const n of this.nodes) if (n.owner === c.id && n.id !== c.id) chain(n);
-    for (const n of this.nodes) if (n.parent === 0 && n.kind !== 'component') chain(n);
   }
 
   // A user action on the model, then everything is mirrored. Dropped while
@@ -1282,11 +1242,14 @@ class Page {
     return { showWaiting };
   }
 
-  // Space presses the pause button, R "Reset", as a click would, when the
-  // focused control does not take the key itself (a button, check box or
-  // list takes Space; a list or text field takes letters). The pause button
-  // is where the run starts: it has the focus at start-up and after a
-  // scenario is picked from the list's pop-up, so that Space or Return
+  // The keys of the core's key table (Module.keyTable()): Space presses the
+  // pause button, R "Reset", as a click would, S steps, + and - change the
+  // pace, when the focused control does not take the key itself (a button,
+  // check box or list takes Space; a list or text field takes letters);
+  // while a script plays Space is its pause whatever has the focus but a
+  // field. Escape gives the focus back to the pause button. The pause
+  // button is where the run starts: it has the focus at start-up and after
+  // a scenario is picked from the list's pop-up, so that Space or Return
   // starts the run and no arrow key changes the scenario by accident.
   keys() {
     const b = this.binding;
@@ -1294,22 +1257,38 @@ class Page {
     const pause = byName('LinkDemo.cmdPause');
     const reset = byName('LinkDemo.cmdReset');
     const scenario = byName('LinkDemo.cmbScenario');
+    const names = { ' ': 'Space', Spacebar: 'Space', Enter: 'Return', Esc: 'Escape', Del: 'Delete',
+      ArrowLeft: 'Left', ArrowRight: 'Right', ArrowUp: 'Up', ArrowDown: 'Down' };
+    const focusedKind = (el) => {
+      if (!el || el === document.body) return 'none';
+      if (el.matches('input[type=checkbox]')) return 'check';
+      if (el.matches('button')) return 'button';
+      if (el.matches('select')) return 'list';
+      if (el.matches('input, textarea') || el.isContentEditable) return 'field';
+      return 'none';
+    };
+    const pace = document.getElementById('pace');
+    const paceBy = (step) => {
+      b.model.setPace(b.model.paceIndex() + step);
+      if (pace) pace.value = String(b.model.paceIndex());
+    };
+    const actions = {
+      pause: () => b.act(() => b.model.click(pause)),
+      reset: () => b.act(() => b.model.click(reset)),
+      step: () => document.getElementById('step').click(),
+      faster: () => paceBy(1),
+      slower: () => paceBy(-1),
+      escape: () => b.focusControl(b.model.home()),
+    };
     document.addEventListener('keydown', (ev) => {
-      if (b.modal || ev.ctrlKey || ev.altKey || ev.metaKey) return;
-      let id = null;
-      let takers = '';
-      if (ev.key === ' ') {
-        id = pause;
-        takers = 'button, input, select, textarea';
-      } else if ((ev.key === 'r' || ev.key === 'R') && !ev.shiftKey) {
-        id = reset;
-        takers = 'input:not([type=checkbox]), select, textarea';
-      }
-      if (id === null) return;
-      const focused = document.activeElement;
-      if (focused && focused.matches(takers)) return;
+      if (b.modal || ev.altKey || ev.metaKey) return;
+      const name = names[ev.key] || (ev.key.length === 1 ? ev.key.toUpperCase() : ev.key);
+      const action = b.model.keyAction(name, ev.ctrlKey, ev.shiftKey, focusedKind(document.activeElement),
+        b.model.playing());
+      const run = actions[action];
+      if (!run) return;
       ev.preventDefault();
-      if (!ev.repeat) b.act(() => b.model.click(id));
+      if (!ev.repeat) run();
     });
     // No scrolling to it: the page opens at its top. In a frame the host
     // page keeps the focus.

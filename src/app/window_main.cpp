@@ -102,7 +102,7 @@ int main(int argc, char** argv)
     gui::LabWindow labWindow(demo);
     const auto openLab = [&] { labWindow.showBeside(window); };
     window.windowMenu()->addAction(QObject::tr("&Lab") + QStringLiteral("\tL"), &labWindow, openLab);
-    window.demoWindow().addKey(Qt::Key_L, openLab);
+    window.demoWindow().bindKey(keys::Action::Lab, openLab);
 
     if (!playFile.empty() && !window.lecture().play(QString::fromStdString(playFile))) return cli::kUsageError;
     return app.exec();

@@ -14,22 +14,21 @@ namespace gui {
 DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, parent), m_demo(demo)
 {
     setWindowTitle(QString::fromStdString(demo.caption()));
-    onBackgroundClick = [this] {
-        m_demo.backgroundClick();
-        focusControl(m_demo.cmdPause);
-    };
-    addKey(Qt::Key_Space, demo.cmdPause);
-    addKey(Qt::Key_R, demo.cmdReset);
-    addKey(Qt::Key_S, [this] { step(); });
-    addKey(Qt::Key_Plus, [this] { faster(); });
-    addKey(Qt::Key_Equal, [this] { faster(); });
-    addKey(Qt::Key_Minus, [this] { slower(); });
-    addKey(Qt::Key_F, [this] { setFollowPresent(!m_follow); });
-    addKey(Qt::Key_BracketRight, [this] { selectPacket(1); });
-    addKey(Qt::Key_BracketLeft, [this] { selectPacket(-1); });
-    addKey(Qt::Key_Delete, [this] { destroySelectedPacket(); });
+    // A click on the background sends the focus home, to the pause button.
+    gate().setHome(&demo.cmdPause);
+    onBackgroundClick = [this] { m_demo.backgroundClick(); };
+    using keys::Action;
+    bindKey(Action::PauseButton, [this] { pressAsUser(m_demo.cmdPause); });
+    bindKey(Action::Reset, [this] { pressAsUser(m_demo.cmdReset); });
+    bindKey(Action::Step, [this] { step(); });
+    bindKey(Action::Faster, [this] { faster(); });
+    bindKey(Action::Slower, [this] { slower(); });
+    bindKey(Action::Follow, [this] { setFollowPresent(!m_follow); });
+    bindKey(Action::NextPacket, [this] { selectPacket(1); });
+    bindKey(Action::PreviousPacket, [this] { selectPacket(-1); });
+    bindKey(Action::DestroyPacket, [this] { destroySelectedPacket(); });
     // Escape also gives the focus back from a field (which keeps its text).
-    addKey(Qt::Key_Escape, [this] {
+    bindKey(Action::Escape, [this] {
         clearSelection();
         focusControl(m_demo.cmdPause);
     });

@@ -125,6 +125,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
 
 Lecture::~Lecture()
 {
+    m_window.captionFor = nullptr;  // nothing is mirrored on the way out
     detachPlayer();
     m_window.onUserInput = nullptr;
 }
@@ -331,6 +332,12 @@ void Lecture::attachPlayer()
         }
         return false;
     };
+    // Space is the script's pause whatever has the focus, and the pause
+    // button reads as it would for a paused run.
+    m_window.gate().setScriptPlaying(true);
+    m_window.captionFor = [this](const widgets::Button& b) {
+        return &b == &m_demo.cmdPause ? presenter::pauseCaption(m_demo, m_session.paused()) : b.caption();
+    };
     for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(true);
     m_stepPlay->setEnabled(m_session.paused());
 }
@@ -341,6 +348,10 @@ void Lecture::detachPlayer()
     m_window.afterTick = nullptr;
     m_window.interceptInput = nullptr;
     m_session.setPaused(false);
+    m_window.gate().setScriptPlaying(false);
+    const bool shown = static_cast<bool>(m_window.captionFor);
+    m_window.captionFor = nullptr;
+    if (shown) m_window.remirror(m_demo.cmdPause);
     m_pausePlay->setChecked(false);
     for (QAction* a : {m_pausePlay, m_stepPlay, m_stopPlay}) a->setEnabled(false);
 }
@@ -387,6 +398,7 @@ void Lecture::setPlayPaused(bool paused)
 {
     if (!m_player->playing()) return;
     m_session.setPaused(paused);
+    m_window.remirror(m_demo.cmdPause);
     if (m_pausePlay->isChecked() != paused) m_pausePlay->setChecked(paused);
     m_stepPlay->setEnabled(paused);
     m_window.rebaseClock();

@@ -27,6 +27,7 @@
 #include "gui/explainpanel.h"
 #include "gui/guide.h"
 #include "gui/helpwindows.h"
+#include "gui/keymap.h"
 #include "gui/lecture.h"
 #include "gui/profile.h"
 #include "gui/toolzoom.h"
@@ -119,11 +120,11 @@ void MainWindow::buildMenus()
     m_zoomGroup->addAction(fitAction);
     zoom->addSeparator();
     QAction* in = zoom->addAction(tr("Zoom &In"), this, &MainWindow::zoomIn);
-    in->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    in->setShortcuts(sequencesFor(keys::Action::ZoomIn));
     QAction* out = zoom->addAction(tr("Zoom &Out"), this, &MainWindow::zoomOut);
-    out->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    out->setShortcuts(sequencesFor(keys::Action::ZoomOut));
     QAction* actual = zoom->addAction(tr("&Actual Size"), this, [this] { setZoomPercent(100); });
-    actual->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    actual->setShortcuts(sequencesFor(keys::Action::ZoomActual));
 
     m_smooth = m_viewMenu->addAction(tr("&Smooth Motion"), this, [this](bool on) { m_demo->setSmoothMotion(on); });
     m_smooth->setCheckable(true);
@@ -258,7 +259,7 @@ void MainWindow::buildExplanations()
     m_viewMenu->insertSeparator(first);
 
     m_gettingStartedAction = new QAction(tr("&Getting started"), this);
-    m_gettingStartedAction->setShortcut(QKeySequence(Qt::Key_F1));
+    m_gettingStartedAction->setShortcuts(sequencesFor(keys::Action::GettingStarted));
     m_gettingStartedAction->setShortcutContext(Qt::ApplicationShortcut);
     connect(m_gettingStartedAction, &QAction::triggered, this, [this] { showGettingStarted(this); });
     QAction* colours = m_helpMenu->actions().value(0);
@@ -311,10 +312,10 @@ void MainWindow::buildRewind()
 {
     const auto tick = [this] { return m_demo->demo().Timer1.interval(); };
     QAction* backTick = new QAction(tr("Back One Tick"), this);
-    backTick->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_S));
+    backTick->setShortcuts(sequencesFor(keys::Action::BackTick));
     connect(backTick, &QAction::triggered, this, [this, tick] { m_lecture->back(tick()); });
     QAction* backFive = new QAction(tr("Back Five Seconds"), this);
-    backFive->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Left));
+    backFive->setShortcuts(sequencesFor(keys::Action::BackFive));
     connect(backFive, &QAction::triggered, this, [this] { m_lecture->back(5000); });
     // In the File menu after Step script, where the other time controls are.
     m_fileMenu->insertActions(m_lecture->recordAction(), {backTick, backFive});
@@ -424,7 +425,9 @@ void MainWindow::refreshStatus()
 {
     const LinkDemo& demo = m_demo->demo();
     refreshTimeline();
-    const QString caption = QString::fromStdString(demo.cmdPause.caption());
+    // The pause button's caption as the window shows it.
+    const QString caption =
+        QString::fromStdString(m_demo->captionFor ? m_demo->captionFor(demo.cmdPause) : demo.cmdPause.caption());
     if (m_pauseAction && m_pauseAction->text() != caption) m_pauseAction->setText(caption);
     const QString clock = QString::fromStdString(presenter::clockText(demo));
     if (m_clock->text() != clock) m_clock->setText(clock);

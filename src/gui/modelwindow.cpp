@@ -15,54 +15,27 @@
 #include <QStyleOptionButton>
 #include <QSignalBlocker>
 
+#include "gui/keymap.h"
 #include "gui/profile.h"
 #include "gui/textfit.h"
 #include "gui/units.h"
+#include "session/bindingrules.h"
 
 namespace gui {
 
 namespace {
-
-// Shapes, lines and labels are drawn on their container, beneath every
-// control that is a window of its own (buttons, lists, pictures, text boxes,
-// components): the layouts were designed with that rule, so a label or a
-// frame created after a button never covers it. Inside a component, an open
-// settings panel's lists and captions (labels on a background of their own)
-// lie above its buttons, so that the packets passing on a wire never hide
-// them; they are hidden while the panel is closed.
-int layerOf(const widgets::Control& c)
-{
-    using widgets::Kind;
-    const bool inComponent = c.parent() && c.parent()->kind() == Kind::Component;
-    switch (c.kind()) {
-        case Kind::Shape:
-        case Kind::Line:
-            return 0;
-        case Kind::Label:
-            return inComponent && static_cast<const widgets::Label&>(c).backColour() >= 0 ? 2 : 0;
-        case Kind::Combo:
-            return inComponent ? 2 : 1;
-        default:
-            return 1;
-    }
-}
 
 bool isContainer(const widgets::Control& c)
 {
     return c.kind() == widgets::Kind::Window || c.kind() == widgets::Kind::Component;
 }
 
-// Counts a model call in progress, also when it leaves by an exception.
-class BusyScope {
-public:
-    explicit BusyScope(int& counter) : m_counter(counter) { ++m_counter; }
-    ~BusyScope() { --m_counter; }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    int& m_counter;
-};
+// Tab reaches what the Tab chain holds; a click focuses only a field.
+Qt::FocusPolicy focusPolicyOf(const widgets::Control& c)
+{
+    if (!rules::takesTab(c)) return Qt::NoFocus;
+    return rules::clickTakesFocus(c) ? Qt::StrongFocus : Qt::TabFocus;
+}
 
 class FlagScope {
 public:
@@ -234,6 +207,10 @@ QString toQString(const std::string& s)
 
 ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(parent), m_root(root)
 {
+    m_gate.onInput = [this](const UserInput& in) {
+        if (onUserInput) onUserInput(in);
+    };
+    m_gate.intercept = [this](const UserInput& in) { return interceptInput && interceptInput(in); };
     onClick = [this] {
         if (!onBackgroundClick) return;
         auto action = onBackgroundClick;
@@ -293,6 +270,13 @@ void ModelWindow::watchFocus(QWidget* w, widgets::Component* owner)
 
 bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // While a script plays, its pause comes before the focused control.
+    if (event->type() == QEvent::KeyPress && m_gate.scriptPlaying() && !m_syncing) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const keys::Focused focused = focusedKind(watched);
+        const std::optional<keys::Key> k = keyOf(*key);
+        if (k && keys::focusedTakes(focused, *k) && keyAction(*key, focused)) return true;
+    }
     // Whether a list's next choice comes from a pop-up the mouse opened or
     // from keys on the closed box.
     if (qobject_cast<QComboBox*>(watched)) {
@@ -315,7 +299,7 @@ bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
         const Qt::FocusPolicy policy = w ? w->focusPolicy() : Qt::NoFocus;
         if (owner && (policy & Qt::TabFocus) && !(policy & Qt::ClickFocus) && w != m_pressFocus) {
             m_pressFocus = w;
-            focusOwner(owner);
+            m_gate.focus(*owner);
             sync();
         }
     }
@@ -327,7 +311,7 @@ bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
                             reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
         widgets::Component* owner = m_focusOwner.value(watched, nullptr);
         if (byUser && owner) {
-            focusOwner(owner);
+            m_gate.focus(*owner);
             sync();
         }
     }
@@ -336,8 +320,7 @@ bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
 
 std::string ModelWindow::scriptName(const widgets::Control& control) const
 {
-    const widgets::Container* parent = control.parent();
-    return (parent ? parent->name() + "." : std::string()) + control.fullName();
+    return rules::scriptName(control);
 }
 
 UserInput ModelWindow::input(UserInput::Kind kind, std::size_t entry) const
@@ -345,38 +328,19 @@ UserInput ModelWindow::input(UserInput::Kind kind, std::size_t entry) const
     return UserInput{kind, entry < m_entries.size() ? scriptName(*m_entries[entry].control) : std::string(), {}, 0};
 }
 
-void ModelWindow::focusOwner(widgets::Component* owner)
-{
-    if (onUserInput) onUserInput(UserInput{UserInput::Kind::Focus, owner->name(), {}, 0});
-    BusyScope scope(m_busy);
-    owner->focus();
-}
-
 void ModelWindow::userAction(std::size_t entry, const std::function<void()>& action, const UserInput& input)
 {
     if (m_syncing) return;
     if (entry >= m_entries.size()) return;
-    if (busy()) {
-        // A nested event loop inside a model call: the model cannot take
-        // input now. Restore the widget from the model at the next sync.
-        m_entries[entry].revision = 0;
-        return;
-    }
-    if (interceptInput && interceptInput(input)) {
-        m_entries[entry].revision = 0;
-        sync();
-        return;
-    }
-    if (widgets::Component* owner = m_entries[entry].owner) focusOwner(owner);
-    {
-        if (onUserInput) onUserInput(input);
-        BusyScope scope(m_busy);
-        action();
-    }
-    // The widget may hold a state of its own (a tick, a slider position)
-    // that the model did not take: mirror the model over it.
+    const InputGate::Outcome o = m_gate.act(*m_entries[entry].control, input, action);
+    // Refused inside a model call (a nested event loop) or on a control out
+    // of reach: the widget is restored from the model at the next sync. The
+    // widget may also hold a state of its own (a tick, a slider position)
+    // that the model did not take: the model is mirrored over it.
     m_entries[entry].revision = 0;
+    if (o.result == InputGate::Result::Refused) return;
     sync();
+    if (o.focus) focusControl(*o.focus);
 }
 
 int ModelWindow::sync()
@@ -417,12 +381,8 @@ int ModelWindow::sync()
 
 void ModelWindow::restack(const Stack& s)
 {
-    const auto& order = s.container->stacking();
-    for (int layer = 0; layer < 3; ++layer) {
-        for (widgets::Control* c : order) {
-            if (layerOf(*c) != layer) continue;
-            if (QWidget* w = widgetFor(*c)) w->raise();
-        }
+    for (widgets::Control* c : rules::drawingOrder(*s.container)) {
+        if (QWidget* w = widgetFor(*c)) w->raise();
     }
 }
 
@@ -450,40 +410,20 @@ void ModelWindow::reshape(Stack& s)
     if (panel->mask() != drawn) panel->setMask(drawn);
 }
 
-// The Tab key follows the layout: the components from left to right (top to
-// bottom where they stand level), each with its own controls, then the
-// window's own controls.
+// The Tab key follows the core's chain (rules::tabChain).
 void ModelWindow::orderTabs()
 {
-    std::vector<const Entry*> components;
-    for (const Entry& e : m_entries) {
-        if (e.widget != this && e.control->kind() == widgets::Kind::Component && e.control->parent() == &m_root) {
-            components.push_back(&e);
-        }
-    }
-    std::stable_sort(components.begin(), components.end(), [](const Entry* a, const Entry* b) {
-        if (a->control->left() != b->control->left()) return a->control->left() < b->control->left();
-        return a->control->top() < b->control->top();
-    });
-    std::vector<const widgets::Control*> order;
-    for (const Entry* c : components) order.push_back(c->control);
+    std::vector<widgets::Control*> chain = rules::tabChain(m_root);
+    std::vector<const widgets::Control*> order(chain.begin(), chain.end());
     if (order == m_tabOrder) return;
     m_tabOrder = order;
-
-    std::vector<QWidget*> chain;
-    auto takes = [](const Entry& e) {
-        return e.control->kind() != widgets::Kind::Component && e.control->kind() != widgets::Kind::Window &&
-               (e.widget->focusPolicy() & Qt::TabFocus);
-    };
-    for (const Entry* c : components) {
-        for (const Entry& e : m_entries) {
-            if (e.owner == c->control && e.control != c->control && takes(e)) chain.push_back(e.widget);
-        }
+    QWidget* previous = nullptr;
+    for (const widgets::Control* c : order) {
+        QWidget* w = widgetFor(*c);
+        if (!w) continue;
+        if (previous) QWidget::setTabOrder(previous, w);
+        previous = w;
     }
-    for (const Entry& e : m_entries) {
-        if (e.widget != this && e.control->parent() == &m_root && takes(e)) chain.push_back(e.widget);
-    }
-    for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
 QWidget* ModelWindow::widgetFor(const widgets::Control& control) const
@@ -512,7 +452,6 @@ void ModelWindow::addKey(Qt::Key key, widgets::Button& button)
 
 void ModelWindow::pressAsUser(widgets::Button& button)
 {
-    if (busy() || !button.reachable()) return;
     act(
         button, [&button] { button.click(); }, UserInput{UserInput::Kind::Press, scriptName(button), {}, 0});
 }
@@ -520,6 +459,32 @@ void ModelWindow::pressAsUser(widgets::Button& button)
 void ModelWindow::addKey(Qt::Key key, std::function<void()> action)
 {
     m_keys.insert(static_cast<int>(key), std::move(action));
+}
+
+void ModelWindow::bindKey(keys::Action which, std::function<void()> action)
+{
+    m_actions.insert(static_cast<int>(which), std::move(action));
+}
+
+bool ModelWindow::keyAction(const QKeyEvent& event, keys::Focused focused)
+{
+    const std::optional<keys::Key> key = keyOf(event);
+    if (!key) return false;
+    const keys::Action a = keys::dispatch(*key, focused, m_gate.scriptPlaying());
+    auto it = m_actions.constFind(static_cast<int>(a));
+    if (a == keys::Action::None || it == m_actions.constEnd()) return false;
+    if (event.isAutoRepeat() || busy()) return true;
+    const auto action = *it;
+    action();
+    return true;
+}
+
+void ModelWindow::remirror(const widgets::Control& control)
+{
+    auto it = m_index.constFind(&control);
+    if (it == m_index.constEnd()) return;
+    m_entries[*it].revision = 0;
+    sync();
 }
 
 void ModelWindow::act(const widgets::Control& control, const std::function<void()>& action, const UserInput& input)
@@ -559,6 +524,10 @@ void ModelWindow::resyncAll()
 // Keys the focused control did not take arrive here.
 void ModelWindow::keyPressEvent(QKeyEvent* event)
 {
+    if (keyAction(*event, keys::Focused::Nothing)) {
+        event->accept();
+        return;
+    }
     // Shift is allowed: "+" and "]" need it on some keyboards.
     const bool plain = (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == Qt::NoModifier;
     auto it = m_keys.constFind(event->key());
@@ -627,6 +596,9 @@ void ModelWindow::update(const Entry& e)
             break;
         case Kind::Button:
             mirror(updateButton, c, w);
+            if (captionFor) {
+                static_cast<ButtonView*>(w)->setCaption(toQString(captionFor(static_cast<const widgets::Button&>(c))));
+            }
             break;
         case Kind::Label:
             mirror(updateLabel, c, w);
@@ -672,8 +644,7 @@ PanelView* ModelWindow::createPanel(QWidget* host, widgets::Component* owner)
 {
     auto* panel = new PanelView(host);
     panel->onPress = [this, owner] {
-        if (!owner || m_syncing || busy()) return;
-        focusOwner(owner);
+        if (!owner || m_syncing || !m_gate.focus(*owner)) return;
         sync();
     };
     return panel;
@@ -694,6 +665,7 @@ ButtonView* ModelWindow::createButton(widgets::Button& model, QWidget* host, wid
                                       std::size_t entry)
 {
     auto* b = new ButtonView(host);
+    b->installEventFilter(this);
     connect(b, &QPushButton::clicked, this, [this, entry, m = &model] {
         userAction(
             entry, [m] { m->click(); }, input(UserInput::Kind::Press, entry));
@@ -707,7 +679,7 @@ void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view)
     placeFrom(&view, model);
     // Tab reaches a button; a click presses it without taking the keyboard
     // focus, so that Space never presses the last button clicked again.
-    const Qt::FocusPolicy focus = model.tabStop() ? Qt::TabFocus : Qt::NoFocus;
+    const Qt::FocusPolicy focus = focusPolicyOf(model);
     if (view.focusPolicy() != focus) view.setFocusPolicy(focus);
     view.setCaption(toQString(model.caption()));
     view.setBackColour(drawnColour(model.backColour(), palette::Role::Fill));
@@ -747,7 +719,7 @@ QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, wid
     // nothing; otherwise it would change the scenario by accident.
     // A field takes the focus when clicked, to be typed in; a list only by
     // Tab (its pop-up opens at a click all the same).
-    cb->setFocusPolicy(model.editable() ? Qt::StrongFocus : Qt::TabFocus);
+    cb->setFocusPolicy(focusPolicyOf(model));
     cb->installEventFilter(this);
     // A user's pick from the list or by arrow keys; never emitted by the
     // binding's own setCurrentIndex.
@@ -765,6 +737,7 @@ QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, wid
         cb->setCompleter(nullptr);
         // The field takes no more than the model's combo holds.
         le->setMaxLength(static_cast<int>(widgets::ComboBox::kMaxLength));
+        le->installEventFilter(this);
         // textEdited is the user's keystrokes only, never setText.
         connect(le, &QLineEdit::textEdited, this, [this, entry, m = &model](const QString& text) {
             UserInput in = input(UserInput::Kind::Type, entry);
@@ -791,7 +764,8 @@ QCheckBox* ModelWindow::createCheck(widgets::CheckBox& model, QWidget* host, wid
                                     std::size_t entry)
 {
     auto* box = new QCheckBox(host);
-    box->setFocusPolicy(Qt::TabFocus);
+    box->setFocusPolicy(focusPolicyOf(model));
+    box->installEventFilter(this);
     connect(box, &QCheckBox::clicked, this, [this, entry, m = &model] {
         userAction(
             entry, [m] { m->click(); }, input(UserInput::Kind::Press, entry));
@@ -926,7 +900,7 @@ void ModelWindow::tick()
     if (!m_wallClock.hasScheduler() || !m_time || busy()) return;
     std::int64_t ms = 0;
     {
-        BusyScope scope(m_busy);
+        InputGate::BusyScope scope(m_gate);
         ms = m_wallClock.wake(m_time());
         if (ms > 0 && afterAdvance) afterAdvance();
     }

@@ -25,6 +25,8 @@
 #include <QTimer>
 
 #include "gui/views.h"
+#include "session/inputgate.h"
+#include "session/keys.h"
 #include "session/presenter.h"
 #include "session/wallclock.h"
 #include "session/recorder.h"
@@ -70,6 +72,23 @@ public:
     std::function<bool(const UserInput&)> interceptInput;
     // The script runner's name of a control: "Wire1.cmdPacket(3)".
     std::string scriptName(const widgets::Control& control) const;
+
+    // The gate every user action passes (session/inputgate): its home is
+    // where the focus goes after a click on the background, and while it
+    // says a script plays, Space is the script's pause whatever has the
+    // focus (but a field).
+    InputGate& gate() { return m_gate; }
+
+    // Runs `action` for the keys of the key table (session/keys) that run
+    // `which`, under the rule of addKey below; while a script plays, the
+    // script's pause is taken before the focused control.
+    void bindKey(keys::Action which, std::function<void()> action);
+
+    // The caption shown on a button instead of the model's own, while set
+    // (a played script's pause shows "Cont"); nullptr shows the model's.
+    std::function<std::string(const widgets::Button&)> captionFor;
+    // Mirrors one control again at once (after captionFor changed its mind).
+    void remirror(const widgets::Control& control);
 
     // A key (without modifiers) that presses `button`, as a user's click
     // would, when the key reaches the window: the control with the focus
@@ -141,7 +160,7 @@ public:
     // True while the model is running a user action or a clock advance; a
     // modal message box opened from inside it runs a nested event loop, in
     // which the wall clock and user input must not re-enter the model.
-    bool busy() const { return m_busy > 0; }
+    bool busy() const { return m_gate.busy(); }
 
 private:
     struct Entry {
@@ -190,14 +209,15 @@ private:
     void reshape(Stack& s);
     void orderTabs();
     void watchFocus(QWidget* w, widgets::Component* owner);
+    // Runs the key table's action for a key event; false when the key has
+    // none here.
+    bool keyAction(const QKeyEvent& event, keys::Focused focused);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Runs a user action on the model: the owning component receives the
     // focus first, then `action` runs, then everything is synced. Dropped
     // (and the widget restored from the model) while the model is busy.
     void userAction(std::size_t entry, const std::function<void()>& action, const UserInput& input);
-    // The owning component receives the focus (as a user action).
-    void focusOwner(widgets::Component* owner);
     UserInput input(UserInput::Kind kind, std::size_t entry) const;
 
     widgets::Container& m_root;
@@ -206,6 +226,8 @@ private:
     QHash<const widgets::Control*, std::size_t> m_index;
     QHash<const QObject*, widgets::Component*> m_focusOwner;
     QHash<int, std::function<void()>> m_keys;
+    QHash<int, std::function<void()>> m_actions;  // by keys::Action
+    InputGate m_gate;
     const QObject* m_popupOpenedBy = nullptr;  // the list whose pop-up the mouse opened
     FocusFrame* m_focusFrame = nullptr;
     // The control last pressed or focused: a second press on it is no news
@@ -213,7 +235,6 @@ private:
     const QWidget* m_pressFocus = nullptr;
     std::vector<const widgets::Control*> m_tabOrder;
     bool m_syncing = false;
-    int m_busy = 0;
 
     // The QTimer only wakes the core's clock, which decides how far to go.
     presenter::WallClock m_wallClock;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "packet/packet.h"
+#include "session/keys.h"
 #include "queue/queue.h"
 #include "receiver/receiver.h"
 #include "transmitter/transmitter.h"
@@ -307,24 +308,9 @@ std::vector<std::string> slotReading(const std::string& title)
 
 std::vector<KeyEntry> keyboardKeys()
 {
-    return {
-        {"Space", "Start, pause or continue the run (the pause button), when the focused control does not take it"},
-        {"S", "Step: run 100 ms of simulated time, then pause"},
-        {"Shift+S / Shift+Left", "Back one tick / five seconds of the run (also the tool bar's Time slider)"},
-        {"R", "Reset"},
-        {"+ / \u2212", "Run faster / slower"},
-        {"F", "Follow the present: keep the traces scrolled to the current time"},
-        {"] / [", "Select the next / previous packet in flight"},
-        {"Delete", "Destroy the selected packet, as a click on it would"},
-        {"Escape", "Clear the packet selection; give the focus back to the pause button"},
-        {"Ctrl+= / Ctrl+\u2212 / Ctrl+0", "Zoom in / out / back to 100 %"},
-        {"L", "Open the Lab window"},
-        {"F1", "Getting started"},
-        {"Tab / Shift+Tab", "Move the focus to the next / previous control"},
-        {"Return or Space", "Press the focused button"},
-        {"Space", "Tick or untick the focused check box"},
-        {"Arrow keys", "Choose in the focused list"},
-    };
+    std::vector<KeyEntry> out;
+    for (const keys::Row& row : keys::table()) out.push_back(KeyEntry{row.keys, row.words});
+    return out;
 }
 
 std::vector<GuideSection> gettingStarted()
@@ -392,14 +378,6 @@ std::vector<GuideSection> gettingStarted()
           "lesson-software-flow.txt, narrated step by step."}},
         {"Keys", {}},
     };
-}
-
-std::string systemName(const widgets::Control& control)
-{
-    // A component goes by its own name, its controls by "Component.control".
-    const widgets::Container* parent = control.parent();
-    if (parent == nullptr || control.kind() == widgets::Kind::Component) return control.fullName();
-    return systemName(*parent) + "." + control.fullName();
 }
 
 std::string purpose(const widgets::Control& control)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "palette/palette.h"
+#include "session/bindingrules.h"
 #include "widgets/controls.h"
 
 namespace help {
@@ -56,7 +57,8 @@ struct KeyEntry {
     std::string action;
 };
 
-// Every key of the demonstration window, in the order a presenter meets them.
+// Every key of the demonstration window, in the order a presenter meets them
+// (the key table, keys::table()).
 std::vector<KeyEntry> keyboardKeys();
 
 // One section of the Getting started page: a title, its paragraphs, and the
@@ -75,7 +77,10 @@ std::vector<GuideSection> gettingStarted();
 
 // The system's name of a control as the script runner writes it:
 // "LinkDemo.cmdPause", "Wire1.cmdPacket(3)", "Transmitter1".
-std::string systemName(const widgets::Control& control);
+inline std::string systemName(const widgets::Control& control)
+{
+    return rules::scriptName(control);
+}
 
 // What the control is for, in one sentence; empty for a control the table
 // does not know. Keyed by the control's name within its kind of component.

@@ -25,6 +25,12 @@ std::int64_t motionTime(const LinkDemo& demo)
     return demo.totalTime + std::clamp<std::int64_t>(demo.scheduler().now() - lastTick, 0, interval);
 }
 
+std::string pauseCaption(const LinkDemo& demo, bool scriptPaused)
+{
+    const std::string& own = demo.cmdPause.caption();
+    return scriptPaused && own == "Pause" ? std::string("Cont") : own;
+}
+
 std::string clockText(const LinkDemo& demo)
 {
     const std::int64_t tenths = demo.totalTime / 100;

@@ -28,6 +28,11 @@ void step(LinkDemo& demo);
 // since (0 at the tick itself; nothing while paused).
 std::int64_t motionTime(const LinkDemo& demo);
 
+// The pause button's caption as a binding shows it: the model's own, but
+// "Cont" where the model reads "Pause" while a played script stands paused
+// (the script holds the clock, not the model), as a paused run reads.
+std::string pauseCaption(const LinkDemo& demo, bool scriptPaused);
+
 // "t = 12.3 s": the run's simulated time, in tenths of a second.
 std::string clockText(const LinkDemo& demo);
 // The scenario in force, "Go-back-N ARQ" or "Go-back-N ARQ with router".

@@ -28,6 +28,8 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("scroll", &web::WebDemo::scroll)
         .function("focus", &web::WebDemo::focus)
         .function("background", &web::WebDemo::background)
+        .function("home", &web::WebDemo::home)
+        .function("keyAction", &web::WebDemo::keyAction)
         .function("now", &web::WebDemo::now)
         .function("wake", &web::WebDemo::wake)
         .function("rebaseClock", &web::WebDemo::rebaseClock)
@@ -63,6 +65,8 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("takePlayOutput", &web::WebDemo::takePlayOutput)
         .function("playRevision", &web::WebDemo::playRevision)
         .class_function("lessons", &web::WebDemo::lessons);
+    // The key table, for the page's help.
+    emscripten::function("keyTable", &web::WebDemo::keyTable);
     // The colour table and the profiles' looks.
     emscripten::function("drawnColour", &web::drawnColour);
     emscripten::function("profileLook", &web::profileLook);

@@ -11,6 +11,8 @@
 
 #include "packet/packet.h"
 #include "palette/palette.h"
+#include "session/bindingrules.h"
+#include "session/keys.h"
 #include "session/lessons.h"
 #include "session/script.h"
 #include "web/lessons.h"
@@ -94,10 +96,12 @@ private:
 // What the page needs of a control to draw it: the fields of the runner's
 // dump (under the same names) plus fonts, see-through labels, alignment,
 // shape borders and container colours.
-void writeState(std::string& out, const widgets::Control& c)
+void writeState(std::string& out, const widgets::Control& c, int tab)
 {
     Writer w(out);
     w.open();
+    w.key("layer").integer(rules::layerOf(c));
+    if (tab > 0) w.key("tab").integer(tab);
     w.key("visible").boolean(c.visible());
     w.key("left").number(c.left());
     w.key("top").number(c.top());
@@ -112,6 +116,7 @@ void writeState(std::string& out, const widgets::Control& c)
         case Kind::Window:
         case Kind::Component:
             w.key("backColour").integer(static_cast<const widgets::Container&>(c).backColour());
+            w.key("seeThrough").boolean(rules::seeThrough(static_cast<const widgets::Container&>(c)));
             break;
         case Kind::Button: {
             const auto& b = static_cast<const widgets::Button&>(c);
@@ -266,10 +271,31 @@ WebDemo::WebDemo()
         m_clock.forget();
     };
     LinkDemo& root = *m_demo;
-    m_entries.push_back(Entry{&root, -1, -1, root.name()});
+    m_entries.push_back(Entry{&root, -1, -1, rules::scriptName(root)});
     m_stacks.push_back(Stack{0});
-    build(root, 0, -1, root.name());
+    build(root, 0, -1);
     describeLive();
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].parent == 0 && m_entries[i].control->kind() == Kind::Component) {
+            m_components.push_back(static_cast<int>(i));
+        }
+    }
+    m_gate.onInput = [this](const UserInput& input) {
+        noteInput(input);
+        m_recorder.record(input);
+    };
+    // While a script plays, its pause is the page's pause: the pause button
+    // holds the script and the clock, not the model; it goes on after a
+    // caption or an answer, and a question waits for its answer.
+    m_gate.intercept = [this](const UserInput& input) {
+        if (input.kind != UserInput::Kind::Press || input.name != rules::scriptName(m_demo->cmdPause)) return false;
+        if (!m_session.pressPause()) return false;
+        m_clock.forget();
+        ++m_playRevision;
+        advancePlay();
+        return true;
+    };
+    m_gate.setHome(&root.cmdPause);
 }
 
 WebDemo::~WebDemo()
@@ -279,19 +305,16 @@ WebDemo::~WebDemo()
     explain(false);
 }
 
-void WebDemo::build(widgets::Container& container, int parent, int owner, const std::string& prefix)
+void WebDemo::build(widgets::Container& container, int parent, int owner)
 {
     for (widgets::Control* c : container.children()) {
         if (c->kind() == Kind::Timer) continue;
         const int id = static_cast<int>(m_entries.size());
-        const bool component = c->kind() == Kind::Component;
-        // Components are named by themselves, controls by their owner.
-        std::string name = component ? c->fullName() : prefix + "." + c->fullName();
-        const int childOwner = component ? id : owner;
-        m_entries.push_back(Entry{c, parent, childOwner, name});
+        const int childOwner = c->kind() == Kind::Component ? id : owner;
+        m_entries.push_back(Entry{c, parent, childOwner, rules::scriptName(*c)});
         if (auto* sub = dynamic_cast<widgets::Container*>(c)) {
             m_stacks.push_back(Stack{id});
-            build(*sub, id, childOwner, name);
+            build(*sub, id, childOwner);
         }
     }
 }
@@ -302,7 +325,9 @@ std::string WebDemo::tree() const
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         const Entry& e = m_entries[i];
         const Json state = dump::control(*e.control, e.name);
-        Json node{{"id", i}, {"parent", e.parent}, {"kind", state["kind"]}, {"name", e.name}, {"owner", e.owner}};
+        const int press = rules::takesPress(*e.control) ? static_cast<int>(i) : e.parent;
+        Json node{{"id", i},     {"parent", e.parent}, {"kind", state["kind"]},
+                  {"name", e.name}, {"owner", e.owner}, {"press", press}};
         describe(node, *e.control);
         out.push_back(std::move(node));
     }
@@ -319,8 +344,31 @@ void WebDemo::invalidate()
     for (Live& l : m_live) l.known = false;
 }
 
+void WebDemo::orderTabs()
+{
+    bool moved = false;
+    m_componentRevisions.resize(m_components.size(), 0);
+    for (std::size_t k = 0; k < m_components.size(); ++k) {
+        const std::uint64_t rev = m_entries[static_cast<std::size_t>(m_components[k])].control->revision();
+        if (rev != m_componentRevisions[k]) moved = true;
+        m_componentRevisions[k] = rev;
+    }
+    if (!moved) return;
+    std::unordered_map<const widgets::Control*, int> place;
+    int rank = 0;
+    for (const widgets::Control* c : rules::tabChain(*m_demo)) place.emplace(c, ++rank);
+    for (Entry& e : m_entries) {
+        const auto it = place.find(e.control);
+        const int tab = it == place.end() ? 0 : it->second;
+        if (tab == e.tab) continue;
+        e.tab = tab;
+        e.revision = 0;
+    }
+}
+
 std::string WebDemo::sync()
 {
+    orderTabs();
     std::string out = "{\"controls\":[";
     bool first = true;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
@@ -335,7 +383,7 @@ std::string WebDemo::sync()
         first = false;
         Writer(out).integer(static_cast<std::int64_t>(i));
         out += ',';
-        writeState(out, *e.control);
+        writeState(out, *e.control, e.tab);
         out += ']';
     }
 
@@ -417,103 +465,132 @@ WebDemo::Entry* WebDemo::entry(int id, Kind kind)
     return e.control->kind() == kind ? &e : nullptr;
 }
 
-void WebDemo::record(UserInput::Kind kind, const Entry* e, const std::string& text, int value)
+void WebDemo::act(Entry& e, UserInput::Kind kind, const std::function<void()>& action, const std::string& text,
+                  int value)
 {
-    const UserInput input{kind, e ? e->name : std::string(), text, value};
+    const InputGate::Result r = m_gate.act(*e.control, UserInput{kind, e.name, text, value}, action).result;
+    // The element may hold a state of its own (a tick) the model did not take.
+    if (r != InputGate::Result::Refused) e.revision = 0;
+}
+
+void WebDemo::noteInput(const UserInput& input)
+{
     if (!m_finalText.empty()) {
         m_finalText.clear();
         ++m_playRevision;
     }
     // What an ended script left in the status line goes with the run it
     // spoke of: at a reset or a scenario choice.
-    const bool newRun = (kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdReset") ||
-                        (kind == UserInput::Kind::Choose && input.name == "LinkDemo.cmbScenario");
+    const bool newRun = (input.kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdReset") ||
+                        (input.kind == UserInput::Kind::Choose && input.name == "LinkDemo.cmbScenario");
     if (newRun && !m_player.playing() && !m_session.status().empty()) {
         m_session.setStatus({});
         ++m_playRevision;
     }
-    m_recorder.record(input);
-}
-
-void WebDemo::ownerFocus(const Entry& e)
-{
-    if (e.owner < 0) return;
-    record(UserInput::Kind::Focus, &m_entries[static_cast<std::size_t>(e.owner)]);
-    static_cast<widgets::Component*>(m_entries[static_cast<std::size_t>(e.owner)].control)->focus();
 }
 
 void WebDemo::click(int id)
 {
     Entry* e = entry(id, Kind::Button);
     if (!e) e = entry(id, Kind::Check);
-    if (!e || !e->control->reachable()) return;
-    // While a script plays, its pause is the page's pause: the pause button
-    // holds the script and the clock, not the model; it goes on after a
-    // caption or an answer, and a question waits for its answer.
-    if (e->control == &m_demo->cmdPause && m_session.pressPause()) {
-        m_clock.forget();
-        ++m_playRevision;
-        advancePlay();
-        e->revision = 0;
-        return;
-    }
-    ownerFocus(*e);
-    if (m_explainer) explainClick(e->name);
-    record(UserInput::Kind::Press, e);
-    if (e->control->kind() == Kind::Button) {
-        static_cast<widgets::Button*>(e->control)->click();
-    } else {
-        static_cast<widgets::CheckBox*>(e->control)->click();
-    }
-    // The element may hold a state of its own (a tick) the model did not take.
-    e->revision = 0;
+    if (!e) return;
+    widgets::Control* c = e->control;
+    const std::string name = e->name;
+    act(*e, UserInput::Kind::Press, [this, c, name] {
+        if (m_explainer) explainClick(name);
+        if (c->kind() == Kind::Button) {
+            static_cast<widgets::Button*>(c)->click();
+        } else {
+            static_cast<widgets::CheckBox*>(c)->click();
+        }
+    });
 }
 
 void WebDemo::choose(int id, int index)
 {
     Entry* e = entry(id, Kind::Combo);
-    if (!e || !e->control->reachable()) return;
-    ownerFocus(*e);
-    const auto& items = static_cast<widgets::ComboBox*>(e->control)->items();
-    if (index >= 0 && static_cast<std::size_t>(index) < items.size()) {
-        record(UserInput::Kind::Choose, e, items[static_cast<std::size_t>(index)]);
-    }
-    static_cast<widgets::ComboBox*>(e->control)->userChoose(index);
-    e->revision = 0;
+    if (!e) return;
+    auto* combo = static_cast<widgets::ComboBox*>(e->control);
+    if (index < 0 || static_cast<std::size_t>(index) >= combo->items().size()) return;
+    act(
+        *e, UserInput::Kind::Choose, [combo, index] { combo->userChoose(index); },
+        combo->items()[static_cast<std::size_t>(index)]);
 }
 
 void WebDemo::edit(int id, const std::string& text)
 {
     Entry* e = entry(id, Kind::Combo);
-    if (!e || !e->control->reachable()) return;
+    if (!e) return;
     auto* combo = static_cast<widgets::ComboBox*>(e->control);
     if (!combo->editable()) return;
-    ownerFocus(*e);
-    record(UserInput::Kind::Type, e, text);
-    combo->userEdit(text);
-    e->revision = 0;
+    act(
+        *e, UserInput::Kind::Type, [combo, text] { combo->userEdit(text); }, text);
 }
 
 void WebDemo::scroll(int id, int value)
 {
     Entry* e = entry(id, Kind::ScrollBar);
-    if (!e || !e->control->reachable()) return;
-    ownerFocus(*e);
-    record(UserInput::Kind::Scroll, e, {}, value);
-    static_cast<widgets::ScrollBar*>(e->control)->userScroll(value);
-    e->revision = 0;
+    if (!e) return;
+    auto* bar = static_cast<widgets::ScrollBar*>(e->control);
+    act(
+        *e, UserInput::Kind::Scroll, [bar, value] { bar->userScroll(value); }, {}, value);
 }
 
 void WebDemo::focus(int id)
 {
     if (id < 0 || static_cast<std::size_t>(id) >= m_entries.size()) return;
-    ownerFocus(m_entries[static_cast<std::size_t>(id)]);
+    m_gate.focus(*m_entries[static_cast<std::size_t>(id)].control);
 }
 
-void WebDemo::background()
+int WebDemo::background()
 {
-    record(UserInput::Kind::Background, nullptr);
-    m_demo->backgroundClick();
+    LinkDemo& demo = *m_demo;
+    const InputGate::Outcome o =
+        m_gate.act(demo, UserInput{UserInput::Kind::Background, {}, {}, 0}, [&demo] { demo.backgroundClick(); });
+    if (!o.focus) return -1;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].control == o.focus) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int WebDemo::home() const
+{
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].control == m_gate.home()) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string WebDemo::keyAction(const std::string& key, bool ctrl, bool shift, const std::string& focused,
+                               bool scriptPlaying) const
+{
+    using keys::Focused;
+    const Focused f = focused == "button"  ? Focused::Button
+                      : focused == "check" ? Focused::CheckBox
+                      : focused == "list"  ? Focused::List
+                      : focused == "field" ? Focused::Field
+                                           : Focused::Nothing;
+    return keys::actionName(keys::dispatch(keys::Key{key, ctrl, shift}, f, scriptPlaying));
+}
+
+std::string WebDemo::keyTable()
+{
+    Json rows = Json::array();
+    for (const keys::Row& row : keys::table()) {
+        Json presses = Json::array();
+        for (const keys::Press& p : row.presses) {
+            presses.push_back(Json{{"key", p.key.name},
+                                   {"ctrl", p.key.ctrl},
+                                   {"shift", p.key.shift},
+                                   {"action", keys::actionName(p.action)}});
+        }
+        const char* scope = row.scope == keys::Scope::Window     ? "window"
+                            : row.scope == keys::Scope::Shortcut ? "shortcut"
+                                                                 : "toolkit";
+        rows.push_back(Json{{"keys", row.keys}, {"words", row.words}, {"scope", scope}, {"presses", presses}});
+    }
+    return rows.dump();
 }
 
 double WebDemo::now() const
@@ -555,7 +632,9 @@ void WebDemo::step()
         stepPlay();
         return;
     }
-    record(UserInput::Kind::Step, nullptr);
+    const UserInput input{UserInput::Kind::Step, {}, {}, 0};
+    noteInput(input);
+    m_recorder.record(input);
     presenter::step(*m_demo);
     m_clock.pace().drop();
 }

@@ -22,6 +22,7 @@
 #include "explain/explain.h"
 #include "session/eventlog.h"
 #include "shell/linkdemo.h"
+#include "session/inputgate.h"
 #include "session/player.h"
 #include "session/playsession.h"
 #include "session/presenter.h"
@@ -43,14 +44,21 @@ public:
 
     // Every control once, parents before children, as a JSON array of
     // {"id", "parent" (-1 for the window), "kind", "name" (the script
-    // runner's full name), "owner" (id of the nearest component, -1)}.
+    // runner's full name), "owner" (id of the nearest component, -1),
+    // "press" (id of the element a mouse press on it goes to: its
+    // container for captions, shapes and lines)}.
     // Ids are the array positions; timers are left out.
     std::string tree() const;
 
     // What changed since the previous sync, as JSON:
     //   "controls": [[id, state], ...]   the state of each changed control
     //                                    (inside a hidden container: when
-    //                                    the container is next shown)
+    //                                    the container is next shown), with
+    //                                    its "layer" (drawn over the lower
+    //                                    ones of its container), its "tab"
+    //                                    (place in the Tab chain, from 1;
+    //                                    none for a control Tab skips) and,
+    //                                    for a container, "seeThrough"
     //   "stacks":   [[id, [child ids bottom to top]], ...]
     //   "pictures": [[id, redraw, [x1, y1, x2, y2, colour, ...]], ...]
     // A picture with redraw true is cleared to its back colour before its
@@ -60,16 +68,27 @@ public:
     // Makes the next sync describe everything, as the first one does.
     void invalidate();
 
-    // User input on control `id` (an id of tree()); each is dropped when
-    // the control cannot be reached.
+    // User input on control `id` (an id of tree()), through the input
+    // gate; each is dropped when the control cannot be reached.
     void click(int id);                          // button or check box
     void choose(int id, int index);              // a combo's list item
     void edit(int id, const std::string& text);  // an editable combo's text
     void scroll(int id, int value);              // a scroll bar
     // The component owning control `id` receives the focus.
     void focus(int id);
-    // A click on the window background.
-    void background();
+    // A click on the window background. Returns the id of the control the
+    // keyboard focus goes to (the pause button).
+    int background();
+    // The id of the control the focus goes home to (the pause button).
+    int home() const;
+    // The demonstration's action for a key (keys::dispatch): its short name
+    // ("pause", "reset", "escape"; "" for none). `focused` is what has the
+    // focus: "button", "check", "list", "field" or anything else for none.
+    std::string keyAction(const std::string& key, bool ctrl, bool shift, const std::string& focused,
+                          bool scriptPlaying) const;
+    // The key table as JSON: [{"keys", "words", "scope", "presses":
+    // [{"key", "ctrl", "shift", "action"}]}], for the page's help.
+    static std::string keyTable();
 
     // The virtual clock, in milliseconds.
     double now() const;
@@ -234,6 +253,7 @@ private:
         int owner;
         std::string name;
         std::uint64_t revision = 0;
+        int tab = 0;  // place in the Tab chain as last sent (0: none)
         // Pictures: what the page holds.
         std::uint64_t clearCount = 0;
         std::size_t drawn = 0;
@@ -251,10 +271,16 @@ private:
         std::deque<std::string> waiting;
     };
 
-    void build(widgets::Container& container, int parent, int owner, const std::string& prefix);
+    void build(widgets::Container& container, int parent, int owner);
     Entry* entry(int id, widgets::Kind kind);
-    void ownerFocus(const Entry& e);
-    void record(UserInput::Kind kind, const Entry* e, const std::string& text = {}, int value = 0);
+    void act(Entry& e, UserInput::Kind kind, const std::function<void()>& action, const std::string& text = {},
+             int value = 0);
+    // Brings each control's place in the Tab chain up to date after a
+    // component moved; a control whose place changed is sent again.
+    void orderTabs();
+    // What a user action changes in the player's words: an ended script's
+    // last caption and status line go.
+    void noteInput(const UserInput& input);
 
     void advancePlay();
     void playEnded();
@@ -275,6 +301,9 @@ private:
     std::string m_finalText;
     bool m_endShown = false;
     int m_playRevision = 0;
+    InputGate m_gate;
+    std::vector<int> m_components;  // ids of the window's components
+    std::vector<std::uint64_t> m_componentRevisions;
 };
 
 // The colour table as the page applies it. A profile goes by its name

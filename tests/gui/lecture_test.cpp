@@ -334,6 +334,35 @@ TEST_F(LectureFixture, PauseStepAndABadLine)
     EXPECT_FALSE(lecture.captionBand().isVisible());
 }
 
+// While a script plays, Space is its pause whatever has the focus, and the
+// pause button reads "Cont" while the script stands paused, also after a
+// step; a field keeps Space as a character.
+TEST_F(LectureFixture, SpacePausesAPlayingScriptFromAnyFocusAndThePauseButtonSaysSo)
+{
+    std::int64_t realMs = 0;
+    window.setTimeSource([&] { return realMs; });
+    window.startClock(demo.scheduler(), 0);
+    lecture.playText("press LinkDemo.cmdPause\nrun 1000\nrun 1000\n", "long");
+    auto shown = [&] { return static_cast<gui::ButtonView*>(widget(demo.cmdPause))->caption(); };
+    realMs += 100;
+    window.tick();
+    ASSERT_EQ(shown(), "Pause");
+    QWidget* edit = widget(demo.Transmitter1.cmdEdit);
+    edit->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(edit, Qt::Key_Space);
+    EXPECT_TRUE(lecture.playPaused());
+    EXPECT_FALSE(demo.Transmitter1.cmbPacketLength.reachable()) << "the focused button was not pressed";
+    EXPECT_EQ(demo.cmdPause.caption(), "Pause");
+    EXPECT_EQ(shown(), "Cont");
+    lecture.stepPlay();
+    EXPECT_EQ(shown(), "Cont");
+    QTest::keyClick(edit, Qt::Key_Space);
+    EXPECT_FALSE(lecture.playPaused());
+    EXPECT_EQ(shown(), "Pause");
+    lecture.stopPlay();
+    EXPECT_EQ(shown(), "Pause");
+}
+
 // A question in the caption band: a key chooses, the band marks the choice
 // and shows the explanation, Continue goes on.
 TEST_F(LectureFixture, ACheckpointIsAnsweredByItsKey)

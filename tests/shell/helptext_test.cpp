@@ -78,9 +78,13 @@ TEST(HelpText, LegendSaysWhatEachStateDoesToTheSequenceNumber)
         if (e.swatches.at(0) == Receiver::kWrongColour) continue;
         const Receiver::SlotMark mark = Receiver::slotMarkOf(e.swatches.at(0));
         const auto seq = Receiver::sequenceMark(mark);
-        if (!seq) EXPECT_TRUE(e.meaning.ends_with(keeps));
-        if (seq == mark) EXPECT_TRUE(e.meaning.ends_with(takes));
-        if (seq && seq != mark) EXPECT_TRUE(e.meaning.ends_with("takes the Incoming colour"));
+        if (!seq) {
+            EXPECT_TRUE(e.meaning.ends_with(keeps));
+        } else if (seq == mark) {
+            EXPECT_TRUE(e.meaning.ends_with(takes));
+        } else {
+            EXPECT_TRUE(e.meaning.ends_with("takes the Incoming colour"));
+        }
     }
     const auto rows = help::slotReading(legend[1].title);
     ASSERT_EQ(rows.size(), 3u);

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 
 #include "session/script.h"
@@ -341,6 +342,38 @@ TEST(WebDemoPanels, SvgIsOfferedAsADownloadAndSaidSo)
     EXPECT_EQ(out.substr(0, expected.size() + said.size()), expected + said);
     EXPECT_TRUE(Json::parse(d.run("dump LinkDemo\n"))["downloads"].empty());
     std::filesystem::remove_all(dir);
+}
+
+// The page applies the core's Tab chain and layers as sent: a component
+// that moves re-sends the places that changed, and nothing else.
+TEST(WebDemo, SyncCarriesTheCoresTabChainAndLayers)
+{
+    web::WebDemo d;
+    const Json tree = Json::parse(d.tree());
+    auto states = [](const Json& sync) {
+        std::map<int, Json> out;
+        for (const auto& c : sync["controls"]) out[c[0].get<int>()] = c[1];
+        return out;
+    };
+    auto first = states(Json::parse(d.sync()));
+    const int edit = idOf(tree, "Transmitter1.cmdEdit");
+    const int pause = idOf(tree, "LinkDemo.cmdPause");
+    EXPECT_LT(first[edit]["tab"].get<int>(), first[pause]["tab"].get<int>());
+    EXPECT_FALSE(first[idOf(tree, "Wire1.cmdPacket(0)")].contains("tab"));
+    EXPECT_EQ(first[idOf(tree, "Transmitter1")]["layer"], 1);
+    EXPECT_EQ(tree[idOf(tree, "Transmitter1.lblTxMode")]["press"], idOf(tree, "Transmitter1"));
+    // The receiver moves left of the transmitter: its controls come first now.
+    d.demo().Receiver1.setLeft(0);
+    d.demo().Transmitter1.setLeft(9000);
+    auto moved = states(Json::parse(d.sync()));
+    ASSERT_TRUE(moved.count(edit));
+    EXPECT_GT(moved[edit]["tab"].get<int>(), moved[idOf(tree, "Receiver1.chkRxReady")]["tab"].get<int>());
+    EXPECT_FALSE(moved.count(pause));  // still last
+    // A click on the background sends the focus home.
+    EXPECT_EQ(d.background(), d.home());
+    EXPECT_EQ(d.home(), pause);
+    EXPECT_EQ(d.keyAction("Space", false, false, "button", true), "pause");
+    EXPECT_EQ(d.keyAction("Space", false, false, "button", false), "");
 }
 
 }  // namespace
