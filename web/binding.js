@@ -1468,3 +1468,10 @@ window.linkdemo = {
 };
 Object.defineProperty(window.linkdemo, 'last', { get() { return this.page ? this.page.last : null; } });
 window.linkdemo.ready = new Promise((resolve) => { window.linkdemo.resolveReady = resolve; });
+
+// The hosted page (the one that names a manifest) keeps itself for use
+// offline through its service worker; the single file, opened from disk or
+// served alone, registers nothing.
+if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol) && document.querySelector('link[rel=manifest]')) {
+  window.addEventListener('load', () => navigator.serviceWorker.register('sw.js').catch(() => {}));
+}
