@@ -48,13 +48,27 @@ function css([r, g, b]) {
   return `rgb(${r},${g},${b})`;
 }
 
+// Colours are few: each one's text is made once.
+const colourTexts = new Map();
+
 function colour(bgr) {
-  return css(channels(bgr));
+  let text = colourTexts.get(bgr);
+  if (text === undefined) colourTexts.set(bgr, (text = css(channels(bgr))));
+  return text;
 }
 
 // The same shades Qt's lighter(140) and darker(150) give: the HSV value
 // scaled, saturation given up where the value would pass 255.
+const shades = new Map();
+
 function shade(bgr, factor) {
+  const key = `${bgr}*${factor}`;
+  let text = shades.get(key);
+  if (text === undefined) shades.set(key, (text = shadeOf(bgr, factor)));
+  return text;
+}
+
+function shadeOf(bgr, factor) {
   let [r, g, b] = channels(bgr);
   const max = Math.max(r, g, b);
   const min = Math.min(r, g, b);
@@ -95,6 +109,7 @@ function setStyle(el, prop, value) {
 }
 
 function setHidden(el, hidden) {
+  if (el.hasAttribute('hidden') === hidden) return;
   if (hidden) el.setAttribute('hidden', '');
   else el.removeAttribute('hidden');
 }
@@ -148,9 +163,21 @@ function lineSpacing(px) {
   return Math.ceil(px * 1.17);
 }
 
+// Widths measured, by font and text: the same captions come back at every
+// tick. Forgotten as a whole when it grows large.
+const widths = new Map();
+let measureFont = '';
+
 function width(text, px, bold) {
-  measure.font = fontFace(px, bold);
-  return measure.measureText(text).width;
+  const font = fontFace(px, bold);
+  const key = `${font}|${text}`;
+  let w = widths.get(key);
+  if (w !== undefined) return w;
+  if (font !== measureFont) measure.font = measureFont = font;
+  w = measure.measureText(text).width;
+  if (widths.size >= 4096) widths.clear();
+  widths.set(key, w);
+  return w;
 }
 
 function fitsWrapped(text, px, bold, w, h) {
@@ -203,6 +230,11 @@ function fontPx(points) {
 
 // Shows a caption fitted into the element's box.
 function presentCaption(el, text, font, w, h, mayWrap) {
+  // Measuring is the costly part: a caption is fitted again only when it
+  // or its box changed.
+  const key = `${w},${h},${font[0]},${font[1]},${mayWrap},${text}`;
+  if (el.fitted === key) return;
+  el.fitted = key;
   const f = fitText(text, font, w, h, mayWrap);
   setStyle(el, 'font', fontFace(f.px, font[1]));
   setStyle(el, 'whiteSpace', f.wrap ? 'pre-wrap' : 'pre');
@@ -291,8 +323,9 @@ const kinds = {
       if (el.lastChild.textContent !== letter) el.lastChild.textContent = letter;
       // A packet on a wire is chosen by other means than the Tab key.
       el.tabStop = st.tabStop;
-      if (!st.tabStop) el.tabIndex = -1;
-      else if (el.tabIndex < 0) b.tabOrder = null;
+      if (!st.tabStop) {
+        if (el.tabIndex !== -1) el.tabIndex = -1;
+      } else if (el.tabIndex < 0) b.tabOrder = null;
       const back = b.drawn(st.backColour, 'fill');
       setStyle(el, 'background', colour(back));
       setStyle(el, '--light', shade(back, 1.4));
@@ -398,9 +431,11 @@ const kinds = {
       b.targetRoom(el, n, st);
       // The caption fits the room beside the tick.
       presentCaption(el, st.caption, st.font, w - CHECK_ROOM_PX, h, false);
-      el.box.checked = st.value !== 0;
+      if (el.box.checked !== (st.value !== 0)) el.box.checked = st.value !== 0;
       el.tabStop = st.tabStop;
-      if (!st.tabStop) el.box.tabIndex = -1;
+      if (!st.tabStop) {
+        if (el.box.tabIndex !== -1) el.box.tabIndex = -1;
+      }
       else if (el.box.tabIndex < 0) b.tabOrder = null;
     },
   },
@@ -475,8 +510,11 @@ const kinds = {
     },
     update(b, n, el, st) {
       const [w, h] = place(el, st);
+      const back = colour(st.backColour);
+      // The lines stay as drawn unless the canvas changed under them.
+      if (el.size && el.size[0] === w && el.size[1] === h && el.back === back) return;
       el.size = [w, h];
-      el.back = colour(st.backColour);
+      el.back = back;
       b.redrawPicture(el);
     },
   },
@@ -620,6 +658,12 @@ class Binding {
       this.els.push(el);
     }
     this.root = this.els[0];
+    this.touchTargets = false;
+    const html = document.documentElement;
+    const touchInUse = () => {
+      if (html.classList.contains('touch')) this.useTouchTargets();
+    };
+    new MutationObserver(touchInUse).observe(html, { attributes: true, attributeFilter: ['class'] });
     // A component receives the focus when the user moves it into one of
     // its controls (by mouse or by Tab); the binding never moves focus.
     this.root.addEventListener('focusin', (ev) => {
@@ -690,7 +734,10 @@ class Binding {
 
   // A finger's target around a small control stays inside its container
   // (page.css): the control's size and its room to the container's edges.
+  // Only where touch is in use: these inherited properties make every move
+  // of a packet restyle the button's children too.
   targetRoom(el, n, st) {
+    if (!this.touchTargets) return;
     const [l, t, w, h] = pixelRect(st);
     const p = this.state[n.parent];
     const [pw, ph] = p ? pixelRect(p).slice(2) : [1e6, 1e6];
@@ -700,6 +747,16 @@ class Binding {
     setStyle(el, '--above', `${t}px`);
     setStyle(el, '--right', `${pw - l - w}px`);
     setStyle(el, '--below', `${ph - t - h}px`);
+  }
+
+  // Touch came into use (the page's "touch" class): every button and check
+  // box gets its target's room.
+  useTouchTargets() {
+    if (this.touchTargets) return;
+    this.touchTargets = true;
+    for (const n of this.nodes) {
+      if ((n.kind === 'button' || n.kind === 'check') && this.state[n.id]) this.targetRoom(this.els[n.id], n, this.state[n.id]);
+    }
   }
 
   element(name) {
@@ -721,9 +778,11 @@ class Binding {
   // number of controls updated.
   sync() {
     const d = JSON.parse(this.model.sync());
-    for (const [id, st] of d.controls) {
+    for (const [id, changed] of d.controls) {
       const n = this.nodes[id];
       const el = this.els[id];
+      // The model sends the fields that changed; the page keeps the rest.
+      const st = this.state[id] ? Object.assign(this.state[id], changed) : changed;
       this.state[id] = st;
       kinds[n.kind].update(this, n, el, st);
       if (n.kind !== 'window') setHidden(el, !st.visible);

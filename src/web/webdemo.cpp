@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <sstream>
 #include <streambuf>
+#include <string_view>
 #include <unordered_map>
 
 #include "packet/packet.h"
@@ -27,12 +28,13 @@ using widgets::Kind;
 // generic JSON objects first costs several times as much.
 class Writer {
 public:
-    explicit Writer(std::string& out) : m_out(out) {}
+    explicit Writer(std::string& out, std::vector<std::size_t>* keys = nullptr) : m_out(out), m_keys(keys) {}
 
     Writer& key(const char* k)
     {
         m_out += m_first ? "\"" : ",\"";
         m_first = false;
+        if (m_keys) m_keys->push_back(m_out.size() - 1);
         m_out += k;
         m_out += "\":";
         return *this;
@@ -83,15 +85,17 @@ public:
 
 private:
     std::string& m_out;
+    std::vector<std::size_t>* m_keys;
     bool m_first = true;
 };
 
 // What the page needs of a control to draw it: the fields of the runner's
 // dump (under the same names) plus fonts, see-through labels, alignment,
-// shape borders and container colours.
-void writeState(std::string& out, const widgets::Control& c)
+// shape borders and container colours. `keys` receives where each field's
+// key starts (at its opening quote).
+void writeState(std::string& out, const widgets::Control& c, std::vector<std::size_t>* keys = nullptr)
 {
-    Writer w(out);
+    Writer w(out, keys);
     w.open();
     w.key("visible").boolean(c.visible());
     w.key("left").number(c.left());
@@ -280,6 +284,7 @@ void WebDemo::invalidate()
 {
     for (Entry& e : m_entries) {
         e.revision = 0;
+        e.fields.clear();
         e.stale = true;
     }
     for (Stack& s : m_stacks) s.revision = 0;
@@ -297,12 +302,36 @@ std::string WebDemo::sync()
         // when the container is shown again.
         if (e.control->parent() && !e.control->parent()->reachable()) continue;
         e.revision = rev;
+        // Only the fields that differ from what the page holds: a packet
+        // on the move sends its position alone.
+        m_scratch.clear();
+        m_keys.clear();
+        writeState(m_scratch, *e.control, &m_keys);
+        const std::size_t count = m_keys.size();
+        const bool whole = e.fields.size() != count;
+        if (whole) e.fields.assign(count, std::string());
+        const std::size_t start = out.size();
         out += first ? "[" : ",[";
-        first = false;
         Writer(out).integer(static_cast<std::int64_t>(i));
-        out += ',';
-        writeState(out, *e.control);
-        out += ']';
+        out += ",{";
+        bool any = false;
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t from = m_keys[k];
+            // Up to the next field's comma, or the closing brace.
+            const std::size_t to = k + 1 < count ? m_keys[k + 1] - 1 : m_scratch.size() - 1;
+            const std::string_view field(m_scratch.data() + from, to - from);
+            if (!whole && field == e.fields[k]) continue;
+            e.fields[k].assign(field);
+            if (any) out += ',';
+            any = true;
+            out += field;
+        }
+        if (!any) {
+            out.resize(start);  // the revision moved, nothing the page shows did
+            continue;
+        }
+        first = false;
+        out += "}]";
     }
 
     out += "],\"pictures\":[";
@@ -381,6 +410,12 @@ WebDemo::Entry* WebDemo::entry(int id, Kind kind)
     return e.control->kind() == kind ? &e : nullptr;
 }
 
+void WebDemo::resend(Entry& e)
+{
+    e.revision = 0;
+    e.fields.clear();
+}
+
 void WebDemo::record(UserInput::Kind kind, const Entry* e, const std::string& text, int value)
 {
     m_recorder.record(UserInput{kind, e ? e->name : std::string(), text, value});
@@ -406,7 +441,7 @@ void WebDemo::click(int id)
         static_cast<widgets::CheckBox*>(e->control)->click();
     }
     // The element may hold a state of its own (a tick) the model did not take.
-    e->revision = 0;
+    resend(*e);
 }
 
 void WebDemo::choose(int id, int index)
@@ -419,7 +454,7 @@ void WebDemo::choose(int id, int index)
         record(UserInput::Kind::Choose, e, items[static_cast<std::size_t>(index)]);
     }
     static_cast<widgets::ComboBox*>(e->control)->userChoose(index);
-    e->revision = 0;
+    resend(*e);
 }
 
 void WebDemo::edit(int id, const std::string& text)
@@ -431,7 +466,7 @@ void WebDemo::edit(int id, const std::string& text)
     ownerFocus(*e);
     record(UserInput::Kind::Type, e, text);
     combo->userEdit(text);
-    e->revision = 0;
+    resend(*e);
 }
 
 void WebDemo::scroll(int id, int value)
@@ -441,7 +476,7 @@ void WebDemo::scroll(int id, int value)
     ownerFocus(*e);
     record(UserInput::Kind::Scroll, e, {}, value);
     static_cast<widgets::ScrollBar*>(e->control)->userScroll(value);
-    e->revision = 0;
+    resend(*e);
 }
 
 void WebDemo::focus(int id)

@@ -42,9 +42,12 @@ public:
     std::string tree() const;
 
     // What changed since the previous sync, as JSON:
-    //   "controls": [[id, state], ...]   the state of each changed control
-    //                                    (inside a hidden container: when
-    //                                    the container is next shown)
+    //   "controls": [[id, state], ...]   the fields of each changed control
+    //                                    that differ from the last sent
+    //                                    (all of them the first time and
+    //                                    after user input on it; inside a
+    //                                    hidden container: when the
+    //                                    container is next shown)
     //   "stacks":   [[id, [child ids bottom to top]], ...]
     //   "pictures": [[id, redraw, [x1, y1, x2, y2, colour, ...]], ...]
     // A picture with redraw true is cleared to its back colour before its
@@ -107,6 +110,9 @@ private:
         int owner;
         std::string name;
         std::uint64_t revision = 0;
+        // The state's fields as last sent ("key":value), empty when the
+        // page is to get them all.
+        std::vector<std::string> fields{};
         // Pictures: what the page holds.
         std::uint64_t clearCount = 0;
         std::size_t drawn = 0;
@@ -126,6 +132,8 @@ private:
 
     void build(widgets::Container& container, int parent, int owner, const std::string& prefix);
     Entry* entry(int id, widgets::Kind kind);
+    // The control's whole state goes with the next sync.
+    void resend(Entry& e);
     void ownerFocus(const Entry& e);
     void record(UserInput::Kind kind, const Entry* e, const std::string& text = {}, int value = 0);
 
@@ -133,6 +141,9 @@ private:
     std::unique_ptr<LinkDemo> m_demo;
     std::vector<Entry> m_entries;
     std::vector<Stack> m_stacks;
+    // Reused by every sync.
+    std::string m_scratch;
+    std::vector<std::size_t> m_keys;
     presenter::Pace m_pace;
     ScriptRecorder m_recorder;
 };
