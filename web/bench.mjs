@@ -35,7 +35,7 @@ try {
     Module.fillForBenchmark(binding.model);
     binding.after();
   });
-  await page.tracing.start({ categories: ['devtools.timeline', 'disabled-by-default-devtools.timeline'] });
+  await page.tracing.start({ categories: ['devtools.timeline'] });
   const ticks = await page.evaluate(async () => {
     const { binding } = window.linkdemo.page;
     const model = binding.model;

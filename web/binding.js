@@ -646,6 +646,7 @@ class Binding {
     this.zoom = 1;
     this.size = [0, 0];
     this.modal = false;
+    this.framePending = 0;  // the frame that mirrors the clock's ticks
     this.tabOrder = null;
     this.messageBox = null;  // set by the page
     this.onListChoice = null;  // (node, fromPopup) after a user's choice from a list
@@ -867,10 +868,29 @@ class Binding {
   }
 
   after() {
+    if (this.framePending) {
+      cancelAnimationFrame(this.framePending);
+      this.framePending = 0;
+    }
     this.checkRatio();
     this.sync();
     if (this.onSynced) this.onSynced();
     if (this.messageBox) this.messageBox.showWaiting();
+  }
+
+  // The clock's update: the page is mirrored once at the next frame, not at
+  // every tick between two frames. A message box waiting is shown at once,
+  // so that the clock holds where the model showed it.
+  afterFrame() {
+    if (this.model.hasMessage()) {
+      this.after();
+      return;
+    }
+    if (this.framePending) return;
+    this.framePending = requestAnimationFrame(() => {
+      this.framePending = 0;
+      this.after();
+    });
   }
 
   applyZoom() {
@@ -978,7 +998,7 @@ class WallClock {
     if (limit !== null && target > limit) target = limit;
     if (target > now) {
       b.model.advanceTo(target);
-      b.after();
+      b.afterFrame();
     }
     if (this.player.playing()) this.player.resume();
   }

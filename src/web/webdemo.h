@@ -94,6 +94,8 @@ public:
     // none is waiting. The model went on at once (answered OK); the page
     // shows it and holds its clock until the user closes it.
     std::string takeMessage();
+    // Whether a message box waits for takeMessage().
+    bool hasMessage() const { return !m_box.waiting.empty(); }
 
     // The session so far as a script of the runner's language: every user
     // action above and every line run() carried out (queries that only
