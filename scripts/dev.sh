@@ -24,7 +24,7 @@ cd "$root"
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libgtest-dev libgmock-dev
           nlohmann-json3-dev clang-format xvfb xauth
           librsvg2-bin dpkg-dev desktop-file-utils appstream groff-base lintian
-          emscripten chromium nodejs)
+          emscripten chromium firefox-esr nodejs)
 
 setup() {
     local missing=()

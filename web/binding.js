@@ -48,13 +48,27 @@ function css([r, g, b]) {
   return `rgb(${r},${g},${b})`;
 }
 
+// Colours are few: each one's text is made once.
+const colourTexts = new Map();
+
 function colour(bgr) {
-  return css(channels(bgr));
+  let text = colourTexts.get(bgr);
+  if (text === undefined) colourTexts.set(bgr, (text = css(channels(bgr))));
+  return text;
 }
 
 // The same shades Qt's lighter(140) and darker(150) give: the HSV value
 // scaled, saturation given up where the value would pass 255.
+const shades = new Map();
+
 function shade(bgr, factor) {
+  const key = `${bgr}*${factor}`;
+  let text = shades.get(key);
+  if (text === undefined) shades.set(key, (text = shadeOf(bgr, factor)));
+  return text;
+}
+
+function shadeOf(bgr, factor) {
   let [r, g, b] = channels(bgr);
   const max = Math.max(r, g, b);
   const min = Math.min(r, g, b);
@@ -95,6 +109,7 @@ function setStyle(el, prop, value) {
 }
 
 function setHidden(el, hidden) {
+  if (el.hasAttribute('hidden') === hidden) return;
   if (hidden) el.setAttribute('hidden', '');
   else el.removeAttribute('hidden');
 }
@@ -127,9 +142,21 @@ function lineSpacing(px) {
   return Math.ceil(px * 1.17);
 }
 
+// Widths measured, by font and text: the same captions come back at every
+// tick. Forgotten as a whole when it grows large.
+const widths = new Map();
+let measureFont = '';
+
 function width(text, px, bold) {
-  measure.font = fontFace(px, bold);
-  return measure.measureText(text).width;
+  const font = fontFace(px, bold);
+  const key = `${font}|${text}`;
+  let w = widths.get(key);
+  if (w !== undefined) return w;
+  if (font !== measureFont) measure.font = measureFont = font;
+  w = measure.measureText(text).width;
+  if (widths.size >= 4096) widths.clear();
+  widths.set(key, w);
+  return w;
 }
 
 function fitsWrapped(text, px, bold, w, h) {
@@ -182,6 +209,11 @@ function fontPx(points) {
 
 // Shows a caption fitted into the element's box.
 function presentCaption(el, text, font, w, h, mayWrap) {
+  // Measuring is the costly part: a caption is fitted again only when it
+  // or its box changed.
+  const key = `${w},${h},${font[0]},${font[1]},${mayWrap},${text}`;
+  if (el.fitted === key) return;
+  el.fitted = key;
   const f = fitText(text, font, w, h, mayWrap);
   setStyle(el, 'font', fontFace(f.px, font[1]));
   setStyle(el, 'whiteSpace', f.wrap ? 'pre-wrap' : 'pre');
@@ -373,7 +405,7 @@ const kinds = {
       b.targetRoom(el, n, st);
       // The caption fits the room beside the tick.
       presentCaption(el, st.caption, st.font, w - CHECK_ROOM_PX, h, false);
-      el.box.checked = st.value !== 0;
+      if (el.box.checked !== (st.value !== 0)) el.box.checked = st.value !== 0;
     },
   },
 
@@ -447,8 +479,11 @@ const kinds = {
     },
     update(b, n, el, st) {
       const [w, h] = place(el, st);
+      const back = colour(st.backColour);
+      // The lines stay as drawn unless the canvas changed under them.
+      if (el.size && el.size[0] === w && el.size[1] === h && el.back === back) return;
       el.size = [w, h];
-      el.back = colour(st.backColour);
+      el.back = back;
       b.redrawPicture(el);
     },
   },
@@ -580,6 +615,7 @@ class Binding {
     this.zoom = 1;
     this.size = [0, 0];
     this.modal = false;
+    this.framePending = 0;  // the frame that mirrors the clock's ticks
     this.messageBox = null;  // set by the page
     this.onListChoice = null;  // (node, fromPopup) after a user's choice from a list
     this.useProfile('standard');
@@ -591,6 +627,12 @@ class Binding {
       this.els.push(el);
     }
     this.root = this.els[0];
+    this.touchTargets = false;
+    const html = document.documentElement;
+    const touchInUse = () => {
+      if (html.classList.contains('touch')) this.useTouchTargets();
+    };
+    new MutationObserver(touchInUse).observe(html, { attributes: true, attributeFilter: ['class'] });
     // A component receives the focus when the user moves it into one of
     // its controls (by mouse or by Tab); the binding never moves focus.
     this.root.addEventListener('focusin', (ev) => {
@@ -661,7 +703,10 @@ class Binding {
 
   // A finger's target around a small control stays inside its container
   // (page.css): the control's size and its room to the container's edges.
+  // Only where touch is in use: these inherited properties make every move
+  // of a packet restyle the button's children too.
   targetRoom(el, n, st) {
+    if (!this.touchTargets) return;
     const [l, t, w, h] = pixelRect(st);
     const p = this.state[n.parent];
     const [pw, ph] = p ? pixelRect(p).slice(2) : [1e6, 1e6];
@@ -671,6 +716,16 @@ class Binding {
     setStyle(el, '--above', `${t}px`);
     setStyle(el, '--right', `${pw - l - w}px`);
     setStyle(el, '--below', `${ph - t - h}px`);
+  }
+
+  // Touch came into use (the page's "touch" class): every button and check
+  // box gets its target's room.
+  useTouchTargets() {
+    if (this.touchTargets) return;
+    this.touchTargets = true;
+    for (const n of this.nodes) {
+      if ((n.kind === 'button' || n.kind === 'check') && this.state[n.id]) this.targetRoom(this.els[n.id], n, this.state[n.id]);
+    }
   }
 
   element(name) {
@@ -695,9 +750,11 @@ class Binding {
   // number of controls updated.
   sync() {
     const d = JSON.parse(this.model.sync());
-    for (const [id, st] of d.controls) {
+    for (const [id, changed] of d.controls) {
       const n = this.nodes[id];
       const el = this.els[id];
+      // The model sends the fields that changed; the page keeps the rest.
+      const st = this.state[id] ? Object.assign(this.state[id], changed) : changed;
       this.state[id] = st;
       kinds[n.kind].update(this, n, el, st);
       if (n.kind !== 'window') setHidden(el, !st.visible);
@@ -770,10 +827,29 @@ class Binding {
   }
 
   after() {
+    if (this.framePending) {
+      cancelAnimationFrame(this.framePending);
+      this.framePending = 0;
+    }
     this.checkRatio();
     this.sync();
     if (this.onSynced) this.onSynced();
     if (this.messageBox) this.messageBox.showWaiting();
+  }
+
+  // The clock's update: the page is mirrored once at the next frame, not at
+  // every tick between two frames. A message box waiting is shown at once,
+  // so that the clock holds where the model showed it.
+  afterFrame() {
+    if (this.model.hasMessage()) {
+      this.after();
+      return;
+    }
+    if (this.framePending) return;
+    this.framePending = requestAnimationFrame(() => {
+      this.framePending = 0;
+      this.after();
+    });
   }
 
   applyZoom() {
@@ -878,8 +954,14 @@ class WallClock {
     const b = this.page.binding;
     if (b.modal) return;
     if (b.model.wake(this.now())) {
-      b.after();
-      this.page.showPlay();
+      // Once a frame on the real clock; at once on the virtual one, where
+      // no frame comes between its wake-ups.
+      if (this.virtual === null) {
+        b.afterFrame();
+      } else {
+        b.after();
+        this.page.showPlay();
+      }
     }
   }
 
@@ -1601,3 +1683,10 @@ window.linkdemo = {
 };
 Object.defineProperty(window.linkdemo, 'last', { get() { return this.page ? this.page.last : null; } });
 window.linkdemo.ready = new Promise((resolve) => { window.linkdemo.resolveReady = resolve; });
+
+// The hosted page (the one that names a manifest) keeps itself for use
+// offline through its service worker; the single file, opened from disk or
+// served alone, registers nothing.
+if ('serviceWorker' in navigator && /^https?:$/.test(location.protocol) && document.querySelector('link[rel=manifest]')) {
+  window.addEventListener('load', () => navigator.serviceWorker.register('sw.js').catch(() => {}));
+}

@@ -40,6 +40,7 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("status", &web::WebDemo::status)
         .function("run", &web::WebDemo::run)
         .function("takeMessage", &web::WebDemo::takeMessage)
+        .function("hasMessage", &web::WebDemo::hasMessage)
         .function("script", &web::WebDemo::script)
         .function("scriptExact", &web::WebDemo::scriptExact)
         // The panels around the demonstration.

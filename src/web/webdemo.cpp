@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <sstream>
 #include <streambuf>
+#include <string_view>
 #include <unordered_map>
 
 #include "packet/packet.h"
@@ -34,12 +35,13 @@ using widgets::Kind;
 // generic JSON objects first costs several times as much.
 class Writer {
 public:
-    explicit Writer(std::string& out) : m_out(out) {}
+    explicit Writer(std::string& out, std::vector<std::size_t>* keys = nullptr) : m_out(out), m_keys(keys) {}
 
     Writer& key(const char* k)
     {
         m_out += m_first ? "\"" : ",\"";
         m_first = false;
+        if (m_keys) m_keys->push_back(m_out.size() - 1);
         m_out += k;
         m_out += "\":";
         return *this;
@@ -90,18 +92,21 @@ public:
 
 private:
     std::string& m_out;
+    std::vector<std::size_t>* m_keys;
     bool m_first = true;
 };
 
 // What the page needs of a control to draw it: the fields of the runner's
 // dump (under the same names) plus fonts, see-through labels, alignment,
-// shape borders and container colours.
-void writeState(std::string& out, const widgets::Control& c, int tab)
+// shape borders and container colours; `tab` is the control's place in the
+// Tab chain (0: none). `keys` receives where each field's key starts (at its
+// opening quote).
+void writeState(std::string& out, const widgets::Control& c, int tab, std::vector<std::size_t>* keys = nullptr)
 {
-    Writer w(out);
+    Writer w(out, keys);
     w.open();
     w.key("layer").integer(rules::layerOf(c));
-    if (tab > 0) w.key("tab").integer(tab);
+    w.key("tab").integer(tab);
     w.key("visible").boolean(c.visible());
     w.key("left").number(c.left());
     w.key("top").number(c.top());
@@ -338,6 +343,7 @@ void WebDemo::invalidate()
 {
     for (Entry& e : m_entries) {
         e.revision = 0;
+        e.fields.clear();
         e.stale = true;
     }
     for (Stack& s : m_stacks) s.revision = 0;
@@ -379,12 +385,36 @@ std::string WebDemo::sync()
         // when the container is shown again.
         if (e.control->parent() && !e.control->parent()->reachable()) continue;
         e.revision = rev;
+        // Only the fields that differ from what the page holds: a packet
+        // on the move sends its position alone.
+        m_scratch.clear();
+        m_keys.clear();
+        writeState(m_scratch, *e.control, e.tab, &m_keys);
+        const std::size_t count = m_keys.size();
+        const bool whole = e.fields.size() != count;
+        if (whole) e.fields.assign(count, std::string());
+        const std::size_t start = out.size();
         out += first ? "[" : ",[";
-        first = false;
         Writer(out).integer(static_cast<std::int64_t>(i));
-        out += ',';
-        writeState(out, *e.control, e.tab);
-        out += ']';
+        out += ",{";
+        bool any = false;
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::size_t from = m_keys[k];
+            // Up to the next field's comma, or the closing brace.
+            const std::size_t to = k + 1 < count ? m_keys[k + 1] - 1 : m_scratch.size() - 1;
+            const std::string_view field(m_scratch.data() + from, to - from);
+            if (!whole && field == e.fields[k]) continue;
+            e.fields[k].assign(field);
+            if (any) out += ',';
+            any = true;
+            out += field;
+        }
+        if (!any) {
+            out.resize(start);  // the revision moved, nothing the page shows did
+            continue;
+        }
+        first = false;
+        out += "}]";
     }
 
     out += "],\"pictures\":[";
@@ -465,12 +495,18 @@ WebDemo::Entry* WebDemo::entry(int id, Kind kind)
     return e.control->kind() == kind ? &e : nullptr;
 }
 
+void WebDemo::resend(Entry& e)
+{
+    e.revision = 0;
+    e.fields.clear();
+}
+
 void WebDemo::act(Entry& e, UserInput::Kind kind, const std::function<void()>& action, const std::string& text,
                   int value)
 {
     const InputGate::Result r = m_gate.act(*e.control, UserInput{kind, e.name, text, value}, action).result;
     // The element may hold a state of its own (a tick) the model did not take.
-    if (r != InputGate::Result::Refused) e.revision = 0;
+    if (r != InputGate::Result::Refused) resend(e);
 }
 
 void WebDemo::noteInput(const UserInput& input)

@@ -51,14 +51,17 @@ public:
     std::string tree() const;
 
     // What changed since the previous sync, as JSON:
-    //   "controls": [[id, state], ...]   the state of each changed control
-    //                                    (inside a hidden container: when
-    //                                    the container is next shown), with
-    //                                    its "layer" (drawn over the lower
-    //                                    ones of its container), its "tab"
-    //                                    (place in the Tab chain, from 1;
-    //                                    none for a control Tab skips) and,
-    //                                    for a container, "seeThrough"
+    //   "controls": [[id, state], ...]   the fields of each changed control
+    //                                    that differ from the last sent
+    //                                    (all of them the first time and
+    //                                    after user input on it; inside a
+    //                                    hidden container: when the
+    //                                    container is next shown), among
+    //                                    them its "layer" (drawn over the
+    //                                    lower ones of its container), its
+    //                                    "tab" (place in the Tab chain,
+    //                                    from 1; 0 for a control Tab skips)
+    //                                    and, for a container, "seeThrough"
     //   "stacks":   [[id, [child ids bottom to top]], ...]
     //   "pictures": [[id, redraw, [x1, y1, x2, y2, colour, ...]], ...]
     // A picture with redraw true is cleared to its back colour before its
@@ -164,6 +167,8 @@ public:
     // none is waiting. The model went on at once (answered OK); the page
     // shows it and holds its clock until the user closes it.
     std::string takeMessage();
+    // Whether a message box waits for takeMessage().
+    bool hasMessage() const { return !m_box.waiting.empty(); }
 
     // The session so far as a script of the runner's language: every user
     // action above and every line run() carried out (queries that only
@@ -254,6 +259,9 @@ private:
         std::string name;
         std::uint64_t revision = 0;
         int tab = 0;  // place in the Tab chain as last sent (0: none)
+        // The state's fields as last sent ("key":value), empty when the
+        // page is to get them all.
+        std::vector<std::string> fields{};
         // Pictures: what the page holds.
         std::uint64_t clearCount = 0;
         std::size_t drawn = 0;
@@ -284,12 +292,17 @@ private:
 
     void advancePlay();
     void playEnded();
+    // The control's whole state goes with the next sync.
+    void resend(Entry& e);
 
     PageMessageBox m_box;
     std::unique_ptr<LinkDemo> m_demo;
     std::vector<Entry> m_entries;
     std::vector<Stack> m_stacks;
     presenter::WallClock m_clock;
+    // Reused by every sync.
+    std::string m_scratch;
+    std::vector<std::size_t> m_keys;
     ScriptRecorder m_recorder;
     // The player's output, both streams in the order written, and each.
     std::string m_playOut, m_playErr, m_playBoth;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Headless Chromium from Debian's package, driven over the DevTools
-// protocol: one browser per test file, a fresh page per test.
+// protocol, or with BROWSER=firefox headless Firefox ESR over WebDriver
+// BiDi: one browser per test file, a fresh page per test.
 import { spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -12,9 +13,55 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 export const root = path.resolve(here, '../..');
 // The page under test and the native runner it is compared with.
 export const pagePath = process.env.LINKDEMO_PAGE || path.join(root, 'build-web/linkdemo.html');
+// The hosted site the same build wrote beside it.
+export const sitePath = process.env.LINKDEMO_SITE || path.join(path.dirname(pagePath), 'site');
 export const runnerPath = process.env.LINKDEMO_RUNNER || path.join(root, 'build/src/app/linkdemo-script');
 
+// The browser under test: 'chromium' (the default) or 'firefox'.
+export const browserName = process.env.BROWSER === 'firefox' ? 'firefox' : 'chromium';
+export const firefox = browserName === 'firefox';
+
+const viewport = { width: 1200, height: 900, deviceScaleFactor: 1 };
+
+// Removes a browser's profile folder; its helper processes may still be
+// writing it for a moment after the browser exited.
+async function removeProfile(profile) {
+  for (let attempt = 0; ; ++attempt) {
+    try {
+      rmSync(profile, { recursive: true, force: true });
+      break;
+    } catch (e) {
+      if (attempt >= 50) throw e;
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+  }
+}
+
+async function launchFirefox() {
+  const profile = mkdtempSync(path.join(tmpdir(), 'linkdemo-firefox-'));
+  const browser = await puppeteer.launch({
+    browser: 'firefox',
+    executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+    headless: true,
+    args: ['--profile', profile],
+    defaultViewport: viewport,
+    extraPrefsFirefox: {
+      // No update checks or first-run pages: only the page's own requests.
+      'app.update.enabled': false,
+      'browser.shell.checkDefaultBrowser': false,
+      'datareporting.policy.dataSubmissionEnabled': false,
+      'toolkit.telemetry.reportingpolicy.firstRun': false,
+    },
+  });
+  const close = async () => {
+    await browser.close().catch(() => {});
+    await removeProfile(profile);
+  };
+  return { browser, close };
+}
+
 export async function launch() {
+  if (firefox) return launchFirefox();
   const profile = mkdtempSync(path.join(tmpdir(), 'linkdemo-chromium-'));
   const chromium = spawn(process.env.CHROMIUM || '/usr/bin/chromium', [
     '--headless=new', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
@@ -38,7 +85,7 @@ export async function launch() {
   chromium.stderr.resume();
   const browser = await puppeteer.connect({
     browserWSEndpoint: endpoint,
-    defaultViewport: { width: 1200, height: 900, deviceScaleFactor: 1 },
+    defaultViewport: viewport,
   });
   const close = async () => {
     const exited = new Promise((resolve) => {
@@ -48,16 +95,7 @@ export async function launch() {
     await browser.close().catch(() => {});
     if (chromium.exitCode === null) chromium.kill();
     await exited;
-    // Chromium's helper processes may still be writing the profile.
-    for (let attempt = 0; ; ++attempt) {
-      try {
-        rmSync(profile, { recursive: true, force: true });
-        break;
-      } catch (e) {
-        if (attempt >= 50) throw e;
-        await new Promise((resolve) => setTimeout(resolve, 100));
-      }
-    }
+    await removeProfile(profile);
   };
   return { browser, close };
 }

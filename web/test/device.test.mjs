@@ -5,10 +5,11 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { createServer } from 'node:http';
+import path from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { after, before, describe, test } from 'node:test';
 
-import { centre, launch, openPage, pagePath, runnerPath } from './browser.mjs';
+import { centre, firefox, launch, openPage, pagePath, runnerPath, sitePath } from './browser.mjs';
 
 const DEVICES = {
   'phone upright': { width: 390, height: 844, touch: true },
@@ -59,6 +60,9 @@ describe('fitting the viewport', () => {
       assert.equal(got.scrollY, 0);
       assert.equal(got.focus, 'LinkDemo.cmdPause');
       assert.ok(got.right <= got.vw && got.bottom <= got.vh, JSON.stringify(got));
+      // Touch emulation (a touch screen, a coarse pointer) is the DevTools
+      // protocol's: over WebDriver BiDi, Firefox's page sees a mouse.
+      if (firefox && device.touch) return page.close();
       // Largest: one side meets the viewport's edge (with a mouse, no more
       // than the demonstration's own size).
       const room = Math.min(got.vw - got.right, got.vh - got.bottom);
@@ -98,7 +102,8 @@ describe('touch', () => {
   // the wire: a square of 24 glass pixels centred on it takes the tap for
   // it, except where another control lies there. A scroll bar's arrows
   // grow away from its track.
-  test('a tablet sideways gives every target at least 24 x 24 CSS pixels', async () => {
+  // Firefox over WebDriver BiDi has no touch emulation: the page sees a mouse.
+  test('a tablet sideways gives every target at least 24 x 24 CSS pixels', { skip: firefox }, async () => {
     const page = await onDevice(DEVICES['tablet sideways']);
     await run(page, 'choose LinkDemo.cmbScenario Go-back-N ARQ\npress Transmitter1.cmdEdit\npress Wire1.cmdEdit\n' +
       'press Receiver1.cmdEdit\npress LinkDemo.cmdPause\nrun 2600\n');
@@ -197,7 +202,7 @@ describe('a lesson in one link', () => {
     await page.select('[data-name="LinkDemo.cmbScenario"] select', 'Go-back-N ARQ');
     await page.click('[data-name="LinkDemo.cmdPause"]');
     await run(page, 'run 2500\npress Wire1.cmdEdit\n');
-    await page.click('[data-name="Wire1.cmbDelay"] input', { clickCount: 3 });
+    await page.click('[data-name="Wire1.cmbDelay"] input', { count: 3 });
     await page.keyboard.type('1.5');
     await page.click('#step');
     await run(page, 'run 4000\npress Wire1.cmdPacket(0)\nrun 900\ndump Wire1\n');
@@ -282,6 +287,65 @@ describe('embedding in a course page', () => {
       await page.close();
       demo.server.close();
       host.server.close();
+    }
+  });
+});
+
+describe('the hosted site', () => {
+  const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+    '.webmanifest': 'application/manifest+json', '.svg': 'image/svg+xml', '.png': 'image/png' };
+
+  // Chromium only: puppeteer's offline mode is a DevTools protocol call
+  // with no WebDriver BiDi counterpart.
+  test('a page opened once works offline, installable, from its service worker', { skip: firefox }, async () => {
+    const served = [];
+    const server = createServer((req, res) => {
+      const file = path.join(sitePath, new URL(req.url, 'http://x').pathname.replace(/\/$/, '/index.html'));
+      served.push(req.url);
+      try {
+        const body = readFileSync(file);
+        res.writeHead(200, { 'content-type': TYPES[path.extname(file)] || 'application/octet-stream' });
+        res.end(body);
+      } catch (e) {
+        res.writeHead(404);
+        res.end();
+      }
+    });
+    await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+    const origin = `http://127.0.0.1:${server.address().port}`;
+    const page = await browser.newPage();
+    try {
+      await page.goto(`${origin}/?clock=off`, { waitUntil: 'load' });
+      await ready(page);
+      // Installable: a manifest with a name, a start and icons the browser
+      // can fetch.
+      const manifest = await page.evaluate(async () => {
+        const link = document.querySelector('link[rel=manifest]');
+        const m = await (await fetch(link.href)).json();
+        const icons = await Promise.all(m.icons.map(async (i) => (await fetch(new URL(i.src, link.href))).ok));
+        return { name: m.name, start: m.start_url, display: m.display, icons };
+      });
+      assert.deepEqual(manifest, { name: 'Link Demo', start: './', display: 'standalone',
+        icons: manifest.icons.map(() => true) });
+      await page.evaluate(() => navigator.serviceWorker.ready);
+      await page.waitForFunction(() => navigator.serviceWorker.controller !== null, { timeout: 20000 });
+      const expected = await run(page, 'press LinkDemo.cmdPause\nrun 3000\ndump Wire1\n');
+
+      // No server and no network: the page comes from the cache, with
+      // another query, and the tab's session is restored as after any
+      // reload.
+      await new Promise((resolve) => server.close(resolve));
+      server.closeAllConnections();
+      await page.setOfflineMode(true);
+      const count = served.length;
+      await page.goto(`${origin}/?clock=off&profile=standard`, { waitUntil: 'load' });
+      await ready(page);
+      assert.equal(served.length, count);
+      assert.equal(await run(page, 'dump Wire1\n'), expected);
+    } finally {
+      await page.setOfflineMode(false).catch(() => {});
+      await page.close();
+      server.close();
     }
   });
 });

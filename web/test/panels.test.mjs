@@ -9,7 +9,7 @@ import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 
-import { launch, openPage, runnerPath } from './browser.mjs';
+import { firefox, launch, openPage, runnerPath } from './browser.mjs';
 
 function native(script, cwd) {
   const r = spawnSync(runnerPath, [], { input: script, encoding: 'utf8', cwd, maxBuffer: 1 << 28 });
@@ -88,7 +88,9 @@ describe('explanations', () => {
   });
 });
 
-describe('accessible names', () => {
+// Chromium's accessibility tree and its download events come over the
+// DevTools protocol, which Firefox's WebDriver BiDi does not offer.
+describe('accessible names', { skip: firefox && 'needs the DevTools protocol' }, () => {
   test('every control in the accessibility tree has a name, in the core\'s words', async () => {
     const { page, problems } = await openPage(browser, { query: '?clock=off' });
     await run(page, 'choose LinkDemo.cmbScenario Go-back-N ARQ\npress LinkDemo.cmdRouter\npress LinkDemo.cmdPause\n' +
@@ -117,7 +119,7 @@ describe('accessible names', () => {
   });
 });
 
-describe('downloads', () => {
+describe('downloads', { skip: firefox && 'needs the DevTools protocol' }, () => {
   test('the event log saves as CSV the rows the runner logs', async () => {
     const { page, problems } = await openPage(browser, { query: '?clock=off' });
     const saved = await downloads();

@@ -8,7 +8,7 @@ import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 
-import { centre, launch, openPage, root, runnerPath } from './browser.mjs';
+import { centre, firefox, launch, openPage, root, runnerPath } from './browser.mjs';
 
 const SCENARIOS = ['No Controls', 'Stop and Wait', 'Sliding Window', 'Stop & Wait ARQ', 'Go-back-N ARQ',
   'Selective Repeat ARQ', 'Software Flow'];
@@ -51,7 +51,8 @@ describe('start-up', () => {
     const { page, problems, requests } = await openPage(browser);
     assert.deepEqual(problems, []);
     // The page itself; the WebAssembly comes out of it as a data: URL.
-    assert.deepEqual(requests.filter((u) => !u.startsWith('data:')).length, 1);
+    // (Firefox reports no request for a file:// page over WebDriver BiDi.)
+    assert.deepEqual(requests.filter((u) => !u.startsWith('data:')).length, firefox ? 0 : 1);
     assert.equal(await page.title(), "Brelk's Vorn Demo");
     assert.equal((await style(page, 'LinkDemo')).background, 'rgb(224, 224, 224)');
     assert.equal((await style(page, 'LinkDemo.cmdPause')).text, 'Start');
@@ -166,7 +167,7 @@ describe('real input', () => {
     await webRun(page, 'press Wire1.cmdEdit\n');
     const field = 'Wire1.cmbDelay';
     const at = await centre(page, field);
-    await page.mouse.click(at.x - 10, at.y, { clickCount: 3 });
+    await page.mouse.click(at.x - 10, at.y, { count: 3 });
     await page.keyboard.type('4');
     const delay = async () => JSON.parse((await webRun(page, 'dump Wire1\n')).stdout.split('\n')[0]).state.delay;
     assert.equal(await delay(), 4);
@@ -199,11 +200,12 @@ describe('real input', () => {
   test('Space presses the pause button and R resets unless the focused control takes the key', async () => {
     const { page } = await heldPage();
     const caption = async () => (await style(page, 'LinkDemo.cmdPause')).text;
-    await page.keyboard.press('Space');
+    // The space bar by its key value: WebDriver BiDi knows no key "Space".
+    await page.keyboard.press(' ');
     assert.equal(await caption(), 'Pause');
     await page.keyboard.press('r');
     assert.equal(await caption(), 'Start');
-    await page.keyboard.press('Space');
+    await page.keyboard.press(' ');
     // A list takes letters; a button does not.
     await page.focus('[data-name="LinkDemo.cmbScenario"] select');
     await page.keyboard.press('r');
@@ -211,12 +213,12 @@ describe('real input', () => {
     await page.focus('[data-name="LinkDemo.cmdReset"]');
     await page.keyboard.press('r');
     assert.equal(await caption(), 'Start');
-    await page.keyboard.press('Space');  // the focused button takes it: "Reset"
+    await page.keyboard.press(' ');  // the focused button takes it: "Reset"
     assert.equal(await caption(), 'Start');
     await page.focus('[data-name="LinkDemo.cmdPause"]');
-    await page.keyboard.press('Space');
+    await page.keyboard.press(' ');
     await page.evaluate(() => document.activeElement.blur());
-    await page.keyboard.press('Space');
+    await page.keyboard.press(' ');
     assert.equal(await caption(), 'Cont');
     await page.close();
   });
@@ -284,12 +286,12 @@ describe('Play script and lessons', () => {
     await page.select('#lessons', name);
     await page.evaluate(() => document.activeElement.blur());
     await playOn(page, 2000);
-    await page.keyboard.press('Space');  // the pause button pauses the script and the clock
+    await page.keyboard.press(' ');  // the pause button pauses the script and the clock
     assert.match(await status(page), /^Paused /);
     const held = await page.evaluate(() => (window.linkdemo.advance(3000), window.linkdemo.model.now()));
     for (let i = 0; i < 7; ++i) await page.click('#step-script');
     assert.equal(await page.evaluate(() => window.linkdemo.model.now()), held + 700);
-    await page.keyboard.press('Space');
+    await page.keyboard.press(' ');
     assert.match(await status(page), /^Playing /);
     const end = await playOn(page);
     assert.equal(end.state, 'finished');
@@ -311,7 +313,7 @@ describe('Play script and lessons', () => {
     assert.match(await status(page), /^No Controls asks: choose an answer \(1 to 3\)$/);
     await page.keyboard.press('3');
     assert.match(await page.$eval('#band .mark', (e) => e.textContent), /^Right: you predicted it\.$/);
-    await page.keyboard.press('Space');
+    await page.keyboard.press(' ');
     assert.match(await status(page), /^Playing No Controls/);
     await page.close();
 
