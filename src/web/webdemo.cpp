@@ -331,8 +331,8 @@ std::string WebDemo::tree() const
         const Entry& e = m_entries[i];
         const Json state = dump::control(*e.control, e.name);
         const int press = rules::takesPress(*e.control) ? static_cast<int>(i) : e.parent;
-        Json node{{"id", i},     {"parent", e.parent}, {"kind", state["kind"]},
-                  {"name", e.name}, {"owner", e.owner}, {"press", press}};
+        Json node{{"id", i},        {"parent", e.parent}, {"kind", state["kind"]},
+                  {"name", e.name}, {"owner", e.owner},   {"press", press}};
         describe(node, *e.control);
         out.push_back(std::move(node));
     }
