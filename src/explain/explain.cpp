@@ -868,10 +868,204 @@ SettingWords wordsFor(const Setting& s, const std::string& text, double inForce)
     return w;
 }
 
+// The fields below are read again as soon as they change (or when they are
+// next needed), so the text itself is always what is in force: a text that
+// is no number is read as 0, and the words say what 0 then means.
+
+std::string quotedLabel(const char* label, const std::string& text)
+{
+    return std::string(label) + ": \"" + text + "\"";
+}
+
+std::string wholeNumber(std::int64_t v)
+{
+    return std::to_string(v);
+}
+
+// Milliseconds as seconds, exactly: "0.0 s", "0.5 s", "2147483.647 s".
+std::string secondsText(std::int64_t ms)
+{
+    const std::int64_t whole = ms / 1000;
+    std::int64_t part = std::abs(ms % 1000);
+    std::string t = (ms < 0 && whole == 0 ? "-" : "") + std::to_string(whole) + ".";
+    if (part == 0) return t + "0 s";
+    std::string digits = std::to_string(part + 1000).substr(1);
+    while (digits.back() == '0') digits.pop_back();
+    return t + digits + " s";
+}
+
+// A whole number read with num::toInteger: rounded half to even, clamped to
+// the Integer range.
+struct WholeReading {
+    Reading r;
+    int value = 0;
+    bool clamped = false;  // past the Integer range
+    bool rounded = false;  // a fraction, or text after the number
+};
+
+WholeReading readWhole(const std::string& text)
+{
+    WholeReading w;
+    w.r = readSetting(text);
+    w.value = num::toInteger(w.r.value);
+    const double rounded = num::roundEven(w.r.value);
+    w.clamped = w.r.overflow || rounded > num::kIntegerMax || rounded < num::kIntegerMin;
+    w.rounded = w.r.number && (!w.r.whole || rounded != w.r.value);
+    return w;
+}
+
+// Max Sequence, the transmitter's or the receiver's: numbers count from 0 to
+// it and wrap; below 1 there are no sequence numbers at all.
+SettingWords maxSequenceWords(const char* label, const std::string& text, int inForce)
+{
+    SettingWords w;
+    w.tooltip = std::string(label) +
+                ": the highest sequence number (numbers count from 0 to it, then wrap; below 1, no sequence "
+                "numbers); in force: " +
+                (inForce < 1 ? wholeNumber(inForce) + " (no sequence numbers)" : wholeNumber(inForce));
+    const WholeReading n = readWhole(text);
+    const std::string head = quotedLabel(label, text);
+    if (!n.r.number) {
+        w.problem = head + " is not a number; read as 0: no sequence numbers";
+    } else if (n.clamped) {
+        w.problem = head + " is out of range; read as " + wholeNumber(n.value) +
+                    (n.value < 1 ? ": no sequence numbers" : "");
+    } else if (n.value < 0) {
+        w.problem = head + " is below 0; read as " + wholeNumber(n.value) + ": no sequence numbers";
+    } else if (n.rounded) {
+        w.problem = head + " is read as " + wholeNumber(n.value) + (n.value < 1 ? ": no sequence numbers" : "");
+    }
+    return w;
+}
+
+// The transmitter's Packet Size: whole, 0 or more (0 is a legal size).
+SettingWords packetLengthWords(const std::string& text, int inForce)
+{
+    const char* label = "Packet Size";
+    SettingWords w;
+    w.tooltip = std::string(label) +
+                ": the size L of each data packet (it takes L / (4 x rate) s to put on the wire); in force: " +
+                wholeNumber(inForce);
+    const WholeReading n = readWhole(text);
+    const std::string head = quotedLabel(label, text);
+    if (!n.r.number) {
+        w.problem = head + " is not a length; read as 0";
+    } else if (n.value < 0) {
+        w.problem = head + " is below 0; read as 0";
+    } else if (n.clamped) {
+        w.problem = head + " is too large; read as " + wholeNumber(n.value);
+    } else if (n.rounded) {
+        w.problem = head + " is read as " + wholeNumber(n.value);
+    }
+    return w;
+}
+
+// The transmitter's Tx Proc. Time: seconds, taken to the millisecond and
+// clamped to the Long range of milliseconds. An ACK waits until its end time
+// lies before the clock, so a time below 0 acts as 0.
+SettingWords txProcessingWords(const std::string& text)
+{
+    const char* label = "Tx Proc. Time";
+    const Reading r = readSetting(text);
+    const std::int64_t ms = num::toLong(r.value * 1000.0);
+    const std::int64_t used = std::max<std::int64_t>(0, ms);
+    const std::string force = secondsText(used);
+    SettingWords w;
+    w.tooltip = std::string(label) + ": seconds the transmitter takes to process each acknowledgement; in force: " + force;
+    const std::string head = quotedLabel(label, text);
+    if (!r.number) {
+        w.problem = head + " is not a time; read as 0 s";
+    } else if (r.value < 0) {
+        w.problem = head + " is below 0; read as 0 s";
+    } else if (r.overflow || ms == num::kLongMax) {
+        w.problem = head + " is too large; read as " + force;
+    } else if (!r.whole || std::fabs(static_cast<double>(used) - r.value * 1000.0) > 1e-6) {
+        w.problem = head + " is read as " + force;
+    }
+    return w;
+}
+
+// The receiver's Rx Delay Time (its processing time): seconds added to the receiver's clock, the
+// sum taken to the millisecond and clamped to the Long range, so a very long
+// time keeps the acknowledgement waiting for the rest of the run.
+SettingWords rxProcessingWords(const std::string& text, std::int64_t rxClock)
+{
+    const char* label = "Rx Delay Time";
+    const Reading r = readSetting(text);
+    const std::int64_t ready = num::toLong(static_cast<double>(rxClock) + r.value * 1000.0);
+    const std::int64_t used = ready - rxClock;
+    SettingWords w;
+    w.tooltip = std::string(label) + ": seconds the receiver takes before it sends each acknowledgement; in force: " +
+                secondsText(used);
+    const std::string head = quotedLabel(label, text);
+    if (!r.number) {
+        w.problem = head + " is not a time; read as 0 s";
+    } else if (r.value < 0) {
+        w.problem = head + " is below 0: acknowledgements go without waiting";
+    } else if (r.overflow || ready == num::kLongMax) {
+        w.problem = head + " is too large: acknowledgements wait for the rest of the run";
+    } else if (!r.whole || std::fabs(static_cast<double>(used) - r.value * 1000.0) > 1e-6) {
+        w.problem = head + " is read as " + secondsText(used);
+    }
+    return w;
+}
+
+// A source's Rate: packets a second. The gap to the next packet, 1000 / rate
+// ms (on average, for Poisson), stays between kMinGap and kMaxGap; a rate
+// that is not more than 0 gives the longest gap.
+SettingWords sourceRateWords(const std::string& text)
+{
+    const char* label = "Rate";
+    const double fastest = 1000.0 / static_cast<double>(Source::kMinGap);
+    const double slowest = 1000.0 / static_cast<double>(Source::kMaxGap);
+    const std::string longest = settingNumber(static_cast<double>(Source::kMaxGap) / 1000.0) + " s";
+    const std::string shortest = settingNumber(static_cast<double>(Source::kMinGap) / 1000.0) + " s";
+    const Reading r = readSetting(text);
+    SettingWords w;
+    std::string force;
+    if (!(r.value > 0)) {
+        force = "none (one packet every " + longest + ")";
+    } else {
+        force = settingNumber(std::clamp(r.value, slowest, fastest));
+    }
+    w.tooltip = std::string(label) + ": packets generated a second (a gap of 1 / rate s between them, kept between " +
+                shortest + " and " + longest + "); in force: " + force;
+    const std::string head = quotedLabel(label, text);
+    if (!r.number) {
+        w.problem = head + " is not a rate; the source waits " + longest + " between packets";
+    } else if (!(r.value > 0)) {
+        w.problem = head + " is not a rate (it must be more than 0); the source waits " + longest + " between packets";
+    } else if (r.value > fastest) {
+        w.problem = head + " is faster than the source goes: no gap is under " + shortest + " (" +
+                    settingNumber(fastest) + " a second)";
+    } else if (r.value < slowest) {
+        w.problem = head + " is slower than the source goes: no gap is over " + longest + " (" +
+                    settingNumber(slowest) + " a second)";
+    } else if (!r.whole) {
+        w.problem = head + " is read as " + settingNumber(r.value);
+    }
+    return w;
+}
+
 }  // namespace
 
 std::optional<SettingWords> settingWords(const widgets::ComboBox& field)
 {
+    if (const auto* tx = dynamic_cast<const Transmitter*>(field.parent())) {
+        if (&field == &tx->cmbMaxSequence) return maxSequenceWords("Max Sequence No.", field.text(), tx->state().maxSequence);
+        if (&field == &tx->cmbPacketLength) return packetLengthWords(field.text(), tx->packetLength());
+        if (&field == &tx->cmbTxProcTime) return txProcessingWords(field.text());
+        return std::nullopt;
+    }
+    if (const auto* rx = dynamic_cast<const Receiver*>(field.parent())) {
+        if (&field == &rx->cmbMaxSequence) return maxSequenceWords("Max Sequence No", field.text(), rx->state().maxSequence);
+        if (&field == &rx->cmbRxProcTime) return rxProcessingWords(field.text(), rx->state().rxClock);
+        return std::nullopt;
+    }
+    if (const auto* source = dynamic_cast<const Source*>(field.parent())) {
+        if (&field == &source->cmbRate) return sourceRateWords(field.text());
+        return std::nullopt;
+    }
     const auto* wire = dynamic_cast<const Wire*>(field.parent());
     if (!wire) return std::nullopt;
     if (&field == &wire->cmbDelay) {
@@ -884,6 +1078,20 @@ std::optional<SettingWords> settingWords(const widgets::ComboBox& field)
                         field.text(), wire->currentBitRate());
     }
     return std::nullopt;
+}
+
+std::vector<const widgets::ComboBox*> settingFields(const LinkDemo& demo)
+{
+    std::vector<const widgets::ComboBox*> fields;
+    for (const Transmitter* tx : {&demo.Transmitter1, &demo.Transmitter2}) {
+        fields.insert(fields.end(), {&tx->cmbMaxSequence, &tx->cmbPacketLength, &tx->cmbTxProcTime});
+    }
+    for (const Wire* wire : demo.wires()) fields.insert(fields.end(), {&wire->cmbBitRate, &wire->cmbDelay});
+    for (const Source* source : {&demo.Source1, &demo.Source2}) fields.push_back(&source->cmbRate);
+    for (const Receiver* rx : {&demo.Receiver1, &demo.Receiver2}) {
+        fields.insert(fields.end(), {&rx->cmbRxProcTime, &rx->cmbMaxSequence});
+    }
+    return fields;
 }
 
 }  // namespace explain

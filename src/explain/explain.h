@@ -167,7 +167,9 @@ std::string receiverSlotText(const Receiver& rx, int slot);
 // The Ready/Hold box: the state it shows and what a click does.
 std::string readyHoldText(const Receiver& rx);
 
-// A setting the user types (a wire's Bit Rate and Delay): the field keeps
+// A setting the user types (a wire's Bit Rate and Delay, the transmitter's
+// Packet Size, Tx Proc. Time and Max Sequence No., the receiver's Rx Delay
+// Time and Max Sequence No, a source's Rate): the field keeps
 // its text as typed and the model reads its leading number. `tooltip` gives
 // the unit and the value in force ("Delay: 1.0 s of propagation delay; in
 // force: 1.0 s"); `problem`, when the text cannot be used as typed, says so
@@ -178,5 +180,7 @@ struct SettingWords {
     std::string problem;
 };
 std::optional<SettingWords> settingWords(const widgets::ComboBox& field);
+// Every such field of the demonstration, components in creation order.
+std::vector<const widgets::ComboBox*> settingFields(const LinkDemo& demo);
 
 }  // namespace explain

@@ -281,11 +281,9 @@ void MainWindow::buildExplanations()
 void MainWindow::refreshSettingProblem()
 {
     QString problem;
-    for (const Wire* wire : m_demo->demo().wires()) {
-        for (const widgets::ComboBox* field : {&wire->cmbBitRate, &wire->cmbDelay}) {
-            const auto words = explain::settingWords(*field);
-            if (problem.isEmpty() && words && !words->problem.empty()) problem = QString::fromStdString(words->problem);
-        }
+    for (const widgets::ComboBox* field : explain::settingFields(m_demo->demo())) {
+        const auto words = explain::settingWords(*field);
+        if (problem.isEmpty() && words && !words->problem.empty()) problem = QString::fromStdString(words->problem);
     }
     if (problem == m_settingProblem) return;
     // For a while: the message hides the clock and the other fields under it.

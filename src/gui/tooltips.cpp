@@ -76,13 +76,11 @@ LiveDescriptions::LiveDescriptions(DemoWindow& window) : m_window(window)
     }
     add(rx.chkRxReady, [&rx] { return explain::readyHoldText(rx); });
     // The settings typed as text: their unit and the value in force.
-    for (Wire* wire : demo.wires()) {
-        for (const widgets::ComboBox* field : {&wire->cmbBitRate, &wire->cmbDelay}) {
-            add(*field, [field] {
-                const auto words = explain::settingWords(*field);
-                return words ? words->tooltip : std::string();
-            });
-        }
+    for (const widgets::ComboBox* field : explain::settingFields(demo)) {
+        add(*field, [field] {
+            const auto words = explain::settingWords(*field);
+            return words ? words->tooltip : std::string();
+        });
     }
     for (const widgets::Control* c :
          {static_cast<const widgets::Control*>(&tx), static_cast<const widgets::Control*>(&rx)}) {

@@ -494,3 +494,56 @@ TEST(Descriptions, TypedSettingsSayTheValueInForceAndWhyATextIsNotUsed)
     EXPECT_NE(explain::settingWords(delay)->tooltip.find("in force: 2.5 s"), std::string::npos);
     EXPECT_FALSE(explain::settingWords(demo.Transmitter1.cmbTxWindowSize));
 }
+
+// The other typed fields follow their component's own reading: a text that
+// is no number is read as 0, clamps and rounding are said, and the value in
+// force is what the model then uses.
+TEST(Descriptions, EveryTypedFieldSaysWhatItsComponentReads)
+{
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    struct Case {
+        widgets::ComboBox* field;
+        const char* text;
+        const char* problem;  // "" when the text is used as typed
+        const char* inForce;  // the tooltip's end
+    };
+    const Case cases[] = {
+        {&demo.Transmitter1.cmbMaxSequence, "7", "", "in force: 7"},
+        {&demo.Transmitter1.cmbMaxSequence, "abc", "Max Sequence No.: \"abc\" is not a number; read as 0: no sequence numbers",
+         "in force: 0 (no sequence numbers)"},
+        {&demo.Transmitter1.cmbMaxSequence, "99999", "Max Sequence No.: \"99999\" is out of range; read as 32767",
+         "in force: 32767"},
+        {&demo.Transmitter1.cmbPacketLength, "8", "", "in force: 8"},
+        {&demo.Transmitter1.cmbPacketLength, "-5", "Packet Size: \"-5\" is below 0; read as 0", "in force: 0"},
+        {&demo.Transmitter1.cmbPacketLength, "2.5", "Packet Size: \"2.5\" is read as 2", "in force: 2"},
+        {&demo.Transmitter1.cmbTxProcTime, "0.5", "", "in force: 0.5 s"},
+        {&demo.Transmitter1.cmbTxProcTime, "-5", "Tx Proc. Time: \"-5\" is below 0; read as 0 s", "in force: 0.0 s"},
+        {&demo.Transmitter1.cmbTxProcTime, "1e309", "Tx Proc. Time: \"1e309\" is too large; read as 2147483.647 s",
+         "in force: 2147483.647 s"},
+        {&demo.Receiver1.cmbRxProcTime, "1", "", "in force: 1.0 s"},
+        {&demo.Receiver1.cmbRxProcTime, "abc", "Rx Delay Time: \"abc\" is not a time; read as 0 s", "in force: 0.0 s"},
+        {&demo.Receiver1.cmbRxProcTime, "1e309",
+         "Rx Delay Time: \"1e309\" is too large: acknowledgements wait for the rest of the run",
+         "in force: 2147483.647 s"},
+        {&demo.Receiver1.cmbMaxSequence, "-5", "Max Sequence No: \"-5\" is below 0; read as -5: no sequence numbers",
+         "in force: -5 (no sequence numbers)"},
+        {&demo.Receiver1.cmbMaxSequence, "2.5", "Max Sequence No: \"2.5\" is read as 2", "in force: 2"},
+        {&demo.Source1.cmbRate, "2.0", "", "in force: 2.0"},
+        {&demo.Source1.cmbRate, "abc", "Rate: \"abc\" is not a rate; the source waits 30.0 s between packets",
+         "in force: none (one packet every 30.0 s)"},
+        {&demo.Source1.cmbRate, "50", "Rate: \"50\" is faster than the source goes: no gap is under 0.1 s (10.0 a second)",
+         "in force: 10.0"},
+    };
+    for (const Case& c : cases) {
+        c.field->userEdit(c.text);
+        EXPECT_EQ(c.field->text(), c.text);
+        const auto words = explain::settingWords(*c.field);
+        ASSERT_TRUE(words) << c.field->name();
+        EXPECT_EQ(words->problem, c.problem) << c.field->name() << " " << c.text;
+        EXPECT_TRUE(words->tooltip.ends_with(c.inForce)) << words->tooltip;
+    }
+    // The words follow the model: what it then uses, not the text.
+    EXPECT_EQ(demo.Transmitter1.packetLength(), 2);
+    EXPECT_EQ(demo.Receiver1.state().maxSequence, 2);
+}

@@ -246,6 +246,16 @@ TEST_F(MainFixture, ATypedSettingSaysWhatIsInForce)
     EXPECT_NE(field->toolTip().indexOf(QStringLiteral("in force: 2.0 s")), -1);
 }
 
+TEST_F(MainFixture, ATransmitterFieldsTooltipShowsTheValueInForce)
+{
+    demo.Transmitter1.cmdEdit.click();
+    demo.Transmitter1.cmbPacketLength.userEdit("-5");
+    view.sync();
+    QWidget* field = view.widgetFor(demo.Transmitter1.cmbPacketLength);
+    EXPECT_TRUE(field->toolTip().endsWith(QStringLiteral("in force: 0"))) << field->toolTip().toStdString();
+    EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("Packet Size: \"-5\" is below 0; read as 0"));
+}
+
 // Fit follows every resize, below 100 % too, and the whole demonstration
 // shows: a laptop's 1366×768 and a projector's 1920×1080.
 TEST_F(MainFixture, FitShowsTheWholeDemonstrationAtEverySize)
