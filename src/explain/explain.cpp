@@ -928,8 +928,8 @@ SettingWords maxSequenceWords(const char* label, const std::string& text, int in
     if (!n.r.number) {
         w.problem = head + " is not a number; read as 0: no sequence numbers";
     } else if (n.clamped) {
-        w.problem = head + " is out of range; read as " + wholeNumber(n.value) +
-                    (n.value < 1 ? ": no sequence numbers" : "");
+        w.problem =
+            head + " is out of range; read as " + wholeNumber(n.value) + (n.value < 1 ? ": no sequence numbers" : "");
     } else if (n.value < 0) {
         w.problem = head + " is below 0; read as " + wholeNumber(n.value) + ": no sequence numbers";
     } else if (n.rounded) {
@@ -971,7 +971,8 @@ SettingWords txProcessingWords(const std::string& text)
     const std::int64_t used = std::max<std::int64_t>(0, ms);
     const std::string force = secondsText(used);
     SettingWords w;
-    w.tooltip = std::string(label) + ": seconds the transmitter takes to process each acknowledgement; in force: " + force;
+    w.tooltip =
+        std::string(label) + ": seconds the transmitter takes to process each acknowledgement; in force: " + force;
     const std::string head = quotedLabel(label, text);
     if (!r.number) {
         w.problem = head + " is not a time; read as 0 s";
@@ -995,8 +996,8 @@ SettingWords rxProcessingWords(const std::string& text, std::int64_t rxClock)
     const std::int64_t ready = num::toLong(static_cast<double>(rxClock) + r.value * 1000.0);
     const std::int64_t used = ready - rxClock;
     SettingWords w;
-    w.tooltip = std::string(label) + ": seconds the receiver takes before it sends each acknowledgement; in force: " +
-                secondsText(used);
+    w.tooltip = std::string(label) +
+                ": seconds the receiver takes before it sends each acknowledgement; in force: " + secondsText(used);
     const std::string head = quotedLabel(label, text);
     if (!r.number) {
         w.problem = head + " is not a time; read as 0 s";
@@ -1052,13 +1053,15 @@ SettingWords sourceRateWords(const std::string& text)
 std::optional<SettingWords> settingWords(const widgets::ComboBox& field)
 {
     if (const auto* tx = dynamic_cast<const Transmitter*>(field.parent())) {
-        if (&field == &tx->cmbMaxSequence) return maxSequenceWords("Max Sequence No.", field.text(), tx->state().maxSequence);
+        if (&field == &tx->cmbMaxSequence)
+            return maxSequenceWords("Max Sequence No.", field.text(), tx->state().maxSequence);
         if (&field == &tx->cmbPacketLength) return packetLengthWords(field.text(), tx->packetLength());
         if (&field == &tx->cmbTxProcTime) return txProcessingWords(field.text());
         return std::nullopt;
     }
     if (const auto* rx = dynamic_cast<const Receiver*>(field.parent())) {
-        if (&field == &rx->cmbMaxSequence) return maxSequenceWords("Max Sequence No", field.text(), rx->state().maxSequence);
+        if (&field == &rx->cmbMaxSequence)
+            return maxSequenceWords("Max Sequence No", field.text(), rx->state().maxSequence);
         if (&field == &rx->cmbRxProcTime) return rxProcessingWords(field.text(), rx->state().rxClock);
         return std::nullopt;
     }

@@ -510,7 +510,8 @@ TEST(Descriptions, EveryTypedFieldSaysWhatItsComponentReads)
     };
     const Case cases[] = {
         {&demo.Transmitter1.cmbMaxSequence, "7", "", "in force: 7"},
-        {&demo.Transmitter1.cmbMaxSequence, "abc", "Max Sequence No.: \"abc\" is not a number; read as 0: no sequence numbers",
+        {&demo.Transmitter1.cmbMaxSequence, "abc",
+         "Max Sequence No.: \"abc\" is not a number; read as 0: no sequence numbers",
          "in force: 0 (no sequence numbers)"},
         {&demo.Transmitter1.cmbMaxSequence, "99999", "Max Sequence No.: \"99999\" is out of range; read as 32767",
          "in force: 32767"},
@@ -532,8 +533,8 @@ TEST(Descriptions, EveryTypedFieldSaysWhatItsComponentReads)
         {&demo.Source1.cmbRate, "2.0", "", "in force: 2.0"},
         {&demo.Source1.cmbRate, "abc", "Rate: \"abc\" is not a rate; the source waits 30.0 s between packets",
          "in force: none (one packet every 30.0 s)"},
-        {&demo.Source1.cmbRate, "50", "Rate: \"50\" is faster than the source goes: no gap is under 0.1 s (10.0 a second)",
-         "in force: 10.0"},
+        {&demo.Source1.cmbRate, "50",
+         "Rate: \"50\" is faster than the source goes: no gap is under 0.1 s (10.0 a second)", "in force: 10.0"},
     };
     for (const Case& c : cases) {
         c.field->userEdit(c.text);
