@@ -534,15 +534,26 @@ void PictureView::drawAxis(QPainter& p) const
     }
     p.setFont(f);
     const QFontMetricsF fm(f);
-    p.setPen(QColor(0x70, 0x70, 0x70));
+    // Where the strip is too narrow for the digits (the wires beside the
+    // router), they stand just right of their ticks instead, each on a patch
+    // of the picture's own colour, nearly opaque: a line passing under a
+    // label does not strike it through, and still shows faintly.
+    const bool inside = widest(fm, unit) > room;
+    QColor patch = m_back;
+    patch.setAlpha(210);
+    const QColor ink(0x70, 0x70, 0x70);
     for (const AxisMark& m : marks) {
         const qreal y = toPixels(m.y);
         if (y < 0 || y > height()) continue;
+        p.setPen(ink);
         p.drawLine(QPointF(tickStart, y), QPointF(stripEnd, y));
         // Centred on its tick, but whole inside the picture.
         const QString label = labelOf(m, unit);
         const qreal baseline = std::clamp(y + fm.capHeight() / 2, fm.capHeight() + 2, height() - fm.descent() - 1);
-        p.drawText(QPointF(textRight - fm.horizontalAdvance(label), baseline), label);
+        const qreal w = fm.horizontalAdvance(label);
+        const qreal x = inside ? stripEnd + z : textRight - w;
+        if (inside) p.fillRect(QRectF(x, baseline - fm.capHeight() - z, w, fm.capHeight() + 2 * z), patch);
+        p.drawText(QPointF(x, baseline), label);
     }
 }
 
