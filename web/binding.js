@@ -613,6 +613,7 @@ class Binding {
     this.state = [];
     this.pictures = [];
     this.zoom = 1;
+    this.chosen = -1;
     this.size = [0, 0];
     this.modal = false;
     this.framePending = 0;  // the frame that mirrors the clock's ticks
@@ -833,8 +834,19 @@ class Binding {
     }
     this.checkRatio();
     this.sync();
+    this.markChosen();
     if (this.onSynced) this.onSynced();
     if (this.messageBox) this.messageBox.showWaiting();
+  }
+
+  // The packet chosen from the keyboard (] and [) is outlined, as in the
+  // window; the mark goes when its packet leaves its slot.
+  markChosen() {
+    const id = this.model.selectedPacket();
+    if (id === this.chosen) return;
+    if (this.chosen >= 0 && this.els[this.chosen]) this.els[this.chosen].classList.remove('chosen');
+    if (id >= 0 && this.els[id]) this.els[id].classList.add('chosen');
+    this.chosen = id;
   }
 
   // The clock's update: the page is mirrored once at the next frame, not at
@@ -1326,10 +1338,12 @@ class Page {
 
   // The keys of the core's key table (Module.keyTable()): Space presses the
   // pause button, R "Reset", as a click would, S steps, + and - change the
-  // pace, when the focused control does not take the key itself (a button,
-  // check box or list takes Space; a list or text field takes letters);
-  // while a script plays Space is its pause whatever has the focus but a
-  // field. Escape gives the focus back to the pause button. The pause
+  // pace, F follows the present, ] and [ choose a packet in flight and
+  // Delete destroys it as a click would, when the focused control does not
+  // take the key itself (a button, check box or list takes Space; a list or
+  // text field takes letters); while a script plays Space is its pause
+  // whatever has the focus but a field. Escape forgets the chosen packet and
+  // gives the focus back to the pause button. The pause
   // button is where the run starts: it has the focus at start-up and after
   // a scenario is picked from the list's pop-up, so that Space or Return
   // starts the run and no arrow key changes the scenario by accident.
@@ -1360,8 +1374,22 @@ class Page {
       step: () => document.getElementById('step').click(),
       faster: () => paceBy(1),
       slower: () => paceBy(-1),
-      escape: () => b.focusControl(b.model.home()),
+      follow: () => {
+        b.act(() => b.model.setFollowPresent(!b.model.followPresent()));
+        this.status(b.model.followPresent() ? 'Following the present (F to stop)' : 'Not following the present');
+      },
+      nextPacket: () => b.act(() => b.model.selectPacket(1)),
+      previousPacket: () => b.act(() => b.model.selectPacket(-1)),
+      destroyPacket: () => b.act(() => b.model.destroySelectedPacket()),
+      escape: () => {
+        b.model.clearSelection();
+        b.markChosen();
+        b.focusControl(b.model.home());
+      },
     };
+    // What the Keyboard help lists: the table's rows of these actions (F1
+    // is the Help panels' own).
+    this.keyActions = new Set([...Object.keys(actions), 'gettingStarted']);
     document.addEventListener('keydown', (ev) => {
       if (b.modal || ev.altKey || ev.metaKey) return;
       const name = names[ev.key] || (ev.key.length === 1 ? ev.key.toUpperCase() : ev.key);

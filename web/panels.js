@@ -3,7 +3,7 @@
 // What surrounds the demonstration on the page, in the core's words: the
 // "What is happening" panel (the explainer's sentences, the newest also in a
 // polite live region), the Help menu (Getting started, Colours and states,
-// About), the event log (live, pausable, filtered, saved as CSV), the
+// Keyboard, About), the event log (live, pausable, filtered, saved as CSV), the
 // controls' accessible names and tooltips, and the files a script writes
 // (svg) offered as downloads. Everything is off until the user opens it; the
 // demonstration itself is drawn by binding.js alone.
@@ -93,7 +93,7 @@ class Panels {
     });
     this.helpButton = el('button', {
       type: 'button', id: 'help-button', class: 'full-only', 'aria-haspopup': 'menu', 'aria-expanded': 'false',
-      'aria-controls': 'help-menu', title: 'Getting started (F1), the colours and their meanings, About',
+      'aria-controls': 'help-menu', title: 'Getting started (F1), the colours and their meanings, the keys, About',
       text: 'Help \u25BE',
     });
     bar.insertBefore(this.explainButton, before);
@@ -427,7 +427,8 @@ class Panels {
   // ---- Help ----
 
   helpMenu() {
-    const items = [['guide', 'Getting started', 'F1'], ['colours', 'Colours and states', ''], ['about', 'About Link Demo', '']];
+    const items = [['guide', 'Getting started', 'F1'], ['colours', 'Colours and states', ''], ['keys', 'Keyboard', ''],
+      ['about', 'About Link Demo', '']];
     this.menu = el('div', { id: 'help-menu', role: 'menu', 'aria-label': 'Help', hidden: '' },
       ...items.map(([what, text, key]) => el('button', { type: 'button', role: 'menuitem', tabindex: '-1', 'data-help': what },
         el('span', { text }), el('kbd', { text: key }))));
@@ -480,7 +481,8 @@ class Panels {
   open(what, returnTo) {
     let d = this.dialogs[what];
     if (!d) {
-      const title = { guide: 'Getting started', colours: 'Colours and states', about: 'About Link Demo' }[what];
+      const title = { guide: 'Getting started', colours: 'Colours and states', keys: 'Keyboard',
+        about: 'About Link Demo' }[what];
       d = el('div', { id: `help-${what}`, class: 'help-window', role: 'dialog', 'aria-labelledby': `help-${what}-title` },
         el('div', { class: 'panel-head' },
           el('h2', { id: `help-${what}-title`, text: title }),
@@ -505,6 +507,7 @@ class Panels {
     const body = d.querySelector('.help-body');
     if (what === 'guide') this.fillGuide(body);
     else if (what === 'colours') this.fillColours(body);
+    else if (what === 'keys') this.fillKeys(body);
     else this.fillAbout(body);
     d.returnTo = returnTo;
     d.hidden = false;
@@ -545,6 +548,19 @@ class Panels {
         el('table', {}, el('tbody', {}, ...rows))));
     }
     body.replaceChildren(...parts);
+  }
+
+  // The core's key table in its own words, as the window's Keyboard help
+  // prints it, without the rows of actions the page does not have (the
+  // Lab, going back in time, the window's zoom).
+  fillKeys(body) {
+    if (body.childElementCount) return;
+    const has = this.page.keyActions || new Set();
+    const rows = JSON.parse(Module.keyTable()).filter((r) => r.presses.every((p) => has.has(p.action)));
+    body.append(
+      el('table', { class: 'key-table' }, el('tbody', {}, ...rows.map((r) => el('tr', {},
+        el('th', { scope: 'row' }, el('kbd', { text: r.keys })), el('td', { text: r.words }))))),
+      el('p', { text: 'A key acts on the page when the focused control does not take it itself.' }));
   }
 
   fillAbout(body) {

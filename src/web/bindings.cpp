@@ -51,6 +51,13 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("eventLog", &web::WebDemo::eventLog)
         .function("eventLogOn", &web::WebDemo::eventLogOn)
         .function("takeEvents", &web::WebDemo::takeEvents)
+        // The presenter's keys: Follow the Present, the chosen packet.
+        .function("setFollowPresent", &web::WebDemo::setFollowPresent)
+        .function("followPresent", &web::WebDemo::followPresent)
+        .function("selectPacket", &web::WebDemo::selectPacket)
+        .function("clearSelection", &web::WebDemo::clearSelection)
+        .function("selectedPacket", &web::WebDemo::selectedPacket)
+        .function("destroySelectedPacket", &web::WebDemo::destroySelectedPacket)
         // The script player and the bundled lessons.
         .function("play", &web::WebDemo::play)
         .function("playLesson", &web::WebDemo::playLesson)

@@ -646,6 +646,7 @@ bool WebDemo::wake(double realMs)
     if (!std::isfinite(realMs)) return false;
     const int before = m_playRevision;
     const std::int64_t ms = m_clock.wake(static_cast<std::int64_t>(std::floor(realMs)));
+    if (ms > 0 && m_follow) presenter::followPresent(*m_demo);
     if (m_player.playing()) advancePlay();
     return ms > 0 || m_playRevision != before;
 }
@@ -672,6 +673,7 @@ void WebDemo::step()
     noteInput(input);
     m_recorder.record(input);
     presenter::step(*m_demo);
+    if (m_follow) presenter::followPresent(*m_demo);
     m_clock.pace().drop();
 }
 
@@ -1139,6 +1141,48 @@ std::string helpTexts(const std::string& profileName)
                 {"components", {"Transmitter1", "Wire1", "Queue1", "Wire2", "Receiver1", "Source1", "LinkDemo"}},
                 {"eventCsvHeader", eventlog::csvHeader()}}
         .dump();
+}
+
+// ---- the presenter's keys ---------------------------------------------------
+
+void WebDemo::setFollowPresent(bool on)
+{
+    if (on == m_follow) return;
+    m_follow = on;
+    if (!on) return;
+    LinkDemo& demo = *m_demo;
+    m_gate.act(demo, UserInput{UserInput::Kind::Other, {}, "the traces following the present", 0},
+               [&demo] { presenter::followPresent(demo); });
+}
+
+void WebDemo::selectPacket(int direction)
+{
+    m_selection.cycle(*m_demo, direction);
+}
+
+int WebDemo::selectedPacket() const
+{
+    const auto ref = m_selection.current();
+    if (!ref) return -1;
+    const widgets::Control* packet = &ref->wire->cmdPacket[ref->slot];
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].control == packet) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void WebDemo::destroySelectedPacket()
+{
+    const int id = selectedPacket();
+    if (id < 0) return;
+    Entry& e = m_entries[static_cast<std::size_t>(id)];
+    const std::string name = e.name;
+    act(e, UserInput::Kind::Press, [this, name] {
+        int wire = 0;
+        int slot = 0;
+        if (m_explainer && wireSlot(name, wire, slot)) m_explainer->destroying(wire, slot, explain::Cause::Key);
+        m_selection.destroy();
+    });
 }
 
 }  // namespace web

@@ -178,6 +178,25 @@ public:
     // False once an action had to be written approximately.
     bool scriptExact() const { return m_recorder.exact(); }
 
+    // ---- the presenter's keys: Follow the Present, the chosen packet ----
+    //
+    // As the window's F, ], [, Delete and Escape. Following, every visible
+    // trace is kept on the present after each advance of the wall clock and
+    // each Step; turning it on scrolls them there at once, and the recording
+    // notes it as an action no script line reproduces (as the window's).
+    void setFollowPresent(bool on);
+    bool followPresent() const { return m_follow; }
+    // The next (direction > 0) or previous packet in flight
+    // (presenter::Selection); Escape's clearSelection() forgets it.
+    void selectPacket(int direction);
+    void clearSelection() { m_selection.clear(); }
+    // The id of the chosen packet's control (the page outlines it), -1 for
+    // none: the choice is gone once its packet has left its slot.
+    int selectedPacket() const;
+    // Destroys the chosen packet through the input gate, recorded as the
+    // click on it that it is.
+    void destroySelectedPacket();
+
     // ---- What surrounds the demonstration: explanations, the event log,
     // help texts, the controls' words, files a script writes -------------
     //
@@ -316,6 +335,8 @@ private:
     int m_playRevision = 0;
     InputGate m_gate;
     std::vector<int> m_components;  // ids of the window's components
+    presenter::Selection m_selection;
+    bool m_follow = false;
     std::vector<std::uint64_t> m_componentRevisions;
 };
 

@@ -223,6 +223,44 @@ TEST(WebDemo, TheRecordedSessionReplaysToTheSameStateInTheRunner)
     EXPECT_EQ(runner(script + "dump\n"), here["stdout"].get<std::string>()) << script;
 }
 
+// ] then Delete is a click on the chosen packet, recorded as one; F leaves
+// the traces where the window's Follow the Present would, and only that.
+TEST(WebDemo, PresenterKeysActAsTheWindowsAndReplay)
+{
+    web::WebDemo d;
+    const Json tree = Json::parse(d.tree());
+    d.click(idOf(tree, "LinkDemo.cmdPause"));
+    d.advanceTo(2500);
+    d.selectPacket(1);
+    const int chosen = d.selectedPacket();
+    ASSERT_GE(chosen, 0);
+    const std::string name = tree[static_cast<std::size_t>(chosen)]["name"];
+    EXPECT_NE(name.find(".cmdPacket("), std::string::npos);
+    d.destroySelectedPacket();
+    EXPECT_EQ(d.selectedPacket(), -1);
+    d.advanceTo(3000);
+    EXPECT_NE(d.script().find("press " + name + "\n"), std::string::npos) << d.script();
+    EXPECT_TRUE(d.scriptExact());
+    EXPECT_EQ(runner(d.script() + "dump\n"), Json::parse(d.run("dump\n"))["stdout"].get<std::string>());
+
+    // Following, each second of the wall clock ends on the present.
+    web::WebDemo replay;
+    replay.run(d.script());
+    d.setFollowPresent(true);
+    d.rebaseClock(0);
+    presenter::followPresent(replay.demo());
+    for (int s = 1; s <= 40; ++s) {
+        d.wake(1000.0 * s);
+        replay.run("run 1000\n");
+        presenter::followPresent(replay.demo());
+    }
+    const std::string here = Json::parse(d.run("dump\n"))["stdout"];
+    EXPECT_EQ(Json::parse(replay.run("dump\n"))["stdout"], here);
+    // The script cannot say it: replayed, the traces stay where they were.
+    EXPECT_FALSE(d.scriptExact());
+    EXPECT_NE(runner(d.script() + "dump\n"), here);
+}
+
 TEST(WebDemo, MessageBoxesOutsideARunWaitForThePageInOrder)
 {
     web::WebDemo d;

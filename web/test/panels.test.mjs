@@ -200,4 +200,29 @@ describe('help', () => {
     assert.deepEqual(problems, []);
     await page.close();
   });
+
+  test('Keyboard lists the table\'s keys the page has; ] then Delete destroys a packet as a click does', async () => {
+    const { page, problems } = await openPage(browser, { query: '?clock=off' });
+    await page.click('#help-button');
+    await page.click('[data-help=keys]');
+    const listed = await page.$$eval('#help-keys .key-table kbd', (ks) => ks.map((k) => k.textContent));
+    const table = await page.evaluate(() => JSON.parse(Module.keyTable()).map((r) => r.keys));
+    // In the table's order, without the Lab and the window's zoom.
+    assert.deepEqual(listed, table.filter((k) => listed.includes(k)));
+    for (const k of ['Space', 'F', '] / [', 'Delete', 'Escape', 'F1']) assert.ok(listed.includes(k), k);
+    assert.ok(!listed.includes('L') && !listed.some((k) => k.startsWith('Ctrl+')), listed.join(', '));
+    await page.keyboard.press('Escape');
+
+    await run(page, 'press LinkDemo.cmdPause\nrun 1100\n');
+    await page.keyboard.press(']');
+    const chosen = await page.evaluate(() => document.querySelector('#stage .chosen')?.dataset.name);
+    assert.match(chosen, /^Wire1\.cmdPacket\(\d+\)$/);
+    await page.keyboard.press('Delete');
+    assert.equal(await page.evaluate(() => document.querySelectorAll('#stage .chosen').length), 0);
+    const script = await page.evaluate(() => window.linkdemo.script());
+    assert.ok(script.includes(`press ${chosen}\n`), script);
+    assert.equal(await run(page, 'dump\n'), native(`press LinkDemo.cmdPause\nrun 1100\npress ${chosen}\ndump\n`));
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
 });
