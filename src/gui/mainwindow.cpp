@@ -227,6 +227,11 @@ MainWindow::~MainWindow()
 {
     // Before the demonstration it watches; no refresh after this.
     delete m_explainPanel;
+    // The lecture tools unhook themselves from the demonstration's window,
+    // which must still be whole then (as a child of it, the lecture would
+    // go only after the window's own members).
+    delete m_lecture;
+    m_lecture = nullptr;
     m_demo->onRefresh = nullptr;
 }
 
