@@ -636,7 +636,9 @@ class Binding {
     new MutationObserver(touchInUse).observe(html, { attributes: true, attributeFilter: ['class'] });
     // A component receives the focus when the user moves it into one of
     // its controls (by mouse or by Tab); the binding never moves focus.
+    this.quietFocus = false;  // true while the page gives the focus back
     this.root.addEventListener('focusin', (ev) => {
+      if (this.quietFocus) return;
       const el = ev.target.closest('[data-id]');
       if (!el) return;
       const n = this.nodes[Number(el.dataset.id)];
@@ -1387,6 +1389,8 @@ class Page {
         b.focusControl(b.model.home());
       },
     };
+    // The tool bar's Follow does what F does (tracetools.js).
+    this.toggleFollow = actions.follow;
     // What the Keyboard help lists: the table's rows of these actions (F1
     // is the Help panels' own).
     this.keyActions = new Set([...Object.keys(actions), 'gettingStarted']);
@@ -1667,6 +1671,8 @@ var Module = {
     window.linkdemo.model = page.binding.model;
     // Explanations, help, the event log, names for assistive tools (panels.js).
     if (typeof Panels === 'function') window.linkdemo.panels = new Panels(page);
+    // The trace tools, smooth motion and the focus rules (tracetools.js).
+    if (typeof TraceTools === 'function') window.linkdemo.traceTools = new TraceTools(page);
     await page.sessionReady;
     requestAnimationFrame(() => {
       // The first frame with the client area drawn.

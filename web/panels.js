@@ -257,8 +257,9 @@ class Panels {
       this.lastTime = l.time;
       const item = el('li', { text: `${(l.time / 1000).toFixed(1)} s  ${l.text}` });
       if (l.packet !== null) {
-        item.title = `${l.ack ? 'Acknowledgement' : 'Packet'} ${l.packet}`;
+        item.title = `Click to choose ${l.ack ? 'acknowledgement' : 'packet'} ${l.packet} on its wire`;
         item.dataset.packet = String(l.packet);
+        item.dataset.ack = l.ack ? '1' : '0';
       }
       this.explainList.prepend(item);
       newest = l.text;

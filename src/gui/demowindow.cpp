@@ -8,6 +8,7 @@
 
 #include "gui/units.h"
 #include "session/tracefigure.h"
+#include "session/tracetools.h"
 
 namespace gui {
 
@@ -47,7 +48,7 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         // One second of the start-time bar per notch; away from the user is
         // back in time.
         picture->onWheel = [this, wire](int notches) {
-            const int to = wire->VScroll1.value() - notches;
+            const int to = presenter::wheelScrollTarget(*wire, notches);
             act(
                 wire->VScroll1, [wire, to] { wire->VScroll1.userScroll(to); },
                 UserInput{UserInput::Kind::Scroll, scriptName(wire->VScroll1), {}, to});
@@ -183,12 +184,7 @@ void DemoWindow::destroySelectedPacket()
 void DemoWindow::clearTrace(Wire& wire)
 {
     act(
-        wire.Picture1,
-        [this, &wire] {
-            wire.ClearTrace();
-            // The new trace starts now: show the present, not the old span.
-            wire.FollowTime(m_demo.totalTime);
-        },
+        wire.Picture1, [this, &wire] { presenter::clearTrace(m_demo, wire); },
         UserInput{UserInput::Kind::Other, {}, "Clear trace of " + wire.name(), 0});
 }
 
@@ -235,7 +231,7 @@ void DemoWindow::showTraceNotices()
 {
     for (const Notice& n : m_notices) {
         QWidget* picture = widgetFor(n.wire->Picture1);
-        const bool show = n.wire->reachable() && n.wire->Picture1.reachable() && n.wire->traceTable().full();
+        const bool show = presenter::traceFullShown(*n.wire);
         if (show) {
             const QPoint at = picture->mapTo(this, QPoint(4, 4));
             n.panel->adjustSize();
@@ -256,24 +252,9 @@ QWidget* DemoWindow::followNotice(const Wire& wire) const
 void DemoWindow::showFollowNotices()
 {
     for (FollowNotice& n : m_followNotices) {
-        const Wire& wire = *n.wire;
-        const bool shown = wire.reachable() && wire.Picture1.reachable() && wire.traceTable().traceOn();
-        const bool beyond = shown && wire.traceTable().yOf(m_demo.totalTime) > wire.Picture1.height();
-        bool show = !n.panel->isHidden();
-        if (!beyond || m_follow) {
-            // In view again (or followed): the next pass shows it again.
-            show = false;
-            n.armed = n.armed || !beyond;
-        } else if (show && wire.VScroll1.value() != n.shownAt) {
-            // The user scrolled the trace: the notice has been answered.
-            show = false;
-        } else if (!show && n.armed) {
-            show = true;
-            n.armed = false;
-            n.shownAt = wire.VScroll1.value();
-        }
+        const bool show = n.state.update(*n.wire, m_demo.totalTime, m_follow);
         if (show) {
-            QWidget* picture = widgetFor(wire.Picture1);
+            QWidget* picture = widgetFor(n.wire->Picture1);
             n.panel->adjustSize();
             // At the bottom, where the present went out of view.
             const QPoint at = picture->mapTo(

@@ -19,6 +19,7 @@
 #include "gui/modelwindow.h"
 #include "shell/linkdemo.h"
 #include "session/presenter.h"
+#include "session/tracetools.h"
 
 namespace gui {
 
@@ -80,14 +81,11 @@ private:
         QWidget* panel;
     };
     std::vector<Notice> m_notices;
-    // "Follow (F)" over a trace once the present has passed its last second
-    // shown, Follow the Present off; it goes when the trace is scrolled or
-    // followed, and comes again only after the present was in view again.
+    // "Follow (F)" over a trace (presenter::FollowNotice).
     struct FollowNotice {
         Wire* wire;
         QWidget* panel;
-        bool armed = true;  // the present was in view since it last showed
-        int shownAt = 0;    // the start-time bar's value when it showed
+        presenter::FollowNotice state{};
     };
     std::vector<FollowNotice> m_followNotices;
 

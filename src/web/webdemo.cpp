@@ -16,6 +16,7 @@
 #include "session/keys.h"
 #include "session/lessons.h"
 #include "session/script.h"
+#include "session/tracetools.h"
 #include "web/lessons.h"
 #include "widgets/component.h"
 #include "wire/trace.h"
@@ -333,6 +334,8 @@ std::string WebDemo::tree() const
         const int press = rules::takesPress(*e.control) ? static_cast<int>(i) : e.parent;
         Json node{{"id", i},        {"parent", e.parent}, {"kind", state["kind"]},
                   {"name", e.name}, {"owner", e.owner},   {"press", press}};
+        // Whether a click gives the control the keyboard focus (only a field).
+        if (rules::takesTab(*e.control)) node["clickFocus"] = rules::clickTakesFocus(*e.control);
         describe(node, *e.control);
         out.push_back(std::move(node));
     }
@@ -1183,6 +1186,92 @@ void WebDemo::destroySelectedPacket()
         if (m_explainer && wireSlot(name, wire, slot)) m_explainer->destroying(wire, slot, explain::Cause::Key);
         m_selection.destroy();
     });
+}
+
+bool WebDemo::choosePacket(int number, bool ack)
+{
+    return m_selection.choose(*m_demo, number, ack);
+}
+
+// ---- the trace tools --------------------------------------------------------
+
+int WebDemo::idOf(const widgets::Control& control) const
+{
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].control == &control) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+Wire* WebDemo::wireOfPicture(int id)
+{
+    if (!entry(id, Kind::Picture)) return nullptr;
+    for (Wire* w : m_demo->wires()) {
+        if (&w->Picture1 == m_entries[static_cast<std::size_t>(id)].control) return w;
+    }
+    return nullptr;
+}
+
+std::string WebDemo::traces()
+{
+    Json out = Json::array();
+    const auto wires = m_demo->wires();
+    for (std::size_t i = 0; i < wires.size(); ++i) {
+        const Wire& w = *wires[i];
+        const bool onScreen = w.reachable() && w.Picture1.reachable() && w.traceTable().traceOn();
+        Json axis = Json::array();
+        if (onScreen) {
+            for (const auto& m : w.traceTable().timeAxis()) axis.push_back(Json::array({dump::number(m.y), m.seconds}));
+        }
+        const bool follow = m_followNotices[i].update(w, m_demo->totalTime, m_follow);
+        out.push_back(Json{{"picture", idOf(w.Picture1)},
+                           {"wire", w.name()},
+                           {"axis", std::move(axis)},
+                           {"room", dump::number(w.traceTable().xOf(0))},
+                           {"full", presenter::traceFullShown(w)},
+                           {"records", TimeSequenceTrace::kRecords},
+                           {"follow", follow}});
+    }
+    std::string text = out.dump();
+    if (text == m_tracesSent) return {};
+    m_tracesSent = text;
+    return text;
+}
+
+void WebDemo::wheelTrace(int id, int notches)
+{
+    Wire* w = wireOfPicture(id);
+    if (!w || notches == 0) return;
+    const int to = presenter::wheelScrollTarget(*w, notches);
+    const int bar = idOf(w->VScroll1);
+    if (bar >= 0) scroll(bar, to);
+}
+
+void WebDemo::clearTrace(int id)
+{
+    Wire* w = wireOfPicture(id);
+    if (!w) return;
+    LinkDemo& demo = *m_demo;
+    m_gate.act(w->Picture1, UserInput{UserInput::Kind::Other, {}, "Clear trace of " + w->name(), 0},
+               [&demo, w] { presenter::clearTrace(demo, *w); });
+}
+
+std::string WebDemo::motion() const
+{
+    if (!m_smooth || m_demo->paused) return "[]";
+    const std::int64_t t = presenter::motionTime(*m_demo);
+    Json out = Json::array();
+    for (const Wire* w : m_demo->wires()) {
+        if (!w->reachable()) continue;
+        for (int i = 0; i < Wire::kSlots; ++i) {
+            const widgets::Button& b = w->cmdPacket[i];
+            if (!b.visible()) continue;
+            if (const auto span = w->spanAt(i, t)) {
+                out.push_back(Json::array({idOf(b), dump::number(span->left), dump::number(span->width)}));
+            }
+        }
+    }
+    return out.dump();
 }
 
 }  // namespace web

@@ -11,6 +11,7 @@
 // DOM, so the same code is built natively for the tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -27,6 +28,7 @@
 #include "session/playsession.h"
 #include "session/presenter.h"
 #include "session/recorder.h"
+#include "session/tracetools.h"
 #include "session/wallclock.h"
 #include "widgets/messagebox.h"
 
@@ -197,6 +199,37 @@ public:
     // click on it that it is.
     void destroySelectedPacket();
 
+    // Chooses the packet in flight numbered `number` (an acknowledgement
+    // when `ack`), as a click on an explanation naming it does in the
+    // window; false, and nothing chosen, when none is in flight.
+    bool choosePacket(int number, bool ack);
+
+    // ---- the trace tools: the time axis, the wheel, Clear trace, the
+    // notices, the packets' smooth motion --------------------------------
+    //
+    // What the page draws over each wire's trace, as JSON, or "" when
+    // nothing changed since the previous call: [{"picture": id, "wire":
+    // "Wire1", "axis": [[y, seconds], ...] (display units, the picture's
+    // own coordinates; none while the trace is not on screen), "room" (the
+    // strip left of the sending end, display units), "full" (the trace-full
+    // notice shows), "records" (what a full trace holds), "follow" (the
+    // "Follow (F)" notice shows)}]. Called
+    // after every sync: it brings the Follow notices up to date.
+    std::string traces();
+    // The wheel turned `notches` over picture `id` (positive: away from the
+    // user): the trace scrolls as with its start-time bar, recorded as that.
+    void wheelTrace(int id, int notches);
+    // Clear trace of the wire drawing picture `id`, as the window's.
+    void clearTrace(int id);
+    // The packets' smooth motion between two ticks (off at start-up, as in
+    // the window). motion() gives, while it is on and the run goes, each
+    // packet in flight as [id, left, width] (display units) where the wire's
+    // timing puts it at the present moment of the tick, as JSON; "[]"
+    // otherwise. The model's own places do not change.
+    void setSmoothMotion(bool on) { m_smooth = on; }
+    bool smoothMotion() const { return m_smooth; }
+    std::string motion() const;
+
     // ---- What surrounds the demonstration: explanations, the event log,
     // help texts, the controls' words, files a script writes -------------
     //
@@ -337,7 +370,13 @@ private:
     std::vector<int> m_components;  // ids of the window's components
     presenter::Selection m_selection;
     bool m_follow = false;
+    bool m_smooth = false;
     std::vector<std::uint64_t> m_componentRevisions;
+    // The trace tools' state: each wire's Follow notice, the last traces().
+    std::array<presenter::FollowNotice, 5> m_followNotices{};
+    std::string m_tracesSent;
+    int idOf(const widgets::Control& control) const;
+    Wire* wireOfPicture(int id);
 };
 
 // The colour table as the page applies it. A profile goes by its name
