@@ -567,3 +567,45 @@ TEST(WebDemoPlayer, AQuestionHoldsTheClockUntilAnsweredAndABadScriptMovesNothing
     EXPECT_NE(Json::parse(d.playInfo())["status"].get<std::string>().find("bad.txt not played: line 2"),
               std::string::npos);
 }
+
+namespace {
+
+// The entry of `wire` in a traces() answer.
+Json traceOf(const std::string& traces, const std::string& wire)
+{
+    for (const auto& t : Json::parse(traces)) {
+        if (t["wire"] == wire) return t;
+    }
+    return {};
+}
+
+}  // namespace
+
+// The Follow notice comes once the present leaves the view and goes when
+// followed; traces() says nothing while nothing changed; smooth motion
+// places packets only while on and running.
+TEST(WebDemoTraceTools, NoticesAndMotionFollowTheRun)
+{
+    web::WebDemo d;
+    const Json tree = Json::parse(d.tree());
+    d.run("choose LinkDemo.cmbScenario Go-back-N ARQ\npress LinkDemo.cmdPause\nrun 10000\n");
+    const Json early = traceOf(d.traces(), "Wire1");
+    EXPECT_FALSE(early["follow"]);
+    EXPECT_FALSE(early["axis"].empty());
+    EXPECT_EQ(early["picture"], idOf(tree, "Wire1.Picture1"));
+    EXPECT_EQ(d.traces(), "") << "nothing changed";
+    d.run("run 15000\n");
+    EXPECT_TRUE(traceOf(d.traces(), "Wire1")["follow"]);
+    d.setFollowPresent(true);
+    EXPECT_FALSE(traceOf(d.traces(), "Wire1")["follow"]);
+
+    EXPECT_EQ(d.motion(), "[]") << "off by default";
+    d.setSmoothMotion(true);
+    d.run("run 50\n");
+    const Json spans = Json::parse(d.motion());
+    ASSERT_FALSE(spans.empty());
+    for (const auto& s : spans)
+        EXPECT_NE(tree[s[0].get<std::size_t>()]["name"].get<std::string>().find(".cmdPacket("), std::string::npos);
+    d.run("press LinkDemo.cmdPause\n");
+    EXPECT_EQ(d.motion(), "[]") << "paused: the model's own places";
+}
