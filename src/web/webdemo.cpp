@@ -1214,8 +1214,22 @@ Wire* WebDemo::wireOfPicture(int id)
 
 std::string WebDemo::traces()
 {
-    Json out = Json::array();
     const auto wires = m_demo->wires();
+    // What the answer depends on, wire by wire: asked after every sync, it
+    // is written out only when one of these changed.
+    std::vector<double> key;
+    key.reserve(wires.size() * 7);
+    for (std::size_t i = 0; i < wires.size(); ++i) {
+        const Wire& w = *wires[i];
+        const bool onScreen = w.reachable() && w.Picture1.reachable() && w.traceTable().traceOn();
+        key.insert(key.end(), {onScreen ? 1.0 : 0.0, static_cast<double>(w.VScroll1.value()),
+                               static_cast<double>(w.VScroll2.value()), w.Picture1.width(), w.Picture1.height(),
+                               presenter::traceFullShown(w) ? 1.0 : 0.0,
+                               m_followNotices[i].update(w, m_demo->totalTime, m_follow) ? 1.0 : 0.0});
+    }
+    if (key == m_tracesKey) return {};
+    m_tracesKey = std::move(key);
+    Json out = Json::array();
     for (std::size_t i = 0; i < wires.size(); ++i) {
         const Wire& w = *wires[i];
         const bool onScreen = w.reachable() && w.Picture1.reachable() && w.traceTable().traceOn();
@@ -1223,7 +1237,7 @@ std::string WebDemo::traces()
         if (onScreen) {
             for (const auto& m : w.traceTable().timeAxis()) axis.push_back(Json::array({dump::number(m.y), m.seconds}));
         }
-        const bool follow = m_followNotices[i].update(w, m_demo->totalTime, m_follow);
+        const bool follow = m_followNotices[i].shown();
         out.push_back(Json{{"picture", idOf(w.Picture1)},
                            {"wire", w.name()},
                            {"axis", std::move(axis)},
@@ -1232,10 +1246,7 @@ std::string WebDemo::traces()
                            {"records", TimeSequenceTrace::kRecords},
                            {"follow", follow}});
     }
-    std::string text = out.dump();
-    if (text == m_tracesSent) return {};
-    m_tracesSent = text;
-    return text;
+    return out.dump();
 }
 
 void WebDemo::wheelTrace(int id, int notches)

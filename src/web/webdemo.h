@@ -372,9 +372,10 @@ private:
     bool m_follow = false;
     bool m_smooth = false;
     std::vector<std::uint64_t> m_componentRevisions;
-    // The trace tools' state: each wire's Follow notice, the last traces().
+    // The trace tools' state: each wire's Follow notice, what the last
+    // traces() answer depended on.
     std::array<presenter::FollowNotice, 5> m_followNotices{};
-    std::string m_tracesSent;
+    std::vector<double> m_tracesKey;
     int idOf(const widgets::Control& control) const;
     Wire* wireOfPicture(int id);
 };
