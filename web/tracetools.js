@@ -56,7 +56,10 @@ class TraceTools {
     b.redrawPicture = (el) => {
       redraw(el);
       const v = this.views.get(Number(el.dataset.id));
-      if (v) v.stale = true;
+      if (!v) return;
+      v.stale = true;
+      // A new zoom or pixel ratio comes without a sync.
+      if (v.info && el.size) this.drawAxis(v);
     };
     const synced = b.onSynced;
     b.onSynced = () => {
@@ -133,8 +136,12 @@ class TraceTools {
       if (n.clickFocus !== false) continue;
       const el = b.els[n.id];
       if (n.kind === 'button' || n.kind === 'check') {
+        // The press still tells its component, as the focus moving there
+        // would have: the component comes to the front.
         el.addEventListener('mousedown', (ev) => {
-          if (ev.button === 0) ev.preventDefault();
+          if (ev.button !== 0) return;
+          ev.preventDefault();
+          if (n.owner >= 0) b.act(() => this.model.focus(n.id));
         });
       } else if (n.kind === 'combo') {
         let before = null;
