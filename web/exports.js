@@ -335,7 +335,14 @@ class Exports {
       if (o.matches('select')) {
         [...c.options].forEach((opt, k) => opt.toggleAttribute('selected', k === o.selectedIndex));
       } else if (o.type === 'checkbox') {
-        c.toggleAttribute('checked', o.checked);
+        // Drawn as a box of its own: Firefox draws no check box in an image.
+        const box = document.createElement('span');
+        box.setAttribute('style', `display: inline-block; flex: none; margin: 0 4px 0 1px; width: ${o.offsetWidth}px; `
+          + `height: ${o.offsetHeight}px; border: 1px solid ${o.checked ? '#0075ff' : '#767676'}; border-radius: 2px; `
+          + `background: ${o.checked ? '#0075ff' : '#fff'}; color: #fff; text-align: center; `
+          + `font: bold ${Math.max(1, o.offsetHeight - 3)}px/${Math.max(1, o.offsetHeight - 2)}px sans-serif;`);
+        box.textContent = o.checked ? '\u2713' : '';
+        c.replaceWith(box);
       } else {
         c.setAttribute('value', o.value);
       }
