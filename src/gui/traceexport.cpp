@@ -156,6 +156,7 @@ bool exportTraceDialog(QWidget* parent, const Wire& wire, std::int64_t nowMs)
     scale->setRange(figure::kMinScale, figure::kMaxScale);
     scale->setDecimals(1);
     scale->setValue(figure::kDefaultScale);
+    scale->setVisible(png);  // only a PNG has a scale
     if (png) {
         auto* scaleRow = new QHBoxLayout;
         scaleRow->addWidget(new QLabel(QObject::tr("Scale (pixels per screen pixel):"), &dialog));
