@@ -47,6 +47,8 @@ class PopupMenu {
   constructor(id, label) {
     this.el = el('div', { id, class: 'popup-menu', role: 'menu', 'aria-label': label, hidden: '' });
     document.body.append(this.el);
+    // A press on the menu leaves the focus on its entry.
+    this.el.addEventListener('mousedown', (ev) => ev.preventDefault());
     this.returnTo = null;
     this.onClose = null;
     this.el.addEventListener('click', (ev) => {
@@ -116,6 +118,9 @@ class Exports {
     this.model = page.binding.model;
     // Where a file goes: the page's download helper (tests look here).
     this.save = (name, type, data) => offerDownload(name, type, data);
+    // Entries of a wire's context menu before its export: functions of
+    // (wire, the element pressed) giving [{text, disabled, action}].
+    this.wireMenuEntries = [];
     this.toolbarMenu();
     this.wireMenus();
     this.dialog = null;
@@ -397,7 +402,7 @@ class Exports {
         x = r.left + window.scrollX;
         y = r.bottom + window.scrollY;
       }
-      this.openWireMenu(wire, x, y, document.activeElement);
+      this.openWireMenu(wire, x, y, document.activeElement, ev.target);
     });
     // A long press of a finger, held still: the same menu. A scroll bar
     // held repeats instead.
@@ -414,12 +419,16 @@ class Exports {
       const wire = this.wireAt(ev.target);
       if (!wire) return;
       const at = { id: ev.pointerId, x: ev.clientX, y: ev.clientY, pageX: ev.pageX, pageY: ev.pageY };
+      const returnTo = document.activeElement;
       press = at;
       at.cancel = this.page.clock.later(LONG_PRESS_MS, () => {
         press = null;
         // The finger's lifting is not also a click on what lies beneath.
         this.eatClick = true;
-        this.openWireMenu(this.wires().wires.find((w) => w.name === wire.name), at.pageX, at.pageY, ev.target);
+        // Clear of the finger, so that its lifting lands on the wire, not on
+        // an entry.
+        this.openWireMenu(this.wires().wires.find((w) => w.name === wire.name), at.pageX + LONG_PRESS_SLOP_PX,
+          at.pageY + LONG_PRESS_SLOP_PX, returnTo, ev.target);
       });
     });
     root.addEventListener('pointermove', (ev) => {
@@ -432,6 +441,10 @@ class Exports {
         if (press && ev.pointerId === press.id) cancel();
       });
     }
+    // Nor does it move the focus away from the menu.
+    root.addEventListener('mousedown', (ev) => {
+      if (this.eatClick) ev.preventDefault();
+    }, true);
     root.addEventListener('click', (ev) => {
       if (!this.eatClick) return;
       this.eatClick = false;
@@ -440,11 +453,12 @@ class Exports {
     }, true);
   }
 
-  // "Export trace of WireN…", disabled while its trace is off.
-  openWireMenu(wire, x, y, returnTo) {
+  // "Export trace of WireN…", disabled while its trace is off, after any
+  // entries of wireMenuEntries.
+  openWireMenu(wire, x, y, returnTo, target) {
     if (this.wireMenu.open && this.wireMenu.wire === wire.name) return;
     this.wireMenu.wire = wire.name;
-    this.wireMenu.show([{
+    this.wireMenu.show([...this.wireMenuEntries.flatMap((f) => f(wire, target)), {
       text: `Export trace of ${wire.name}\u2026`,
       disabled: !wire.on,
       action: () => this.openDialog([wire], wire, returnTo),
