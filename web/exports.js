@@ -54,7 +54,7 @@ class PopupMenu {
     this.el.addEventListener('click', (ev) => {
       const item = ev.target.closest('[role=menuitem]');
       if (!item || item.getAttribute('aria-disabled') === 'true') return;
-      this.close(false);
+      this.close(true);
       item.action();
     });
     this.el.addEventListener('keydown', (ev) => {
@@ -352,8 +352,10 @@ class Exports {
         c.setAttribute('value', o.value);
       }
     });
-    const focused = document.activeElement && root.contains(document.activeElement)
-      ? document.activeElement.closest('.ld-button, .ld-combo, .ld-check') : null;
+    // The control that has the focus, or had it last (the tool bar's menu
+    // took it, as the window's menus do not).
+    const had = root.contains(document.activeElement) ? document.activeElement : this.lastFocused;
+    const focused = had && had.isConnected ? had.closest('.ld-button, .ld-combo, .ld-check') : null;
     if (focused) copy.querySelector(`[data-id="${focused.dataset.id}"]`).classList.add('ld-focused');
     // The page's own style sheet, the focus drawn where it was.
     const css = [...document.querySelectorAll('style')].map((s) => s.textContent).join('\n')
@@ -383,6 +385,8 @@ class Exports {
 
   wireMenus() {
     const root = this.binding.root;
+    this.lastFocused = root.contains(document.activeElement) ? document.activeElement : null;
+    root.addEventListener('focusin', (ev) => (this.lastFocused = ev.target));
     this.wireMenu = new PopupMenu('wire-menu', 'Wire');
     // The browser's own menu stays on lists and fields.
     const own = (t) => t.closest && t.closest('input, select, textarea');
