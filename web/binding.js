@@ -883,9 +883,9 @@ class Binding {
     for (const p of this.pictures) this.redrawPicture(p);
   }
 
-  redrawPicture(el) {
+  // `scale`: canvas pixels a CSS pixel of the client area (an export's own).
+  redrawPicture(el, scale = this.dpr * this.zoom) {
     if (!el.size) return;
-    const scale = this.dpr * this.zoom;
     const [w, h] = el.size;
     const cw = Math.max(1, Math.ceil(w * scale));
     const ch = Math.max(1, Math.ceil(h * scale));
@@ -895,17 +895,16 @@ class Binding {
     ctx.setTransform(1, 0, 0, 1, 0, 0);
     ctx.fillStyle = el.back;
     ctx.fillRect(0, 0, cw, ch);
-    this.drawLines(el, 0);
+    this.drawLines(el, 0, scale);
   }
 
   // Draws the picture's lines from number `from` of its list (five numbers
   // a line) on. One path a colour: the lines of one sync go in a few
   // strokes (where two colours cross, the pixel may take either).
-  drawLines(el, from) {
+  drawLines(el, from, scale = this.dpr * this.zoom) {
     const v = el.lines;
     if (from >= v.length || !el.size) return;
     const ctx = el.getContext('2d');
-    const scale = this.dpr * this.zoom;
     ctx.setTransform(scale, 0, 0, scale, 0, 0);
     ctx.lineWidth = this.look.wideTraceLines ? 2 : 1;
     const paths = new Map();
@@ -935,7 +934,24 @@ class WallClock {
     this.page = page;
     this.timer = null;
     this.virtual = null;
+    this.timers = new Set();  // later()'s
     this.rebase();
+  }
+
+  // Calls `fn` once `ms` of real time passed (of virtual time, once
+  // advance() is in use); returns what cancels it.
+  later(ms, fn) {
+    const t = { due: this.now() + ms, fn, timer: null };
+    this.timers.add(t);
+    if (this.virtual === null) t.timer = setTimeout(() => this.fire(t), ms);
+    return () => {
+      clearTimeout(t.timer);
+      this.timers.delete(t);
+    };
+  }
+
+  fire(t) {
+    if (this.timers.delete(t)) t.fn();
   }
 
   now() {
@@ -985,6 +1001,11 @@ class WallClock {
     if (this.virtual === null) {
       if (this.timer !== null) clearInterval(this.timer);
       this.timer = null;
+      // What was to come on the real clock comes on the virtual one.
+      for (const t of this.timers) {
+        clearTimeout(t.timer);
+        t.due = Math.max(0, t.due - performance.now());
+      }
       this.virtual = 0;
       this.rebase();
     }
@@ -992,6 +1013,7 @@ class WallClock {
     while (this.virtual < end) {
       this.virtual = Math.min(end, this.virtual + CLOCK_INTERVAL_MS);
       if (this.on) this.tick();
+      for (const t of this.timers) if (t.due <= this.virtual) this.fire(t);
     }
   }
 }
@@ -1673,6 +1695,8 @@ var Module = {
     if (typeof Panels === 'function') window.linkdemo.panels = new Panels(page);
     // The trace tools, smooth motion and the focus rules (tracetools.js).
     if (typeof TraceTools === 'function') window.linkdemo.traceTools = new TraceTools(page);
+    // Exporting traces and the client area, the wires' context menu (exports.js).
+    if (typeof Exports === 'function') window.linkdemo.exports = new Exports(page);
     await page.sessionReady;
     requestAnimationFrame(() => {
       // The first frame with the client area drawn.

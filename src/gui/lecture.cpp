@@ -21,6 +21,7 @@
 #include "gui/eventlogwindow.h"
 #include "gui/traceexport.h"
 #include "gui/units.h"
+#include "session/figureexport.h"
 #include "session/lessons.h"
 #include "session/startstate.h"
 #include "shell/linkdemo.h"
@@ -178,7 +179,7 @@ void Lecture::exportTraceChosen()
         wires.push_back(wire);
     }
     if (wires.empty()) {
-        QMessageBox::information(m_dialogParent, tr("Export trace"), tr("No wire shows a trace."));
+        QMessageBox::information(m_dialogParent, tr("Export trace"), QString::fromUtf8(figure::kNoTrace));
         return;
     }
     std::size_t chosen = 0;

@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include "gui/profile.h"
+#include "session/figureexport.h"
 #include "widgets/numbers.h"
 #include "wire/wire.h"
 
@@ -52,9 +53,8 @@ void drawText(QPainter& p, const figure::Text& t)
 QImage renderFigure(const figure::TraceFigure& f, double scale)
 {
     const double k = scale / kUnitsPerPixel;
-    QImage image(std::max(1, static_cast<int>(std::ceil((f.width + f.marginLeft) * k))),
-                 std::max(1, static_cast<int>(std::ceil((f.height + f.marginTop + f.marginBottom) * k))),
-                 QImage::Format_RGB32);
+    const figure::PixelSize size = figure::pngSize(f, scale);
+    QImage image(size.width, size.height, QImage::Format_RGB32);
     if (image.isNull()) return image;
     image.fill(colour(f.backColour));
     QPainter p(&image);
@@ -100,16 +100,8 @@ QString exportTrace(const Wire& wire, const QString& file, double scale, std::op
             return out.errorString();
         return {};
     }
-    if (!(scale > 0) || scale > 16) return QStringLiteral("the scale must lie between 0 and 16");
-    // Beyond what an image (and most viewers) can hold.
-    constexpr double kTallest = 32000;
-    const double tall = std::ceil((f.height + f.marginTop + f.marginBottom) * scale / kUnitsPerPixel);
-    if (tall > kTallest)
-        return QStringLiteral(
-                   "the picture would be %1 pixels tall (at most %2): choose a smaller scale or a "
-                   "shorter range, or SVG")
-            .arg(tall, 0, 'f', 0)
-            .arg(kTallest, 0, 'f', 0);
+    const std::string problem = figure::pngProblem(f, scale);
+    if (!problem.empty()) return QString::fromStdString(problem);
     if (!renderFigure(f, scale).save(file, "PNG")) return QStringLiteral("the picture could not be written");
     return {};
 }
@@ -131,26 +123,20 @@ bool exportTraceDialog(QWidget* parent, const Wire& wire, std::int64_t nowMs)
     const bool png = !file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
 
     // Which part of the run, and for PNG the scale.
-    auto seconds = [](std::int64_t ms) { return QString::number(static_cast<double>(ms) / 1000.0, 'f', 1); };
-    const figure::Range run = figure::wholeRun(wire, nowMs);
-    const TimeSequenceTrace::Frame shown = wire.traceTable().frame();
-    const double shownFrom = shown.startSeconds;
-    const double shownTo = shownFrom + (shown.unitsPerSecond > 0 ? shown.height / shown.unitsPerSecond : 0);
+    const figure::ExportChoices choices = figure::exportChoices(wire, nowMs);
+    const figure::Range run = choices.run;
     QDialog dialog(parent);
-    dialog.setWindowTitle(QObject::tr("Export trace of %1").arg(QString::fromStdString(wire.name())));
+    dialog.setWindowTitle(QString::fromStdString(choices.title));
     auto* form = new QVBoxLayout(&dialog);
-    auto* visible = new QRadioButton(
-        QObject::tr("The visible part (%1 s to %2 s)").arg(shownFrom, 0, 'f', 1).arg(shownTo, 0, 'f', 1), &dialog);
-    auto* whole = new QRadioButton(
-        QObject::tr("The whole run since the last clear (%1 s to %2 s)").arg(seconds(run.fromMs), seconds(run.toMs)),
-        &dialog);
+    auto* visible = new QRadioButton(QString::fromStdString(choices.visibleText), &dialog);
+    auto* whole = new QRadioButton(QString::fromStdString(choices.wholeText), &dialog);
     auto* ranged = new QRadioButton(QObject::tr("From"), &dialog);
     visible->setChecked(true);
     auto* from = new QDoubleSpinBox(&dialog);
     auto* to = new QDoubleSpinBox(&dialog);
     for (QDoubleSpinBox* box : {from, to}) {
         box->setDecimals(1);
-        box->setRange(0, static_cast<double>(std::max(nowMs, run.toMs)) / 1000.0);
+        box->setRange(0, static_cast<double>(choices.latestMs) / 1000.0);
         box->setSuffix(QObject::tr(" s"));
         QObject::connect(box, &QDoubleSpinBox::valueChanged, ranged, [ranged] { ranged->setChecked(true); });
     }
@@ -167,9 +153,10 @@ bool exportTraceDialog(QWidget* parent, const Wire& wire, std::int64_t nowMs)
     form->addWidget(whole);
     form->addLayout(rangeRow);
     auto* scale = new QDoubleSpinBox(&dialog);
-    scale->setRange(0.5, 16.0);
+    scale->setRange(figure::kMinScale, figure::kMaxScale);
     scale->setDecimals(1);
-    scale->setValue(2.0);
+    scale->setValue(figure::kDefaultScale);
+    scale->setVisible(png);  // only a PNG has a scale
     if (png) {
         auto* scaleRow = new QHBoxLayout;
         scaleRow->addWidget(new QLabel(QObject::tr("Scale (pixels per screen pixel):"), &dialog));
@@ -182,19 +169,16 @@ bool exportTraceDialog(QWidget* parent, const Wire& wire, std::int64_t nowMs)
     form->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted) return false;
 
-    std::optional<figure::Range> range;
-    if (whole->isChecked()) range = run;
-    if (ranged->isChecked()) {
-        const auto a = static_cast<std::int64_t>(std::llround(from->value() * 1000));
-        const auto b = static_cast<std::int64_t>(std::llround(to->value() * 1000));
-        if (b <= a) {
-            QMessageBox::warning(parent, QObject::tr("Export trace"),
-                                 QObject::tr("The range must end after it starts."));
-            return false;
-        }
-        range = figure::Range{a, b};
+    const figure::Part part = whole->isChecked()    ? figure::Part::Whole
+                              : ranged->isChecked() ? figure::Part::Range
+                                                    : figure::Part::Visible;
+    std::string why;
+    const auto chosen = figure::chooseRange(choices, part, from->value(), to->value(), why);
+    if (!chosen) {
+        QMessageBox::warning(parent, QObject::tr("Export trace"), QString::fromStdString(why));
+        return false;
     }
-    const QString error = exportTrace(wire, file, scale->value(), range);
+    const QString error = exportTrace(wire, file, scale->value(), chosen->range);
     if (!error.isEmpty()) {
         QMessageBox::warning(parent, QObject::tr("Export trace"),
                              QObject::tr("Could not write %1: %2").arg(file, error));

@@ -51,6 +51,9 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         .function("eventLog", &web::WebDemo::eventLog)
         .function("eventLogOn", &web::WebDemo::eventLogOn)
         .function("takeEvents", &web::WebDemo::takeEvents)
+        // Exporting a wire's trace.
+        .function("traceExports", &web::WebDemo::traceExports)
+        .function("exportTrace", &web::WebDemo::exportTrace)
         // The presenter's keys: Follow the Present, the chosen packet.
         .function("setFollowPresent", &web::WebDemo::setFollowPresent)
         .function("followPresent", &web::WebDemo::followPresent)

@@ -270,6 +270,23 @@ public:
     // eventCsvHeader().
     std::string takeEvents();
 
+    // ---- exporting a wire's trace (exports.cpp) ----
+    //
+    // The five wires as JSON {"none": "No wire shows a trace.", "scale":
+    // {"min", "max", "default"}, "wires": [{"name", "component", "picture"
+    // (their ids), "visible", "on" (its trace), "title", "visibleText",
+    // "wholeText" (the choices in the window's words), "fromS", "toS" (the
+    // whole run), "latestS" (a range's ends lie between 0 and this)}]}.
+    std::string traceExports() const;
+    // The trace of the wire whose component (or any control on it) is `id`:
+    // `part` "visible", "whole" or "range" (fromS to toS), drawn in colour
+    // profile `profile`, as `format` "svg" or "png" (at `scale`). JSON
+    // {"error": "" or why not, "name": "Wire1.svg", "type", "svg": the SVG
+    // (for PNG, what the page rasterises), "width", "height" (the PNG's
+    // pixels)}.
+    std::string exportTrace(int id, const std::string& part, double fromS, double toS, const std::string& format,
+                            double scale, const std::string& profile) const;
+
     // Oldest sentences and events are dropped beyond these while nobody
     // takes them.
     static constexpr std::size_t kMaxExplanations = 1000;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "session/eventlog.h"
+#include "session/figureexport.h"
 #include "session/tracefigure.h"
 #include "session/lessons.h"
 #include "session/player.h"
@@ -206,6 +207,28 @@ TEST(Script, SvgOfTheWholeRunHoldsEveryLineOfTheTrace)
     EXPECT_LT(some.size(), lines.size());
     for (const char* bad : {"svg Wire1.Picture1 /tmp/x.svg 2000 1000\n", "svg Wire1.Picture1 /tmp/x.svg 0 90000000\n"})
         EXPECT_EQ(runScript(bad).status, 2) << bad;
+}
+
+// What the window's dialog and the page offer: the whole run in the
+// dialog's words, and a PNG too tall for an image refused where a smaller
+// scale makes one.
+TEST(TraceFigure, ExportChoicesNameTheRunAndRefuseAPictureTooTall)
+{
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    demo.cmbScenario.userChoose(demo.cmbScenario.itemIndex("Go-back-N ARQ"));
+    demo.cmdPause.click();
+    demo.scheduler().advance(600000);
+    const figure::ExportChoices c = figure::exportChoices(demo.Wire1, demo.totalTime);
+    EXPECT_EQ(c.wholeText, "The whole run since the last clear (0.0 s to 600.0 s)");
+    std::string why;
+    const auto whole = figure::chooseRange(c, figure::Part::Whole, 0, 0, why);
+    ASSERT_TRUE(whole);
+    const figure::TraceFigure f = figure::exportFigure(demo.Wire1, *whole, palette::Profile::Standard);
+    EXPECT_NE(figure::pngProblem(f, 2), "");
+    EXPECT_EQ(figure::pngProblem(f, 0.5), "");
+    EXPECT_FALSE(figure::chooseRange(c, figure::Part::Range, 7, 6.9996, why));
+    EXPECT_EQ(why, "The range must end after it starts.");
 }
 
 // The axis has a margin of its own left of the picture: no tick or second
