@@ -1697,6 +1697,14 @@ var Module = {
     if (typeof TraceTools === 'function') window.linkdemo.traceTools = new TraceTools(page);
     // Exporting traces and the client area, the wires' context menu (exports.js).
     if (typeof Exports === 'function') window.linkdemo.exports = new Exports(page);
+    // A wire's context menu offers Clear trace before its export, as the window's.
+    if (window.linkdemo.traceTools && window.linkdemo.exports) {
+      const b = page.binding;
+      window.linkdemo.exports.wireMenuEntries.push((wire) => {
+        const picture = b.nodes.find((n) => n.kind === 'picture' && n.owner === wire.component);
+        return picture ? [{ text: 'Clear trace', action: () => b.act(() => b.model.clearTrace(picture.id)) }] : [];
+      });
+    }
     await page.sessionReady;
     requestAnimationFrame(() => {
       // The first frame with the client area drawn.
