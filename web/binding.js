@@ -1390,12 +1390,14 @@ class Page {
     // What the Keyboard help lists: the table's rows of these actions (F1
     // is the Help panels' own).
     this.keyActions = new Set([...Object.keys(actions), 'gettingStarted']);
+    // Others around the demonstration add theirs (the Lab's L: lab.js).
+    this.actions = actions;
     document.addEventListener('keydown', (ev) => {
       if (b.modal || ev.altKey || ev.metaKey) return;
       const name = names[ev.key] || (ev.key.length === 1 ? ev.key.toUpperCase() : ev.key);
       const action = b.model.keyAction(name, ev.ctrlKey, ev.shiftKey, focusedKind(document.activeElement),
         b.model.playing());
-      const run = actions[action];
+      const run = this.actions[action];
       if (!run) return;
       ev.preventDefault();
       if (!ev.repeat) run();
@@ -1667,6 +1669,8 @@ var Module = {
     window.linkdemo.model = page.binding.model;
     // Explanations, help, the event log, names for assistive tools (panels.js).
     if (typeof Panels === 'function') window.linkdemo.panels = new Panels(page);
+    // The Lab (lab.js).
+    if (typeof LabPanel === 'function') window.linkdemo.lab = new LabPanel(page);
     await page.sessionReady;
     requestAnimationFrame(() => {
       // The first frame with the client area drawn.
@@ -1706,6 +1710,7 @@ window.linkdemo = {
   },
   last: null,
   firstFrameMs: null,
+  lab: null,
   page: null,
   model: null,
 };

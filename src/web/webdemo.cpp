@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <streambuf>
 #include <string_view>
@@ -1183,6 +1184,114 @@ void WebDemo::destroySelectedPacket()
         if (m_explainer && wireSlot(name, wire, slot)) m_explainer->destroying(wire, slot, explain::Cause::Key);
         m_selection.destroy();
     });
+}
+
+}  // namespace web
+
+namespace web {
+
+namespace {
+
+// One line of the runner's language only: no line breaks, no blank ends.
+std::optional<std::string> oneLine(const std::string& text)
+{
+    if (text.find_first_of("\r\n") != std::string::npos) return std::nullopt;
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+bool WebDemo::runLines(const std::string& lines)
+{
+    return Json::parse(run(lines))["status"] == ScriptRunner::kOk;
+}
+
+std::string WebDemo::labInfo(bool all)
+{
+    const lab::Lab& lab = m_demo->lab();
+    const lab::Figures f = lab.figures();
+    Json rows = Json::array();
+    for (const labreport::FigureRow& r : labreport::figureRows(f)) {
+        rows.push_back(Json{{"name", r.name}, {"key", r.key}, {"measured", r.measured}, {"theory", r.theory}});
+    }
+    bool rebuilt = all;
+    if (m_labPlot.sample(f) == labreport::DeliveryPlot::Change::Rebuilt) rebuilt = true;
+    if (rebuilt) m_labSent = 0;
+    Json seconds = Json::array(), correct = Json::array(), wrong = Json::array();
+    for (std::size_t k = m_labSent; k < m_labPlot.seconds().size(); ++k) {
+        seconds.push_back(m_labPlot.seconds()[k]);
+        correct.push_back(m_labPlot.correct()[k]);
+        wrong.push_back(m_labPlot.wrong()[k]);
+    }
+    m_labSent = m_labPlot.seconds().size();
+    const labreport::PlotFrame frame = labreport::plotFrame(f);
+    return Json{{"rows", rows},
+                {"changed", labreport::settingsChangedText(lab)},
+                {"inForce", labreport::inForceText(lab)},
+                {"loss", Json::array({lab.loss(1), lab.loss(2)})},
+                {"seed", std::to_string(lab.seed())},
+                {"drops", Json::array({lab::dropsText(lab.drops(), 1), lab::dropsText(lab.drops(), 2)})},
+                {"plot", Json{{"rebuilt", rebuilt}, {"seconds", seconds}, {"correct", correct}, {"wrong", wrong}}},
+                {"colours", Json{{"correct", labreport::kCorrectColour},
+                                 {"wrong", labreport::kWrongColour},
+                                 {"theory", labreport::kTheoryColour}}},
+                {"names", Json{{"correct", labreport::kCorrectName},
+                               {"wrong", labreport::kWrongName},
+                               {"theory", labreport::kTheoryName},
+                               {"time", labreport::kTimeAxisTitle},
+                               {"count", labreport::kCountAxisTitle}}},
+                {"frame", Json{{"xEnd", frame.x.end},
+                               {"xStep", frame.x.step},
+                               {"yEnd", frame.y.end},
+                               {"yStep", frame.y.step},
+                               {"theoryEnd", frame.theoryEnd ? Json(*frame.theoryEnd) : Json()}}}}
+        .dump();
+}
+
+bool WebDemo::setLabLoss(int wire, const std::string& text)
+{
+    const auto p = oneLine(text);
+    if (!p || (wire != 1 && wire != 2)) return false;
+    return runLines("set loss Wire" + std::to_string(wire) + " " + *p);
+}
+
+bool WebDemo::setLabSeed(const std::string& text)
+{
+    const auto seed = oneLine(text);
+    if (!seed || seed->size() > 19 || seed->find_first_not_of("0123456789") != std::string::npos) return false;
+    return runLines("set seed " + *seed);
+}
+
+std::string WebDemo::setLabDrops(int wire, const std::string& text)
+{
+    const auto drops = lab::dropsFrom(text, wire);
+    if ((wire == 1 || wire == 2) && drops && text.find_first_of("\r\n") == std::string::npos) {
+        const std::string name = "Wire" + std::to_string(wire);
+        std::string lines = "set drop " + name + " off\n";
+        for (const lab::Drop& d : *drops) {
+            lines += "set drop " + name + " " + lab::kindName(d.kind) + " " + std::to_string(d.number) + " " +
+                     std::to_string(d.transmission) + "\n";
+        }
+        runLines(lines);
+    }
+    return lab::dropsText(m_demo->lab().drops(), wire);
+}
+
+void WebDemo::restartLabCounts()
+{
+    runLines("stats reset");
+}
+
+std::string WebDemo::labCsv() const
+{
+    return labreport::csv(*m_demo);
+}
+
+std::string WebDemo::labHelp()
+{
+    return labreport::formulasHelp();
 }
 
 }  // namespace web
