@@ -1135,6 +1135,8 @@ std::string helpTexts(const std::string& profileName)
     return Json{{"version", LINKDEMO_VERSION},
                 {"copyright", std::string(help::kCopyright)},
                 {"licence", std::string(help::kLicence)},
+                {"bundled",
+                 "The page bundles uPlot (Copyright (c) 2022 Leon Sorokin, MIT licence), which draws the Lab's plot."},
                 {"profile", palette::name(profile)},
                 {"gettingStarted", guide},
                 {"colours", colours},

@@ -390,7 +390,8 @@ std::string packetLetter(const std::string& profile, int model);
 std::string profileName(const std::string& name);
 
 // The words of the help the page shows, for profile `name`, as JSON:
-//   "version", "copyright", "licence"
+//   "version", "copyright", "licence", "bundled" (what the page holds of
+//                      other projects, and their licences)
 //   "gettingStarted": [{"title", "paragraphs": [...]}, ...]   (the sections
 //                      that have words of their own)
 //   "colours": [{"title", "note", "entries": [{"name", "meaning",
