@@ -1207,49 +1207,80 @@ std::optional<std::string> oneLine(const std::string& text)
 
 bool WebDemo::runLines(const std::string& lines)
 {
-    return Json::parse(run(lines))["status"] == ScriptRunner::kOk;
+    return Json::parse(run(lines))["status"].get<int>() == ScriptRunner::kOk;
 }
 
+// Written as the sync is, by hand: nested generic JSON objects would cost
+// the page several times their code.
 std::string WebDemo::labInfo(bool all)
 {
     const lab::Lab& lab = m_demo->lab();
     const lab::Figures f = lab.figures();
-    Json rows = Json::array();
-    for (const labreport::FigureRow& r : labreport::figureRows(f)) {
-        rows.push_back(Json{{"name", r.name}, {"key", r.key}, {"measured", r.measured}, {"theory", r.theory}});
+    std::string out = "{\"rows\":[";
+    const std::vector<labreport::FigureRow> rows = labreport::figureRows(f);
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        if (k) out += ',';
+        Writer w(out);
+        w.open();
+        w.key("name").string(rows[k].name).key("key").string(rows[k].key);
+        w.key("measured").string(rows[k].measured).key("theory").string(rows[k].theory);
+        w.close();
     }
+    out += "],";
     bool rebuilt = all;
     if (m_labPlot.sample(f) == labreport::DeliveryPlot::Change::Rebuilt) rebuilt = true;
     if (rebuilt) m_labSent = 0;
-    Json seconds = Json::array(), correct = Json::array(), wrong = Json::array();
-    for (std::size_t k = m_labSent; k < m_labPlot.seconds().size(); ++k) {
-        seconds.push_back(m_labPlot.seconds()[k]);
-        correct.push_back(m_labPlot.correct()[k]);
-        wrong.push_back(m_labPlot.wrong()[k]);
+    const labreport::PlotFrame frame = labreport::plotFrame(f);
+    {
+        Writer w(out);
+        w.key("changed").string(labreport::settingsChangedText(lab));
+        w.key("inForce").string(labreport::inForceText(lab));
+        w.key("seed").string(std::to_string(lab.seed()));
+        w.key("loss");
+        out += '[';
+        w.number(lab.loss(1));
+        out += ',';
+        w.number(lab.loss(2));
+        out += "],\"drops\":[";
+        w.string(lab::dropsText(lab.drops(), 1));
+        out += ',';
+        w.string(lab::dropsText(lab.drops(), 2));
+        out += "],\"colours\":{";
+        Writer c(out);
+        c.key("correct").integer(labreport::kCorrectColour).key("wrong").integer(labreport::kWrongColour);
+        c.key("theory").integer(labreport::kTheoryColour);
+        out += "},\"names\":{";
+        Writer n(out);
+        n.key("correct").string(labreport::kCorrectName).key("wrong").string(labreport::kWrongName);
+        n.key("theory").string(labreport::kTheoryName).key("time").string(labreport::kTimeAxisTitle);
+        n.key("count").string(labreport::kCountAxisTitle);
+        out += "},\"frame\":{";
+        Writer fr(out);
+        fr.key("xEnd").number(frame.x.end).key("xStep").number(frame.x.step);
+        fr.key("yEnd").number(frame.y.end).key("yStep").number(frame.y.step).key("theoryEnd");
+        if (frame.theoryEnd) {
+            fr.number(*frame.theoryEnd);
+        } else {
+            out += "null";
+        }
+        out += "},\"plot\":{";
+        Writer p(out);
+        p.key("rebuilt").boolean(rebuilt);
+        const std::pair<const char*, const std::vector<double>*> series[] = {
+            {"seconds", &m_labPlot.seconds()}, {"correct", &m_labPlot.correct()}, {"wrong", &m_labPlot.wrong()}};
+        for (const auto& [name, values] : series) {
+            p.key(name);
+            out += '[';
+            for (std::size_t k = m_labSent; k < values->size(); ++k) {
+                if (k > m_labSent) out += ',';
+                p.number((*values)[k]);
+            }
+            out += ']';
+        }
+        out += "}}";
     }
     m_labSent = m_labPlot.seconds().size();
-    const labreport::PlotFrame frame = labreport::plotFrame(f);
-    return Json{{"rows", rows},
-                {"changed", labreport::settingsChangedText(lab)},
-                {"inForce", labreport::inForceText(lab)},
-                {"loss", Json::array({lab.loss(1), lab.loss(2)})},
-                {"seed", std::to_string(lab.seed())},
-                {"drops", Json::array({lab::dropsText(lab.drops(), 1), lab::dropsText(lab.drops(), 2)})},
-                {"plot", Json{{"rebuilt", rebuilt}, {"seconds", seconds}, {"correct", correct}, {"wrong", wrong}}},
-                {"colours", Json{{"correct", labreport::kCorrectColour},
-                                 {"wrong", labreport::kWrongColour},
-                                 {"theory", labreport::kTheoryColour}}},
-                {"names", Json{{"correct", labreport::kCorrectName},
-                               {"wrong", labreport::kWrongName},
-                               {"theory", labreport::kTheoryName},
-                               {"time", labreport::kTimeAxisTitle},
-                               {"count", labreport::kCountAxisTitle}}},
-                {"frame", Json{{"xEnd", frame.x.end},
-                               {"xStep", frame.x.step},
-                               {"yEnd", frame.y.end},
-                               {"yStep", frame.y.step},
-                               {"theoryEnd", frame.theoryEnd ? Json(*frame.theoryEnd) : Json()}}}}
-        .dump();
+    return out;
 }
 
 bool WebDemo::setLabLoss(int wire, const std::string& text)
