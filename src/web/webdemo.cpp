@@ -1227,6 +1227,8 @@ std::string WebDemo::labInfo(bool all)
         w.close();
     }
     out += "],";
+    // Opened, the panel's plot starts afresh.
+    if (all) m_labPlot.clear();
     bool rebuilt = all;
     if (m_labPlot.sample(f) == labreport::DeliveryPlot::Change::Rebuilt) rebuilt = true;
     if (rebuilt) m_labSent = 0;

@@ -245,9 +245,10 @@ public:
     // "" for none), "inForce" (the formula with its numbers), "loss":
     // [p1, p2], "seed" (text), "drops": [Wire1's, Wire2's] (as typed),
     // "plot": {"rebuilt", "seconds", "correct", "wrong"}: the points added
-    // since the last call, or all of them when "rebuilt" (after a reset, a
-    // thinning, or when `all` asks), and "frame": {"xEnd", "xStep", "yEnd",
-    // "yStep", "theoryEnd" (null where the theory states no goodput)}.
+    // since the last call, or all of them when "rebuilt" (after a reset or
+    // a thinning; `all` starts the plot afresh), and "frame": {"xEnd",
+    // "xStep", "yEnd", "yStep", "theoryEnd" (null where the theory states
+    // no goodput)}; "colours" and "names": the plot's.
     // Each call samples the plot, as each refresh of the window's does.
     std::string labInfo(bool all);
     // The user's settings, each carried out as the runner's line that
