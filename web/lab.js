@@ -84,8 +84,7 @@ class LabPanel {
       title: 'The loss generator starts again from this seed at every reset',
     });
     seed.addEventListener('change', () => {
-      this.model.setLabSeed(seed.value.trim());
-      this.afterSetting();
+      this.setting(() => this.model.setLabSeed(seed.value.trim()));
       seed.value = this.info.seed;
     });
     this.seed = seed;
@@ -97,8 +96,8 @@ class LabPanel {
           + 'numbers; N:K loses the K-th transmission of N',
       });
       drops.addEventListener('change', () => {
-        drops.value = this.model.setLabDrops(w, drops.value);
-        this.afterSetting();
+        this.setting(() => this.model.setLabDrops(w, drops.value));
+        drops.value = this.info.drops[w - 1];
       });
       this.drops.push(drops);
       rows.push(dropsRow);
@@ -111,10 +110,7 @@ class LabPanel {
       type: 'button', id: 'lab-restart',
       title: 'Count again from now, for the settings in force, without resetting the run', text: 'Restart counts',
     });
-    restart.addEventListener('click', () => {
-      this.model.restartLabCounts();
-      this.afterSetting();
-    });
+    restart.addEventListener('click', () => this.setting(() => this.model.restartLabCounts()));
     this.changed = labEl('div', { id: 'lab-changed', role: 'status', hidden: '' }, this.changedText, restart);
 
     const copy = labEl('button', { type: 'button', id: 'lab-copy', text: 'Copy as CSV' });
@@ -227,17 +223,14 @@ class LabPanel {
   }
 
   setLoss(wire, field) {
-    this.model.setLabLoss(wire, field.value.trim());
-    this.afterSetting();
+    this.setting(() => this.model.setLabLoss(wire, field.value.trim()));
     field.value = String(this.info.loss[wire - 1]);
   }
 
-  // A setting reaches the model as the runner's line: the page is mirrored
-  // and the session's script goes on from it.
-  afterSetting() {
-    this.binding.after();
-    if (this.binding.afterSave) this.binding.afterSave();
-    if (!this.open) this.refresh(false);
+  // A setting is a user action: it reaches the model as the runner's line,
+  // the page is mirrored (and the Lab with it) and the session kept.
+  setting(action) {
+    this.binding.act(action);
   }
 
   // ---- the plot (uPlot) ----
