@@ -27,6 +27,7 @@ const hexColour = (rgb) => `#${Number(rgb).toString(16).padStart(6, '0')}`;
 
 const LAB_PLOT_WIDTH = 380;
 const LAB_PLOT_HEIGHT = 300;
+const LAB_PLOT_MS = 250;
 
 class LabPanel {
   constructor(page) {
@@ -36,7 +37,8 @@ class LabPanel {
     this.open = false;
     this.plot = null;
     this.data = [[], [], []];  // seconds, correct, wrong: what the core sent
-    this.framePending = 0;
+    this.framePending = false;
+    this.lastDraw = -Infinity;
     this.build();
     const synced = this.binding.onSynced;
     this.binding.onSynced = () => {
@@ -206,7 +208,7 @@ class LabPanel {
     // What the user is typing stays as typed.
     const idle = (e) => document.activeElement !== e;
     this.loss.forEach((e, i) => {
-      if (idle(e) && Number(e.value) !== info.loss[i]) e.value = String(info.loss[i]);
+      if (idle(e) && (e.value === '' || Number(e.value) !== info.loss[i])) e.value = String(info.loss[i]);
     });
     if (idle(this.seed) && this.seed.value !== info.seed) this.seed.value = info.seed;
     this.drops.forEach((e, i) => {
@@ -293,13 +295,20 @@ class LabPanel {
     }, this.plotData(), this.plotBox);
   }
 
-  // Drawn once a frame at most, however often the clock wakes.
+  // Drawn at the next frame, however often the clock wakes; on the real
+  // clock at most every LAB_PLOT_MS, as the window's Lab refreshes (the
+  // virtual clock of linkdemo.advance draws at the next frame).
   schedulePlot() {
     if (this.framePending || !this.plot) return;
-    this.framePending = requestAnimationFrame(() => {
-      this.framePending = 0;
+    this.framePending = true;
+    const draw = () => requestAnimationFrame(() => {
+      this.framePending = false;
+      this.lastDraw = performance.now();
       if (this.plot) this.plot.setData(this.plotData());
     });
+    const wait = this.page.clock.virtual === null ? this.lastDraw + LAB_PLOT_MS - performance.now() : 0;
+    if (wait > 0) setTimeout(draw, wait);
+    else draw();
   }
 
   // ---- Copy as CSV ----
