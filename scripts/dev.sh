@@ -59,6 +59,9 @@ build() {  # build DIR [cmake options...], with Ninja unless $generator names an
 
 # The web edition, built with Debian's emscripten in build-web.
 web() {
+    # The page bundles uPlot from web/node_modules: installed (as locked)
+    # before the first configure, which fails without it.
+    node_packages
     # emcc's JavaScript optimiser needs Debian's node modules (acorn).
     export NODE_PATH=/usr/share/nodejs
     if [ ! -f build-web/CMakeCache.txt ]; then
@@ -68,7 +71,7 @@ web() {
     ls -l build-web/linkdemo.html
 }
 
-# The browser tests' node packages (puppeteer-core), as locked.
+# The page's and the browser tests' node packages (uPlot, puppeteer-core), as locked.
 node_packages() {
     if [ ! -d web/node_modules ] || [ web/package-lock.json -nt web/node_modules ]; then
         (cd web && npm ci --no-audit --no-fund)
@@ -88,7 +91,6 @@ window)
 test)
     setup
     web
-    node_packages
     # The browser tests are registered with ctest beside the native ones.
     build build -DLINKDEMO_WEB_PAGE="$root/build-web/linkdemo.html"
     QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --parallel "$(nproc)"

@@ -1416,12 +1416,14 @@ class Page {
     // What the Keyboard help lists: the table's rows of these actions (F1
     // is the Help panels' own).
     this.keyActions = new Set([...Object.keys(actions), 'gettingStarted']);
+    // Others around the demonstration add theirs (the Lab's L: lab.js).
+    this.actions = actions;
     document.addEventListener('keydown', (ev) => {
       if (b.modal || ev.altKey || ev.metaKey) return;
       const name = names[ev.key] || (ev.key.length === 1 ? ev.key.toUpperCase() : ev.key);
       const action = b.model.keyAction(name, ev.ctrlKey, ev.shiftKey, focusedKind(document.activeElement),
         b.model.playing());
-      const run = actions[action];
+      const run = this.actions[action];
       if (!run) return;
       ev.preventDefault();
       if (!ev.repeat) run();
@@ -1705,6 +1707,8 @@ var Module = {
         return picture ? [{ text: 'Clear trace', action: () => b.act(() => b.model.clearTrace(picture.id)) }] : [];
       });
     }
+    // The Lab (lab.js).
+    if (typeof LabPanel === 'function') window.linkdemo.lab = new LabPanel(page);
     await page.sessionReady;
     requestAnimationFrame(() => {
       // The first frame with the client area drawn.
@@ -1744,6 +1748,7 @@ window.linkdemo = {
   },
   last: null,
   firstFrameMs: null,
+  lab: null,
   page: null,
   model: null,
 };

@@ -552,8 +552,8 @@ class Panels {
   }
 
   // The core's key table in its own words, as the window's Keyboard help
-  // prints it, without the rows of actions the page does not have (the
-  // Lab, going back in time, the window's zoom).
+  // prints it, without the rows of actions the page does not have (going
+  // back in time, the window's zoom).
   fillKeys(body) {
     if (body.childElementCount) return;
     const has = this.page.keyActions || new Set();
@@ -573,7 +573,8 @@ class Panels {
       el('p', { text: 'A teaching demonstration of flow control and error control on a data link: packets, '
         + 'acknowledgements and flow-control messages travel between a transmitter and a receiver in simulated time.' }),
       el('p', { text: t.copyright }),
-      el('p', { text: t.licence.replace(/\n/g, ' ') }));
+      el('p', { text: t.licence.replace(/\n/g, ' ') }),
+      el('p', { id: 'about-bundled', text: t.bundled }));
   }
 
   // ---- files a script writes ----

@@ -29,7 +29,7 @@
 #include "gui/toolzoom.h"
 #include "gui/units.h"
 #include "lab/lab.h"
-#include "sweep/sweep.h"
+#include "session/labreport.h"
 #include "shell/linkdemo.h"
 
 namespace gui {
@@ -38,92 +38,21 @@ namespace {
 
 // Wall-clock ms between refreshes: live, without costing the demonstration.
 constexpr int kRefreshMs = 250;
-// The plot keeps at most this many measured points; older ones are thinned.
-constexpr int kMaxPoints = 2000;
 
-const char* const kFigureNames[] = {"Elapsed (s)",
-                                    "Data sent",
-                                    "Retransmissions",
-                                    "Delivered",
-                                    "  under a wrong number",
-                                    "Ignored",
-                                    "Wrong",
-                                    "Destroyed",
-                                    "  lost at random",
-                                    "Router drops",
-                                    "ACKs sent",
-                                    "ACKs processed",
-                                    "RTT samples",
-                                    "RTT estimate (s)",
-                                    "Retransmit time (s)",
-                                    "Goodput (packets/s)",
-                                    "Utilisation"};
-// Object names of the value labels: the figures' names in `stats`.
-const char* const kFigureKeys[] = {"elapsed",  "dataSent",      "retransmissions", "delivered",   "deliveredWrong",
-                                   "ignored",  "wrong",         "destroyed",       "lost",        "routerDrops",
-                                   "acksSent", "acksProcessed", "rttSamples",      "rttEstimate", "retransmitTime",
-                                   "goodput",  "utilisation"};
-constexpr int kRttEstimateRow = 13;
-constexpr int kRetransmitTimeRow = 14;
-constexpr int kGoodputRow = 15;
-constexpr int kUtilisationRow = 16;
-
-const char* const kHelp =
-    "<p><b>Measured</b> since the last reset or <i>Restart counts</i>, on the simulated clock. <b>Theory</b> for the "
-    "settings in "
-    "force, with t<sub>f</sub> = L / (4R<sub>1</sub>) and t<sub>a</sub> = 1 / (4R<sub>1</sub>) the "
-    "transmission times of a data packet and an acknowledgement on Wire1, D<sub>1</sub> its delay, "
-    "P<sub>tx</sub>, P<sub>rx</sub> the processing times.</p>"
-    "<p><b>Cycle</b> (send a packet, get its acknowledgement back): T = t<sub>f</sub> + D<sub>1</sub> + "
-    "P<sub>rx</sub> + t<sub>a</sub> + D<sub>1</sub> + P<sub>tx</sub>; with the router the hops over Wire2 "
-    "are added, and the <b>bottleneck bound</b> B = t<sub>f1</sub> / max(t<sub>f1</sub>, t<sub>f2</sub>) "
-    "(B = 1 on the direct link). A = T / t<sub>f</sub> is the textbook's <b>1 + 2a</b>.</p>"
-    "<p><b>Without loss</b>: U = min(1, W&middot;t<sub>f</sub> / T, B) (the <b>sliding-window "
-    "efficiency</b>; W = 1 for Stop and Wait; U = B with no window).</p>"
-    "<p><b>With loss</b> p<sub>1</sub>, p<sub>2</sub> per wire, P = 1 &minus; ((1 &minus; p<sub>1</sub>)(1 "
-    "&minus; p<sub>2</sub>))<sup>2</sup> is the chance that a packet or its acknowledgement is lost:<br>"
-    "<b>Stop-and-wait ARQ efficiency</b> (1 &minus; P) / A;<br>"
-    "<b>Go-back-N efficiency</b> (1 &minus; P) / (1 + (A &minus; 1)P) when W &ge; A, else W(1 &minus; P) / "
-    "(A(1 &minus; P + WP));<br>"
-    "<b>Selective-repeat efficiency</b> 1 &minus; P when W &ge; A, else W(1 &minus; P) / A;<br>"
-    "each at most B. Stop and Wait and Sliding Window stall after a loss (0); No Controls and Software "
-    "Flow do not react to it (B).</p>"
-    "<p><b>Goodput</b> = U / t<sub>f</sub> packets per second ((1 &minus; p<sub>1</sub>)(1 &minus; "
-    "p<sub>2</sub>)&middot;B / t<sub>f</sub> without error control: what survives). The measured goodput "
-    "counts only the packets delivered under their own number. A packet the receiver takes under another "
-    "packet's number (&ldquo;Wrong!&rdquo;: a loss that nothing repairs, or sequence numbers that wrap round "
-    "within the windows) is delivered as corrupted data: it is counted <i>under a wrong number</i> and "
-    "plotted apart as <i>Wrong</i>; without error control, most of what survives a loss is.</p>"
-    "<p>Measured and theory differ: the link moves in 100 ms ticks, so every transmission and every "
-    "wait is rounded up to a tick, and a lost packet is resent only after its timeout, which starts at "
-    "25 s until the first round trip has been measured.</p>";
-
-QString numberText(double v, int decimals)
+void setAxis(QValueAxis* axis, const labreport::Axis& a)
 {
-    return QString::number(v, 'f', decimals);
-}
-
-// A round step for an axis over [0, span] with at most `ticks` steps:
-// 1, 2 or 5 times a power of ten.
-double roundStep(double span, int ticks)
-{
-    const double raw = std::max(span, 1e-9) / ticks;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double m : {1.0, 2.0, 5.0, 10.0}) {
-        if (m * power >= raw) return m * power;
-    }
-    return 10 * power;
-}
-
-// An axis from 0 to a whole number of round steps covering `top`.
-void roundAxis(QValueAxis* axis, double top)
-{
-    const double step = roundStep(top, 5);
-    const double end = std::max(step, std::ceil(top / step - 1e-9) * step);
-    axis->setRange(0, end);
+    axis->setRange(0, a.end);
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
-    axis->setTickInterval(step);
+    axis->setTickInterval(a.step);
+}
+
+void setPoints(QLineSeries* series, const std::vector<double>& x, const std::vector<double>& y)
+{
+    QList<QPointF> points;
+    points.reserve(static_cast<qsizetype>(x.size()));
+    for (std::size_t k = 0; k < x.size(); ++k) points.append(QPointF(x[k], y[k]));
+    series->replace(points);
 }
 
 }  // namespace
@@ -139,10 +68,10 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     grid->addWidget(new QLabel(tr("<b>Measured</b>")), 0, 1, Qt::AlignRight);
     grid->addWidget(new QLabel(tr("<b>Theory</b>")), 0, 2, Qt::AlignRight);
     int row = 1;
-    for (const char* name : kFigureNames) {
-        grid->addWidget(new QLabel(tr(name)), row, 0);
+    for (const labreport::FigureRow& figure : labreport::figureRows(m_demo.lab().figures())) {
+        grid->addWidget(new QLabel(tr(figure.name)), row, 0);
         auto* value = new QLabel;
-        value->setObjectName(QString::fromLatin1(kFigureKeys[row - 1]));
+        value->setObjectName(QString::fromLatin1(figure.key));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setMinimumWidth(56);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -158,8 +87,9 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         l->setMinimumWidth(50);
     }
-    grid->addWidget(m_theoryGoodput, 1 + kGoodputRow, 2);
-    grid->addWidget(m_theoryUtilisation, 1 + kUtilisationRow, 2);
+    // The rows with a theory: goodput and utilisation, the last two.
+    grid->addWidget(m_theoryGoodput, row - 2, 2);
+    grid->addWidget(m_theoryUtilisation, row - 1, 2);
 
     auto* settings = new QGroupBox(tr("Loss"));
     auto* form = new QFormLayout(settings);
@@ -223,27 +153,30 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     // The plot: correct and wrong deliveries against simulated seconds, and
     // the theory's goodput as a line through the origin.
     m_delivered = new QLineSeries;
-    m_delivered->setName(tr("Correct"));
+    m_delivered->setName(tr(labreport::kCorrectName));
+    QPen correctPen{QColor(QRgb(labreport::kCorrectColour))};
+    correctPen.setWidth(2);
+    m_delivered->setPen(correctPen);
     m_wrong = new QLineSeries;
-    m_wrong->setName(tr("Wrong"));
-    QPen wrongPen(QColor(0xE0, 0x90, 0x20));
+    m_wrong->setName(tr(labreport::kWrongName));
+    QPen wrongPen{QColor(QRgb(labreport::kWrongColour))};
     wrongPen.setWidth(2);
     m_wrong->setPen(wrongPen);
     m_theory = new QLineSeries;
-    m_theory->setName(tr("Theory"));
+    m_theory->setName(tr(labreport::kTheoryName));
     QPen dashed(Qt::DashLine);
     dashed.setWidth(2);
-    dashed.setColor(QColor(0xC0, 0x40, 0x40));
+    dashed.setColor(QColor(QRgb(labreport::kTheoryColour)));
     m_theory->setPen(dashed);
     auto* chart = new QChart;
     chart->addSeries(m_delivered);
     chart->addSeries(m_wrong);
     chart->addSeries(m_theory);
     m_axisX = new QValueAxis;
-    m_axisX->setTitleText(tr("Simulated time (s)"));
+    m_axisX->setTitleText(tr(labreport::kTimeAxisTitle));
     m_axisX->setLabelFormat(QStringLiteral("%g"));
     m_axisY = new QValueAxis;
-    m_axisY->setTitleText(tr("Packets delivered"));
+    m_axisY->setTitleText(tr(labreport::kCountAxisTitle));
     m_axisY->setLabelFormat(QStringLiteral("%g"));
     chart->addAxis(m_axisX, Qt::AlignBottom);
     chart->addAxis(m_axisY, Qt::AlignLeft);
@@ -262,7 +195,7 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     m_inForce->setWordWrap(true);
     m_inForce->setMargin(8);
     m_inForce->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* help = new QLabel(tr(kHelp));
+    auto* help = new QLabel(tr(labreport::formulasHelp()));
     help->setWordWrap(true);
     help->setTextFormat(Qt::RichText);
     help->setAlignment(Qt::AlignTop | Qt::AlignLeft);
@@ -328,79 +261,36 @@ void LabWindow::dropsEdited(int wire)
 void LabWindow::refresh()
 {
     const lab::Figures f = m_demo.lab().figures();
-    const double values[] = {static_cast<double>(f.elapsed) / 1000.0,
-                             static_cast<double>(f.dataSent),
-                             static_cast<double>(f.retransmissions),
-                             static_cast<double>(f.delivered),
-                             static_cast<double>(f.deliveredWrong),
-                             static_cast<double>(f.ignored),
-                             static_cast<double>(f.wrong),
-                             static_cast<double>(f.destroyed),
-                             static_cast<double>(f.lost),
-                             static_cast<double>(f.routerDrops),
-                             static_cast<double>(f.acksSent),
-                             static_cast<double>(f.acksProcessed),
-                             static_cast<double>(f.rttSamples),
-                             static_cast<double>(f.rttEstimate) / 1000.0,
-                             static_cast<double>(f.retransmitTime) / 1000.0,
-                             f.goodput,
-                             f.utilisation};
-    for (std::size_t k = 0; k < m_measured.size(); ++k) {
-        const int row = static_cast<int>(k);
-        const int decimals = row == 0                                                ? 1
-                             : (row == kRttEstimateRow || row == kRetransmitTimeRow) ? 2
-                             : row >= kGoodputRow                                    ? 3
-                                                                                     : 0;
-        // No estimate until a round trip has been measured.
-        const bool unmeasured = (row == kRttEstimateRow || row == kRetransmitTimeRow) && f.rttSamples == 0;
-        m_measured[k]->setText(unmeasured ? QStringLiteral("—") : numberText(values[k], decimals));
-    }
-    if (const auto at = m_demo.lab().settingsChangedAt()) {
-        m_changed->setText(tr("Settings changed at %1 s: the theory is for the settings now in force")
-                               .arg(numberText(static_cast<double>(*at) / 1000.0, 1)));
-        m_changedBox->show();
-    } else {
-        m_changedBox->hide();
-    }
-    const lab::TheorySettings settings = m_demo.lab().theorySettings();
-    const std::string inForce = lab::substituted(settings, lab::theoryFor(settings));
-    m_inForce->setText(inForce.empty() ? tr("With the settings in force the theory is undefined.")
-                                       : tr("With the settings in force: %1").arg(QString::fromStdString(inForce)));
-    const auto theoryText = [](const std::optional<double>& v) { return v ? numberText(*v, 3) : QStringLiteral("—"); };
-    m_theoryGoodput->setText(theoryText(f.theoryGoodput));
-    m_theoryUtilisation->setText(theoryText(f.theoryUtilisation));
+    const std::vector<labreport::FigureRow> rows = labreport::figureRows(f);
+    for (std::size_t k = 0; k < m_measured.size(); ++k)
+        m_measured[k]->setText(QString::fromStdString(rows[k].measured));
+    m_theoryGoodput->setText(QString::fromStdString(rows[rows.size() - 2].theory));
+    m_theoryUtilisation->setText(QString::fromStdString(rows.back().theory));
+    const std::string changed = labreport::settingsChangedText(m_demo.lab());
+    m_changed->setText(QString::fromStdString(changed));
+    m_changedBox->setVisible(!changed.empty());
+    m_inForce->setText(QString::fromStdString(labreport::inForceText(m_demo.lab())));
 
-    // A reset starts the plot afresh.
-    const double seconds = static_cast<double>(f.elapsed) / 1000.0;
-    const double correct = static_cast<double>(f.delivered - f.deliveredWrong);
-    const double wrong = static_cast<double>(f.deliveredWrong);
-    if (f.elapsed < m_lastElapsed) {
-        m_delivered->clear();
-        m_wrong->clear();
+    switch (m_plot.sample(f)) {
+        case labreport::DeliveryPlot::Change::None:
+            break;
+        case labreport::DeliveryPlot::Change::Appended:
+            m_delivered->append(m_plot.seconds().back(), m_plot.correct().back());
+            m_wrong->append(m_plot.seconds().back(), m_plot.wrong().back());
+            break;
+        case labreport::DeliveryPlot::Change::Rebuilt:
+            setPoints(m_delivered, m_plot.seconds(), m_plot.correct());
+            setPoints(m_wrong, m_plot.seconds(), m_plot.wrong());
+            break;
     }
-    if (f.elapsed != m_lastElapsed) {
-        for (QLineSeries* s : {m_delivered, m_wrong}) {
-            if (s->count() < kMaxPoints) continue;
-            // Keep every other point: the curve keeps its shape.
-            const QList<QPointF> points = s->points();
-            QList<QPointF> thinned;
-            for (qsizetype k = 0; k < points.size(); k += 2) thinned.append(points[k]);
-            s->replace(thinned);
-        }
-        m_delivered->append(seconds, correct);
-        m_wrong->append(seconds, wrong);
-        m_lastElapsed = f.elapsed;
-    }
-    const double span = std::max(10.0, seconds);
+    const labreport::PlotFrame frame = labreport::plotFrame(f);
     m_theory->clear();
-    if (f.theoryGoodput) {
+    if (frame.theoryEnd) {
         m_theory->append(0, 0);
-        m_theory->append(span, *f.theoryGoodput * span);
+        m_theory->append(frame.x.end, *frame.theoryEnd);
     }
-    roundAxis(m_axisX, span);
-    double top = std::max({5.0, correct, wrong});
-    if (f.theoryGoodput) top = std::max(top, *f.theoryGoodput * span);
-    roundAxis(m_axisY, top * 1.05);
+    setAxis(m_axisX, frame.x);
+    setAxis(m_axisY, frame.y);
 
     // Changed elsewhere (the runner's commands through another binding, a
     // test): follow, but never rewrite what the user is typing.
@@ -421,7 +311,7 @@ void LabWindow::refresh()
 
 QString LabWindow::csv() const
 {
-    return QString::fromStdString(sweep::csvHeader() + sweep::csvRow(sweep::currentRun(m_demo)));
+    return QString::fromStdString(labreport::csv(m_demo));
 }
 
 void LabWindow::copyCsv()

@@ -10,6 +10,8 @@
 
 #include <QWidget>
 
+#include "session/labreport.h"
+
 class LinkDemo;
 class QLabel;
 class QDoubleSpinBox;
@@ -64,7 +66,7 @@ private:
     QValueAxis* m_axisY = nullptr;
     QChartView* m_chartView = nullptr;
     QTimer* m_timer = nullptr;
-    std::int64_t m_lastElapsed = -1;
+    labreport::DeliveryPlot m_plot;
 };
 
 }  // namespace gui

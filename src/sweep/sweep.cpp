@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "sweep/sweep.h"
 
-#include <charconv>
 #include <condition_variable>
 #include <mutex>
 #include <ostream>
 #include <sstream>
 #include <thread>
 
+#include "session/labreport.h"
 #include "session/script.h"
 #include "topology/scenario.h"
 
@@ -23,17 +23,9 @@ bool needsLongSequence(const RunSettings& s)
     return s.scenario == static_cast<int>(Scenario::SelectiveRepeat) && *s.window > 4;
 }
 
-// The shortest text that reads back as the same double.
 std::string number(double v)
 {
-    char buf[64];
-    const auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc() ? std::string(buf, ptr) : std::string("0");
-}
-
-std::string optionalNumber(const std::optional<double>& v)
-{
-    return v ? number(*v) : std::string();
+    return labreport::shortest(v);
 }
 
 template <class T>
@@ -126,26 +118,14 @@ std::string scriptFor(const RunSettings& s)
 
 std::string csvHeader()
 {
-    return "scenario,router,window,bitRate,delay,length,loss,seed,seconds,"
-           "elapsed,dataSent,retransmissions,delivered,ignored,wrong,destroyed,lost,routerDrops,acksSent,"
-           "acksProcessed,rttSamples,rttEstimate,retransmitTime,goodput,utilisation,theoryUtilisation,"
-           "theoryGoodput,deliveredWrong\n";
+    return labreport::csvHeader();
 }
 
 std::string csvRow(const RunResult& r)
 {
     const RunSettings& s = r.settings;
-    const lab::Figures& f = r.figures;
-    std::ostringstream o;
-    o << '"' << kScenarioTexts.at(static_cast<std::size_t>(s.scenario)) << "\"," << (s.router ? 1 : 0) << ','
-      << r.window << ',' << number(r.bitRate) << ',' << number(r.delay) << ',' << r.length << ',' << number(s.loss)
-      << ',' << s.seed << ',' << s.seconds << ',' << f.elapsed << ',' << f.dataSent << ',' << f.retransmissions << ','
-      << f.delivered << ',' << f.ignored << ',' << f.wrong << ',' << f.destroyed << ',' << f.lost << ','
-      << f.routerDrops << ',' << f.acksSent << ',' << f.acksProcessed << ',' << f.rttSamples << ',' << f.rttEstimate
-      << ',' << f.retransmitTime << ',' << number(f.goodput) << ',' << number(f.utilisation) << ','
-      << optionalNumber(f.theoryUtilisation) << ',' << optionalNumber(f.theoryGoodput) << ',' << f.deliveredWrong
-      << '\n';
-    return o.str();
+    return labreport::csvRow(labreport::CsvRun{s.scenario, s.router, r.window, r.bitRate, r.delay, r.length, s.loss,
+                                               s.seed, s.seconds, r.figures});
 }
 
 namespace {
@@ -175,14 +155,19 @@ RunResult runOne(const RunSettings& s)
 
 RunResult currentRun(const LinkDemo& demo)
 {
-    RunSettings s;
-    const Topology topology = decodeTopology(demo.topology);
-    s.scenario = topology.scenario;
-    s.router = topology.router;
-    s.loss = demo.lab().loss(1);
-    s.seed = demo.lab().seed();
-    s.seconds = demo.totalTime / 1000;
-    return readBack(demo, s);
+    const labreport::CsvRun now = labreport::currentRun(demo);
+    RunResult r;
+    r.settings.scenario = now.scenario;
+    r.settings.router = now.router;
+    r.settings.loss = now.loss;
+    r.settings.seed = now.seed;
+    r.settings.seconds = now.seconds;
+    r.window = now.window;
+    r.bitRate = now.bitRate;
+    r.delay = now.delay;
+    r.length = now.length;
+    r.figures = now.figures;
+    return r;
 }
 
 std::size_t sweep(const std::vector<RunSettings>& runs, unsigned jobs, std::ostream& csv, const std::atomic<bool>& stop,

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <streambuf>
 #include <string_view>
@@ -1137,6 +1138,8 @@ std::string helpTexts(const std::string& profileName)
     return Json{{"version", LINKDEMO_VERSION},
                 {"copyright", std::string(help::kCopyright)},
                 {"licence", std::string(help::kLicence)},
+                {"bundled",
+                 "The page bundles uPlot (Copyright (c) 2022 Leon Sorokin, MIT licence), which draws the Lab's plot."},
                 {"profile", palette::name(profile)},
                 {"gettingStarted", guide},
                 {"colours", colours},
@@ -1283,6 +1286,147 @@ std::string WebDemo::motion() const
         }
     }
     return out.dump();
+}
+
+}  // namespace web
+
+namespace web {
+
+namespace {
+
+// One line of the runner's language only: no line breaks, no blank ends.
+std::optional<std::string> oneLine(const std::string& text)
+{
+    if (text.find_first_of("\r\n") != std::string::npos) return std::nullopt;
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+bool WebDemo::runLines(const std::string& lines)
+{
+    return Json::parse(run(lines))["status"].get<int>() == ScriptRunner::kOk;
+}
+
+// Written as the sync is, by hand: nested generic JSON objects would cost
+// the page several times their code.
+std::string WebDemo::labInfo(bool all)
+{
+    const lab::Lab& lab = m_demo->lab();
+    const lab::Figures f = lab.figures();
+    std::string out = "{\"rows\":[";
+    const std::vector<labreport::FigureRow> rows = labreport::figureRows(f);
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        if (k) out += ',';
+        Writer w(out);
+        w.open();
+        w.key("name").string(rows[k].name).key("key").string(rows[k].key);
+        w.key("measured").string(rows[k].measured).key("theory").string(rows[k].theory);
+        w.close();
+    }
+    out += "],";
+    // Opened, the panel's plot starts afresh.
+    if (all) m_labPlot.clear();
+    bool rebuilt = all;
+    if (m_labPlot.sample(f) == labreport::DeliveryPlot::Change::Rebuilt) rebuilt = true;
+    if (rebuilt) m_labSent = 0;
+    const labreport::PlotFrame frame = labreport::plotFrame(f);
+    {
+        Writer w(out);
+        w.key("changed").string(labreport::settingsChangedText(lab));
+        w.key("inForce").string(labreport::inForceText(lab));
+        w.key("seed").string(std::to_string(lab.seed()));
+        w.key("loss");
+        out += '[';
+        w.number(lab.loss(1));
+        out += ',';
+        w.number(lab.loss(2));
+        out += "],\"drops\":[";
+        w.string(lab::dropsText(lab.drops(), 1));
+        out += ',';
+        w.string(lab::dropsText(lab.drops(), 2));
+        out += "],\"colours\":{";
+        Writer c(out);
+        c.key("correct").integer(labreport::kCorrectColour).key("wrong").integer(labreport::kWrongColour);
+        c.key("theory").integer(labreport::kTheoryColour);
+        out += "},\"names\":{";
+        Writer n(out);
+        n.key("correct").string(labreport::kCorrectName).key("wrong").string(labreport::kWrongName);
+        n.key("theory").string(labreport::kTheoryName).key("time").string(labreport::kTimeAxisTitle);
+        n.key("count").string(labreport::kCountAxisTitle);
+        out += "},\"frame\":{";
+        Writer fr(out);
+        fr.key("xEnd").number(frame.x.end).key("xStep").number(frame.x.step);
+        fr.key("yEnd").number(frame.y.end).key("yStep").number(frame.y.step).key("theoryEnd");
+        if (frame.theoryEnd) {
+            fr.number(*frame.theoryEnd);
+        } else {
+            out += "null";
+        }
+        out += "},\"plot\":{";
+        Writer p(out);
+        p.key("rebuilt").boolean(rebuilt);
+        const std::pair<const char*, const std::vector<double>*> series[] = {
+            {"seconds", &m_labPlot.seconds()}, {"correct", &m_labPlot.correct()}, {"wrong", &m_labPlot.wrong()}};
+        for (const auto& [name, values] : series) {
+            p.key(name);
+            out += '[';
+            for (std::size_t k = m_labSent; k < values->size(); ++k) {
+                if (k > m_labSent) out += ',';
+                p.number((*values)[k]);
+            }
+            out += ']';
+        }
+        out += "}}";
+    }
+    m_labSent = m_labPlot.seconds().size();
+    return out;
+}
+
+bool WebDemo::setLabLoss(int wire, const std::string& text)
+{
+    const auto p = oneLine(text);
+    if (!p || (wire != 1 && wire != 2)) return false;
+    return runLines("set loss Wire" + std::to_string(wire) + " " + *p);
+}
+
+bool WebDemo::setLabSeed(const std::string& text)
+{
+    const auto seed = oneLine(text);
+    if (!seed || seed->size() > 19 || seed->find_first_not_of("0123456789") != std::string::npos) return false;
+    return runLines("set seed " + *seed);
+}
+
+std::string WebDemo::setLabDrops(int wire, const std::string& text)
+{
+    const auto drops = lab::dropsFrom(text, wire);
+    if ((wire == 1 || wire == 2) && drops && text.find_first_of("\r\n") == std::string::npos) {
+        const std::string name = "Wire" + std::to_string(wire);
+        std::string lines = "set drop " + name + " off\n";
+        for (const lab::Drop& d : *drops) {
+            lines += "set drop " + name + " " + lab::kindName(d.kind) + " " + std::to_string(d.number) + " " +
+                     std::to_string(d.transmission) + "\n";
+        }
+        runLines(lines);
+    }
+    return lab::dropsText(m_demo->lab().drops(), wire);
+}
+
+void WebDemo::restartLabCounts()
+{
+    runLines("stats reset");
+}
+
+std::string WebDemo::labCsv() const
+{
+    return labreport::csv(*m_demo);
+}
+
+std::string WebDemo::labHelp()
+{
+    return labreport::formulasHelp();
 }
 
 }  // namespace web

@@ -24,6 +24,7 @@
 #include "session/eventlog.h"
 #include "shell/linkdemo.h"
 #include "session/inputgate.h"
+#include "session/labreport.h"
 #include "session/player.h"
 #include "session/playsession.h"
 #include "session/presenter.h"
@@ -286,6 +287,35 @@ public:
     // pixels)}.
     std::string exportTrace(int id, const std::string& part, double fromS, double toS, const std::string& format,
                             double scale, const std::string& profile) const;
+    // ---- the Lab, in the window's Lab window's words (labreport) ----
+    //
+    // labInfo() as JSON: "rows": [{"name", "key", "measured", "theory"}]
+    // (the figures as shown), "changed" (the notice of a changed setting,
+    // "" for none), "inForce" (the formula with its numbers), "loss":
+    // [p1, p2], "seed" (text), "drops": [Wire1's, Wire2's] (as typed),
+    // "plot": {"rebuilt", "seconds", "correct", "wrong"}: the points added
+    // since the last call, or all of them when "rebuilt" (after a reset or
+    // a thinning; `all` starts the plot afresh), and "frame": {"xEnd",
+    // "xStep", "yEnd", "yStep", "theoryEnd" (null where the theory states
+    // no goodput)}; "colours" and "names": the plot's.
+    // Each call samples the plot, as each refresh of the window's does.
+    std::string labInfo(bool all);
+    // The user's settings, each carried out as the runner's line that
+    // states it (`set loss WireN P`, `set seed N`, `set drop ...`), so that
+    // the run and the session's script are what the runner makes of that
+    // line. False (and no change) for a text the line would not take.
+    bool setLabLoss(int wire, const std::string& text);
+    bool setLabSeed(const std::string& text);
+    // The chosen losses of routed wire 1 or 2 as typed ("data 2, 4:2; ack
+    // 3"); a text that cannot be read changes nothing. Returns the list as
+    // it now reads.
+    std::string setLabDrops(int wire, const std::string& text);
+    // Restart counts (`stats reset`).
+    void restartLabCounts();
+    // Copy as CSV: the header and the run so far.
+    std::string labCsv() const;
+    // The Formulas help (rich text).
+    static std::string labHelp();
 
     // Oldest sentences and events are dropped beyond these while nobody
     // takes them.
@@ -319,6 +349,10 @@ private:
         std::string name, type, text;
     };
     std::vector<Download> m_downloads;
+    // Runs lines of the runner's language; true when all of them ran.
+    bool runLines(const std::string& lines);
+    labreport::DeliveryPlot m_labPlot;
+    std::size_t m_labSent = 0;  // points of m_labPlot the page holds
 
 private:
     struct Entry {
@@ -413,7 +447,8 @@ std::string packetLetter(const std::string& profile, int model);
 std::string profileName(const std::string& name);
 
 // The words of the help the page shows, for profile `name`, as JSON:
-//   "version", "copyright", "licence"
+//   "version", "copyright", "licence", "bundled" (what the page holds of
+//                      other projects, and their licences)
 //   "gettingStarted": [{"title", "paragraphs": [...]}, ...]   (the sections
 //                      that have words of their own)
 //   "colours": [{"title", "note", "entries": [{"name", "meaning",

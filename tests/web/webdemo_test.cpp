@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "session/labreport.h"
 #include "session/script.h"
 #include "session/dump.h"
 #include "web/lessons.h"
@@ -608,4 +609,65 @@ TEST(WebDemoTraceTools, NoticesAndMotionFollowTheRun)
         EXPECT_NE(tree[s[0].get<std::size_t>()]["name"].get<std::string>().find(".cmdPacket("), std::string::npos);
     d.run("press LinkDemo.cmdPause\n");
     EXPECT_EQ(d.motion(), "[]") << "paused: the model's own places";
+}
+
+// The plot the Lab draws (window and page alike): a point where time moved,
+// afresh after a reset, thinned beyond its cap with both ends kept.
+TEST(LabReport, PlotRestartsAtAResetAndThinsKeepingItsEnds)
+{
+    labreport::DeliveryPlot plot;
+    lab::Figures f;
+    using Change = labreport::DeliveryPlot::Change;
+    EXPECT_EQ(plot.sample(f), Change::Appended);
+    EXPECT_EQ(plot.sample(f), Change::None);
+    for (std::size_t k = 1; k < labreport::DeliveryPlot::kMaxPoints; ++k) {
+        f.elapsed = static_cast<std::int64_t>(k) * 100;
+        f.delivered = k;
+        f.deliveredWrong = k / 10;
+        ASSERT_EQ(plot.sample(f), Change::Appended);
+    }
+    f.elapsed += 100;
+    EXPECT_EQ(plot.sample(f), Change::Rebuilt);
+    EXPECT_LE(plot.seconds().size(), labreport::DeliveryPlot::kMaxPoints / 2 + 1);
+    EXPECT_EQ(plot.seconds().front(), 0);
+    EXPECT_EQ(plot.seconds().back(), static_cast<double>(f.elapsed) / 1000);
+    EXPECT_EQ(plot.correct().back(), static_cast<double>(f.delivered - f.deliveredWrong));
+    EXPECT_EQ(plot.wrong().back(), static_cast<double>(f.deliveredWrong));
+
+    f.elapsed = 300;  // a reset
+    EXPECT_EQ(plot.sample(f), Change::Rebuilt);
+    EXPECT_EQ(plot.seconds().size(), 1u);
+
+    const labreport::Axis axis = labreport::roundAxis(13);
+    EXPECT_EQ(axis.step, 5);
+    EXPECT_EQ(axis.end, 15);
+}
+
+// The page's Lab settings are the runner's lines: what they would refuse
+// changes nothing, what they take is recorded, and the plot's points go to
+// the page once each.
+TEST(WebDemo, LabSettingsAreTheRunnersLines)
+{
+    web::WebDemo d;
+    EXPECT_FALSE(d.setLabLoss(1, "0.7"));
+    EXPECT_FALSE(d.setLabLoss(1, "0.1\nset loss Wire2 0.5"));
+    EXPECT_FALSE(d.setLabSeed("-3"));
+    EXPECT_TRUE(d.setLabLoss(1, "0.25"));
+    EXPECT_TRUE(d.setLabSeed("7"));
+    EXPECT_EQ(d.setLabDrops(1, "data 2, 4:2"), "data 2, 4:2");
+    EXPECT_EQ(d.setLabDrops(1, "nonsense"), "data 2, 4:2");
+    EXPECT_EQ(d.demo().lab().loss(2), 0);
+    const std::string script = d.script();
+    for (const char* line : {"set loss Wire1 0.25", "set seed 7", "set drop Wire1 data 4 2"}) {
+        EXPECT_NE(script.find(line), std::string::npos) << line;
+    }
+
+    Json info = Json::parse(d.labInfo(true));
+    EXPECT_EQ(info["loss"][0], 0.25);
+    EXPECT_EQ(info["plot"]["seconds"].size(), 1u);
+    d.run("press LinkDemo.cmdPause\nrun 500");
+    info = Json::parse(d.labInfo(false));
+    EXPECT_FALSE(info["plot"]["rebuilt"]);
+    EXPECT_EQ(info["plot"]["seconds"], Json::array({0.5}));
+    EXPECT_EQ(Json::parse(d.labInfo(false))["plot"]["seconds"].size(), 0u);
 }
