@@ -1390,6 +1390,8 @@ class Page {
     // What the Keyboard help lists: the table's rows of these actions (F1
     // is the Help panels' own).
     this.keyActions = new Set([...Object.keys(actions), 'gettingStarted']);
+    // More actions come from rewind.js (Back One Tick, Back Five Seconds).
+    this.keyHandlers = actions;
     document.addEventListener('keydown', (ev) => {
       if (b.modal || ev.altKey || ev.metaKey) return;
       const name = names[ev.key] || (ev.key.length === 1 ? ev.key.toUpperCase() : ev.key);
@@ -1667,6 +1669,8 @@ var Module = {
     window.linkdemo.model = page.binding.model;
     // Explanations, help, the event log, names for assistive tools (panels.js).
     if (typeof Panels === 'function') window.linkdemo.panels = new Panels(page);
+    // Back in the session and Record… (rewind.js).
+    if (typeof TimeControls === 'function') window.linkdemo.timeControls = new TimeControls(page);
     await page.sessionReady;
     requestAnimationFrame(() => {
       // The first frame with the client area drawn.

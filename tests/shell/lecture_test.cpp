@@ -20,6 +20,7 @@
 #include "session/lessons.h"
 #include "session/player.h"
 #include "session/recorder.h"
+#include "session/rewind.h"
 #include "session/timeline.h"
 #include "session/script.h"
 #include "session/playsession.h"
@@ -497,6 +498,45 @@ TEST(Timeline, ThePlayerGoesBackToWhatAFreshRunReaches)
     std::istringstream in(cutSession);
     ASSERT_EQ(runner.run(in), 0);
     EXPECT_EQ(startstate::differences(demo, runner.demo()), std::vector<std::string>{});
+}
+
+// Back as the window and the page share it: a run paused to look back
+// stays paused where it goes back to (its press written down), the slider
+// jumps by main ticks, and nothing goes back while a script plays, whose
+// start begins the run's clock afresh.
+TEST(Rewind, KeepsAPausedRunPausedAndWaitsForAPlayedScript)
+{
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    std::ostringstream out, err;
+    ScriptPlayer player(demo, out, err);
+    ScriptRecorder recorder(demo.scheduler());
+    Rewind rewind(demo, player, recorder);
+    player.onLine = [&](const std::string& line, std::int64_t at) { recorder.recordLine(line, at); };
+    player.onRestart = [&] {
+        recorder.restart();
+        rewind.restarted();
+    };
+    rewind.pressPause = [&] {
+        recorder.record({UserInput::Kind::Press, "LinkDemo.cmdPause", "", 0});
+        demo.cmdPause.click();
+    };
+    rewind.sample();
+    rewind.pressPause();
+    demo.scheduler().advance(3000);
+    rewind.sample();
+    rewind.pressPause();
+    demo.scheduler().advance(20000);  // paused: no running time
+    EXPECT_EQ(rewind.ticks(), 30);
+    ASSERT_TRUE(rewind.toTick(25));
+    EXPECT_EQ(demo.totalTime, 2500);
+    EXPECT_TRUE(demo.paused);
+    EXPECT_EQ(recorder.script(), "press LinkDemo.cmdPause\nrun 2500\npress LinkDemo.cmdPause\n");
+    EXPECT_EQ(rewind.status(), "Back at t = 2.5 s: going on from here discards what came after");
+
+    player.start("run 1000\n");
+    EXPECT_FALSE(rewind.backTick());
+    EXPECT_EQ(rewind.ticks(), 0);
 }
 
 TEST(Recorder, WritesTimedActionsAndTypingBursts)
