@@ -614,7 +614,9 @@ std::string WebDemo::keyAction(const std::string& key, bool ctrl, bool shift, co
                       : focused == "list"  ? Focused::List
                       : focused == "field" ? Focused::Field
                                            : Focused::Nothing;
-    return keys::actionName(keys::dispatch(keys::Key{key, ctrl, shift}, f, scriptPlaying));
+    const keys::Key pressed{key, ctrl, shift};
+    const keys::Action a = keys::dispatch(pressed, f, scriptPlaying);
+    return keys::actionName(a != keys::Action::None ? a : keys::shortcut(pressed, f));
 }
 
 std::string WebDemo::keyTable()

@@ -86,8 +86,9 @@ public:
     int background();
     // The id of the control the focus goes home to (the pause button).
     int home() const;
-    // The demonstration's action for a key (keys::dispatch): its short name
-    // ("pause", "reset", "escape"; "" for none). `focused` is what has the
+    // The demonstration's action for a key (keys::dispatch, then the menu
+    // shortcuts of keys::shortcut): its short name ("pause", "reset",
+    // "escape", "backTick"; "" for none). `focused` is what has the
     // focus: "button", "check", "list", "field" or anything else for none.
     std::string keyAction(const std::string& key, bool ctrl, bool shift, const std::string& focused,
                           bool scriptPlaying) const;

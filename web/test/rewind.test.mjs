@@ -71,6 +71,7 @@ describe('back in the session', () => {
       await advance(page, 4000);
       const whole = await script(page);
       await page.click('#back-five');
+      // A shortcut: it acts with the focus in the list chosen from.
       await page.keyboard.down('Shift');
       await page.keyboard.press('S');
       await page.keyboard.up('Shift');
@@ -87,7 +88,7 @@ describe('back in the session', () => {
       assert.match(await page.$eval('#status', (e) => e.textContent), /^Back at t = 5\.0 s/);
       // Going on from there discards what came after.
       await advance(page, 1000);
-      assert.equal(await script(page), `${back}run 1000\n`);
+      assert.equal(await script(page), back.replace(/run (\d+)\n$/, (_, ms) => `run ${Number(ms) + 1000}\n`));
       assert.deepEqual(problems, []);
       await page.close();
     });
