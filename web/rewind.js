@@ -56,14 +56,21 @@ class TimeControls {
         + 'going on from there discards what came after',
     });
     // Held by the pointer, the slider stands where it is put; let go (or
-    // moved by a key), the run goes back to that moment.
+    // moved by a key), the run goes back to that moment. Used with the
+    // pointer, it gives the focus back to the pause button, as the window's
+    // slider takes none, so that Space goes on pressing the pause button.
     this.slider.addEventListener('pointerdown', () => { this.holding = true; });
     this.slider.addEventListener('change', () => {
+      const pointer = this.holding;
       this.holding = false;
       const value = Number(this.slider.value);
       this.back(() => this.model.backToTick(value));
+      if (pointer) this.binding.focusControl(this.model.home());
     });
-    this.slider.addEventListener('pointerup', () => { this.holding = false; });
+    this.slider.addEventListener('pointerup', () => {
+      // A click that moved nothing sends no change.
+      setTimeout(() => { this.holding = false; }, 0);
+    });
     const time = rewindEl('span', { id: 'time-controls', class: 'full-only' },
       tick, ' ', five, ' ', rewindEl('label', { title: this.slider.title },
         rewindEl('span', { class: 'word', text: 'Time' }), ' ', this.slider));
