@@ -433,6 +433,7 @@ bool Lecture::back(std::int64_t ms)
 bool Lecture::backTo(std::int64_t t)
 {
     const bool ok = m_rewind.backTo(t);
+    m_recording.rewound();
     if (ok) m_window.sync();
     setStatus(QString::fromStdString(m_rewind.status()));
     return ok;

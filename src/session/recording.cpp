@@ -7,6 +7,16 @@ void Recording::start()
 {
     if (m_on) return;
     m_on = true;
+    mark();
+}
+
+void Recording::rewound()
+{
+    if (m_on && !m_recorder.hasMark()) mark();
+}
+
+void Recording::mark()
+{
     m_recorder.mark(m_where == Where::Window
                         ? "# Recording starts here; the lines above bring the window to where it was."
                         : "# Recording starts here; the lines above bring the page to where it was.");

@@ -20,6 +20,9 @@ public:
     // Starts a recording now (its mark written; an earlier one goes).
     // Nothing when one is going on.
     void start();
+    // After going back: a recording that started later than the moment
+    // gone back to starts there.
+    void rewound();
     // Ends it: saved or discarded.
     void stop() { m_on = false; }
     bool on() const { return m_on; }
@@ -32,6 +35,8 @@ public:
     std::string replayNote(const LinkDemo& live) const;
 
 private:
+    void mark();
+
     ScriptRecorder& m_recorder;
     Where m_where;
     bool m_on = false;

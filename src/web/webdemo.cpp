@@ -694,6 +694,7 @@ bool WebDemo::goBack(const std::function<bool()>& rewind)
 {
     const std::size_t messages = m_box.waiting.size();
     const bool ok = rewind();
+    m_recording.rewound();
     // What the replay showed happened before.
     if (m_box.waiting.size() > messages) m_box.waiting.resize(messages);
     if (m_explainer) {

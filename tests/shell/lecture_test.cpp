@@ -586,6 +586,14 @@ TEST(Recorder, ASessionHoldsOneStartMark)
     rec.mark("# starts");
     rec.record({UserInput::Kind::Press, "LinkDemo.cmdReset", "", 0});
     EXPECT_EQ(rec.script(), "run 100\npress LinkDemo.cmdPause\n# starts\npress LinkDemo.cmdReset\n");
+    // Replayed after going back, the mark is still the one.
+    const std::string session = rec.script();
+    rec.restart();
+    std::istringstream in(session);
+    for (std::string line; std::getline(in, line);) rec.recordLine(line, demo.scheduler().now());
+    EXPECT_TRUE(rec.hasMark());
+    rec.mark("# starts");
+    EXPECT_EQ(rec.script().find("# starts"), rec.script().rfind("# starts"));
 }
 
 // A recording is said to differ only when its replay ends elsewhere: a
