@@ -1416,7 +1416,8 @@ class Page {
     // What the Keyboard help lists: the table's rows of these actions (F1
     // is the Help panels' own).
     this.keyActions = new Set([...Object.keys(actions), 'gettingStarted']);
-    // Others around the demonstration add theirs (the Lab's L: lab.js).
+    // Others around the demonstration add theirs (the Lab's L: lab.js; Back
+    // One Tick and Back Five Seconds: rewind.js).
     this.actions = actions;
     document.addEventListener('keydown', (ev) => {
       if (b.modal || ev.altKey || ev.metaKey) return;
@@ -1709,6 +1710,8 @@ var Module = {
     }
     // The Lab (lab.js).
     if (typeof LabPanel === 'function') window.linkdemo.lab = new LabPanel(page);
+    // Back in the session and Record… (rewind.js).
+    if (typeof TimeControls === 'function') window.linkdemo.timeControls = new TimeControls(page);
     await page.sessionReady;
     requestAnimationFrame(() => {
       // The first frame with the client area drawn.

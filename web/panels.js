@@ -552,8 +552,8 @@ class Panels {
   }
 
   // The core's key table in its own words, as the window's Keyboard help
-  // prints it, without the rows of actions the page does not have (going
-  // back in time, the window's zoom).
+  // prints it, without the rows of actions the page does not have (the
+  // window's zoom).
   fillKeys(body) {
     if (body.childElementCount) return;
     const has = this.page.keyActions || new Set();

@@ -23,7 +23,6 @@
 #include "gui/units.h"
 #include "session/figureexport.h"
 #include "session/lessons.h"
-#include "session/startstate.h"
 #include "shell/linkdemo.h"
 
 namespace gui {
@@ -42,9 +41,15 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
       m_demo(demo),
       m_dialogParent(dialogParent ? dialogParent : &window),
       m_recorder(demo.scheduler()),
+      m_recording(m_recorder, Recording::Where::Window),
       m_player(std::make_unique<ScriptPlayer>(demo, std::cout, std::cerr)),
+      m_rewind(demo, *m_player, m_recorder),
       m_session(demo, *m_player)
 {
+    m_rewind.pressPause = [this] {
+        m_window.sync();
+        m_window.pressAsUser(m_demo.cmdPause);
+    };
     m_band = new CaptionBand(&window, kBandUnits);
 
     m_exportTrace = new QAction(tr("Export &trace…"), this);
@@ -156,6 +161,7 @@ void Lecture::setOutput(std::ostream& out, std::ostream& err)
     const bool wait = m_player->waitAtCaptions();
     m_player = std::make_unique<ScriptPlayer>(m_demo, out, err);
     m_session.setPlayer(*m_player);
+    m_rewind.setPlayer(*m_player);
     m_player->setWaitAtCaptions(wait);
     m_player->onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
     m_player->onRestart = [this] { restarted(); };
@@ -226,7 +232,7 @@ void Lecture::playText(const QString& script, const QString& name)
 void Lecture::restarted()
 {
     m_recorder.restart();
-    if (!m_rewinding) m_runClock.clear();
+    m_rewind.restarted();
     m_window.clearSelection();
     m_window.resyncAll();
     m_window.sync();
@@ -416,38 +422,22 @@ void Lecture::stepPlay()
 
 void Lecture::sampleClock()
 {
-    m_runClock.sample(m_demo.scheduler().now(), m_demo.totalTime);
+    m_rewind.sample();
 }
 
 bool Lecture::back(std::int64_t ms)
 {
-    sampleClock();
-    return backTo(m_runClock.before(ms));
+    m_rewind.sample();
+    return backTo(m_rewind.runClock().before(ms));
 }
 
 bool Lecture::backTo(std::int64_t t)
 {
-    if (playing()) {
-        setStatus(tr("Back works once the script has ended or been stopped"));
-        return false;
-    }
-    const std::string session = m_recorder.script();
-    // A demonstration paused to look back stays paused at the moment it
-    // goes back to (a press of the pause button there, written down).
-    const bool wasPaused = m_demo.paused;
-    m_rewinding = true;
-    const bool ok = m_player->rewindTo(session, std::min(t, m_demo.scheduler().now()));
-    m_rewinding = false;
-    m_runClock.cutAt(m_demo.scheduler().now(), m_demo.totalTime);
-    if (!ok) {
-        setStatus(tr("Back failed: %1").arg(QString::fromStdString(m_player->error())));
-        return false;
-    }
-    m_window.sync();
-    if (wasPaused && !m_demo.paused) m_window.pressAsUser(m_demo.cmdPause);
-    setStatus(tr("Back at t = %1 s: going on from here discards what came after")
-                  .arg(static_cast<double>(m_demo.totalTime) / 1000.0, 0, 'f', 1));
-    return true;
+    const bool ok = m_rewind.backTo(t);
+    m_recording.rewound();
+    if (ok) m_window.sync();
+    setStatus(QString::fromStdString(m_rewind.status()));
+    return ok;
 }
 
 void Lecture::stopPlay()
@@ -472,7 +462,7 @@ void Lecture::toggleRecording(bool on)
 {
     if (on) {
         if (m_keepRecording) return;  // the same recording goes on
-        m_recorder.mark("# Recording starts here; the lines above bring the window to where it was.");
+        m_recording.start();
         setStatus(tr("Recording"));
         return;
     }
@@ -494,13 +484,14 @@ void Lecture::toggleRecording(bool on)
             m_keepRecording = false;
             return;
         }
+        m_recording.stop();
         setStatus(QString());
         return;
     }
+    m_recording.stop();
     setStatus(QString());
     QFile out(file);
-    const std::string script =
-        "# Recorded in the Link Demo window; replay with linkdemo-script or Play script.\n" + m_recorder.script();
+    const std::string script = m_recording.file();
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(script.data(), static_cast<qint64>(script.size())) != static_cast<qint64>(script.size())) {
         QMessageBox::warning(m_dialogParent, tr("Save recording"),
@@ -509,15 +500,8 @@ void Lecture::toggleRecording(bool on)
     }
     // Said only when the replay will not look the same: an edit written down
     // as its final text, or an action the script language has no line for.
-    const std::vector<std::string> differ = startstate::replayDifferences(m_demo, m_recorder.script());
-    if (!differ.empty()) {
-        QMessageBox::information(
-            m_dialogParent, tr("Save recording"),
-            tr("Played back, this recording will not end exactly as the window shows it now (%1 differs). "
-               "Some actions, such as Follow the Present or Clear trace, have no line in a script and are "
-               "written as comments.")
-                .arg(QString::fromStdString(differ.front().substr(0, differ.front().find(' ')))));
-    }
+    const std::string note = m_recording.replayNote(m_demo);
+    if (!note.empty()) QMessageBox::information(m_dialogParent, tr("Save recording"), QString::fromStdString(note));
     setStatus(tr("Recorded %1").arg(QFileInfo(file).fileName()));
 }
 

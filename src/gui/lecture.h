@@ -24,7 +24,8 @@
 #include "session/player.h"
 #include "session/playsession.h"
 #include "session/recorder.h"
-#include "session/timeline.h"
+#include "session/recording.h"
+#include "session/rewind.h"
 
 class QAction;
 class QWidget;
@@ -108,7 +109,9 @@ public:
     // The run's time against the scheduler's, sampled at every user action
     // and whenever the window refreshes (sampleClock()).
     void sampleClock();
-    const timeline::RunClock& runClock() const { return m_runClock; }
+    const timeline::RunClock& runClock() const { return m_rewind.runClock(); }
+    // The time slider's range and jumps (the core's).
+    Rewind& rewind() { return m_rewind; }
 
     // Where Record… saves, and whether to discard a recording whose saving
     // was cancelled; dialogs unless set (tests answer them).
@@ -138,9 +141,9 @@ private:
     LinkDemo& m_demo;
     QWidget* m_dialogParent;
     ScriptRecorder m_recorder;
-    timeline::RunClock m_runClock;
-    bool m_rewinding = false;
+    Recording m_recording;
     std::unique_ptr<ScriptPlayer> m_player;
+    Rewind m_rewind;
     // Pause, step, the clock's limit and the status line's words.
     PlaySession m_session;
     std::unique_ptr<EventLogWindow> m_log;

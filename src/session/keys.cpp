@@ -135,6 +135,18 @@ Action dispatch(const Key& key, Focused focused, bool scriptPlaying)
     return Action::None;
 }
 
+Action shortcut(const Key& key, Focused focused)
+{
+    for (const Row& row : table()) {
+        if (row.scope != Scope::Shortcut) continue;
+        for (const Press& p : row.presses) {
+            if (!matches(p.key, key)) continue;
+            return focused == Focused::Field && focusedTakes(focused, key) ? Action::None : p.action;
+        }
+    }
+    return Action::None;
+}
+
 std::vector<Key> keysOf(Action action)
 {
     std::vector<Key> out;

@@ -82,6 +82,12 @@ bool focusedTakes(Focused focused, const Key& key);
 // script's pause whatever has the focus but a field.
 Action dispatch(const Key& key, Focused focused, bool scriptPlaying);
 
+// The action of a menu shortcut (Scope::Shortcut: Shift+S, Ctrl+=, F1)
+// pressed while `focused` has the focus: it acts wherever the focus is,
+// except where a field takes the key as text or to move in it (as a
+// toolkit's line edit overrides a shortcut). None for any other key.
+Action shortcut(const Key& key, Focused focused);
+
 // The keys of the table that run `action`.
 std::vector<Key> keysOf(Action action);
 

@@ -128,6 +128,7 @@ void ScriptRecorder::mark(const std::string& comment)
     if (m_mark >= 0) m_lines.erase(m_lines.begin() + m_mark);
     writeLine(m_clock.now(), comment);
     m_mark = static_cast<std::ptrdiff_t>(m_lines.size()) - 1;
+    m_markText = comment;
     m_lastFocus.clear();
 }
 
@@ -135,6 +136,7 @@ void ScriptRecorder::recordLine(const std::string& line, std::int64_t at)
 {
     flushBurst();
     writeLine(at, line);
+    if (!m_markText.empty() && line == m_markText) m_mark = static_cast<std::ptrdiff_t>(m_lines.size()) - 1;
     m_written = std::max(m_written, m_clock.now());
     m_lastFocus.clear();
 }

@@ -42,8 +42,10 @@ public:
     // it) to now: written as it is; the time it let pass (a `step`) is its own.
     void recordLine(const std::string& line, std::int64_t at);
     // Writes the comment that marks where a recording starts, now; an earlier
-    // mark goes, so a session holds one.
+    // mark goes, so a session holds one. Written again by recordLine (a
+    // session replayed after going back), it is the mark still.
     void mark(const std::string& comment);
+    bool hasMark() const { return m_mark >= 0; }
     // The script so far, ending with a `run` up to the present time.
     std::string script() const;
     // False once an edit had to be written approximately.
@@ -74,6 +76,7 @@ private:
     std::int64_t m_written = 0;  // the time the script has reached
     std::string m_lastFocus;     // a focus line just written, nothing after it
     std::ptrdiff_t m_mark = -1;  // the line of the recording's start mark
+    std::string m_markText;
     Burst m_burst;
     bool m_exact = true;
     int m_actions = 0;

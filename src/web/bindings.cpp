@@ -54,6 +54,17 @@ EMSCRIPTEN_BINDINGS(linkdemo)
         // Exporting a wire's trace.
         .function("traceExports", &web::WebDemo::traceExports)
         .function("exportTrace", &web::WebDemo::exportTrace)
+        // Back in the session, and Record….
+        .function("back", &web::WebDemo::back)
+        .function("backTick", &web::WebDemo::backTick)
+        .function("timeTicks", &web::WebDemo::timeTicks)
+        .function("backToTick", &web::WebDemo::backToTick)
+        .function("backStatus", &web::WebDemo::backStatus)
+        .function("startRecording", &web::WebDemo::startRecording)
+        .function("recording", &web::WebDemo::recording)
+        .function("recordingFile", &web::WebDemo::recordingFile)
+        .function("recordingNote", &web::WebDemo::recordingNote)
+        .function("stopRecording", &web::WebDemo::stopRecording)
         // The presenter's keys: Follow the Present, the chosen packet.
         .function("setFollowPresent", &web::WebDemo::setFollowPresent)
         .function("followPresent", &web::WebDemo::followPresent)

@@ -267,13 +267,17 @@ WebDemo::WebDemo()
       m_playOutStream(std::make_unique<std::ostream>(m_playOutBuffer.get())),
       m_playErrStream(std::make_unique<std::ostream>(m_playErrBuffer.get())),
       m_player(*m_demo, *m_playOutStream, *m_playErrStream),
-      m_session(*m_demo, m_player)
+      m_session(*m_demo, m_player),
+      m_rewind(*m_demo, m_player, m_recorder),
+      m_recording(m_recorder, Recording::Where::Page)
 {
     m_clock.limit = [this] { return m_session.limit(); };
     m_player.onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
     // Back at start-up: the recording starts afresh, the page redraws all.
     m_player.onRestart = [this] {
         m_recorder.restart();
+        m_rewind.restarted();
+        m_selection.clear();
         invalidate();
         m_clock.forget();
     };
@@ -289,6 +293,7 @@ WebDemo::WebDemo()
     }
     m_gate.onInput = [this](const UserInput& input) {
         noteInput(input);
+        m_rewind.sample();
         m_recorder.record(input);
     };
     // While a script plays, its pause is the page's pause: the pause button
@@ -303,6 +308,8 @@ WebDemo::WebDemo()
         return true;
     };
     m_gate.setHome(&root.cmdPause);
+    m_rewind.pressPause = [this] { click(home()); };
+    m_rewind.sample();
 }
 
 WebDemo::~WebDemo()
@@ -611,7 +618,9 @@ std::string WebDemo::keyAction(const std::string& key, bool ctrl, bool shift, co
                       : focused == "list"  ? Focused::List
                       : focused == "field" ? Focused::Field
                                            : Focused::Nothing;
-    return keys::actionName(keys::dispatch(keys::Key{key, ctrl, shift}, f, scriptPlaying));
+    const keys::Key pressed{key, ctrl, shift};
+    const keys::Action a = keys::dispatch(pressed, f, scriptPlaying);
+    return keys::actionName(a != keys::Action::None ? a : keys::shortcut(pressed, f));
 }
 
 std::string WebDemo::keyTable()
@@ -650,6 +659,7 @@ bool WebDemo::wake(double realMs)
     if (!std::isfinite(realMs)) return false;
     const int before = m_playRevision;
     const std::int64_t ms = m_clock.wake(static_cast<std::int64_t>(std::floor(realMs)));
+    if (ms > 0) m_rewind.sample();
     if (ms > 0 && m_follow) presenter::followPresent(*m_demo);
     if (m_player.playing()) advancePlay();
     return ms > 0 || m_playRevision != before;
@@ -675,10 +685,51 @@ void WebDemo::step()
     }
     const UserInput input{UserInput::Kind::Step, {}, {}, 0};
     noteInput(input);
+    m_rewind.sample();
     m_recorder.record(input);
     presenter::step(*m_demo);
     if (m_follow) presenter::followPresent(*m_demo);
     m_clock.pace().drop();
+}
+
+// ---- back in the session ---------------------------------------------------
+
+bool WebDemo::goBack(const std::function<bool()>& rewind)
+{
+    const std::size_t messages = m_box.waiting.size();
+    const bool ok = rewind();
+    m_recording.rewound();
+    // What the replay showed happened before.
+    if (m_box.waiting.size() > messages) m_box.waiting.resize(messages);
+    if (m_explainer) {
+        m_explainer->flush();
+        m_explained.clear();
+    }
+    m_eventRows.clear();
+    if (m_follow) presenter::followPresent(*m_demo);
+    return ok;
+}
+
+bool WebDemo::back(double ms)
+{
+    if (!std::isfinite(ms)) return false;
+    return goBack([this, ms] { return m_rewind.back(static_cast<std::int64_t>(std::floor(ms))); });
+}
+
+bool WebDemo::backTick()
+{
+    return goBack([this] { return m_rewind.backTick(); });
+}
+
+double WebDemo::timeTicks()
+{
+    return static_cast<double>(m_rewind.ticks());
+}
+
+bool WebDemo::backToTick(double value)
+{
+    if (!std::isfinite(value)) return false;
+    return goBack([this, value] { return m_rewind.toTick(static_cast<std::int64_t>(std::floor(value))); });
 }
 
 // ---- playing ---------------------------------------------------------------
@@ -854,6 +905,7 @@ std::string WebDemo::run(const std::string& script)
             const std::int64_t at = m_demo->scheduler().now();
             const std::size_t offered = m_downloads.size();
             if (m_explainer) explainPress(line);
+            m_rewind.sample();
             status = runner.runLine(line, ++number);
             if (status == ScriptRunner::kOk && changesTheSession(line)) m_recorder.recordLine(line, at);
             if (status == ScriptRunner::kOk && m_downloads.size() > offered) {
@@ -864,6 +916,7 @@ std::string WebDemo::run(const std::string& script)
             }
         }
         outStream.flush();
+        m_rewind.sample();
     } catch (...) {
         m_box.out = nullptr;
         if (m_explainer) hookLosses();

@@ -30,6 +30,8 @@
 #include "session/presenter.h"
 #include "session/recorder.h"
 #include "session/tracetools.h"
+#include "session/recording.h"
+#include "session/rewind.h"
 #include "session/wallclock.h"
 #include "widgets/messagebox.h"
 
@@ -87,8 +89,9 @@ public:
     int background();
     // The id of the control the focus goes home to (the pause button).
     int home() const;
-    // The demonstration's action for a key (keys::dispatch): its short name
-    // ("pause", "reset", "escape"; "" for none). `focused` is what has the
+    // The demonstration's action for a key (keys::dispatch, then the menu
+    // shortcuts of keys::shortcut): its short name ("pause", "reset",
+    // "escape", "backTick"; "" for none). `focused` is what has the
     // focus: "button", "check", "list", "field" or anything else for none.
     std::string keyAction(const std::string& key, bool ctrl, bool shift, const std::string& focused,
                           bool scriptPlaying) const;
@@ -180,6 +183,35 @@ public:
     std::string script() const { return m_recorder.script(); }
     // False once an action had to be written approximately.
     bool scriptExact() const { return m_recorder.exact(); }
+
+    // ---- back in the session, and Record…, as the window has them ----
+    //
+    // Back One Tick, Back Five Seconds and the time slider (Rewind): the
+    // state at an earlier moment of running time, exactly what a fresh
+    // start reaches with the session cut there; script() is the cut session
+    // from then on. Not while a script plays. The page redraws everything
+    // after it; what the replay told the explainer and the event log, and
+    // any message box it showed, are dropped.
+    bool back(double ms);
+    bool backTick();
+    // The slider: the running time so far in main ticks, and a jump to
+    // position `value` of that range.
+    double timeTicks();
+    bool backToTick(double value);
+    // What the latest going back did, in the status line's words.
+    std::string backStatus() const { return m_rewind.status(); }
+
+    // Record… (Recording): from now on, marked in the session; the file
+    // holds the whole session from start-up, so that the runner replays it
+    // to the same state.
+    void startRecording() { m_recording.start(); }
+    bool recording() const { return m_recording.on(); }
+    // What Save offers ("session.txt"), and the note after it ("" when the
+    // replay ends as the page shows it now).
+    std::string recordingFile() const { return m_recording.file(); }
+    std::string recordingNote() const { return m_recording.replayNote(*m_demo); }
+    // Saved or discarded.
+    void stopRecording() { m_recording.stop(); }
 
     // ---- the presenter's keys: Follow the Present, the chosen packet ----
     //
@@ -339,6 +371,8 @@ private:
     void explainPress(const std::string& line);
     void hookLosses();
     void offer(const std::string& file, const std::string& text);
+    // Runs `rewind` and tidies up after it.
+    bool goBack(const std::function<bool()>& rewind);
 
     std::unique_ptr<explain::Explainer> m_explainer;
     std::deque<explain::Line> m_explained;
@@ -413,6 +447,8 @@ private:
     std::unique_ptr<std::ostream> m_playOutStream, m_playErrStream;
     ScriptPlayer m_player;
     PlaySession m_session;
+    Rewind m_rewind;
+    Recording m_recording;
     // The last caption and score stay after the end until the next action.
     std::string m_finalText;
     bool m_endShown = false;

@@ -185,4 +185,9 @@ TEST(Keys, TheFocusedControlKeepsWhatItTakesButAPlayingScriptTakesSpace)
     EXPECT_EQ(keys::dispatch(keys::Key{"S", false, true}, Focused::Nothing, false), Action::None);
     EXPECT_EQ(keys::dispatch(keys::Key{"+", false, true}, Focused::Nothing, false), Action::Faster);
     EXPECT_EQ(keys::dispatch(keys::Key{"R", true, false}, Focused::Nothing, false), Action::None);
+    // A menu shortcut acts wherever the focus is, but a field keeps text
+    // and moving in it.
+    EXPECT_EQ(keys::shortcut(keys::Key{"S", false, true}, Focused::List), Action::BackTick);
+    EXPECT_EQ(keys::shortcut(keys::Key{"Left", false, true}, Focused::Field), Action::None);
+    EXPECT_EQ(keys::shortcut(keys::Key{"F1"}, Focused::Field), Action::GettingStarted);
 }

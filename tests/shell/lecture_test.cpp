@@ -21,6 +21,7 @@
 #include "session/lessons.h"
 #include "session/player.h"
 #include "session/recorder.h"
+#include "session/rewind.h"
 #include "session/timeline.h"
 #include "session/script.h"
 #include "session/playsession.h"
@@ -522,6 +523,45 @@ TEST(Timeline, ThePlayerGoesBackToWhatAFreshRunReaches)
     EXPECT_EQ(startstate::differences(demo, runner.demo()), std::vector<std::string>{});
 }
 
+// Back as the window and the page share it: a run paused to look back
+// stays paused where it goes back to (its press written down), the slider
+// jumps by main ticks, and nothing goes back while a script plays, whose
+// start begins the run's clock afresh.
+TEST(Rewind, KeepsAPausedRunPausedAndWaitsForAPlayedScript)
+{
+    RecordingMessageBox box;
+    LinkDemo demo(box);
+    std::ostringstream out, err;
+    ScriptPlayer player(demo, out, err);
+    ScriptRecorder recorder(demo.scheduler());
+    Rewind rewind(demo, player, recorder);
+    player.onLine = [&](const std::string& line, std::int64_t at) { recorder.recordLine(line, at); };
+    player.onRestart = [&] {
+        recorder.restart();
+        rewind.restarted();
+    };
+    rewind.pressPause = [&] {
+        recorder.record({UserInput::Kind::Press, "LinkDemo.cmdPause", "", 0});
+        demo.cmdPause.click();
+    };
+    rewind.sample();
+    rewind.pressPause();
+    demo.scheduler().advance(3000);
+    rewind.sample();
+    rewind.pressPause();
+    demo.scheduler().advance(20000);  // paused: no running time
+    EXPECT_EQ(rewind.ticks(), 30);
+    ASSERT_TRUE(rewind.toTick(25));
+    EXPECT_EQ(demo.totalTime, 2500);
+    EXPECT_TRUE(demo.paused);
+    EXPECT_EQ(recorder.script(), "press LinkDemo.cmdPause\nrun 2500\npress LinkDemo.cmdPause\n");
+    EXPECT_EQ(rewind.status(), "Back at t = 2.5 s: going on from here discards what came after");
+
+    player.start("run 1000\n");
+    EXPECT_FALSE(rewind.backTick());
+    EXPECT_EQ(rewind.ticks(), 0);
+}
+
 TEST(Recorder, WritesTimedActionsAndTypingBursts)
 {
     RecordingMessageBox box;
@@ -569,6 +609,14 @@ TEST(Recorder, ASessionHoldsOneStartMark)
     rec.mark("# starts");
     rec.record({UserInput::Kind::Press, "LinkDemo.cmdReset", "", 0});
     EXPECT_EQ(rec.script(), "run 100\npress LinkDemo.cmdPause\n# starts\npress LinkDemo.cmdReset\n");
+    // Replayed after going back, the mark is still the one.
+    const std::string session = rec.script();
+    rec.restart();
+    std::istringstream in(session);
+    for (std::string line; std::getline(in, line);) rec.recordLine(line, demo.scheduler().now());
+    EXPECT_TRUE(rec.hasMark());
+    rec.mark("# starts");
+    EXPECT_EQ(rec.script().find("# starts"), rec.script().rfind("# starts"));
 }
 
 // A recording is said to differ only when its replay ends elsewhere: a

@@ -224,6 +224,31 @@ TEST(WebDemo, TheRecordedSessionReplaysToTheSameStateInTheRunner)
     EXPECT_EQ(runner(script + "dump\n"), here["stdout"].get<std::string>()) << script;
 }
 
+// The page's clock feeds the run's clock: five seconds and a tick back
+// from a long pause reach what the runner reaches with the session cut
+// there, and the session is the cut one.
+TEST(WebDemo, BackReachesTheCutSessionInRunningTime)
+{
+    web::WebDemo d;
+    const Json tree = Json::parse(d.tree());
+    const int pause = idOf(tree, "LinkDemo.cmdPause");
+    double real = 0;
+    d.rebaseClock(real);
+    const auto wall = [&](double ms) {
+        for (const double end = real + ms; real < end;) d.wake(real += 100);
+    };
+    d.click(pause);
+    wall(12000);
+    d.click(pause);
+    wall(60000);
+    EXPECT_EQ(d.timeTicks(), 120);
+    ASSERT_TRUE(d.back(5000));
+    ASSERT_TRUE(d.backToTick(d.timeTicks() - 1));
+    const std::string cut = "press LinkDemo.cmdPause\nrun 6900\npress LinkDemo.cmdPause\n";
+    EXPECT_EQ(d.script(), cut);
+    EXPECT_EQ(Json::parse(d.run("dump\n"))["stdout"].get<std::string>(), runner(cut + "dump\n"));
+}
+
 // ] then Delete is a click on the chosen packet, recorded as one; F leaves
 // the traces where the window's Follow the Present would, and only that.
 TEST(WebDemo, PresenterKeysActAsTheWindowsAndReplay)
