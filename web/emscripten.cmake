@@ -5,8 +5,8 @@
 # exception handling (Chromium 95, Firefox 100, Safari 15.2), which costs
 # nothing where nothing is thrown. Emscripten's JavaScript-based one calls
 # out through JavaScript around every call that may unwind: with it a
-# simulated hour took 1.2 to 1.7 times as long, and the WebAssembly was a
-# fifth larger.
+# simulated hour took about a tenth longer, and the WebAssembly was a fifth
+# larger.
 add_compile_options(-fwasm-exceptions)
 add_link_options(-fwasm-exceptions)
 
