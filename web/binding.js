@@ -114,6 +114,18 @@ function setHidden(el, hidden) {
   else el.removeAttribute('hidden');
 }
 
+// Sets an element's text. A lone text node is rewritten in place, which
+// spares the browser a new node and its layout object at every tick; an
+// empty text leaves no node (so that :empty still matches).
+function setText(el, text) {
+  const t = el.firstChild;
+  if (text && t && t === el.lastChild && t.nodeType === 3) {
+    if (t.data !== text) t.data = text;
+  } else if (el.textContent !== text) {
+    el.textContent = text;
+  }
+}
+
 function place(el, st) {
   const [l, t, w, h] = pixelRect(st);
   setStyle(el, 'left', `${l}px`);
@@ -132,7 +144,6 @@ function place(el, st) {
 // two lines breaks its text between words.
 const FLOOR_PX = 9;
 const CHECK_ROOM_PX = 18;  // the tick and the gap beside it
-const measure = document.createElement('canvas').getContext('2d');
 
 function fontFace(px, bold) {
   return `${bold ? 'bold ' : ''}${px}px "Liberation Sans", Arial, Helvetica, "DejaVu Sans", sans-serif`;
@@ -144,15 +155,23 @@ function lineSpacing(px) {
 
 // Widths measured, by font and text: the same captions come back at every
 // tick. Forgotten as a whole when it grows large.
+// Each font is measured on a context of its own: setting a context's font
+// parses the font's text, which costs more than the measuring.
 const widths = new Map();
-let measureFont = '';
+const measures = new Map();
 
 function width(text, px, bold) {
   const font = fontFace(px, bold);
   const key = `${font}|${text}`;
   let w = widths.get(key);
   if (w !== undefined) return w;
-  if (font !== measureFont) measure.font = measureFont = font;
+  let measure = measures.get(font);
+  if (!measure) {
+    if (measures.size >= 64) measures.clear();
+    measure = document.createElement('canvas').getContext('2d');
+    measure.font = font;
+    measures.set(font, measure);
+  }
   w = measure.measureText(text).width;
   if (widths.size >= 4096) widths.clear();
   widths.set(key, w);
@@ -217,8 +236,7 @@ function presentCaption(el, text, font, w, h, mayWrap) {
   const f = fitText(text, font, w, h, mayWrap);
   setStyle(el, 'font', fontFace(f.px, font[1]));
   setStyle(el, 'whiteSpace', f.wrap ? 'pre-wrap' : 'pre');
-  const target = el.captionNode || el;
-  if (target.textContent !== f.text) target.textContent = f.text;
+  setText(el.captionNode || el, f.text);
 }
 
 function setOptions(select, items) {
@@ -297,9 +315,8 @@ const kinds = {
       const [w, h] = place(el, st);
       b.targetRoom(el, n, st);
       setStyle(el, 'font', fontCss(st.font));
-      if (el.firstChild.textContent !== st.caption) el.firstChild.textContent = st.caption;
-      const letter = b.letterFor(st, w, h);
-      if (el.lastChild.textContent !== letter) el.lastChild.textContent = letter;
+      setText(el.firstChild, st.caption);
+      setText(el.lastChild, b.letterFor(st, w, h));
       const back = b.drawn(st.backColour, 'fill');
       setStyle(el, 'background', colour(back));
       setStyle(el, '--light', shade(back, 1.4));
@@ -1028,8 +1045,7 @@ class Page {
     const clock = document.getElementById('clock');
     this.playRevision = -1;
     this.binding.onSynced = () => {
-      const text = this.binding.model.status();
-      if (clock.textContent !== text) clock.textContent = text;
+      setText(clock, this.binding.model.status());
       this.showPlay();
     };
     this.last = null;

@@ -128,6 +128,11 @@ class Panels {
     const st = b.state[id] || {};
     const about = n.about || n.name;
     const words = this.words[id] || '';
+    // Named again only when what the names are made of changed: a packet on
+    // the move changes its place alone.
+    const key = `${words}\n${st.caption}\n${st.min},${st.max},${st.value}\n${!!e.field}`;
+    if (e.namedFrom === key) return;
+    e.namedFrom = key;
     switch (n.kind) {
       case 'window':
         attr(e, 'role', 'group');
