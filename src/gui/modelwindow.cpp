@@ -48,14 +48,14 @@ private:
     bool& m_flag;
 };
 
-QRect rectOf(const widgets::Control& c)
+QRect rectOf(const widgets::Control& c, const Scale& scale)
 {
-    return pixelRect(c.left(), c.top(), c.width(), c.height());
+    return scale.pixelRect(c.left(), c.top(), c.width(), c.height());
 }
 
-void setGeometryFrom(QWidget* w, const widgets::Control& c)
+void setGeometryFrom(QWidget* w, const widgets::Control& c, const Scale& scale)
 {
-    const QRect r = rectOf(c);
+    const QRect r = rectOf(c, scale);
     if (w->geometry() != r) w->setGeometry(r);
 }
 
@@ -64,25 +64,26 @@ void setVisibleFrom(QWidget* w, const widgets::Control& c)
     if (w->isHidden() == c.visible()) w->setVisible(c.visible());
 }
 
-void setFontFrom(QWidget* w, const widgets::Control& c)
+void setFontFrom(QWidget* w, const widgets::Control& c, const Scale& scale)
 {
-    const QFont f = toQFont(c.font());
+    const QFont f = scale.toQFont(c.font());
     if (w->font() != f) w->setFont(f);
 }
 
 // The model's rectangle and font, for the widgets that take both as they
 // stand.
-void placeFrom(QWidget* w, const widgets::Control& c)
+void placeFrom(QWidget* w, const widgets::Control& c, const Scale& scale)
 {
-    setGeometryFrom(w, c);
-    setFontFrom(w, c);
+    setGeometryFrom(w, c, scale);
+    setFontFrom(w, c, scale);
 }
 
 // Calls the update of one kind with the control and widget cast to it.
 template <class Model, class View>
-void mirror(void (*update)(const Model&, View&), const widgets::Control& c, QWidget* w)
+void mirror(void (*update)(const Model&, View&, const Scale&), const widgets::Control& c, QWidget* w,
+            const Scale& scale)
 {
-    update(static_cast<const Model&>(c), *static_cast<View*>(w));
+    update(static_cast<const Model&>(c), *static_cast<View*>(w), scale);
 }
 
 void setTextColour(QWidget* w, const QColor& c)
@@ -158,50 +159,14 @@ void mirrorComboContents(const widgets::ComboBox& m, QComboBox& cb)
     }
 }
 
+// Every binding alive, oldest first.
+std::vector<ModelWindow*>& bindings()
+{
+    static std::vector<ModelWindow*> all;
+    return all;
+}
+
 }  // namespace
-
-// ---- units -----------------------------------------------------------------
-
-namespace {
-double g_zoom = 1.0;
-}
-
-double zoom()
-{
-    return g_zoom;
-}
-
-void setZoom(double z)
-{
-    g_zoom = std::isfinite(z) ? std::clamp(z, 0.25, 8.0) : 1.0;
-}
-
-QRect pixelRect(double left, double top, double width, double height)
-{
-    auto px = [](double units) { return static_cast<int>(std::lround(clampPixels(toPixels(units)))); };
-    const int l = px(left);
-    const int t = px(top);
-    const int r = px(left + std::max(0.0, width));
-    const int b = px(top + std::max(0.0, height));
-    return QRect(l, t, std::max(0, r - l), std::max(0, b - t));
-}
-
-QFont toQFont(const widgets::Font& font)
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Helvetica"),
-                   QStringLiteral("DejaVu Sans")});
-    f.setStyleHint(QFont::SansSerif);
-    const double points = std::isfinite(font.points) ? std::clamp(font.points, 1.0, 400.0) : 8.25;
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0 * zoom()))));
-    f.setBold(font.bold);
-    return f;
-}
-
-QString toQString(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
 
 // ---- ModelWindow -----------------------------------------------------------
 
@@ -226,6 +191,7 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(
         m_focusFrame->follow(now && now != this && isAncestorOf(now) ? now : nullptr);
     });
     connect(&m_clock, &QTimer::timeout, this, &ModelWindow::tick);
+    bindings().push_back(this);
     sync();
 }
 
@@ -234,6 +200,8 @@ ModelWindow::~ModelWindow()
     // The views go first, while the tables their handlers use still exist;
     // nothing they do on the way out reaches the model.
     m_syncing = true;
+    auto& all = bindings();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
     m_clock.stop();
     disconnect(qApp, nullptr, this, nullptr);
     const QObjectList kids = children();
@@ -498,7 +466,7 @@ void ModelWindow::placeAt(const widgets::Control& control, double left, double t
     auto it = m_index.constFind(&control);
     if (it == m_index.constEnd()) return;
     Entry& e = m_entries[*it];
-    const QRect r = pixelRect(left, top, width, height);
+    const QRect r = m_scale.pixelRect(left, top, width, height);
     if (e.widget->geometry() == r) return;
     e.widget->setGeometry(r);
     m_stacks[e.stack].shapeChanged = true;
@@ -509,6 +477,22 @@ void ModelWindow::finishPlacing()
     for (Stack& s : m_stacks) {
         if (s.shapeChanged) reshape(s);
     }
+}
+
+void ModelWindow::setZoom(double z)
+{
+    m_scale.setZoom(z);
+    emit zoomChanged(m_scale.zoom());
+    resyncAll();
+    repaintAll();
+}
+
+ModelWindow* ModelWindow::bindingOf(const widgets::Container& root)
+{
+    for (auto it = bindings().rbegin(); it != bindings().rend(); ++it) {
+        if (&(*it)->root() == &root) return *it;
+    }
+    return nullptr;
 }
 
 void ModelWindow::resyncAll()
@@ -559,9 +543,9 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
         case Kind::Button:
             return createButton(static_cast<widgets::Button&>(control), host, owner, entry);
         case Kind::Label:
-            return new LabelView(host, true);
+            return new LabelView(host, true, m_scale);
         case Kind::TextBox:
-            return new LabelView(host, false);
+            return new LabelView(host, false, m_scale);
         case Kind::Combo:
             return createCombo(static_cast<widgets::ComboBox&>(control), host, owner, entry);
         case Kind::Check:
@@ -571,7 +555,7 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
         case Kind::Line:
             return new LineView(host);
         case Kind::Picture:
-            return new PictureView(static_cast<widgets::Picture&>(control), host);
+            return new PictureView(static_cast<widgets::Picture&>(control), m_scale, host);
         case Kind::ScrollBar:
             return createScrollBar(static_cast<widgets::ScrollBar&>(control), host, owner, entry);
         case Kind::Timer:
@@ -592,37 +576,37 @@ void ModelWindow::update(const Entry& e)
     switch (c.kind()) {
         case Kind::Window:
         case Kind::Component:
-            mirror(updatePanel, c, w);
+            mirror(updatePanel, c, w, m_scale);
             break;
         case Kind::Button:
-            mirror(updateButton, c, w);
+            mirror(updateButton, c, w, m_scale);
             if (captionFor) {
                 static_cast<ButtonView*>(w)->setCaption(toQString(captionFor(static_cast<const widgets::Button&>(c))));
             }
             break;
         case Kind::Label:
-            mirror(updateLabel, c, w);
+            mirror(updateLabel, c, w, m_scale);
             break;
         case Kind::TextBox:
-            mirror(updateTextBox, c, w);
+            mirror(updateTextBox, c, w, m_scale);
             break;
         case Kind::Combo:
-            mirror(updateCombo, c, w);
+            mirror(updateCombo, c, w, m_scale);
             break;
         case Kind::Check:
-            mirror(updateCheck, c, w);
+            mirror(updateCheck, c, w, m_scale);
             break;
         case Kind::Shape:
-            mirror(updateShape, c, w);
+            mirror(updateShape, c, w, m_scale);
             break;
         case Kind::Line:
-            mirror(updateLine, c, w);
+            mirror(updateLine, c, w, m_scale);
             break;
         case Kind::Picture:
-            mirror(updatePicture, c, w);
+            mirror(updatePicture, c, w, m_scale);
             break;
         case Kind::ScrollBar:
-            mirror(updateScrollBar, c, w);
+            mirror(updateScrollBar, c, w, m_scale);
             break;
         case Kind::Timer:
             break;
@@ -633,9 +617,9 @@ void ModelWindow::update(const Entry& e)
 void ModelWindow::updateRoot()
 {
     setBackColour(toQColor(m_root.backColour()));
-    const QRect r = pixelRect(0, 0, m_root.width(), m_root.height());
+    const QRect r = m_scale.pixelRect(0, 0, m_root.width(), m_root.height());
     if (!r.isEmpty() && size() != r.size()) setFixedSize(r.size());
-    setFontFrom(this, m_root);
+    setFontFrom(this, m_root, m_scale);
 }
 
 // ---- panels (components) ---------------------------------------------------
@@ -650,9 +634,9 @@ PanelView* ModelWindow::createPanel(QWidget* host, widgets::Component* owner)
     return panel;
 }
 
-void ModelWindow::updatePanel(const widgets::Container& model, PanelView& view)
+void ModelWindow::updatePanel(const widgets::Container& model, PanelView& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     const std::int64_t colour = model.backColour();
     const bool sameAsBeneath = model.parent() && model.parent()->backColour() == colour;
     view.setBackColour(toQColor(colour), !sameAsBeneath);
@@ -664,7 +648,7 @@ void ModelWindow::updatePanel(const widgets::Container& model, PanelView& view)
 ButtonView* ModelWindow::createButton(widgets::Button& model, QWidget* host, widgets::Component* owner,
                                       std::size_t entry)
 {
-    auto* b = new ButtonView(host);
+    auto* b = new ButtonView(host, m_scale);
     b->installEventFilter(this);
     connect(b, &QPushButton::clicked, this, [this, entry, m = &model] {
         userAction(
@@ -674,9 +658,9 @@ ButtonView* ModelWindow::createButton(widgets::Button& model, QWidget* host, wid
     return b;
 }
 
-void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view)
+void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     // Tab reaches a button; a click presses it without taking the keyboard
     // focus, so that Space never presses the last button clicked again.
     const Qt::FocusPolicy focus = focusPolicyOf(model);
@@ -690,18 +674,18 @@ void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view)
 // ---- labels and text boxes -------------------------------------------------
 // Both are drawn by a LabelView, which places and fits the text itself.
 
-void ModelWindow::updateLabel(const widgets::Label& model, LabelView& view)
+void ModelWindow::updateLabel(const widgets::Label& model, LabelView& view, const Scale& scale)
 {
-    view.present(toQString(model.caption()), toQFont(model.font()), rectOf(model));
+    view.present(toQString(model.caption()), scale.toQFont(model.font()), rectOf(model, scale));
     setTextColour(&view, drawnColour(model.foreColour(), palette::Role::Text));
     setFill(&view, model.backColour());
     if (view.alignment() != toQt(model.alignment())) view.setAlignment(toQt(model.alignment()));
     setVisibleFrom(&view, model);
 }
 
-void ModelWindow::updateTextBox(const widgets::TextBox& model, LabelView& view)
+void ModelWindow::updateTextBox(const widgets::TextBox& model, LabelView& view, const Scale& scale)
 {
-    view.present(toQString(model.text()), toQFont(model.font()), rectOf(model));
+    view.present(toQString(model.text()), scale.toQFont(model.font()), rectOf(model, scale));
     setTextColour(&view, drawnColour(model.foreColour(), palette::Role::Text));
     setVisibleFrom(&view, model);
 }
@@ -751,9 +735,9 @@ QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, wid
     return cb;
 }
 
-void ModelWindow::updateCombo(const widgets::ComboBox& model, QComboBox& view)
+void ModelWindow::updateCombo(const widgets::ComboBox& model, QComboBox& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     mirrorComboContents(model, view);
     setVisibleFrom(&view, model);
 }
@@ -775,9 +759,9 @@ QCheckBox* ModelWindow::createCheck(widgets::CheckBox& model, QWidget* host, wid
 }
 
 // The font is the model's, made smaller where the caption needs it.
-void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view)
+void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view, const Scale& scale)
 {
-    setGeometryFrom(&view, model);
+    setGeometryFrom(&view, model, scale);
     {
         QSignalBlocker block(&view);
         const QString text = withoutMnemonic(model.caption());
@@ -788,7 +772,9 @@ void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view)
         option.initFrom(&view);
         option.text = text;
         const QRect room = view.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &view);
-        const QFont fitted = fitText(toQFont(model.font()), toQString(model.caption()), room.size(), false).font;
+        const QFont fitted = fitText(scale.toQFont(model.font()), toQString(model.caption()), room.size(), false,
+                                     scale.pixels(kFloorPixels))
+                                 .font;
         if (view.font() != fitted) view.setFont(fitted);
     }
     setVisibleFrom(&view, model);
@@ -796,9 +782,9 @@ void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view)
 
 // ---- shapes and lines ------------------------------------------------------
 
-void ModelWindow::updateShape(const widgets::Shape& model, ShapeView& view)
+void ModelWindow::updateShape(const widgets::Shape& model, ShapeView& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     view.setLook(model.form(), drawnColour(model.fillColour(), palette::Role::Fill), model.filled(),
                  toQColor(model.borderColour()));
     setVisibleFrom(&view, model);
@@ -806,18 +792,18 @@ void ModelWindow::updateShape(const widgets::Shape& model, ShapeView& view)
 
 // A line's widget covers the line's bounding box, which LineView works out
 // from the ends; the control's own rectangle is not used.
-void ModelWindow::updateLine(const widgets::Line& model, LineView& view)
+void ModelWindow::updateLine(const widgets::Line& model, LineView& view, const Scale& scale)
 {
-    auto px = [](double units) { return clampPixels(toPixels(units)); };
+    auto px = [&scale](double units) { return clampPixels(scale.toPixels(units)); };
     view.setLine(QLineF(px(model.x1()), px(model.y1()), px(model.x2()), px(model.y2())), toQColor(model.colour()));
     setVisibleFrom(&view, model);
 }
 
 // ---- picture areas ---------------------------------------------------------
 
-void ModelWindow::updatePicture(const widgets::Picture& model, PictureView& view)
+void ModelWindow::updatePicture(const widgets::Picture& model, PictureView& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     setVisibleFrom(&view, model);
     // After the geometry, so that the image has the new size.
     view.syncFromModel();
@@ -843,9 +829,9 @@ QScrollBar* ModelWindow::createScrollBar(widgets::ScrollBar& model, QWidget* hos
 }
 
 // A range from a higher minimum to a lower maximum turns the bar over.
-void ModelWindow::updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view)
+void ModelWindow::updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     {
         QSignalBlocker block(&view);
         const bool inverted = model.min() > model.max();

@@ -24,6 +24,7 @@
 #include <QHash>
 #include <QTimer>
 
+#include "gui/units.h"
 #include "gui/views.h"
 #include "session/inputgate.h"
 #include "session/keys.h"
@@ -115,8 +116,21 @@ public:
     void placeAt(const widgets::Control& control, double left, double top, double width, double height);
     // Brings the click masks up to date after placeAt calls.
     void finishPlacing();
-    // Mirrors every control again from scratch (after a change of zoom).
+    // Mirrors every control again from scratch (after a change of profile).
     void resyncAll();
+
+    // The zoom the window and its views draw at (1.0 = 100 %), its own:
+    // another binding in the process may stand at another.
+    const Scale& scale() const { return m_scale; }
+    double zoom() const { return m_scale.zoom(); }
+    // Changes the zoom (held to 0.25 .. 8), tells zoomChanged, then mirrors
+    // and redraws everything at it.
+    void setZoom(double z);
+
+    // The binding that mirrors `root` (the latest made, while several do);
+    // nullptr when none is alive. The tool windows of a model follow its
+    // zoom.
+    static ModelWindow* bindingOf(const widgets::Container& root);
 
     // Runs after a user's choice from a list (combo box), with whether it
     // was made in the list's pop-up (by the mouse) rather than by keys on
@@ -162,6 +176,10 @@ public:
     // which the wall clock and user input must not re-enter the model.
     bool busy() const { return m_gate.busy(); }
 
+signals:
+    // The zoom changed, before the controls are mirrored at it.
+    void zoomChanged(double zoom);
+
 private:
     struct Entry {
         widgets::Control* control;
@@ -190,20 +208,20 @@ private:
     void update(const Entry& e);
     void updateRoot();
     PanelView* createPanel(QWidget* host, widgets::Component* owner);
-    static void updatePanel(const widgets::Container& model, PanelView& view);
+    static void updatePanel(const widgets::Container& model, PanelView& view, const Scale& scale);
     ButtonView* createButton(widgets::Button& model, QWidget* host, widgets::Component* owner, std::size_t entry);
-    static void updateButton(const widgets::Button& model, ButtonView& view);
-    static void updateLabel(const widgets::Label& model, LabelView& view);
-    static void updateTextBox(const widgets::TextBox& model, LabelView& view);
+    static void updateButton(const widgets::Button& model, ButtonView& view, const Scale& scale);
+    static void updateLabel(const widgets::Label& model, LabelView& view, const Scale& scale);
+    static void updateTextBox(const widgets::TextBox& model, LabelView& view, const Scale& scale);
     QComboBox* createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner, std::size_t entry);
-    static void updateCombo(const widgets::ComboBox& model, QComboBox& view);
+    static void updateCombo(const widgets::ComboBox& model, QComboBox& view, const Scale& scale);
     QCheckBox* createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner, std::size_t entry);
-    static void updateCheck(const widgets::CheckBox& model, QCheckBox& view);
-    static void updateShape(const widgets::Shape& model, ShapeView& view);
-    static void updateLine(const widgets::Line& model, LineView& view);
-    static void updatePicture(const widgets::Picture& model, PictureView& view);
+    static void updateCheck(const widgets::CheckBox& model, QCheckBox& view, const Scale& scale);
+    static void updateShape(const widgets::Shape& model, ShapeView& view, const Scale& scale);
+    static void updateLine(const widgets::Line& model, LineView& view, const Scale& scale);
+    static void updatePicture(const widgets::Picture& model, PictureView& view, const Scale& scale);
     QScrollBar* createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner, std::size_t entry);
-    static void updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view);
+    static void updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view, const Scale& scale);
 
     void restack(const Stack& s);
     void reshape(Stack& s);
@@ -221,6 +239,8 @@ private:
     UserInput input(UserInput::Kind kind, std::size_t entry) const;
 
     widgets::Container& m_root;
+    // Before the views, which hold on to it.
+    Scale m_scale;
     std::vector<Entry> m_entries;
     std::vector<Stack> m_stacks;
     QHash<const widgets::Control*, std::size_t> m_index;
