@@ -170,7 +170,11 @@ std::vector<ModelWindow*>& bindings()
 
 // ---- ModelWindow -----------------------------------------------------------
 
-ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(parent), m_root(root)
+ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent)
+    : PanelView(parent), m_root(root), m_clock(m_gate, [this]() -> std::optional<std::int64_t> {
+          if (!clockLimit) return std::nullopt;
+          return clockLimit();
+      })
 {
     m_gate.onInput = [this](const UserInput& in) {
         if (onUserInput) onUserInput(in);
@@ -190,7 +194,13 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(
         m_pressFocus = now;
         m_focusFrame->follow(now && now != this && isAncestorOf(now) ? now : nullptr);
     });
-    connect(&m_clock, &QTimer::timeout, this, &ModelWindow::tick);
+    connect(&m_clock, &ClockDriver::advanced, this, [this] {
+        if (afterAdvance) afterAdvance();
+    });
+    connect(&m_clock, &ClockDriver::woke, this, [this](std::int64_t ms) {
+        if (ms > 0) sync();
+        if (afterTick) afterTick();
+    });
     bindings().push_back(this);
     sync();
 }
@@ -843,55 +853,6 @@ void ModelWindow::updateScrollBar(const widgets::ScrollBar& model, QScrollBar& v
         view.setValue(model.value());
     }
     setVisibleFrom(&view, model);
-}
-
-// ---- the wall clock --------------------------------------------------------
-
-void ModelWindow::setTimeSource(std::function<std::int64_t()> source)
-{
-    m_time = std::move(source);
-    rebaseClock();
-}
-
-void ModelWindow::startClock(widgets::Scheduler& scheduler, int intervalMs, std::int64_t maxCatchUpMs)
-{
-    m_wallClock.setScheduler(scheduler);
-    m_wallClock.setMaxCatchUp(maxCatchUpMs);
-    m_wallClock.limit = [this]() -> std::optional<std::int64_t> {
-        if (!clockLimit) return std::nullopt;
-        return clockLimit();
-    };
-    if (!m_time) {
-        m_elapsed.start();
-        m_time = [this] { return m_elapsed.elapsed(); };
-    }
-    rebaseClock();
-    if (intervalMs > 0) m_clock.start(intervalMs);
-}
-
-void ModelWindow::stopClock()
-{
-    m_clock.stop();
-}
-
-void ModelWindow::rebaseClock()
-{
-    if (m_time) m_wallClock.rebase(m_time());
-}
-
-void ModelWindow::tick()
-{
-    // Inside a model call a modal box runs its own event loop; the model is
-    // mid-operation and must not be advanced from there.
-    if (!m_wallClock.hasScheduler() || !m_time || busy()) return;
-    std::int64_t ms = 0;
-    {
-        InputGate::BusyScope scope(m_gate);
-        ms = m_wallClock.wake(m_time());
-        if (ms > 0 && afterAdvance) afterAdvance();
-    }
-    if (ms > 0) sync();
-    if (afterTick) afterTick();
 }
 
 }  // namespace gui

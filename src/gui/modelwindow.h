@@ -10,9 +10,10 @@
 // controls is walked once, at construction: the model creates every control
 // up front and never adds one later.
 //
-// Time: startClock() runs the one wall-clock timer, which advances the
-// model's scheduler to the elapsed real time and then syncs. Tests leave it
-// off, advance the scheduler themselves and call sync().
+// Time: startClock() runs the one wall-clock timer (ClockDriver), which
+// advances the model's scheduler to the elapsed real time; the window then
+// syncs. Tests leave it off, advance the scheduler themselves and call
+// sync().
 #pragma once
 
 #include <cstdint>
@@ -20,16 +21,14 @@
 #include <optional>
 #include <vector>
 
-#include <QElapsedTimer>
 #include <QHash>
-#include <QTimer>
 
+#include "gui/clockdriver.h"
 #include "gui/units.h"
 #include "gui/views.h"
 #include "session/inputgate.h"
 #include "session/keys.h"
 #include "session/presenter.h"
-#include "session/wallclock.h"
 #include "session/recorder.h"
 #include "widgets/component.h"
 #include "widgets/controls.h"
@@ -142,28 +141,25 @@ public:
     // The frame around the focused control.
     const FocusFrame& focusFrame() const { return *m_focusFrame; }
 
-    // The wall clock: every `intervalMs` the scheduler is advanced by the
-    // real time elapsed since the previous wake-up times the pace's speed,
-    // catching up at most `maxCatchUpMs` of real time in one step (time
-    // beyond that is dropped, as after a stall). An interval of 0 starts no
-    // timer: the caller calls tick() itself.
-    void startClock(widgets::Scheduler& scheduler, int intervalMs = 10, std::int64_t maxCatchUpMs = 1000);
-    void stopClock();
-    // One wake-up of the wall clock.
-    void tick();
-    // The speed of the wall clock (1x by default).
-    presenter::Pace& pace() { return m_wallClock.pace(); }
+    // The wall clock (ClockDriver): the window's QTimer waking the core's
+    // clock, which advances the scheduler; after an advance the window
+    // syncs.
+    ClockDriver& clock() { return m_clock; }
+    void startClock(widgets::Scheduler& scheduler, int intervalMs = 10, std::int64_t maxCatchUpMs = 1000)
+    {
+        m_clock.start(scheduler, intervalMs, maxCatchUpMs);
+    }
+    void stopClock() { m_clock.stop(); }
+    void tick() { m_clock.tick(); }
+    presenter::Pace& pace() { return m_clock.pace(); }
+    void setTimeSource(std::function<std::int64_t()> source) { m_clock.setTimeSource(std::move(source)); }
+    // Called when a modal message box closes, so that the time it stood open
+    // is not caught up.
+    void rebaseClock() { m_clock.rebase(); }
     // Runs after every advance of the clock, before the sync.
     std::function<void()> afterAdvance;
     // Runs after every sync.
     std::function<void()> afterSync;
-    // Where the clock reads real milliseconds (a monotonic clock unless
-    // replaced; tests replace it to run the clock without waiting).
-    void setTimeSource(std::function<std::int64_t()> source);
-    // Forgets the real time that has passed: the clock continues from the
-    // scheduler's present time. Called when a modal message box closes, so
-    // that the time it stood open is not caught up.
-    void rebaseClock();
     // Asked at each wake-up: the scheduler time the clock must not pass now
     // (the end of a played script's `run`); empty lets it run. Real time
     // spent at the limit is not caught up afterwards.
@@ -256,11 +252,7 @@ private:
     std::vector<const widgets::Control*> m_tabOrder;
     bool m_syncing = false;
 
-    // The QTimer only wakes the core's clock, which decides how far to go.
-    presenter::WallClock m_wallClock;
-    QTimer m_clock;
-    QElapsedTimer m_elapsed;
-    std::function<std::int64_t()> m_time;
+    ClockDriver m_clock;
 };
 
 }  // namespace gui
