@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QApplication>
-#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +14,6 @@
 #include <QStyleOptionButton>
 #include <QSignalBlocker>
 
-#include "gui/keymap.h"
 #include "gui/profile.h"
 #include "gui/textfit.h"
 #include "gui/units.h"
@@ -183,7 +181,7 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent)
     onClick = [this] {
         if (!onBackgroundClick) return;
         auto action = onBackgroundClick;
-        userAction(0, action, UserInput{UserInput::Kind::Background, {}, {}, 0});
+        m_input.act(m_root, action, UserInput{UserInput::Kind::Background, {}, {}, 0});
     };
     m_entries.push_back(Entry{&m_root, this, nullptr, 0, 0});
     m_index.insert(&m_root, 0);
@@ -191,7 +189,6 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent)
     build(m_root, this, nullptr, 0);
     m_focusFrame = new FocusFrame(this);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        m_pressFocus = now;
         m_focusFrame->follow(now && now != this && isAncestorOf(now) ? now : nullptr);
     });
     connect(&m_clock, &ClockDriver::advanced, this, [this] {
@@ -228,7 +225,7 @@ void ModelWindow::build(widgets::Container& container, QWidget* host, widgets::C
         if (isContainer(*c)) {
             if (auto* component = dynamic_cast<widgets::Component*>(c)) childOwner = component;
         }
-        QWidget* w = createWidget(*c, host, childOwner, entry);
+        QWidget* w = createWidget(*c, host, childOwner);
         if (!w) continue;
         m_entries.push_back(Entry{c, w, childOwner, 0, stack});
         m_index.insert(c, entry);
@@ -239,86 +236,9 @@ void ModelWindow::build(widgets::Container& container, QWidget* host, widgets::C
     }
 }
 
-void ModelWindow::watchFocus(QWidget* w, widgets::Component* owner)
-{
-    if (!owner) return;
-    m_focusOwner.insert(w, owner);
-    w->installEventFilter(this);
-}
-
-bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    // While a script plays, its pause comes before the focused control.
-    if (event->type() == QEvent::KeyPress && m_gate.scriptPlaying() && !m_syncing) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const keys::Focused focused = focusedKind(watched);
-        const std::optional<keys::Key> k = keyOf(*key);
-        if (k && keys::focusedTakes(focused, *k) && keyAction(*key, focused)) return true;
-    }
-    // Whether a list's next choice comes from a pop-up the mouse opened or
-    // from keys on the closed box.
-    if (qobject_cast<QComboBox*>(watched)) {
-        if (event->type() == QEvent::MouseButtonPress) m_popupOpenedBy = watched;
-        if (event->type() == QEvent::KeyPress) m_popupOpenedBy = nullptr;
-    }
-    if (event->type() == QEvent::Wheel) {
-        auto* combo = qobject_cast<QComboBox*>(watched);
-        if (combo && !combo->hasFocus()) {
-            event->ignore();
-            return true;
-        }
-    }
-    // A press on a control that a click no longer focuses still tells its
-    // component, as the focus moving there would have: the component comes
-    // to the front.
-    if (event->type() == QEvent::MouseButtonPress && !m_syncing && !busy()) {
-        auto* w = qobject_cast<QWidget*>(watched);
-        widgets::Component* owner = m_focusOwner.value(watched, nullptr);
-        const Qt::FocusPolicy policy = w ? w->focusPolicy() : Qt::NoFocus;
-        if (owner && (policy & Qt::TabFocus) && !(policy & Qt::ClickFocus) && w != m_pressFocus) {
-            m_pressFocus = w;
-            m_gate.focus(*owner);
-            sync();
-        }
-    }
-    if (event->type() == QEvent::FocusIn && !m_syncing && !busy()) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Only focus a user moved here: not focus restored on activation or
-        // passed on because a widget was hidden.
-        const bool byUser = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
-                            reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
-        widgets::Component* owner = m_focusOwner.value(watched, nullptr);
-        if (byUser && owner) {
-            m_gate.focus(*owner);
-            sync();
-        }
-    }
-    return PanelView::eventFilter(watched, event);
-}
-
 std::string ModelWindow::scriptName(const widgets::Control& control) const
 {
     return rules::scriptName(control);
-}
-
-UserInput ModelWindow::input(UserInput::Kind kind, std::size_t entry) const
-{
-    return UserInput{kind, entry < m_entries.size() ? scriptName(*m_entries[entry].control) : std::string(), {}, 0};
-}
-
-void ModelWindow::userAction(std::size_t entry, const std::function<void()>& action, const UserInput& input)
-{
-    if (m_syncing) return;
-    if (entry >= m_entries.size()) return;
-    const InputGate::Outcome o = m_gate.act(*m_entries[entry].control, input, action);
-    // Refused inside a model call (a nested event loop) or on a control out
-    // of reach: the widget is restored from the model at the next sync. The
-    // widget may also hold a state of its own (a tick, a slider position)
-    // that the model did not take: the model is mirrored over it.
-    m_entries[entry].revision = 0;
-    if (o.result == InputGate::Result::Refused) return;
-    sync();
-    if (o.focus) focusControl(*o.focus);
 }
 
 int ModelWindow::sync()
@@ -436,25 +356,12 @@ void ModelWindow::pressAsUser(widgets::Button& button)
 
 void ModelWindow::addKey(Qt::Key key, std::function<void()> action)
 {
-    m_keys.insert(static_cast<int>(key), std::move(action));
+    m_input.addKey(key, std::move(action));
 }
 
 void ModelWindow::bindKey(keys::Action which, std::function<void()> action)
 {
-    m_actions.insert(static_cast<int>(which), std::move(action));
-}
-
-bool ModelWindow::keyAction(const QKeyEvent& event, keys::Focused focused)
-{
-    const std::optional<keys::Key> key = keyOf(event);
-    if (!key) return false;
-    const keys::Action a = keys::dispatch(*key, focused, m_gate.scriptPlaying());
-    auto it = m_actions.constFind(static_cast<int>(a));
-    if (a == keys::Action::None || it == m_actions.constEnd()) return false;
-    if (event.isAutoRepeat() || busy()) return true;
-    const auto action = *it;
-    action();
-    return true;
+    m_input.bindKey(which, std::move(action));
 }
 
 void ModelWindow::remirror(const widgets::Control& control)
@@ -467,8 +374,18 @@ void ModelWindow::remirror(const widgets::Control& control)
 
 void ModelWindow::act(const widgets::Control& control, const std::function<void()>& action, const UserInput& input)
 {
+    m_input.act(control, action, input);
+}
+
+bool ModelWindow::mirrors(const widgets::Control& control) const
+{
+    return m_index.contains(&control);
+}
+
+void ModelWindow::markStale(const widgets::Control& control)
+{
     auto it = m_index.constFind(&control);
-    if (it != m_index.constEnd()) userAction(*it, action, input);
+    if (it != m_index.constEnd()) m_entries[*it].revision = 0;
 }
 
 void ModelWindow::placeAt(const widgets::Control& control, double left, double top, double width, double height)
@@ -518,21 +435,7 @@ void ModelWindow::resyncAll()
 // Keys the focused control did not take arrive here.
 void ModelWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (keyAction(*event, keys::Focused::Nothing)) {
-        event->accept();
-        return;
-    }
-    // Shift is allowed: "+" and "]" need it on some keyboards.
-    const bool plain = (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == Qt::NoModifier;
-    auto it = m_keys.constFind(event->key());
-    if (!plain || it == m_keys.constEnd()) {
-        PanelView::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    if (event->isAutoRepeat() || busy()) return;
-    const auto action = *it;
-    action();
+    if (!m_input.keyPress(*event)) PanelView::keyPressEvent(event);
 }
 
 void ModelWindow::focusControl(const widgets::Control& control)
@@ -542,8 +445,7 @@ void ModelWindow::focusControl(const widgets::Control& control)
 
 // ---- one create and one update per kind of control -------------------------
 
-QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner,
-                                   std::size_t entry)
+QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner)
 {
     using widgets::Kind;
     switch (control.kind()) {
@@ -551,15 +453,15 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
         case Kind::Component:
             return createPanel(host, owner);
         case Kind::Button:
-            return createButton(static_cast<widgets::Button&>(control), host, owner, entry);
+            return createButton(static_cast<widgets::Button&>(control), host, owner);
         case Kind::Label:
             return new LabelView(host, true, m_scale);
         case Kind::TextBox:
             return new LabelView(host, false, m_scale);
         case Kind::Combo:
-            return createCombo(static_cast<widgets::ComboBox&>(control), host, owner, entry);
+            return createCombo(static_cast<widgets::ComboBox&>(control), host, owner);
         case Kind::Check:
-            return createCheck(static_cast<widgets::CheckBox&>(control), host, owner, entry);
+            return createCheck(static_cast<widgets::CheckBox&>(control), host, owner);
         case Kind::Shape:
             return new ShapeView(host);
         case Kind::Line:
@@ -567,7 +469,7 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
         case Kind::Picture:
             return new PictureView(static_cast<widgets::Picture&>(control), m_scale, host);
         case Kind::ScrollBar:
-            return createScrollBar(static_cast<widgets::ScrollBar&>(control), host, owner, entry);
+            return createScrollBar(static_cast<widgets::ScrollBar&>(control), host, owner);
         case Kind::Timer:
             break;
     }
@@ -637,10 +539,7 @@ void ModelWindow::updateRoot()
 PanelView* ModelWindow::createPanel(QWidget* host, widgets::Component* owner)
 {
     auto* panel = new PanelView(host);
-    panel->onPress = [this, owner] {
-        if (!owner || m_syncing || !m_gate.focus(*owner)) return;
-        sync();
-    };
+    panel->onPress = [this, owner] { m_input.pressComponent(owner); };
     return panel;
 }
 
@@ -655,16 +554,15 @@ void ModelWindow::updatePanel(const widgets::Container& model, PanelView& view, 
 
 // ---- buttons ---------------------------------------------------------------
 
-ButtonView* ModelWindow::createButton(widgets::Button& model, QWidget* host, widgets::Component* owner,
-                                      std::size_t entry)
+ButtonView* ModelWindow::createButton(widgets::Button& model, QWidget* host, widgets::Component* owner)
 {
     auto* b = new ButtonView(host, m_scale);
-    b->installEventFilter(this);
-    connect(b, &QPushButton::clicked, this, [this, entry, m = &model] {
-        userAction(
-            entry, [m] { m->click(); }, input(UserInput::Kind::Press, entry));
+    m_input.watch(b);
+    connect(b, &QPushButton::clicked, this, [this, m = &model] {
+        m_input.act(
+            *m, [m] { m->click(); }, InputSide::input(UserInput::Kind::Press, *m));
     });
-    watchFocus(b, owner);
+    m_input.watchFocus(b, owner);
     return b;
 }
 
@@ -702,8 +600,7 @@ void ModelWindow::updateTextBox(const widgets::TextBox& model, LabelView& view, 
 
 // ---- combo boxes -----------------------------------------------------------
 
-QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner,
-                                    std::size_t entry)
+QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner)
 {
     auto* cb = new QComboBox(host);
     cb->setEditable(model.editable());
@@ -714,16 +611,15 @@ QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, wid
     // A field takes the focus when clicked, to be typed in; a list only by
     // Tab (its pop-up opens at a click all the same).
     cb->setFocusPolicy(focusPolicyOf(model));
-    cb->installEventFilter(this);
+    m_input.watch(cb);
     // A user's pick from the list or by arrow keys; never emitted by the
     // binding's own setCurrentIndex.
-    connect(cb, QOverload<int>::of(&QComboBox::activated), this, [this, entry, m = &model, cb](int i) {
-        const bool fromPopup = m_popupOpenedBy == cb;
-        m_popupOpenedBy = nullptr;
-        UserInput in = input(UserInput::Kind::Choose, entry);
+    connect(cb, QOverload<int>::of(&QComboBox::activated), this, [this, m = &model, cb](int i) {
+        const bool fromPopup = m_input.takeChoiceFromPopup(cb);
+        UserInput in = InputSide::input(UserInput::Kind::Choose, *m);
         if (i >= 0 && i < static_cast<int>(m->items().size())) in.text = m->items()[static_cast<std::size_t>(i)];
-        userAction(
-            entry, [m, i] { m->userChoose(i); }, in);
+        m_input.act(
+            *m, [m, i] { m->userChoose(i); }, in);
         if (onListChoice) onListChoice(*m, fromPopup);
     });
     if (QLineEdit* le = cb->lineEdit()) {
@@ -731,17 +627,17 @@ QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, wid
         cb->setCompleter(nullptr);
         // The field takes no more than the model's combo holds.
         le->setMaxLength(static_cast<int>(widgets::ComboBox::kMaxLength));
-        le->installEventFilter(this);
+        m_input.watch(le);
         // textEdited is the user's keystrokes only, never setText.
-        connect(le, &QLineEdit::textEdited, this, [this, entry, m = &model](const QString& text) {
-            UserInput in = input(UserInput::Kind::Type, entry);
+        connect(le, &QLineEdit::textEdited, this, [this, m = &model](const QString& text) {
+            UserInput in = InputSide::input(UserInput::Kind::Type, *m);
             in.text = text.toStdString();
-            userAction(
-                entry, [m, text] { m->userEdit(text.toStdString()); }, in);
+            m_input.act(
+                *m, [m, text] { m->userEdit(text.toStdString()); }, in);
         });
-        watchFocus(le, owner);
+        m_input.watchFocus(le, owner);
     }
-    watchFocus(cb, owner);
+    m_input.watchFocus(cb, owner);
     return cb;
 }
 
@@ -754,17 +650,16 @@ void ModelWindow::updateCombo(const widgets::ComboBox& model, QComboBox& view, c
 
 // ---- check boxes -----------------------------------------------------------
 
-QCheckBox* ModelWindow::createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner,
-                                    std::size_t entry)
+QCheckBox* ModelWindow::createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner)
 {
     auto* box = new QCheckBox(host);
     box->setFocusPolicy(focusPolicyOf(model));
-    box->installEventFilter(this);
-    connect(box, &QCheckBox::clicked, this, [this, entry, m = &model] {
-        userAction(
-            entry, [m] { m->click(); }, input(UserInput::Kind::Press, entry));
+    m_input.watch(box);
+    connect(box, &QCheckBox::clicked, this, [this, m = &model] {
+        m_input.act(
+            *m, [m] { m->click(); }, InputSide::input(UserInput::Kind::Press, *m));
     });
-    watchFocus(box, owner);
+    m_input.watchFocus(box, owner);
     return box;
 }
 
@@ -821,20 +716,19 @@ void ModelWindow::updatePicture(const widgets::Picture& model, PictureView& view
 
 // ---- scroll bars -----------------------------------------------------------
 
-QScrollBar* ModelWindow::createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner,
-                                         std::size_t entry)
+QScrollBar* ModelWindow::createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner)
 {
     auto* sb = new QScrollBar(Qt::Vertical, host);
     // Arrows, page clicks, dragging and the wheel all end in a value change;
     // the binding's own updates are blocked and guarded.
-    connect(sb, &QScrollBar::valueChanged, this, [this, entry, m = &model](int v) {
+    connect(sb, &QScrollBar::valueChanged, this, [this, m = &model](int v) {
         if (m_syncing) return;
-        UserInput in = input(UserInput::Kind::Scroll, entry);
+        UserInput in = InputSide::input(UserInput::Kind::Scroll, *m);
         in.value = v;
-        userAction(
-            entry, [m, v] { m->userScroll(v); }, in);
+        m_input.act(
+            *m, [m, v] { m->userScroll(v); }, in);
     });
-    watchFocus(sb, owner);
+    m_input.watchFocus(sb, owner);
     return sb;
 }
 

@@ -24,6 +24,7 @@
 #include <QHash>
 
 #include "gui/clockdriver.h"
+#include "gui/inputside.h"
 #include "gui/units.h"
 #include "gui/views.h"
 #include "session/inputgate.h"
@@ -172,6 +173,14 @@ public:
     // which the wall clock and user input must not re-enter the model.
     bool busy() const { return m_gate.busy(); }
 
+    // True while the window mirrors the model (a sync, or on the way out):
+    // what its widgets signal then is no user's doing.
+    bool syncing() const { return m_syncing; }
+    // Whether the window has a widget (or is the widget) of `control`.
+    bool mirrors(const widgets::Control& control) const;
+    // Mirrors `control` again at the next sync, whatever its revision.
+    void markStale(const widgets::Control& control);
+
 signals:
     // The zoom changed, before the controls are mirrored at it.
     void zoomChanged(double zoom);
@@ -197,42 +206,31 @@ private:
     // The widget of each kind of control: createWidget and update dispatch
     // on the kind to one create and one update of that kind. A create makes
     // the widget in `host` and connects the user's actions on it to the
-    // control (`entry` is the control's place in m_entries); an update
-    // mirrors the control onto its widget. Kinds whose widget takes no
+    // control through the input side; an update mirrors the control onto
+    // its widget. Kinds whose widget takes no
     // action are created in the dispatch itself; timers have no widget.
-    QWidget* createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner, std::size_t entry);
+    QWidget* createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner);
     void update(const Entry& e);
     void updateRoot();
     PanelView* createPanel(QWidget* host, widgets::Component* owner);
     static void updatePanel(const widgets::Container& model, PanelView& view, const Scale& scale);
-    ButtonView* createButton(widgets::Button& model, QWidget* host, widgets::Component* owner, std::size_t entry);
+    ButtonView* createButton(widgets::Button& model, QWidget* host, widgets::Component* owner);
     static void updateButton(const widgets::Button& model, ButtonView& view, const Scale& scale);
     static void updateLabel(const widgets::Label& model, LabelView& view, const Scale& scale);
     static void updateTextBox(const widgets::TextBox& model, LabelView& view, const Scale& scale);
-    QComboBox* createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner, std::size_t entry);
+    QComboBox* createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner);
     static void updateCombo(const widgets::ComboBox& model, QComboBox& view, const Scale& scale);
-    QCheckBox* createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner, std::size_t entry);
+    QCheckBox* createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner);
     static void updateCheck(const widgets::CheckBox& model, QCheckBox& view, const Scale& scale);
     static void updateShape(const widgets::Shape& model, ShapeView& view, const Scale& scale);
     static void updateLine(const widgets::Line& model, LineView& view, const Scale& scale);
     static void updatePicture(const widgets::Picture& model, PictureView& view, const Scale& scale);
-    QScrollBar* createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner, std::size_t entry);
+    QScrollBar* createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner);
     static void updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view, const Scale& scale);
 
     void restack(const Stack& s);
     void reshape(Stack& s);
     void orderTabs();
-    void watchFocus(QWidget* w, widgets::Component* owner);
-    // Runs the key table's action for a key event; false when the key has
-    // none here.
-    bool keyAction(const QKeyEvent& event, keys::Focused focused);
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-    // Runs a user action on the model: the owning component receives the
-    // focus first, then `action` runs, then everything is synced. Dropped
-    // (and the widget restored from the model) while the model is busy.
-    void userAction(std::size_t entry, const std::function<void()>& action, const UserInput& input);
-    UserInput input(UserInput::Kind kind, std::size_t entry) const;
 
     widgets::Container& m_root;
     // Before the views, which hold on to it.
@@ -240,15 +238,9 @@ private:
     std::vector<Entry> m_entries;
     std::vector<Stack> m_stacks;
     QHash<const widgets::Control*, std::size_t> m_index;
-    QHash<const QObject*, widgets::Component*> m_focusOwner;
-    QHash<int, std::function<void()>> m_keys;
-    QHash<int, std::function<void()>> m_actions;  // by keys::Action
     InputGate m_gate;
-    const QObject* m_popupOpenedBy = nullptr;  // the list whose pop-up the mouse opened
+    InputSide m_input{*this, m_gate};
     FocusFrame* m_focusFrame = nullptr;
-    // The control last pressed or focused: a second press on it is no news
-    // to its component.
-    const QWidget* m_pressFocus = nullptr;
     std::vector<const widgets::Control*> m_tabOrder;
     bool m_syncing = false;
 
