@@ -82,8 +82,8 @@ MainWindow::MainWindow(LinkDemo& demo, QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     buildLecture(demo);
     buildRewind();
-    m_demo->onRefresh = [this] { refreshStatus(); };
-    m_demo->onSettingsChanged = [this] { refreshSettings(); };
+    connect(m_demo, &DemoWindow::refreshed, this, &MainWindow::refreshStatus);
+    connect(m_demo, &DemoWindow::settingsChanged, this, &MainWindow::refreshSettings);
     refreshSettings();
     refreshStatus();
     m_area->setFocusPolicy(Qt::NoFocus);
@@ -231,7 +231,7 @@ MainWindow::~MainWindow()
     // go only after the window's own members).
     delete m_lecture;
     m_lecture = nullptr;
-    m_demo->onRefresh = nullptr;
+    disconnect(m_demo, nullptr, this, nullptr);
 }
 
 void MainWindow::buildExplanations()
@@ -272,14 +272,12 @@ void MainWindow::buildExplanations()
 
     // After every sync: the sentences of a Step or a click, the words of the
     // controls, the names following the components.
-    auto before = m_demo->onRefresh;
-    m_demo->onRefresh = [this, before] {
-        if (before) before();
+    connect(m_demo, &DemoWindow::refreshed, this, [this] {
         m_explainPanel->flush();
         m_live->refresh();
         m_componentNames->refresh();
         refreshSettingProblem();
-    };
+    });
 }
 
 void MainWindow::refreshSettingProblem()

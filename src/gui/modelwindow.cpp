@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -174,14 +175,12 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent)
           return clockLimit();
       })
 {
-    m_gate.onInput = [this](const UserInput& in) {
-        if (onUserInput) onUserInput(in);
-    };
+    m_gate.onInput = [this](const UserInput& in) { emit userInput(in); };
     m_gate.intercept = [this](const UserInput& in) { return interceptInput && interceptInput(in); };
     onClick = [this] {
-        if (!onBackgroundClick) return;
-        auto action = onBackgroundClick;
-        m_input.act(m_root, action, UserInput{UserInput::Kind::Background, {}, {}, 0});
+        if (!isSignalConnected(QMetaMethod::fromSignal(&ModelWindow::backgroundClicked))) return;
+        m_input.act(
+            m_root, [this] { emit backgroundClicked(); }, UserInput{UserInput::Kind::Background, {}, {}, 0});
     };
     m_entries.push_back(Entry{&m_root, this, nullptr, 0, 0});
     m_index.insert(&m_root, 0);
@@ -191,12 +190,10 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent)
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         m_focusFrame->follow(now && now != this && isAncestorOf(now) ? now : nullptr);
     });
-    connect(&m_clock, &ClockDriver::advanced, this, [this] {
-        if (afterAdvance) afterAdvance();
-    });
+    connect(&m_clock, &ClockDriver::advanced, this, [this] { clockAdvanced(); });
     connect(&m_clock, &ClockDriver::woke, this, [this](std::int64_t ms) {
         if (ms > 0) sync();
-        if (afterTick) afterTick();
+        emit ticked();
     });
     bindings().push_back(this);
     sync();
@@ -273,7 +270,7 @@ int ModelWindow::sync()
     }
     if (componentsMoved) orderTabs();
     m_focusFrame->refresh();
-    if (afterSync) afterSync();
+    synced();
     return updated;
 }
 
@@ -620,7 +617,7 @@ QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, wid
         if (i >= 0 && i < static_cast<int>(m->items().size())) in.text = m->items()[static_cast<std::size_t>(i)];
         m_input.act(
             *m, [m, i] { m->userChoose(i); }, in);
-        if (onListChoice) onListChoice(*m, fromPopup);
+        listChosen(*m, fromPopup);
     });
     if (QLineEdit* le = cb->lineEdit()) {
         // No inline completion: the text is what the user typed.

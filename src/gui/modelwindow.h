@@ -61,15 +61,9 @@ public:
     // Redraws every picture area whole and repaints it at once.
     void repaintAll();
 
-    // Runs, as a user action, on a click on the window's own background.
-    std::function<void()> onBackgroundClick;
-
-    // Told of every user action just before it reaches the model, under the
-    // script runner's names (a session recorder's feed). A component's
-    // focus comes as its own action before the action inside it.
-    std::function<void(const UserInput&)> onUserInput;
-    // Asked first: true takes the action away from the model (a played
-    // script turns the pause button into its own pause).
+    // Asked first of every user action: true takes it away from the model
+    // (a played script turns the pause button into its own pause). A query:
+    // the gate needs its answer before it goes on.
     std::function<bool(const UserInput&)> interceptInput;
     // The script runner's name of a control: "Wire1.cmdPacket(3)".
     std::string scriptName(const widgets::Control& control) const;
@@ -86,7 +80,8 @@ public:
     void bindKey(keys::Action which, std::function<void()> action);
 
     // The caption shown on a button instead of the model's own, while set
-    // (a played script's pause shows "Cont"); nullptr shows the model's.
+    // (a played script's pause shows "Cont"); nullptr shows the model's. A
+    // query: the mirror draws what it returns.
     std::function<std::string(const widgets::Button&)> captionFor;
     // Mirrors one control again at once (after captionFor changed its mind).
     void remirror(const widgets::Control& control);
@@ -132,11 +127,6 @@ public:
     // zoom.
     static ModelWindow* bindingOf(const widgets::Container& root);
 
-    // Runs after a user's choice from a list (combo box), with whether it
-    // was made in the list's pop-up (by the mouse) rather than by keys on
-    // the closed box.
-    std::function<void(widgets::ComboBox&, bool fromPopup)> onListChoice;
-
     // Gives the keyboard focus to the control's widget.
     void focusControl(const widgets::Control& control);
     // The frame around the focused control.
@@ -157,16 +147,11 @@ public:
     // Called when a modal message box closes, so that the time it stood open
     // is not caught up.
     void rebaseClock() { m_clock.rebase(); }
-    // Runs after every advance of the clock, before the sync.
-    std::function<void()> afterAdvance;
-    // Runs after every sync.
-    std::function<void()> afterSync;
     // Asked at each wake-up: the scheduler time the clock must not pass now
     // (the end of a played script's `run`); empty lets it run. Real time
-    // spent at the limit is not caught up afterwards.
+    // spent at the limit is not caught up afterwards. A query: the clock
+    // stops at the time it returns.
     std::function<std::optional<std::int64_t>()> clockLimit;
-    // Runs after every wake-up of the clock, advanced or not.
-    std::function<void()> afterTick;
 
     // True while the model is running a user action or a clock advance; a
     // modal message box opened from inside it runs a nested event loop, in
@@ -184,6 +169,27 @@ public:
 signals:
     // The zoom changed, before the controls are mirrored at it.
     void zoomChanged(double zoom);
+    // A click on the window's own background, told as a user action (inside
+    // the input gate, the focus then going home). Without a receiver the
+    // click is no action at all.
+    void backgroundClicked();
+    // Every user action just before it reaches the model, under the script
+    // runner's names (a session recorder's feed). A component's focus comes
+    // as its own action before the action inside it.
+    void userInput(const UserInput& input);
+    // After every wake-up of the clock, advanced or not (and synced).
+    void ticked();
+
+protected:
+    // After every advance of the clock, while the model is still held busy,
+    // before the sync.
+    virtual void clockAdvanced() {}
+    // After every sync (not the first, made while the window is built).
+    virtual void synced() {}
+    // After a user's choice from a list (combo box), with whether it was
+    // made in the list's pop-up (by the mouse) rather than by keys on the
+    // closed box.
+    virtual void listChosen(widgets::ComboBox& /*list*/, bool /*fromPopup*/) {}
 
 private:
     struct Entry {

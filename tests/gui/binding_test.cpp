@@ -347,7 +347,7 @@ TEST(Binding, BackgroundClickAndComponentFocus)
     Scene s;
     gui::ModelWindow w(s.window);
     int background = 0;
-    w.onBackgroundClick = [&] { ++background; };
+    QObject::connect(&w, &gui::ModelWindow::backgroundClicked, [&] { ++background; });
     showActive(w);
     QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(900, 700));
     EXPECT_EQ(background, 1);
