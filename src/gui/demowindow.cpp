@@ -7,8 +7,10 @@
 #include <QString>
 
 #include "gui/units.h"
+#include "packet/packet.h"
 #include "session/tracefigure.h"
 #include "session/tracetools.h"
+#include "wire/trace.h"
 
 namespace gui {
 
@@ -57,6 +59,7 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         };
         // Left of the sending end's bar, where no line is drawn.
         picture->axisRoom = [wire] { return wire->traceTable().xOf(0); };
+        picture->setDashedColour(TimeSequenceTrace::colourFor(pkt::kDataResent));
         picture->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(picture, &QWidget::customContextMenuRequested, this, [this, wire, picture](const QPoint& at) {
             QMenu menu(this);

@@ -16,8 +16,6 @@
 #include "gui/profile.h"
 #include "gui/textfit.h"
 #include "gui/units.h"
-#include "packet/packet.h"
-#include "wire/trace.h"
 
 namespace gui {
 
@@ -423,8 +421,7 @@ QRect PictureView::drawLines(std::size_t from, std::size_t to)
     const int pen = std::max(1, static_cast<int>(std::lround(dpr))) * (drawnLook.wideTraceLines ? 2 : 1);
     // A retransmission's line dashed: so many pixels drawn, then as many
     // left out, along the walk.
-    const std::int64_t dashedColour =
-        drawnLook.dashedRetransmissions ? TimeSequenceTrace::colourFor(pkt::kDataResent) : -1;
+    const std::int64_t dashedColour = drawnLook.dashedRetransmissions ? m_dashedColour : -1;
     const int dash = 4 * std::max(1, static_cast<int>(std::lround(dpr)));
     const QRectF bounds(-2.0, -2.0, m_image.width() / dpr + 4.0, m_image.height() / dpr + 4.0);
     QRgb* bits = reinterpret_cast<QRgb*>(m_image.bits());

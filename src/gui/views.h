@@ -175,6 +175,9 @@ public:
     };
     std::function<std::vector<AxisMark>()> axis;
     std::function<double()> axisRoom;
+    // The model colour whose lines are drawn dashed where the profile dashes
+    // retransmissions (a retransmission's trace colour); none by default.
+    void setDashedColour(std::int64_t modelColour) { m_dashedColour = modelColour; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -198,6 +201,7 @@ private:
     std::uint64_t m_fullRedraws = 0;
     bool m_needsFull = true;
     int m_wheelRest = 0;  // eighths of a degree not yet a whole notch
+    std::int64_t m_dashedColour = -1;
 };
 
 // The panel of the main window or of a component: a plain widget in the
