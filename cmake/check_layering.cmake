@@ -67,6 +67,34 @@ foreach(folder ${folders_found})
   endforeach()
 endforeach()
 
+# The Qt binding proper mirrors any model window: its files include the
+# widgets, the core's binding rules in session (bindingrules, inputgate,
+# keys, wallclock and the pace, the recorder's UserInput), the palette and
+# one another, never the demonstration's model (shell), its components nor
+# the rest of gui/ (DemoWindow joins the binding to the model).
+set(binding_files modelwindow views units inputside clockdriver keymap textfit profile)
+set(binding_allows widgets session palette)
+foreach(name ${binding_files})
+  foreach(file gui/${name}.h gui/${name}.cpp)
+    if(NOT EXISTS ${SOURCE_DIR}/${file})
+      continue()
+    endif()
+    file(STRINGS ${SOURCE_DIR}/${file} lines REGEX "${include_line}")
+    foreach(line ${lines})
+      string(REGEX MATCH "${include_line}" _ "${line}")
+      set(header "${CMAKE_MATCH_1}")
+      string(REGEX MATCH "^[^/]*/" used "${header}")
+      string(REPLACE "/" "" used "${used}")
+      get_filename_component(base "${header}" NAME_WE)
+      if(used STREQUAL "gui" AND NOT base IN_LIST binding_files)
+        string(APPEND faults "\n  ${file} includes ${header} (the binding includes only its own gui files)")
+      elseif(used AND NOT used STREQUAL "gui" AND NOT used IN_LIST binding_allows)
+        string(APPEND faults "\n  ${file} includes ${header} (the binding may include only gui, widgets, session, palette)")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
 if(faults)
   message(FATAL_ERROR "Layering broken:${faults}")
 endif()

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/modelwindow.h"
 #include "gui/units.h"
 #include "session/checkpoint.h"
 
@@ -33,7 +34,8 @@ QFont captionFont(int pixels)
 
 }  // namespace
 
-CaptionBand::CaptionBand(QWidget* host, double heightUnits) : QWidget(host), m_heightUnits(heightUnits)
+CaptionBand::CaptionBand(ModelWindow* host, double heightUnits)
+    : QWidget(host), m_scale(host->scale()), m_heightUnits(heightUnits)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
@@ -60,7 +62,7 @@ void CaptionBand::setText(const QString& text)
 void CaptionBand::place()
 {
     const QWidget* host = parentWidget();
-    int h = static_cast<int>(std::lround(toPixels(m_heightUnits)));
+    int h = static_cast<int>(std::lround(m_scale.toPixels(m_heightUnits)));
     if (m_panel) {
         // As tall as the question needs, up to half the window.
         m_panel->setFixedWidth(host->width());
@@ -75,8 +77,8 @@ void CaptionBand::place()
 void CaptionBand::fit()
 {
     const QRect area = rect().adjusted(kMargin, 2, -kMargin, -2);
-    const int largest = static_cast<int>(std::lround(kLargest * zoom()));
-    const int smallest = static_cast<int>(std::lround(kSmallest * zoom()));
+    const int largest = static_cast<int>(std::lround(kLargest * m_scale.zoom()));
+    const int smallest = static_cast<int>(std::lround(kSmallest * m_scale.zoom()));
     for (m_pixelSize = largest; m_pixelSize > smallest; --m_pixelSize) {
         const QRect need =
             QFontMetrics(captionFont(m_pixelSize)).boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap, m_text);
@@ -168,7 +170,7 @@ void CaptionBand::setWaitingText(const QString& text)
     const QString key = QStringLiteral("wait\n") + text;
     if (m_panel && key == m_panelKey) return;
     clearPanel();
-    const int px = static_cast<int>(std::lround(kLargest * zoom()));
+    const int px = static_cast<int>(std::lround(kLargest * m_scale.zoom()));
     m_panel = new QWidget(this);
     auto* row = new QHBoxLayout(m_panel);
     row->addWidget(bandLabel(m_panel, text, px, true, Qt::white), 1);
@@ -191,7 +193,7 @@ void CaptionBand::setCheckpoint(const Checkpoint& c, int chosen, bool canContinu
                             .arg(note);
     if (m_panel && key == m_panelKey) return;
     clearPanel();
-    const int px = static_cast<int>(std::lround(kLargest * zoom()));
+    const int px = static_cast<int>(std::lround(kLargest * m_scale.zoom()));
     const int small = px * 3 / 4;
     m_panel = new QWidget(this);
     auto* column = new QVBoxLayout(m_panel);

@@ -18,12 +18,15 @@ struct Checkpoint;
 
 namespace gui {
 
+class ModelWindow;
+class Scale;
+
 class CaptionBand : public QWidget {
     Q_OBJECT
 public:
     // Lies over the bottom `heightUnits` display units of `host`, at the
-    // window's zoom.
-    CaptionBand(QWidget* host, double heightUnits);
+    // binding's zoom.
+    CaptionBand(ModelWindow* host, double heightUnits);
 
     // Shows `text`; an empty text hides the band.
     void setText(const QString& text);
@@ -61,6 +64,7 @@ private:
     void showPanel(const QString& key);
 
     QString m_text;
+    const Scale& m_scale;
     double m_heightUnits;
     int m_pixelSize = 0;
     QWidget* m_panel = nullptr;

@@ -70,7 +70,8 @@ void ComponentNames::refresh()
             const Wire& w = static_cast<const Wire&>(c);
             double top = w.cmdPacket[0].top();
             for (int k = 1; k < Wire::kSlots; ++k) top = std::min(top, w.cmdPacket[k].top());
-            const int packetsTop = view->mapTo(&m_window, QPoint(0, 0)).y() + static_cast<int>(toPixels(top));
+            const int packetsTop =
+                view->mapTo(&m_window, QPoint(0, 0)).y() + static_cast<int>(m_window.scale().toPixels(top));
             r.setTop(std::min(r.top(), packetsTop));
         }
         QPoint at(wire ? r.center().x() - label->width() / 2 : r.left(), r.top() - label->height() - 2);

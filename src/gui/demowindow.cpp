@@ -7,8 +7,10 @@
 #include <QString>
 
 #include "gui/units.h"
+#include "packet/packet.h"
 #include "session/tracefigure.h"
 #include "session/tracetools.h"
+#include "wire/trace.h"
 
 namespace gui {
 
@@ -17,7 +19,7 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
     setWindowTitle(QString::fromStdString(demo.caption()));
     // A click on the background sends the focus home, to the pause button.
     gate().setHome(&demo.cmdPause);
-    onBackgroundClick = [this] { m_demo.backgroundClick(); };
+    connect(this, &ModelWindow::backgroundClicked, this, [this] { m_demo.backgroundClick(); });
     using keys::Action;
     bindKey(Action::PauseButton, [this] { pressAsUser(m_demo.cmdPause); });
     bindKey(Action::Reset, [this] { pressAsUser(m_demo.cmdReset); });
@@ -38,9 +40,6 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
     // or Return starts the run and no arrow key changes the scenario by
     // accident. Arrow keys on the closed list keep the focus there.
     focusControl(demo.cmdPause);
-    onListChoice = [this](widgets::ComboBox& list, bool fromPopup) {
-        if (&list == &m_demo.cmbScenario && fromPopup) focusControl(m_demo.cmdPause);
-    };
 
     for (Wire* wire : demo.wires()) {
         PictureView* picture = pictureFor(wire->Picture1);
@@ -60,11 +59,12 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         };
         // Left of the sending end's bar, where no line is drawn.
         picture->axisRoom = [wire] { return wire->traceTable().xOf(0); };
+        picture->setDashedColour(TimeSequenceTrace::colourFor(pkt::kDataResent));
         picture->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(picture, &QWidget::customContextMenuRequested, this, [this, wire, picture](const QPoint& at) {
             QMenu menu(this);
             menu.addAction(tr("Clear trace"), this, [this, wire] { clearTrace(*wire); });
-            if (extendTraceMenu) extendTraceMenu(menu, *wire);
+            emit traceMenuShown(menu, *wire);
             menu.exec(picture->mapToGlobal(at));
         });
 
@@ -93,11 +93,18 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         m_followNotices.push_back(FollowNotice{wire, follow});
     }
 
-    afterAdvance = [this] {
-        if (m_follow) presenter::followPresent(m_demo);
-    };
-    afterSync = [this] { afterEachSync(); };
-    afterEachSync();
+    // The base's first sync came before this window was whole.
+    synced();
+}
+
+void DemoWindow::listChosen(widgets::ComboBox& list, bool fromPopup)
+{
+    if (&list == &m_demo.cmbScenario && fromPopup) focusControl(m_demo.cmdPause);
+}
+
+void DemoWindow::clockAdvanced()
+{
+    if (m_follow) presenter::followPresent(m_demo);
 }
 
 void DemoWindow::step()
@@ -115,13 +122,13 @@ void DemoWindow::step()
 void DemoWindow::faster()
 {
     pace().faster();
-    settingsChanged();
+    tellSettings();
 }
 
 void DemoWindow::slower()
 {
     pace().slower();
-    settingsChanged();
+    tellSettings();
 }
 
 void DemoWindow::setSmoothMotion(bool on)
@@ -130,7 +137,7 @@ void DemoWindow::setSmoothMotion(bool on)
     m_smooth = on;
     // Back to the model's own places.
     if (!on) resyncAll();
-    settingsChanged();
+    tellSettings();
 }
 
 void DemoWindow::setFollowPresent(bool on)
@@ -141,13 +148,13 @@ void DemoWindow::setFollowPresent(bool on)
         act(
             m_demo, [this] { presenter::followPresent(m_demo); },
             UserInput{UserInput::Kind::Other, {}, "the traces following the present", 0});
-    settingsChanged();
+    tellSettings();
 }
 
-void DemoWindow::settingsChanged()
+void DemoWindow::tellSettings()
 {
-    if (onSettingsChanged) onSettingsChanged();
-    if (onRefresh) onRefresh();
+    emit settingsChanged();
+    emit refreshed();
 }
 
 void DemoWindow::selectPacket(int direction)
@@ -188,14 +195,14 @@ void DemoWindow::clearTrace(Wire& wire)
         UserInput{UserInput::Kind::Other, {}, "Clear trace of " + wire.name(), 0});
 }
 
-void DemoWindow::afterEachSync()
+void DemoWindow::synced()
 {
     placePackets();
     showSelection();
     showTraceNotices();
     showFollowNotices();
     thinTraceLabels();
-    if (onRefresh) onRefresh();
+    emit refreshed();
 }
 
 // Between two ticks each packet stands where the wire's timing puts it at

@@ -53,22 +53,28 @@ public:
     // Starts a wire's trace afresh, the run going on.
     void clearTrace(Wire& wire);
 
-    // Runs after every sync, for what shows the state around the window (a
-    // status bar).
-    std::function<void()> onRefresh;
-    // Adds entries to a trace's context menu (after "Clear trace").
-    std::function<void(QMenu&, Wire&)> extendTraceMenu;
+signals:
+    // After every sync and change of the settings, for what shows the state
+    // around the window (a status bar).
+    void refreshed();
+    // A trace's context menu is about to open: receivers add their entries
+    // (after "Clear trace").
+    void traceMenuShown(QMenu& menu, Wire& wire);
     // The settings above changed (speed, smooth motion, following).
-    std::function<void()> onSettingsChanged;
+    void settingsChanged();
+
+protected:
+    void clockAdvanced() override;
+    void synced() override;
+    void listChosen(widgets::ComboBox& list, bool fromPopup) override;
 
 private:
-    void afterEachSync();
     void placePackets();
     void showSelection();
     void showTraceNotices();
     void showFollowNotices();
     void thinTraceLabels();
-    void settingsChanged();
+    void tellSettings();
 
     LinkDemo& m_demo;
     bool m_smooth = false;

@@ -194,7 +194,7 @@ EventLogWindow::EventLogWindow(LinkDemo& demo, QWidget* parent)
     layout->addWidget(m_view, 1);
     layout->addWidget(m_status);
     resize(w * 90, 480);
-    followZoom(this);
+    followZoom(this, demo);
 
     connect(m_pause, &QCheckBox::toggled, this, [this](bool on) { setPaused(on); });
     connect(m_components, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int) {

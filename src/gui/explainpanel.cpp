@@ -38,10 +38,8 @@ ExplainPanel::ExplainPanel(DemoWindow& window, QWidget* parent)
     connect(m_list, &QListWidget::itemActivated, this, &ExplainPanel::chosen);
 
     // A packet destroyed by a click or a key is said with its cause; the
-    // recorder's feed (if any) still comes first.
-    m_inputBefore = m_window.onUserInput;
-    m_window.onUserInput = [this](const UserInput& input) {
-        if (m_inputBefore) m_inputBefore(input);
+    // recorder's feed (connected before, by the lecture tools) still comes first.
+    connect(&m_window, &ModelWindow::userInput, this, [this](const UserInput& input) {
         if (!m_explainer || input.kind != UserInput::Kind::Press) return;
         int wire = 0;
         int slot = 0;
@@ -49,13 +47,13 @@ ExplainPanel::ExplainPanel(DemoWindow& window, QWidget* parent)
             const auto cause = m_window.destroyingByKey() ? explain::Cause::Key : explain::Cause::Click;
             m_explainer->destroying(wire, slot, cause);
         }
-    };
+    });
 }
 
 ExplainPanel::~ExplainPanel()
 {
     watch(false);
-    m_window.onUserInput = m_inputBefore;
+    disconnect(&m_window, &ModelWindow::userInput, this, nullptr);
 }
 
 void ExplainPanel::showEvent(QShowEvent* event)

@@ -54,7 +54,6 @@ private:
     DemoWindow& m_window;
     QListWidget* m_list;
     std::unique_ptr<explain::Explainer> m_explainer;
-    std::function<void(const UserInput&)> m_inputBefore;
     std::int64_t m_lastTime = 0;
 };
 

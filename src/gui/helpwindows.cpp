@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "gui/profile.h"
+#include "gui/modelwindow.h"
 #include "gui/toolzoom.h"
 #include "gui/units.h"
 #include "linkdemo_version.h"
@@ -104,6 +105,14 @@ QGroupBox* groupBox(const help::ColourGroup& g, QWidget* parent)
     return box;
 }
 
+// The demonstration's window in or at `parent`, whose zoom the help follows.
+ModelWindow* bindingAt(QWidget* parent)
+{
+    if (!parent) return nullptr;
+    if (auto* binding = qobject_cast<ModelWindow*>(parent)) return binding;
+    return parent->findChild<ModelWindow*>();
+}
+
 // The window named `name` under `parent`, made by `make` when there is none;
 // shown and raised.
 template <class Make>
@@ -113,7 +122,7 @@ QWidget* showOnce(QWidget* parent, const QString& name, Make make)
     if (w == nullptr) {
         w = make();
         w->setObjectName(name);
-        followZoom(w);
+        followZoom(w, bindingAt(parent));
         w->setWindowFlag(Qt::Window);
         if (parent == nullptr) w->setAttribute(Qt::WA_DeleteOnClose);
     }

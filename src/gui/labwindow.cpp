@@ -222,7 +222,7 @@ LabWindow::LabWindow(LinkDemo& demo, QWidget* parent) : QWidget(parent, Qt::Wind
     connect(m_timer, &QTimer::timeout, this, &LabWindow::refresh);
     m_timer->start(kRefreshMs);
     refresh();
-    followZoom(this);
+    followZoom(this, demo);
 }
 
 LabWindow::~LabWindow() = default;
@@ -333,7 +333,7 @@ void LabWindow::changeEvent(QEvent* event)
         axis->setLabelsFont(f);
         axis->setTitleFont(f);
     }
-    m_chartView->setMinimumSize((QSizeF(260, 300) * zoom()).toSize());
+    m_chartView->setMinimumSize((QSizeF(260, 300) * toolZoom(*this)).toSize());
 }
 
 void LabWindow::showBeside(const QWidget& demonstration)
@@ -341,7 +341,7 @@ void LabWindow::showBeside(const QWidget& demonstration)
     if (!isVisible()) {
         // Narrow enough to stand beside the demonstration on a 1600-pixel
         // screen at 100 %; larger with the zoom.
-        resize(minimumSizeHint().expandedTo((QSizeF(590, 540) * zoom()).toSize()));
+        resize(minimumSizeHint().expandedTo((QSizeF(590, 540) * toolZoom(*this)).toSize()));
         const QRect frame = demonstration.frameGeometry();
         QPoint at(frame.right() + 8, frame.top());
         if (const QScreen* screen = demonstration.screen()) {

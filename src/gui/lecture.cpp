@@ -91,10 +91,10 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
 
     // Each wire's context menu (on its trace or anywhere else on it) offers
     // its trace.
-    window.extendTraceMenu = [this](QMenu& menu, Wire& wire) {
+    connect(&window, &DemoWindow::traceMenuShown, this, [this](QMenu& menu, Wire& wire) {
         menu.addAction(tr("Export trace of %1…").arg(QString::fromStdString(wire.name())), this,
                        [this, &wire] { exportTraceDialog(m_dialogParent, wire, m_demo.totalTime); });
-    };
+    });
     for (Wire* wire : demo.wires()) {
         QWidget* w = window.widgetFor(*wire);
         if (!w) continue;
@@ -104,7 +104,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
     }
 
     // The session, from start-up on.
-    window.onUserInput = [this](const UserInput& input) {
+    connect(&window, &ModelWindow::userInput, this, [this](const UserInput& input) {
         if (m_finalShown) {
             m_finalShown = false;
             m_band->setText({});
@@ -116,7 +116,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
         const bool newRun = (input.kind == UserInput::Kind::Press && input.name == "LinkDemo.cmdReset") ||
                             (input.kind == UserInput::Kind::Choose && input.name == "LinkDemo.cmbScenario");
         if (newRun && !playing() && !m_record->isChecked()) setStatus(QString());
-    };
+    });
     m_player->onLine = [this](const std::string& line, std::int64_t at) { m_recorder.recordLine(line, at); };
     m_player->onRestart = [this] { restarted(); };
 
@@ -133,7 +133,7 @@ Lecture::~Lecture()
 {
     m_window.captionFor = nullptr;  // nothing is mirrored on the way out
     detachPlayer();
-    m_window.onUserInput = nullptr;
+    disconnect(&m_window, &ModelWindow::userInput, this, nullptr);
 }
 
 EventLogWindow& Lecture::eventLogWindow()
@@ -313,7 +313,7 @@ void Lecture::showBand()
 void Lecture::attachPlayer()
 {
     m_window.clockLimit = [this] { return m_session.limit(); };
-    m_window.afterTick = [this] { advancePlay(); };
+    connect(&m_window, &ModelWindow::ticked, this, &Lecture::advancePlay, Qt::UniqueConnection);
     // While a script plays, its pause is the window's pause: the pause
     // button and Space hold the script (and the clock), not the model.
     m_window.interceptInput = [this](const UserInput& input) {
@@ -352,7 +352,7 @@ void Lecture::attachPlayer()
 void Lecture::detachPlayer()
 {
     m_window.clockLimit = nullptr;
-    m_window.afterTick = nullptr;
+    disconnect(&m_window, &ModelWindow::ticked, this, &Lecture::advancePlay);
     m_window.interceptInput = nullptr;
     m_session.setPaused(false);
     m_window.gate().setScriptPlaying(false);

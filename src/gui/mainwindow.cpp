@@ -30,7 +30,6 @@
 #include "gui/keymap.h"
 #include "gui/lecture.h"
 #include "gui/profile.h"
-#include "gui/toolzoom.h"
 #include "gui/tooltips.h"
 #include "gui/units.h"
 
@@ -83,8 +82,8 @@ MainWindow::MainWindow(LinkDemo& demo, QWidget* parent) : QMainWindow(parent)
     buildStatusBar();
     buildLecture(demo);
     buildRewind();
-    m_demo->onRefresh = [this] { refreshStatus(); };
-    m_demo->onSettingsChanged = [this] { refreshSettings(); };
+    connect(m_demo, &DemoWindow::refreshed, this, &MainWindow::refreshStatus);
+    connect(m_demo, &DemoWindow::settingsChanged, this, &MainWindow::refreshSettings);
     refreshSettings();
     refreshStatus();
     m_area->setFocusPolicy(Qt::NoFocus);
@@ -232,7 +231,7 @@ MainWindow::~MainWindow()
     // go only after the window's own members).
     delete m_lecture;
     m_lecture = nullptr;
-    m_demo->onRefresh = nullptr;
+    disconnect(m_demo, nullptr, this, nullptr);
 }
 
 void MainWindow::buildExplanations()
@@ -273,14 +272,12 @@ void MainWindow::buildExplanations()
 
     // After every sync: the sentences of a Step or a click, the words of the
     // controls, the names following the components.
-    auto before = m_demo->onRefresh;
-    m_demo->onRefresh = [this, before] {
-        if (before) before();
+    connect(m_demo, &DemoWindow::refreshed, this, [this] {
         m_explainPanel->flush();
         m_live->refresh();
         m_componentNames->refresh();
         refreshSettingProblem();
-    };
+    });
 }
 
 void MainWindow::refreshSettingProblem()
@@ -463,7 +460,7 @@ void MainWindow::setZoomPercent(int percent)
 
 void MainWindow::zoomIn()
 {
-    const int now = m_zoomPercent == 0 ? static_cast<int>(std::lround(zoom() * 100)) : m_zoomPercent;
+    const int now = m_zoomPercent == 0 ? static_cast<int>(std::lround(m_demo->zoom() * 100)) : m_zoomPercent;
     for (int p : kZooms) {
         if (p > now) {
             setZoomPercent(p);
@@ -474,7 +471,7 @@ void MainWindow::zoomIn()
 
 void MainWindow::zoomOut()
 {
-    const int now = m_zoomPercent == 0 ? static_cast<int>(std::lround(zoom() * 100)) : m_zoomPercent;
+    const int now = m_zoomPercent == 0 ? static_cast<int>(std::lround(m_demo->zoom() * 100)) : m_zoomPercent;
     for (auto it = std::rbegin(kZooms); it != std::rend(kZooms); ++it) {
         if (*it < now) {
             setZoomPercent(*it);
@@ -485,11 +482,9 @@ void MainWindow::zoomOut()
 
 void MainWindow::applyZoom(double z)
 {
-    if (std::abs(z - zoom()) < 1e-9) return;
-    setZoom(z);
-    rescaleToolWindows();
-    m_demo->resyncAll();
-    m_demo->repaintAll();
+    if (std::abs(z - m_demo->zoom()) < 1e-9) return;
+    // The tool windows follow it.
+    m_demo->setZoom(z);
 }
 
 // The largest zoom, from 50 % to 200 %, at which the whole demonstration
@@ -498,7 +493,7 @@ void MainWindow::applyZoom(double z)
 void MainWindow::fit()
 {
     const QSize room = m_area->maximumViewportSize();
-    const QSize designed = m_demo->size() / zoom();
+    const QSize designed = m_demo->size() / m_demo->zoom();
     if (designed.isEmpty() || room.isEmpty()) return;
     const double z = std::min(static_cast<double>(room.width()) / designed.width(),
                               static_cast<double>(room.height()) / designed.height());

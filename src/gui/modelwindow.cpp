@@ -6,16 +6,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QApplication>
-#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QSignalBlocker>
 
-#include "gui/keymap.h"
 #include "gui/profile.h"
 #include "gui/textfit.h"
 #include "gui/units.h"
@@ -48,14 +47,14 @@ private:
     bool& m_flag;
 };
 
-QRect rectOf(const widgets::Control& c)
+QRect rectOf(const widgets::Control& c, const Scale& scale)
 {
-    return pixelRect(c.left(), c.top(), c.width(), c.height());
+    return scale.pixelRect(c.left(), c.top(), c.width(), c.height());
 }
 
-void setGeometryFrom(QWidget* w, const widgets::Control& c)
+void setGeometryFrom(QWidget* w, const widgets::Control& c, const Scale& scale)
 {
-    const QRect r = rectOf(c);
+    const QRect r = rectOf(c, scale);
     if (w->geometry() != r) w->setGeometry(r);
 }
 
@@ -64,25 +63,26 @@ void setVisibleFrom(QWidget* w, const widgets::Control& c)
     if (w->isHidden() == c.visible()) w->setVisible(c.visible());
 }
 
-void setFontFrom(QWidget* w, const widgets::Control& c)
+void setFontFrom(QWidget* w, const widgets::Control& c, const Scale& scale)
 {
-    const QFont f = toQFont(c.font());
+    const QFont f = scale.toQFont(c.font());
     if (w->font() != f) w->setFont(f);
 }
 
 // The model's rectangle and font, for the widgets that take both as they
 // stand.
-void placeFrom(QWidget* w, const widgets::Control& c)
+void placeFrom(QWidget* w, const widgets::Control& c, const Scale& scale)
 {
-    setGeometryFrom(w, c);
-    setFontFrom(w, c);
+    setGeometryFrom(w, c, scale);
+    setFontFrom(w, c, scale);
 }
 
 // Calls the update of one kind with the control and widget cast to it.
 template <class Model, class View>
-void mirror(void (*update)(const Model&, View&), const widgets::Control& c, QWidget* w)
+void mirror(void (*update)(const Model&, View&, const Scale&), const widgets::Control& c, QWidget* w,
+            const Scale& scale)
 {
-    update(static_cast<const Model&>(c), *static_cast<View*>(w));
+    update(static_cast<const Model&>(c), *static_cast<View*>(w), scale);
 }
 
 void setTextColour(QWidget* w, const QColor& c)
@@ -158,63 +158,29 @@ void mirrorComboContents(const widgets::ComboBox& m, QComboBox& cb)
     }
 }
 
+// Every binding alive, oldest first.
+std::vector<ModelWindow*>& bindings()
+{
+    static std::vector<ModelWindow*> all;
+    return all;
+}
+
 }  // namespace
-
-// ---- units -----------------------------------------------------------------
-
-namespace {
-double g_zoom = 1.0;
-}
-
-double zoom()
-{
-    return g_zoom;
-}
-
-void setZoom(double z)
-{
-    g_zoom = std::isfinite(z) ? std::clamp(z, 0.25, 8.0) : 1.0;
-}
-
-QRect pixelRect(double left, double top, double width, double height)
-{
-    auto px = [](double units) { return static_cast<int>(std::lround(clampPixels(toPixels(units)))); };
-    const int l = px(left);
-    const int t = px(top);
-    const int r = px(left + std::max(0.0, width));
-    const int b = px(top + std::max(0.0, height));
-    return QRect(l, t, std::max(0, r - l), std::max(0, b - t));
-}
-
-QFont toQFont(const widgets::Font& font)
-{
-    QFont f;
-    f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("Helvetica"),
-                   QStringLiteral("DejaVu Sans")});
-    f.setStyleHint(QFont::SansSerif);
-    const double points = std::isfinite(font.points) ? std::clamp(font.points, 1.0, 400.0) : 8.25;
-    f.setPixelSize(std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0 * zoom()))));
-    f.setBold(font.bold);
-    return f;
-}
-
-QString toQString(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
 
 // ---- ModelWindow -----------------------------------------------------------
 
-ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(parent), m_root(root)
+ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent)
+    : PanelView(parent), m_root(root), m_clock(m_gate, [this]() -> std::optional<std::int64_t> {
+          if (!clockLimit) return std::nullopt;
+          return clockLimit();
+      })
 {
-    m_gate.onInput = [this](const UserInput& in) {
-        if (onUserInput) onUserInput(in);
-    };
+    m_gate.onInput = [this](const UserInput& in) { emit userInput(in); };
     m_gate.intercept = [this](const UserInput& in) { return interceptInput && interceptInput(in); };
     onClick = [this] {
-        if (!onBackgroundClick) return;
-        auto action = onBackgroundClick;
-        userAction(0, action, UserInput{UserInput::Kind::Background, {}, {}, 0});
+        if (!isSignalConnected(QMetaMethod::fromSignal(&ModelWindow::backgroundClicked))) return;
+        m_input.act(
+            m_root, [this] { emit backgroundClicked(); }, UserInput{UserInput::Kind::Background, {}, {}, 0});
     };
     m_entries.push_back(Entry{&m_root, this, nullptr, 0, 0});
     m_index.insert(&m_root, 0);
@@ -222,10 +188,14 @@ ModelWindow::ModelWindow(widgets::Container& root, QWidget* parent) : PanelView(
     build(m_root, this, nullptr, 0);
     m_focusFrame = new FocusFrame(this);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        m_pressFocus = now;
         m_focusFrame->follow(now && now != this && isAncestorOf(now) ? now : nullptr);
     });
-    connect(&m_clock, &QTimer::timeout, this, &ModelWindow::tick);
+    connect(&m_clock, &ClockDriver::advanced, this, [this] { clockAdvanced(); });
+    connect(&m_clock, &ClockDriver::woke, this, [this](std::int64_t ms) {
+        if (ms > 0) sync();
+        emit ticked();
+    });
+    bindings().push_back(this);
     sync();
 }
 
@@ -234,6 +204,8 @@ ModelWindow::~ModelWindow()
     // The views go first, while the tables their handlers use still exist;
     // nothing they do on the way out reaches the model.
     m_syncing = true;
+    auto& all = bindings();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
     m_clock.stop();
     disconnect(qApp, nullptr, this, nullptr);
     const QObjectList kids = children();
@@ -250,7 +222,7 @@ void ModelWindow::build(widgets::Container& container, QWidget* host, widgets::C
         if (isContainer(*c)) {
             if (auto* component = dynamic_cast<widgets::Component*>(c)) childOwner = component;
         }
-        QWidget* w = createWidget(*c, host, childOwner, entry);
+        QWidget* w = createWidget(*c, host, childOwner);
         if (!w) continue;
         m_entries.push_back(Entry{c, w, childOwner, 0, stack});
         m_index.insert(c, entry);
@@ -261,86 +233,9 @@ void ModelWindow::build(widgets::Container& container, QWidget* host, widgets::C
     }
 }
 
-void ModelWindow::watchFocus(QWidget* w, widgets::Component* owner)
-{
-    if (!owner) return;
-    m_focusOwner.insert(w, owner);
-    w->installEventFilter(this);
-}
-
-bool ModelWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    // While a script plays, its pause comes before the focused control.
-    if (event->type() == QEvent::KeyPress && m_gate.scriptPlaying() && !m_syncing) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const keys::Focused focused = focusedKind(watched);
-        const std::optional<keys::Key> k = keyOf(*key);
-        if (k && keys::focusedTakes(focused, *k) && keyAction(*key, focused)) return true;
-    }
-    // Whether a list's next choice comes from a pop-up the mouse opened or
-    // from keys on the closed box.
-    if (qobject_cast<QComboBox*>(watched)) {
-        if (event->type() == QEvent::MouseButtonPress) m_popupOpenedBy = watched;
-        if (event->type() == QEvent::KeyPress) m_popupOpenedBy = nullptr;
-    }
-    if (event->type() == QEvent::Wheel) {
-        auto* combo = qobject_cast<QComboBox*>(watched);
-        if (combo && !combo->hasFocus()) {
-            event->ignore();
-            return true;
-        }
-    }
-    // A press on a control that a click no longer focuses still tells its
-    // component, as the focus moving there would have: the component comes
-    // to the front.
-    if (event->type() == QEvent::MouseButtonPress && !m_syncing && !busy()) {
-        auto* w = qobject_cast<QWidget*>(watched);
-        widgets::Component* owner = m_focusOwner.value(watched, nullptr);
-        const Qt::FocusPolicy policy = w ? w->focusPolicy() : Qt::NoFocus;
-        if (owner && (policy & Qt::TabFocus) && !(policy & Qt::ClickFocus) && w != m_pressFocus) {
-            m_pressFocus = w;
-            m_gate.focus(*owner);
-            sync();
-        }
-    }
-    if (event->type() == QEvent::FocusIn && !m_syncing && !busy()) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Only focus a user moved here: not focus restored on activation or
-        // passed on because a widget was hidden.
-        const bool byUser = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason ||
-                            reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
-        widgets::Component* owner = m_focusOwner.value(watched, nullptr);
-        if (byUser && owner) {
-            m_gate.focus(*owner);
-            sync();
-        }
-    }
-    return PanelView::eventFilter(watched, event);
-}
-
 std::string ModelWindow::scriptName(const widgets::Control& control) const
 {
     return rules::scriptName(control);
-}
-
-UserInput ModelWindow::input(UserInput::Kind kind, std::size_t entry) const
-{
-    return UserInput{kind, entry < m_entries.size() ? scriptName(*m_entries[entry].control) : std::string(), {}, 0};
-}
-
-void ModelWindow::userAction(std::size_t entry, const std::function<void()>& action, const UserInput& input)
-{
-    if (m_syncing) return;
-    if (entry >= m_entries.size()) return;
-    const InputGate::Outcome o = m_gate.act(*m_entries[entry].control, input, action);
-    // Refused inside a model call (a nested event loop) or on a control out
-    // of reach: the widget is restored from the model at the next sync. The
-    // widget may also hold a state of its own (a tick, a slider position)
-    // that the model did not take: the model is mirrored over it.
-    m_entries[entry].revision = 0;
-    if (o.result == InputGate::Result::Refused) return;
-    sync();
-    if (o.focus) focusControl(*o.focus);
 }
 
 int ModelWindow::sync()
@@ -375,7 +270,7 @@ int ModelWindow::sync()
     }
     if (componentsMoved) orderTabs();
     m_focusFrame->refresh();
-    if (afterSync) afterSync();
+    synced();
     return updated;
 }
 
@@ -458,25 +353,12 @@ void ModelWindow::pressAsUser(widgets::Button& button)
 
 void ModelWindow::addKey(Qt::Key key, std::function<void()> action)
 {
-    m_keys.insert(static_cast<int>(key), std::move(action));
+    m_input.addKey(key, std::move(action));
 }
 
 void ModelWindow::bindKey(keys::Action which, std::function<void()> action)
 {
-    m_actions.insert(static_cast<int>(which), std::move(action));
-}
-
-bool ModelWindow::keyAction(const QKeyEvent& event, keys::Focused focused)
-{
-    const std::optional<keys::Key> key = keyOf(event);
-    if (!key) return false;
-    const keys::Action a = keys::dispatch(*key, focused, m_gate.scriptPlaying());
-    auto it = m_actions.constFind(static_cast<int>(a));
-    if (a == keys::Action::None || it == m_actions.constEnd()) return false;
-    if (event.isAutoRepeat() || busy()) return true;
-    const auto action = *it;
-    action();
-    return true;
+    m_input.bindKey(which, std::move(action));
 }
 
 void ModelWindow::remirror(const widgets::Control& control)
@@ -489,8 +371,18 @@ void ModelWindow::remirror(const widgets::Control& control)
 
 void ModelWindow::act(const widgets::Control& control, const std::function<void()>& action, const UserInput& input)
 {
+    m_input.act(control, action, input);
+}
+
+bool ModelWindow::mirrors(const widgets::Control& control) const
+{
+    return m_index.contains(&control);
+}
+
+void ModelWindow::markStale(const widgets::Control& control)
+{
     auto it = m_index.constFind(&control);
-    if (it != m_index.constEnd()) userAction(*it, action, input);
+    if (it != m_index.constEnd()) m_entries[*it].revision = 0;
 }
 
 void ModelWindow::placeAt(const widgets::Control& control, double left, double top, double width, double height)
@@ -498,7 +390,7 @@ void ModelWindow::placeAt(const widgets::Control& control, double left, double t
     auto it = m_index.constFind(&control);
     if (it == m_index.constEnd()) return;
     Entry& e = m_entries[*it];
-    const QRect r = pixelRect(left, top, width, height);
+    const QRect r = m_scale.pixelRect(left, top, width, height);
     if (e.widget->geometry() == r) return;
     e.widget->setGeometry(r);
     m_stacks[e.stack].shapeChanged = true;
@@ -509,6 +401,22 @@ void ModelWindow::finishPlacing()
     for (Stack& s : m_stacks) {
         if (s.shapeChanged) reshape(s);
     }
+}
+
+void ModelWindow::setZoom(double z)
+{
+    m_scale.setZoom(z);
+    emit zoomChanged(m_scale.zoom());
+    resyncAll();
+    repaintAll();
+}
+
+ModelWindow* ModelWindow::bindingOf(const widgets::Container& root)
+{
+    for (auto it = bindings().rbegin(); it != bindings().rend(); ++it) {
+        if (&(*it)->root() == &root) return *it;
+    }
+    return nullptr;
 }
 
 void ModelWindow::resyncAll()
@@ -524,21 +432,7 @@ void ModelWindow::resyncAll()
 // Keys the focused control did not take arrive here.
 void ModelWindow::keyPressEvent(QKeyEvent* event)
 {
-    if (keyAction(*event, keys::Focused::Nothing)) {
-        event->accept();
-        return;
-    }
-    // Shift is allowed: "+" and "]" need it on some keyboards.
-    const bool plain = (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == Qt::NoModifier;
-    auto it = m_keys.constFind(event->key());
-    if (!plain || it == m_keys.constEnd()) {
-        PanelView::keyPressEvent(event);
-        return;
-    }
-    event->accept();
-    if (event->isAutoRepeat() || busy()) return;
-    const auto action = *it;
-    action();
+    if (!m_input.keyPress(*event)) PanelView::keyPressEvent(event);
 }
 
 void ModelWindow::focusControl(const widgets::Control& control)
@@ -548,8 +442,7 @@ void ModelWindow::focusControl(const widgets::Control& control)
 
 // ---- one create and one update per kind of control -------------------------
 
-QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner,
-                                   std::size_t entry)
+QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner)
 {
     using widgets::Kind;
     switch (control.kind()) {
@@ -557,23 +450,23 @@ QWidget* ModelWindow::createWidget(widgets::Control& control, QWidget* host, wid
         case Kind::Component:
             return createPanel(host, owner);
         case Kind::Button:
-            return createButton(static_cast<widgets::Button&>(control), host, owner, entry);
+            return createButton(static_cast<widgets::Button&>(control), host, owner);
         case Kind::Label:
-            return new LabelView(host, true);
+            return new LabelView(host, true, m_scale);
         case Kind::TextBox:
-            return new LabelView(host, false);
+            return new LabelView(host, false, m_scale);
         case Kind::Combo:
-            return createCombo(static_cast<widgets::ComboBox&>(control), host, owner, entry);
+            return createCombo(static_cast<widgets::ComboBox&>(control), host, owner);
         case Kind::Check:
-            return createCheck(static_cast<widgets::CheckBox&>(control), host, owner, entry);
+            return createCheck(static_cast<widgets::CheckBox&>(control), host, owner);
         case Kind::Shape:
             return new ShapeView(host);
         case Kind::Line:
             return new LineView(host);
         case Kind::Picture:
-            return new PictureView(static_cast<widgets::Picture&>(control), host);
+            return new PictureView(static_cast<widgets::Picture&>(control), m_scale, host);
         case Kind::ScrollBar:
-            return createScrollBar(static_cast<widgets::ScrollBar&>(control), host, owner, entry);
+            return createScrollBar(static_cast<widgets::ScrollBar&>(control), host, owner);
         case Kind::Timer:
             break;
     }
@@ -592,37 +485,37 @@ void ModelWindow::update(const Entry& e)
     switch (c.kind()) {
         case Kind::Window:
         case Kind::Component:
-            mirror(updatePanel, c, w);
+            mirror(updatePanel, c, w, m_scale);
             break;
         case Kind::Button:
-            mirror(updateButton, c, w);
+            mirror(updateButton, c, w, m_scale);
             if (captionFor) {
                 static_cast<ButtonView*>(w)->setCaption(toQString(captionFor(static_cast<const widgets::Button&>(c))));
             }
             break;
         case Kind::Label:
-            mirror(updateLabel, c, w);
+            mirror(updateLabel, c, w, m_scale);
             break;
         case Kind::TextBox:
-            mirror(updateTextBox, c, w);
+            mirror(updateTextBox, c, w, m_scale);
             break;
         case Kind::Combo:
-            mirror(updateCombo, c, w);
+            mirror(updateCombo, c, w, m_scale);
             break;
         case Kind::Check:
-            mirror(updateCheck, c, w);
+            mirror(updateCheck, c, w, m_scale);
             break;
         case Kind::Shape:
-            mirror(updateShape, c, w);
+            mirror(updateShape, c, w, m_scale);
             break;
         case Kind::Line:
-            mirror(updateLine, c, w);
+            mirror(updateLine, c, w, m_scale);
             break;
         case Kind::Picture:
-            mirror(updatePicture, c, w);
+            mirror(updatePicture, c, w, m_scale);
             break;
         case Kind::ScrollBar:
-            mirror(updateScrollBar, c, w);
+            mirror(updateScrollBar, c, w, m_scale);
             break;
         case Kind::Timer:
             break;
@@ -633,9 +526,9 @@ void ModelWindow::update(const Entry& e)
 void ModelWindow::updateRoot()
 {
     setBackColour(toQColor(m_root.backColour()));
-    const QRect r = pixelRect(0, 0, m_root.width(), m_root.height());
+    const QRect r = m_scale.pixelRect(0, 0, m_root.width(), m_root.height());
     if (!r.isEmpty() && size() != r.size()) setFixedSize(r.size());
-    setFontFrom(this, m_root);
+    setFontFrom(this, m_root, m_scale);
 }
 
 // ---- panels (components) ---------------------------------------------------
@@ -643,16 +536,13 @@ void ModelWindow::updateRoot()
 PanelView* ModelWindow::createPanel(QWidget* host, widgets::Component* owner)
 {
     auto* panel = new PanelView(host);
-    panel->onPress = [this, owner] {
-        if (!owner || m_syncing || !m_gate.focus(*owner)) return;
-        sync();
-    };
+    panel->onPress = [this, owner] { m_input.pressComponent(owner); };
     return panel;
 }
 
-void ModelWindow::updatePanel(const widgets::Container& model, PanelView& view)
+void ModelWindow::updatePanel(const widgets::Container& model, PanelView& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     const std::int64_t colour = model.backColour();
     const bool sameAsBeneath = model.parent() && model.parent()->backColour() == colour;
     view.setBackColour(toQColor(colour), !sameAsBeneath);
@@ -661,22 +551,21 @@ void ModelWindow::updatePanel(const widgets::Container& model, PanelView& view)
 
 // ---- buttons ---------------------------------------------------------------
 
-ButtonView* ModelWindow::createButton(widgets::Button& model, QWidget* host, widgets::Component* owner,
-                                      std::size_t entry)
+ButtonView* ModelWindow::createButton(widgets::Button& model, QWidget* host, widgets::Component* owner)
 {
-    auto* b = new ButtonView(host);
-    b->installEventFilter(this);
-    connect(b, &QPushButton::clicked, this, [this, entry, m = &model] {
-        userAction(
-            entry, [m] { m->click(); }, input(UserInput::Kind::Press, entry));
+    auto* b = new ButtonView(host, m_scale);
+    m_input.watch(b);
+    connect(b, &QPushButton::clicked, this, [this, m = &model] {
+        m_input.act(
+            *m, [m] { m->click(); }, InputSide::input(UserInput::Kind::Press, *m));
     });
-    watchFocus(b, owner);
+    m_input.watchFocus(b, owner);
     return b;
 }
 
-void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view)
+void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     // Tab reaches a button; a click presses it without taking the keyboard
     // focus, so that Space never presses the last button clicked again.
     const Qt::FocusPolicy focus = focusPolicyOf(model);
@@ -690,26 +579,25 @@ void ModelWindow::updateButton(const widgets::Button& model, ButtonView& view)
 // ---- labels and text boxes -------------------------------------------------
 // Both are drawn by a LabelView, which places and fits the text itself.
 
-void ModelWindow::updateLabel(const widgets::Label& model, LabelView& view)
+void ModelWindow::updateLabel(const widgets::Label& model, LabelView& view, const Scale& scale)
 {
-    view.present(toQString(model.caption()), toQFont(model.font()), rectOf(model));
+    view.present(toQString(model.caption()), scale.toQFont(model.font()), rectOf(model, scale));
     setTextColour(&view, drawnColour(model.foreColour(), palette::Role::Text));
     setFill(&view, model.backColour());
     if (view.alignment() != toQt(model.alignment())) view.setAlignment(toQt(model.alignment()));
     setVisibleFrom(&view, model);
 }
 
-void ModelWindow::updateTextBox(const widgets::TextBox& model, LabelView& view)
+void ModelWindow::updateTextBox(const widgets::TextBox& model, LabelView& view, const Scale& scale)
 {
-    view.present(toQString(model.text()), toQFont(model.font()), rectOf(model));
+    view.present(toQString(model.text()), scale.toQFont(model.font()), rectOf(model, scale));
     setTextColour(&view, drawnColour(model.foreColour(), palette::Role::Text));
     setVisibleFrom(&view, model);
 }
 
 // ---- combo boxes -----------------------------------------------------------
 
-QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner,
-                                    std::size_t entry)
+QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner)
 {
     auto* cb = new QComboBox(host);
     cb->setEditable(model.editable());
@@ -720,64 +608,62 @@ QComboBox* ModelWindow::createCombo(widgets::ComboBox& model, QWidget* host, wid
     // A field takes the focus when clicked, to be typed in; a list only by
     // Tab (its pop-up opens at a click all the same).
     cb->setFocusPolicy(focusPolicyOf(model));
-    cb->installEventFilter(this);
+    m_input.watch(cb);
     // A user's pick from the list or by arrow keys; never emitted by the
     // binding's own setCurrentIndex.
-    connect(cb, QOverload<int>::of(&QComboBox::activated), this, [this, entry, m = &model, cb](int i) {
-        const bool fromPopup = m_popupOpenedBy == cb;
-        m_popupOpenedBy = nullptr;
-        UserInput in = input(UserInput::Kind::Choose, entry);
+    connect(cb, QOverload<int>::of(&QComboBox::activated), this, [this, m = &model, cb](int i) {
+        const bool fromPopup = m_input.takeChoiceFromPopup(cb);
+        UserInput in = InputSide::input(UserInput::Kind::Choose, *m);
         if (i >= 0 && i < static_cast<int>(m->items().size())) in.text = m->items()[static_cast<std::size_t>(i)];
-        userAction(
-            entry, [m, i] { m->userChoose(i); }, in);
-        if (onListChoice) onListChoice(*m, fromPopup);
+        m_input.act(
+            *m, [m, i] { m->userChoose(i); }, in);
+        listChosen(*m, fromPopup);
     });
     if (QLineEdit* le = cb->lineEdit()) {
         // No inline completion: the text is what the user typed.
         cb->setCompleter(nullptr);
         // The field takes no more than the model's combo holds.
         le->setMaxLength(static_cast<int>(widgets::ComboBox::kMaxLength));
-        le->installEventFilter(this);
+        m_input.watch(le);
         // textEdited is the user's keystrokes only, never setText.
-        connect(le, &QLineEdit::textEdited, this, [this, entry, m = &model](const QString& text) {
-            UserInput in = input(UserInput::Kind::Type, entry);
+        connect(le, &QLineEdit::textEdited, this, [this, m = &model](const QString& text) {
+            UserInput in = InputSide::input(UserInput::Kind::Type, *m);
             in.text = text.toStdString();
-            userAction(
-                entry, [m, text] { m->userEdit(text.toStdString()); }, in);
+            m_input.act(
+                *m, [m, text] { m->userEdit(text.toStdString()); }, in);
         });
-        watchFocus(le, owner);
+        m_input.watchFocus(le, owner);
     }
-    watchFocus(cb, owner);
+    m_input.watchFocus(cb, owner);
     return cb;
 }
 
-void ModelWindow::updateCombo(const widgets::ComboBox& model, QComboBox& view)
+void ModelWindow::updateCombo(const widgets::ComboBox& model, QComboBox& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     mirrorComboContents(model, view);
     setVisibleFrom(&view, model);
 }
 
 // ---- check boxes -----------------------------------------------------------
 
-QCheckBox* ModelWindow::createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner,
-                                    std::size_t entry)
+QCheckBox* ModelWindow::createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner)
 {
     auto* box = new QCheckBox(host);
     box->setFocusPolicy(focusPolicyOf(model));
-    box->installEventFilter(this);
-    connect(box, &QCheckBox::clicked, this, [this, entry, m = &model] {
-        userAction(
-            entry, [m] { m->click(); }, input(UserInput::Kind::Press, entry));
+    m_input.watch(box);
+    connect(box, &QCheckBox::clicked, this, [this, m = &model] {
+        m_input.act(
+            *m, [m] { m->click(); }, InputSide::input(UserInput::Kind::Press, *m));
     });
-    watchFocus(box, owner);
+    m_input.watchFocus(box, owner);
     return box;
 }
 
 // The font is the model's, made smaller where the caption needs it.
-void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view)
+void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view, const Scale& scale)
 {
-    setGeometryFrom(&view, model);
+    setGeometryFrom(&view, model, scale);
     {
         QSignalBlocker block(&view);
         const QString text = withoutMnemonic(model.caption());
@@ -788,7 +674,9 @@ void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view)
         option.initFrom(&view);
         option.text = text;
         const QRect room = view.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &view);
-        const QFont fitted = fitText(toQFont(model.font()), toQString(model.caption()), room.size(), false).font;
+        const QFont fitted = fitText(scale.toQFont(model.font()), toQString(model.caption()), room.size(), false,
+                                     scale.pixels(kFloorPixels))
+                                 .font;
         if (view.font() != fitted) view.setFont(fitted);
     }
     setVisibleFrom(&view, model);
@@ -796,9 +684,9 @@ void ModelWindow::updateCheck(const widgets::CheckBox& model, QCheckBox& view)
 
 // ---- shapes and lines ------------------------------------------------------
 
-void ModelWindow::updateShape(const widgets::Shape& model, ShapeView& view)
+void ModelWindow::updateShape(const widgets::Shape& model, ShapeView& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     view.setLook(model.form(), drawnColour(model.fillColour(), palette::Role::Fill), model.filled(),
                  toQColor(model.borderColour()));
     setVisibleFrom(&view, model);
@@ -806,18 +694,18 @@ void ModelWindow::updateShape(const widgets::Shape& model, ShapeView& view)
 
 // A line's widget covers the line's bounding box, which LineView works out
 // from the ends; the control's own rectangle is not used.
-void ModelWindow::updateLine(const widgets::Line& model, LineView& view)
+void ModelWindow::updateLine(const widgets::Line& model, LineView& view, const Scale& scale)
 {
-    auto px = [](double units) { return clampPixels(toPixels(units)); };
+    auto px = [&scale](double units) { return clampPixels(scale.toPixels(units)); };
     view.setLine(QLineF(px(model.x1()), px(model.y1()), px(model.x2()), px(model.y2())), toQColor(model.colour()));
     setVisibleFrom(&view, model);
 }
 
 // ---- picture areas ---------------------------------------------------------
 
-void ModelWindow::updatePicture(const widgets::Picture& model, PictureView& view)
+void ModelWindow::updatePicture(const widgets::Picture& model, PictureView& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     setVisibleFrom(&view, model);
     // After the geometry, so that the image has the new size.
     view.syncFromModel();
@@ -825,27 +713,26 @@ void ModelWindow::updatePicture(const widgets::Picture& model, PictureView& view
 
 // ---- scroll bars -----------------------------------------------------------
 
-QScrollBar* ModelWindow::createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner,
-                                         std::size_t entry)
+QScrollBar* ModelWindow::createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner)
 {
     auto* sb = new QScrollBar(Qt::Vertical, host);
     // Arrows, page clicks, dragging and the wheel all end in a value change;
     // the binding's own updates are blocked and guarded.
-    connect(sb, &QScrollBar::valueChanged, this, [this, entry, m = &model](int v) {
+    connect(sb, &QScrollBar::valueChanged, this, [this, m = &model](int v) {
         if (m_syncing) return;
-        UserInput in = input(UserInput::Kind::Scroll, entry);
+        UserInput in = InputSide::input(UserInput::Kind::Scroll, *m);
         in.value = v;
-        userAction(
-            entry, [m, v] { m->userScroll(v); }, in);
+        m_input.act(
+            *m, [m, v] { m->userScroll(v); }, in);
     });
-    watchFocus(sb, owner);
+    m_input.watchFocus(sb, owner);
     return sb;
 }
 
 // A range from a higher minimum to a lower maximum turns the bar over.
-void ModelWindow::updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view)
+void ModelWindow::updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view, const Scale& scale)
 {
-    placeFrom(&view, model);
+    placeFrom(&view, model, scale);
     {
         QSignalBlocker block(&view);
         const bool inverted = model.min() > model.max();
@@ -857,55 +744,6 @@ void ModelWindow::updateScrollBar(const widgets::ScrollBar& model, QScrollBar& v
         view.setValue(model.value());
     }
     setVisibleFrom(&view, model);
-}
-
-// ---- the wall clock --------------------------------------------------------
-
-void ModelWindow::setTimeSource(std::function<std::int64_t()> source)
-{
-    m_time = std::move(source);
-    rebaseClock();
-}
-
-void ModelWindow::startClock(widgets::Scheduler& scheduler, int intervalMs, std::int64_t maxCatchUpMs)
-{
-    m_wallClock.setScheduler(scheduler);
-    m_wallClock.setMaxCatchUp(maxCatchUpMs);
-    m_wallClock.limit = [this]() -> std::optional<std::int64_t> {
-        if (!clockLimit) return std::nullopt;
-        return clockLimit();
-    };
-    if (!m_time) {
-        m_elapsed.start();
-        m_time = [this] { return m_elapsed.elapsed(); };
-    }
-    rebaseClock();
-    if (intervalMs > 0) m_clock.start(intervalMs);
-}
-
-void ModelWindow::stopClock()
-{
-    m_clock.stop();
-}
-
-void ModelWindow::rebaseClock()
-{
-    if (m_time) m_wallClock.rebase(m_time());
-}
-
-void ModelWindow::tick()
-{
-    // Inside a model call a modal box runs its own event loop; the model is
-    // mid-operation and must not be advanced from there.
-    if (!m_wallClock.hasScheduler() || !m_time || busy()) return;
-    std::int64_t ms = 0;
-    {
-        InputGate::BusyScope scope(m_gate);
-        ms = m_wallClock.wake(m_time());
-        if (ms > 0 && afterAdvance) afterAdvance();
-    }
-    if (ms > 0) sync();
-    if (afterTick) afterTick();
 }
 
 }  // namespace gui

@@ -10,9 +10,10 @@
 // controls is walked once, at construction: the model creates every control
 // up front and never adds one later.
 //
-// Time: startClock() runs the one wall-clock timer, which advances the
-// model's scheduler to the elapsed real time and then syncs. Tests leave it
-// off, advance the scheduler themselves and call sync().
+// Time: startClock() runs the one wall-clock timer (ClockDriver), which
+// advances the model's scheduler to the elapsed real time; the window then
+// syncs. Tests leave it off, advance the scheduler themselves and call
+// sync().
 #pragma once
 
 #include <cstdint>
@@ -20,15 +21,15 @@
 #include <optional>
 #include <vector>
 
-#include <QElapsedTimer>
 #include <QHash>
-#include <QTimer>
 
+#include "gui/clockdriver.h"
+#include "gui/inputside.h"
+#include "gui/units.h"
 #include "gui/views.h"
 #include "session/inputgate.h"
 #include "session/keys.h"
 #include "session/presenter.h"
-#include "session/wallclock.h"
 #include "session/recorder.h"
 #include "widgets/component.h"
 #include "widgets/controls.h"
@@ -60,15 +61,9 @@ public:
     // Redraws every picture area whole and repaints it at once.
     void repaintAll();
 
-    // Runs, as a user action, on a click on the window's own background.
-    std::function<void()> onBackgroundClick;
-
-    // Told of every user action just before it reaches the model, under the
-    // script runner's names (a session recorder's feed). A component's
-    // focus comes as its own action before the action inside it.
-    std::function<void(const UserInput&)> onUserInput;
-    // Asked first: true takes the action away from the model (a played
-    // script turns the pause button into its own pause).
+    // Asked first of every user action: true takes it away from the model
+    // (a played script turns the pause button into its own pause). A query:
+    // the gate needs its answer before it goes on.
     std::function<bool(const UserInput&)> interceptInput;
     // The script runner's name of a control: "Wire1.cmdPacket(3)".
     std::string scriptName(const widgets::Control& control) const;
@@ -85,7 +80,8 @@ public:
     void bindKey(keys::Action which, std::function<void()> action);
 
     // The caption shown on a button instead of the model's own, while set
-    // (a played script's pause shows "Cont"); nullptr shows the model's.
+    // (a played script's pause shows "Cont"); nullptr shows the model's. A
+    // query: the mirror draws what it returns.
     std::function<std::string(const widgets::Button&)> captionFor;
     // Mirrors one control again at once (after captionFor changed its mind).
     void remirror(const widgets::Control& control);
@@ -115,52 +111,85 @@ public:
     void placeAt(const widgets::Control& control, double left, double top, double width, double height);
     // Brings the click masks up to date after placeAt calls.
     void finishPlacing();
-    // Mirrors every control again from scratch (after a change of zoom).
+    // Mirrors every control again from scratch (after a change of profile).
     void resyncAll();
 
-    // Runs after a user's choice from a list (combo box), with whether it
-    // was made in the list's pop-up (by the mouse) rather than by keys on
-    // the closed box.
-    std::function<void(widgets::ComboBox&, bool fromPopup)> onListChoice;
+    // The zoom the window and its views draw at (1.0 = 100 %), its own:
+    // another binding in the process may stand at another.
+    const Scale& scale() const { return m_scale; }
+    double zoom() const { return m_scale.zoom(); }
+    // Changes the zoom (held to 0.25 .. 8), tells zoomChanged, then mirrors
+    // and redraws everything at it.
+    void setZoom(double z);
+
+    // The binding that mirrors `root` (the latest made, while several do);
+    // nullptr when none is alive. The tool windows of a model follow its
+    // zoom.
+    static ModelWindow* bindingOf(const widgets::Container& root);
 
     // Gives the keyboard focus to the control's widget.
     void focusControl(const widgets::Control& control);
     // The frame around the focused control.
     const FocusFrame& focusFrame() const { return *m_focusFrame; }
 
-    // The wall clock: every `intervalMs` the scheduler is advanced by the
-    // real time elapsed since the previous wake-up times the pace's speed,
-    // catching up at most `maxCatchUpMs` of real time in one step (time
-    // beyond that is dropped, as after a stall). An interval of 0 starts no
-    // timer: the caller calls tick() itself.
-    void startClock(widgets::Scheduler& scheduler, int intervalMs = 10, std::int64_t maxCatchUpMs = 1000);
-    void stopClock();
-    // One wake-up of the wall clock.
-    void tick();
-    // The speed of the wall clock (1x by default).
-    presenter::Pace& pace() { return m_wallClock.pace(); }
-    // Runs after every advance of the clock, before the sync.
-    std::function<void()> afterAdvance;
-    // Runs after every sync.
-    std::function<void()> afterSync;
-    // Where the clock reads real milliseconds (a monotonic clock unless
-    // replaced; tests replace it to run the clock without waiting).
-    void setTimeSource(std::function<std::int64_t()> source);
-    // Forgets the real time that has passed: the clock continues from the
-    // scheduler's present time. Called when a modal message box closes, so
-    // that the time it stood open is not caught up.
-    void rebaseClock();
+    // The wall clock (ClockDriver): the window's QTimer waking the core's
+    // clock, which advances the scheduler; after an advance the window
+    // syncs.
+    ClockDriver& clock() { return m_clock; }
+    void startClock(widgets::Scheduler& scheduler, int intervalMs = 10, std::int64_t maxCatchUpMs = 1000)
+    {
+        m_clock.start(scheduler, intervalMs, maxCatchUpMs);
+    }
+    void stopClock() { m_clock.stop(); }
+    void tick() { m_clock.tick(); }
+    presenter::Pace& pace() { return m_clock.pace(); }
+    void setTimeSource(std::function<std::int64_t()> source) { m_clock.setTimeSource(std::move(source)); }
+    // Called when a modal message box closes, so that the time it stood open
+    // is not caught up.
+    void rebaseClock() { m_clock.rebase(); }
     // Asked at each wake-up: the scheduler time the clock must not pass now
     // (the end of a played script's `run`); empty lets it run. Real time
-    // spent at the limit is not caught up afterwards.
+    // spent at the limit is not caught up afterwards. A query: the clock
+    // stops at the time it returns.
     std::function<std::optional<std::int64_t>()> clockLimit;
-    // Runs after every wake-up of the clock, advanced or not.
-    std::function<void()> afterTick;
 
     // True while the model is running a user action or a clock advance; a
     // modal message box opened from inside it runs a nested event loop, in
     // which the wall clock and user input must not re-enter the model.
     bool busy() const { return m_gate.busy(); }
+
+    // True while the window mirrors the model (a sync, or on the way out):
+    // what its widgets signal then is no user's doing.
+    bool syncing() const { return m_syncing; }
+    // Whether the window has a widget (or is the widget) of `control`.
+    bool mirrors(const widgets::Control& control) const;
+    // Mirrors `control` again at the next sync, whatever its revision.
+    void markStale(const widgets::Control& control);
+
+signals:
+    // The zoom changed, before the controls are mirrored at it.
+    void zoomChanged(double zoom);
+    // A click on the window's own background, told as a user action (inside
+    // the input gate, the focus then going home). Without a receiver the
+    // click is no action at all.
+    void backgroundClicked();
+    // Every user action just before it reaches the model, under the script
+    // runner's names (a session recorder's feed). A component's focus comes
+    // as its own action before the action inside it.
+    void userInput(const UserInput& input);
+    // After every wake-up of the clock, advanced or not (and synced).
+    void ticked();
+
+protected:
+    // After every advance of the clock, while the model is still held busy,
+    // before the sync.
+    virtual void clockAdvanced() {}
+    // After every sync (not the first, made while the window is built).
+    virtual void synced() {}
+    // After a user's choice from a list (combo box), with whether it was
+    // made in the list's pop-up (by the mouse) rather than by keys on the
+    // closed box.
+    virtual void listChosen(widgets::ComboBox& /*list*/, bool /*fromPopup*/) {}
 
 private:
     struct Entry {
@@ -183,64 +212,45 @@ private:
     // The widget of each kind of control: createWidget and update dispatch
     // on the kind to one create and one update of that kind. A create makes
     // the widget in `host` and connects the user's actions on it to the
-    // control (`entry` is the control's place in m_entries); an update
-    // mirrors the control onto its widget. Kinds whose widget takes no
+    // control through the input side; an update mirrors the control onto
+    // its widget. Kinds whose widget takes no
     // action are created in the dispatch itself; timers have no widget.
-    QWidget* createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner, std::size_t entry);
+    QWidget* createWidget(widgets::Control& control, QWidget* host, widgets::Component* owner);
     void update(const Entry& e);
     void updateRoot();
     PanelView* createPanel(QWidget* host, widgets::Component* owner);
-    static void updatePanel(const widgets::Container& model, PanelView& view);
-    ButtonView* createButton(widgets::Button& model, QWidget* host, widgets::Component* owner, std::size_t entry);
-    static void updateButton(const widgets::Button& model, ButtonView& view);
-    static void updateLabel(const widgets::Label& model, LabelView& view);
-    static void updateTextBox(const widgets::TextBox& model, LabelView& view);
-    QComboBox* createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner, std::size_t entry);
-    static void updateCombo(const widgets::ComboBox& model, QComboBox& view);
-    QCheckBox* createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner, std::size_t entry);
-    static void updateCheck(const widgets::CheckBox& model, QCheckBox& view);
-    static void updateShape(const widgets::Shape& model, ShapeView& view);
-    static void updateLine(const widgets::Line& model, LineView& view);
-    static void updatePicture(const widgets::Picture& model, PictureView& view);
-    QScrollBar* createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner, std::size_t entry);
-    static void updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view);
+    static void updatePanel(const widgets::Container& model, PanelView& view, const Scale& scale);
+    ButtonView* createButton(widgets::Button& model, QWidget* host, widgets::Component* owner);
+    static void updateButton(const widgets::Button& model, ButtonView& view, const Scale& scale);
+    static void updateLabel(const widgets::Label& model, LabelView& view, const Scale& scale);
+    static void updateTextBox(const widgets::TextBox& model, LabelView& view, const Scale& scale);
+    QComboBox* createCombo(widgets::ComboBox& model, QWidget* host, widgets::Component* owner);
+    static void updateCombo(const widgets::ComboBox& model, QComboBox& view, const Scale& scale);
+    QCheckBox* createCheck(widgets::CheckBox& model, QWidget* host, widgets::Component* owner);
+    static void updateCheck(const widgets::CheckBox& model, QCheckBox& view, const Scale& scale);
+    static void updateShape(const widgets::Shape& model, ShapeView& view, const Scale& scale);
+    static void updateLine(const widgets::Line& model, LineView& view, const Scale& scale);
+    static void updatePicture(const widgets::Picture& model, PictureView& view, const Scale& scale);
+    QScrollBar* createScrollBar(widgets::ScrollBar& model, QWidget* host, widgets::Component* owner);
+    static void updateScrollBar(const widgets::ScrollBar& model, QScrollBar& view, const Scale& scale);
 
     void restack(const Stack& s);
     void reshape(Stack& s);
     void orderTabs();
-    void watchFocus(QWidget* w, widgets::Component* owner);
-    // Runs the key table's action for a key event; false when the key has
-    // none here.
-    bool keyAction(const QKeyEvent& event, keys::Focused focused);
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-    // Runs a user action on the model: the owning component receives the
-    // focus first, then `action` runs, then everything is synced. Dropped
-    // (and the widget restored from the model) while the model is busy.
-    void userAction(std::size_t entry, const std::function<void()>& action, const UserInput& input);
-    UserInput input(UserInput::Kind kind, std::size_t entry) const;
 
     widgets::Container& m_root;
+    // Before the views, which hold on to it.
+    Scale m_scale;
     std::vector<Entry> m_entries;
     std::vector<Stack> m_stacks;
     QHash<const widgets::Control*, std::size_t> m_index;
-    QHash<const QObject*, widgets::Component*> m_focusOwner;
-    QHash<int, std::function<void()>> m_keys;
-    QHash<int, std::function<void()>> m_actions;  // by keys::Action
     InputGate m_gate;
-    const QObject* m_popupOpenedBy = nullptr;  // the list whose pop-up the mouse opened
+    InputSide m_input{*this, m_gate};
     FocusFrame* m_focusFrame = nullptr;
-    // The control last pressed or focused: a second press on it is no news
-    // to its component.
-    const QWidget* m_pressFocus = nullptr;
     std::vector<const widgets::Control*> m_tabOrder;
     bool m_syncing = false;
 
-    // The QTimer only wakes the core's clock, which decides how far to go.
-    presenter::WallClock m_wallClock;
-    QTimer m_clock;
-    QElapsedTimer m_elapsed;
-    std::function<std::int64_t()> m_time;
+    ClockDriver m_clock;
 };
 
 }  // namespace gui

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "gui/textfit.h"
 
-#include "gui/units.h"
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -39,7 +37,7 @@ FittedText fitText(const QFont& base, const QString& text, const QSize& box, boo
     if (fits(baseMetrics)) return out;
 
     const int start = base.pixelSize() > 0 ? base.pixelSize() : QFontMetrics(base).height();
-    const int floor = std::min(start, std::max(1, static_cast<int>(std::lround(floorPixels * zoom()))));
+    const int floor = std::min(start, std::max(1, floorPixels));
     QFont f = base;
     for (int px = start - 1; px >= floor; --px) {
         f.setPixelSize(px);

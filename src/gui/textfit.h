@@ -14,7 +14,7 @@
 namespace gui {
 
 // About 7 points at 100 %: the smallest size a caption is shrunk to (it
-// grows with the zoom).
+// grows with the zoom: a binding passes Scale::pixels(kFloorPixels)).
 inline constexpr int kFloorPixels = 9;
 
 struct FittedText {
@@ -25,7 +25,8 @@ struct FittedText {
 
 // The largest font not above `base` at which `text` fits `box` (in pixels).
 // With `mayWrap`, a box tall enough for two lines at `base` breaks the text
-// between words; otherwise the text stays on one line.
+// between words; otherwise the text stays on one line. `floorPixels` is the
+// smallest size, in pixels at the zoom of `base`.
 FittedText fitText(const QFont& base, const QString& text, const QSize& box, bool mayWrap,
                    int floorPixels = kFloorPixels);
 

@@ -3,15 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include <QFont>
-#include <QPointer>
 #include <QScreen>
 #include <QVariant>
 #include <QWidget>
 
-#include "gui/units.h"
+#include "gui/modelwindow.h"
 
 namespace gui {
 
@@ -20,17 +18,12 @@ namespace {
 constexpr const char* kBaseFont = "linkdemoBaseFont";
 constexpr const char* kScaledAt = "linkdemoScaledAt";
 
-std::vector<QPointer<QWidget>>& followers()
+void scale(QWidget* w, double z)
 {
-    static std::vector<QPointer<QWidget>> list;
-    return list;
-}
-
-void scale(QWidget* w)
-{
-    const double z = zoom();
     const double was = w->property(kScaledAt).toDouble();
     if (std::abs(was - z) < 1e-9) return;
+    // Before the font: the window's FontChange reads it.
+    w->setProperty(kScaledAt, z);
     QFont f = w->property(kBaseFont).value<QFont>();
     if (f.pointSizeF() > 0) {
         f.setPointSizeF(f.pointSizeF() * z);
@@ -45,27 +38,29 @@ void scale(QWidget* w)
         if (const QScreen* screen = w->screen()) size = size.boundedTo(screen->availableGeometry().size());
         w->resize(size);
     }
-    w->setProperty(kScaledAt, z);
 }
 
 }  // namespace
 
-void followZoom(QWidget* window)
+void followZoom(QWidget* window, ModelWindow* binding)
 {
     if (!window) return;
     window->setProperty(kBaseFont, QVariant::fromValue(window->font()));
     window->setProperty(kScaledAt, 1.0);
-    auto& list = followers();
-    list.erase(std::remove(list.begin(), list.end(), nullptr), list.end());
-    list.emplace_back(window);
-    scale(window);
+    if (!binding) return;
+    QObject::connect(binding, &ModelWindow::zoomChanged, window, [window](double z) { scale(window, z); });
+    scale(window, binding->zoom());
 }
 
-void rescaleToolWindows()
+void followZoom(QWidget* window, const widgets::Container& model)
 {
-    auto& list = followers();
-    list.erase(std::remove(list.begin(), list.end(), nullptr), list.end());
-    for (const QPointer<QWidget>& w : list) scale(w);
+    followZoom(window, ModelWindow::bindingOf(model));
+}
+
+double toolZoom(const QWidget& window)
+{
+    const QVariant z = window.property(kScaledAt);
+    return z.isValid() ? z.toDouble() : 1.0;
 }
 
 }  // namespace gui

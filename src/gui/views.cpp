@@ -16,8 +16,6 @@
 #include "gui/profile.h"
 #include "gui/textfit.h"
 #include "gui/units.h"
-#include "packet/packet.h"
-#include "wire/trace.h"
 
 namespace gui {
 
@@ -69,7 +67,8 @@ QString readerName(const QString& caption, const QString& about)
 
 // ---- ButtonView ------------------------------------------------------------
 
-ButtonView::ButtonView(QWidget* parent) : QPushButton(parent), m_back(0xE0, 0xE0, 0xE0)
+ButtonView::ButtonView(QWidget* parent, const Scale& scale)
+    : QPushButton(parent), m_scale(scale), m_back(0xE0, 0xE0, 0xE0)
 {
     setFlat(true);
 }
@@ -124,7 +123,7 @@ void ButtonView::paintEvent(QPaintEvent*)
     p.drawRect(r.adjusted(0, 0, -1, -1));
 
     QRect textRect = r.adjusted(2, 1, -2, -1);
-    const FittedText fitted = fitText(font(), m_caption, textRect.size(), false);
+    const FittedText fitted = fitText(font(), m_caption, textRect.size(), false, m_scale.pixels(kFloorPixels));
     if (down) textRect.translate(1, 1);
     p.setPen(drawnColour(0x000000, palette::Role::Text));
     if (!m_letter.isNull() && drawWithLetter(p, textRect)) {
@@ -201,7 +200,8 @@ void ButtonView::keyPressEvent(QKeyEvent* event)
 
 // ---- LabelView -------------------------------------------------------------
 
-LabelView::LabelView(QWidget* parent, bool mayWrap) : QLabel(parent), m_mayWrap(mayWrap)
+LabelView::LabelView(QWidget* parent, bool mayWrap, const Scale& scale)
+    : QLabel(parent), m_scale(scale), m_mayWrap(mayWrap)
 {
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -215,7 +215,7 @@ void LabelView::present(const QString& caption, const QFont& font, const QRect& 
     m_caption = caption;
     m_base = font;
     if (this->geometry() != geometry) setGeometry(geometry);
-    const FittedText fitted = fitText(font, caption, geometry.size(), m_mayWrap);
+    const FittedText fitted = fitText(font, caption, geometry.size(), m_mayWrap, m_scale.pixels(kFloorPixels));
     if (wordWrap() != fitted.wrap) setWordWrap(fitted.wrap);
     if (this->font() != fitted.font) setFont(fitted.font);
     if (text() != fitted.text || text().isNull()) setText(fitted.text.isNull() ? QString("") : fitted.text);
@@ -343,7 +343,8 @@ void LineView::paintEvent(QPaintEvent*)
 
 // ---- PictureView -----------------------------------------------------------
 
-PictureView::PictureView(const widgets::Picture& model, QWidget* parent) : QWidget(parent), m_model(model)
+PictureView::PictureView(const widgets::Picture& model, const Scale& scale, QWidget* parent)
+    : QWidget(parent), m_model(model), m_scale(scale)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
@@ -420,8 +421,7 @@ QRect PictureView::drawLines(std::size_t from, std::size_t to)
     const int pen = std::max(1, static_cast<int>(std::lround(dpr))) * (drawnLook.wideTraceLines ? 2 : 1);
     // A retransmission's line dashed: so many pixels drawn, then as many
     // left out, along the walk.
-    const std::int64_t dashedColour =
-        drawnLook.dashedRetransmissions ? TimeSequenceTrace::colourFor(pkt::kDataResent) : -1;
+    const std::int64_t dashedColour = drawnLook.dashedRetransmissions ? m_dashedColour : -1;
     const int dash = 4 * std::max(1, static_cast<int>(std::lround(dpr)));
     const QRectF bounds(-2.0, -2.0, m_image.width() / dpr + 4.0, m_image.height() / dpr + 4.0);
     QRgb* bits = reinterpret_cast<QRgb*>(m_image.bits());
@@ -441,7 +441,8 @@ QRect PictureView::drawLines(std::size_t from, std::size_t to)
     QRectF touched;
     for (std::size_t i = from; i < to && i < lines.size(); ++i) {
         const widgets::DrawnLine& l = lines[i];
-        double x1 = toPixels(l.x1), y1 = toPixels(l.y1), x2 = toPixels(l.x2), y2 = toPixels(l.y2);
+        double x1 = m_scale.toPixels(l.x1), y1 = m_scale.toPixels(l.y1), x2 = m_scale.toPixels(l.x2),
+               y2 = m_scale.toPixels(l.y2);
         if (!clipLine(x1, y1, x2, y2, bounds)) continue;
         touched |= QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized();
         const QRgb c = drawnColour(l.colour, palette::Role::Line).rgb();
@@ -495,11 +496,11 @@ void PictureView::drawAxis(QPainter& p) const
 {
     const std::vector<AxisMark> marks = axis();
     if (marks.empty()) return;
-    const qreal z = zoom();
+    const qreal z = m_scale.zoom();
     // The strip ends a little short of the first line. As on a printed axis
     // the seconds stand right-aligned left of their ticks, which point at the
     // trace: a tick never runs into the digits as a minus sign would.
-    const qreal stripEnd = (axisRoom ? toPixels(axisRoom()) : width() / 10.0) - 2 * z;
+    const qreal stripEnd = (axisRoom ? m_scale.toPixels(axisRoom()) : width() / 10.0) - 2 * z;
     const qreal tickStart = stripEnd - 3 * z;
     const qreal textRight = tickStart - 2 * z;
     const qreal room = textRight - 2;
@@ -543,7 +544,7 @@ void PictureView::drawAxis(QPainter& p) const
     patch.setAlpha(210);
     const QColor ink(0x70, 0x70, 0x70);
     for (const AxisMark& m : marks) {
-        const qreal y = toPixels(m.y);
+        const qreal y = m_scale.toPixels(m.y);
         if (y < 0 || y > height()) continue;
         p.setPen(ink);
         p.drawLine(QPointF(tickStart, y), QPointF(stripEnd, y));

@@ -4,7 +4,8 @@
 // lines, the picture area and the plain panels of the window and components.
 //
 // None of them knows a protocol rule: each only draws what the binding
-// (ModelWindow) hands it from the model.
+// (ModelWindow) hands it from the model. Those that size text or lines
+// themselves read the zoom from the binding's Scale, which outlives them.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "gui/units.h"
 #include "widgets/controls.h"
 
 class QPainter;
@@ -31,7 +33,7 @@ namespace gui {
 class ButtonView : public QPushButton {
     Q_OBJECT
 public:
-    explicit ButtonView(QWidget* parent);
+    ButtonView(QWidget* parent, const Scale& scale);
     const QColor& backColour() const { return m_back; }
     void setBackColour(const QColor& c);
     // The caption exactly as the model holds it ("&" shows as "&").
@@ -56,6 +58,7 @@ protected:
 private:
     void nameForReader();
     bool drawWithLetter(QPainter& p, const QRect& box) const;
+    const Scale& m_scale;
     QColor m_back;
     QString m_caption;
     bool m_selected = false;
@@ -69,7 +72,7 @@ private:
 class LabelView : public QLabel {
     Q_OBJECT
 public:
-    LabelView(QWidget* parent, bool mayWrap);
+    LabelView(QWidget* parent, bool mayWrap, const Scale& scale);
     QString caption() const { return m_caption; }
     // Sets the caption, the model's font and the rectangle, then fits.
     void present(const QString& caption, const QFont& font, const QRect& geometry);
@@ -78,6 +81,7 @@ public:
 
 private:
     void nameForReader();
+    const Scale& m_scale;
     QString m_caption;
     QString m_about;
     QFont m_base;
@@ -143,7 +147,7 @@ private:
 // a change of size, colour or pixel ratio, or on request (repaintAll).
 class PictureView : public QWidget {
 public:
-    PictureView(const widgets::Picture& model, QWidget* parent);
+    PictureView(const widgets::Picture& model, const Scale& scale, QWidget* parent);
 
     // Brings the image up to date with the model's lines.
     void syncFromModel();
@@ -171,6 +175,9 @@ public:
     };
     std::function<std::vector<AxisMark>()> axis;
     std::function<double()> axisRoom;
+    // The model colour whose lines are drawn dashed where the profile dashes
+    // retransmissions (a retransmission's trace colour); none by default.
+    void setDashedColour(std::int64_t modelColour) { m_dashedColour = modelColour; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -186,6 +193,7 @@ private:
     QRect drawLines(std::size_t from, std::size_t to);
 
     const widgets::Picture& m_model;
+    const Scale& m_scale;
     QImage m_image;
     QColor m_back;
     std::size_t m_drawn = 0;
@@ -193,6 +201,7 @@ private:
     std::uint64_t m_fullRedraws = 0;
     bool m_needsFull = true;
     int m_wheelRest = 0;  // eighths of a degree not yet a whole notch
+    std::int64_t m_dashedColour = -1;
 };
 
 // The panel of the main window or of a component: a plain widget in the

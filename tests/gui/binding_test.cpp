@@ -21,6 +21,7 @@
 #include <QWheelEvent>
 
 #include "gui/modelwindow.h"
+#include "gui/toolzoom.h"
 #include "gui/units.h"
 #include "widgets/component.h"
 #include "widgets/scheduler.h"
@@ -180,11 +181,37 @@ TEST(Binding, GeometryIsFifteenUnitsPerPixel)
     EXPECT_EQ(line->line().translated(line->pos()), QLineF(200, 20, 600, 20));
 
     // A negative size or an impossible coordinate never reaches Qt as such.
-    EXPECT_EQ(gui::pixelRect(std::numeric_limits<double>::quiet_NaN(), 0, -30, 15), QRect(0, 0, 0, 1));
-    EXPECT_EQ(gui::pixelRect(1e300, -1e300, 1e300, 15).topLeft(), QPoint(1000000, -1000000));
+    EXPECT_EQ(gui::Scale().pixelRect(std::numeric_limits<double>::quiet_NaN(), 0, -30, 15), QRect(0, 0, 0, 1));
+    EXPECT_EQ(gui::Scale().pixelRect(1e300, -1e300, 1e300, 15).topLeft(), QPoint(1000000, -1000000));
     s.lnLink.setPoints(0, 0, 1e200, 1e200);
     w.sync();
     EXPECT_LE(line->width(), 1000003);
+}
+
+// The zoom belongs to a binding: a second window at another zoom in the same
+// process keeps its own sizes, fonts and caption fitting, and a tool window
+// follows only the binding of its own model.
+TEST(Binding, TwoBindingsKeepTheirOwnZoom)
+{
+    Scene one;
+    Scene two;
+    gui::ModelWindow a(one.window);
+    gui::ModelWindow b(two.window);
+    QWidget tool;
+    tool.setFont(QFont(QStringLiteral("Sans"), 10));
+    gui::followZoom(&tool, one.window);
+    const QFont font = b.widgetFor(two.panel.cmdGo)->font();
+    a.setZoom(2.0);
+    EXPECT_EQ(a.size(), QSize(1986, 1482));
+    EXPECT_EQ(a.widgetFor(one.panel.cmdGo)->mapTo(&a, QPoint(0, 0)), QPoint(448, 112));
+    EXPECT_EQ(b.size(), QSize(993, 741));
+    EXPECT_EQ(b.widgetFor(two.panel.cmdGo)->geometry(), QRect(8, 24, 100, 33));
+    EXPECT_EQ(b.widgetFor(two.panel.cmdGo)->font(), font);
+    EXPECT_DOUBLE_EQ(tool.font().pointSizeF(), 20.0);
+    EXPECT_DOUBLE_EQ(gui::toolZoom(tool), 2.0);
+    b.setZoom(0.5);
+    EXPECT_DOUBLE_EQ(tool.font().pointSizeF(), 20.0) << "the other model's binding";
+    EXPECT_EQ(a.size(), QSize(1986, 1482));
 }
 
 TEST(Binding, ButtonClickReachesTheModelOnceAfterItsComponentTakesFocus)
@@ -320,7 +347,7 @@ TEST(Binding, BackgroundClickAndComponentFocus)
     Scene s;
     gui::ModelWindow w(s.window);
     int background = 0;
-    w.onBackgroundClick = [&] { ++background; };
+    QObject::connect(&w, &gui::ModelWindow::backgroundClicked, [&] { ++background; });
     showActive(w);
     QTest::mouseClick(&w, Qt::LeftButton, {}, QPoint(900, 700));
     EXPECT_EQ(background, 1);

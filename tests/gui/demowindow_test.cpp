@@ -55,7 +55,8 @@ struct DemoFixture : ::testing::Test {
     static QPointF layoutPosition(const widgets::Control& c)
     {
         const widgets::Control* parent = c.parent();
-        return QPointF(gui::toPixels(parent->left() + c.left()), gui::toPixels(parent->top() + c.top()));
+        return QPointF(gui::Scale().toPixels(parent->left() + c.left()),
+                       gui::Scale().toPixels(parent->top() + c.top()));
     }
 };
 
@@ -90,8 +91,8 @@ TEST_F(DemoFixture, WireControlsStandWhereTheLayoutPutsThem)
         const QPoint actual = w->mapTo(&window, QPoint(0, 0));
         EXPECT_LE(std::abs(actual.x() - expected.x()), 1.0) << c->fullName();
         EXPECT_LE(std::abs(actual.y() - expected.y()), 1.0) << c->fullName();
-        EXPECT_LE(std::abs(w->width() - gui::toPixels(c->width())), 1.0) << c->fullName();
-        EXPECT_LE(std::abs(w->height() - gui::toPixels(c->height())), 1.0) << c->fullName();
+        EXPECT_LE(std::abs(w->width() - gui::Scale().toPixels(c->width())), 1.0) << c->fullName();
+        EXPECT_LE(std::abs(w->height() - gui::Scale().toPixels(c->height())), 1.0) << c->fullName();
         ++checked;
     }
     EXPECT_GT(checked, 8);
@@ -99,8 +100,8 @@ TEST_F(DemoFixture, WireControlsStandWhereTheLayoutPutsThem)
     auto* line = dynamic_cast<gui::LineView*>(window.widgetFor(demo.Wire1.Line1));
     ASSERT_NE(line, nullptr);
     const QLineF onScreen = line->line().translated(line->mapTo(&window, QPoint(0, 0)));
-    EXPECT_NEAR(onScreen.x1(), gui::toPixels(demo.Wire1.left() + demo.Wire1.Line1.x1()), 1.0);
-    EXPECT_NEAR(onScreen.x2(), gui::toPixels(demo.Wire1.left() + demo.Wire1.Line1.x2()), 1.0);
+    EXPECT_NEAR(onScreen.x1(), gui::Scale().toPixels(demo.Wire1.left() + demo.Wire1.Line1.x1()), 1.0);
+    EXPECT_NEAR(onScreen.x2(), gui::Scale().toPixels(demo.Wire1.left() + demo.Wire1.Line1.x2()), 1.0);
 }
 
 TEST_F(DemoFixture, RenderedRunShowsPacketsAndTraces)

@@ -73,11 +73,7 @@ struct MainFixture : ::testing::Test {
         view.setTimeSource([this] { return real; });
         view.startClock(demo.scheduler(), 0, 1000);
     }
-    void TearDown() override
-    {
-        gui::setZoom(1.0);
-        gui::setProfile(palette::Profile::Standard);
-    }
+    void TearDown() override { gui::setProfile(palette::Profile::Standard); }
 
     // Real time passes in frames of 10 ms.
     void wall(std::int64_t ms)
@@ -268,13 +264,13 @@ TEST_F(MainFixture, FitShowsTheWholeDemonstrationAtEverySize)
         const auto* area = view.parentWidget();
         EXPECT_LE(view.width(), area->width()) << screen.width();
         EXPECT_LE(view.height(), area->height()) << screen.width();
-        const double z = gui::zoom();
+        const double z = view.zoom();
         EXPECT_TRUE(std::abs(view.width() - area->width()) <= 2 || std::abs(view.height() - area->height()) <= 2 ||
                     z == 2.0)
             << "fills the window at " << screen.width() << ": " << z;
         EXPECT_EQ(window.size(), screen);
     }
-    EXPECT_LT(gui::zoom(), 1.0);  // 1000×600 is smaller than the designed window
+    EXPECT_LT(view.zoom(), 1.0);  // 1000×600 is smaller than the designed window
     EXPECT_GT(designed.height(), 600);
 }
 
@@ -290,8 +286,7 @@ TEST(MainWindowOnASmallScreen, StartsFittedIntoTheScreen)
     EXPECT_LE(window.frameGeometry().height(), room.height());
     EXPECT_LE(window.frameGeometry().width(), room.width());
     EXPECT_EQ(window.zoomPercent(), 0);
-    EXPECT_LT(gui::zoom(), 1.0);
-    gui::setZoom(1.0);
+    EXPECT_LT(window.demoWindow().zoom(), 1.0);
 }
 
 TEST_F(MainFixture, TheWheelOverATraceMovesItsStartTime)
@@ -343,8 +338,8 @@ TEST_F(MainFixture, SmoothMotionDrawsPacketsBetweenTicksWhereTheyCanBeClicked)
         const auto span = demo.Wire1.spanAt(i, t);
         ASSERT_TRUE(span.has_value());
         QWidget* w = view.widgetFor(demo.Wire1.cmdPacket[i]);
-        EXPECT_EQ(w->geometry(), gui::pixelRect(span->left, demo.Wire1.cmdPacket[i].top(), span->width,
-                                                demo.Wire1.cmdPacket[i].height()));
+        EXPECT_EQ(w->geometry(), view.scale().pixelRect(span->left, demo.Wire1.cmdPacket[i].top(), span->width,
+                                                        demo.Wire1.cmdPacket[i].height()));
         if (w->width() > 2) {
             EXPECT_TRUE(panel->mask().contains(w->geometry().center()));
         }
