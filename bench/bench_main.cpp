@@ -8,21 +8,20 @@
 // first painted frame and its resident memory after ten simulated minutes.
 // Figures are measurements, never pass/fail.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include <atomic>
-#include <thread>
-
 #include "bench/fill.h"
-#include "sweep/sweep.h"
-#include "shell/linkdemo.h"
 #include "session/script.h"
+#include "shell/linkdemo.h"
+#include "sweep/sweep.h"
 
 #ifdef LINKDEMO_BENCH_GUI
 #include "bench/gui_figures.h"

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "bench/gui_figures.h"
 
-#include <QApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+
+#include <QApplication>
 
 #include "bench/fill.h"
 #include "gui/demowindow.h"

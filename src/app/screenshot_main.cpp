@@ -23,8 +23,8 @@
 #include "app/cli.h"
 #include "gui/mainwindow.h"
 #include "palette/palette.h"
-#include "shell/linkdemo.h"
 #include "session/script.h"
+#include "shell/linkdemo.h"
 
 namespace {
 

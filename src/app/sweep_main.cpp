@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // linkdemo-sweep: runs a grid of settings headless and writes one CSV row per
 // run. See `linkdemo-sweep --help` and its manual page.
-#include <unistd.h>
-
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -13,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 #include "app/cli.h"

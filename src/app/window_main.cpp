@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
 // The demonstration window: the model of the main window on screen, its
 // clock locked to real time.
-#include <QApplication>
-#include <QMenu>
-#include <QString>
-
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QMenu>
+#include <QString>
+
 #include "app/cli.h"
+#include "gui/labwindow.h"
 #include "gui/lecture.h"
 #include "gui/mainwindow.h"
-#include "gui/labwindow.h"
 #include "gui/qtmessagebox.h"
 #include "palette/palette.h"
 #include "shell/linkdemo.h"

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "gui/captionband.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QBoxLayout>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-
-#include <algorithm>
-#include <cmath>
 
 #include "gui/modelwindow.h"
 #include "gui/units.h"

@@ -17,9 +17,9 @@
 #include <QPushButton>
 
 #include "gui/modelwindow.h"
-#include "shell/linkdemo.h"
 #include "session/presenter.h"
 #include "session/tracetools.h"
+#include "shell/linkdemo.h"
 
 namespace gui {
 

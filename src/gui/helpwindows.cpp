@@ -11,8 +11,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "gui/profile.h"
 #include "gui/modelwindow.h"
+#include "gui/profile.h"
 #include "gui/toolzoom.h"
 #include "gui/units.h"
 #include "linkdemo_version.h"

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "gui/labwindow.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDoubleSpinBox>
@@ -22,9 +25,6 @@
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
-
-#include <algorithm>
-#include <cmath>
 
 #include "gui/toolzoom.h"
 #include "gui/units.h"

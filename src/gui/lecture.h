@@ -13,13 +13,13 @@
 // "Record…" as well, marked by a comment.
 #pragma once
 
-#include <QList>
-#include <QObject>
-#include <QString>
-
 #include <functional>
 #include <memory>
 #include <sstream>
+
+#include <QList>
+#include <QObject>
+#include <QString>
 
 #include "session/player.h"
 #include "session/playsession.h"

@@ -10,17 +10,16 @@
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
-#include <QScreen>
 #include <QLayout>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollArea>
-#include <QStatusBar>
-#include <QToolBar>
-#include <QPainter>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QSlider>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
 
 #include "explain/explain.h"
 #include "gui/componentnames.h"

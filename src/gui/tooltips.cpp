@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "gui/tooltips.h"
 
-#include <QString>
-
 #include <QCheckBox>
 #include <QHelpEvent>
+#include <QString>
 #include <QToolTip>
 
 #include "explain/explain.h"

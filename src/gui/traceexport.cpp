@@ -7,15 +7,15 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFile>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QRadioButton>
-#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QRadioButton>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include "gui/profile.h"

@@ -4,14 +4,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QKeyEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
 #include <QVector>
+#include <QWheelEvent>
 
 #include "gui/profile.h"
 #include "gui/textfit.h"

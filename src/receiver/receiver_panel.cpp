@@ -3,7 +3,6 @@
 // settings panel and its lists. The rules these controls drive are in
 // receiver.cpp.
 #include "receiver/receiver.h"
-
 #include "widgets/panel.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "shell/linkdemo.h"
 #include "session/dump.h"
+#include "shell/linkdemo.h"
 
 namespace eventlog {
 

@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "packet/packet.h"
-#include "session/keys.h"
 #include "queue/queue.h"
 #include "receiver/receiver.h"
+#include "session/keys.h"
 #include "transmitter/transmitter.h"
 #include "wire/trace.h"
 

@@ -2,8 +2,8 @@
 #include "session/labreport.h"
 
 #include <algorithm>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 

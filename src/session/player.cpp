@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <ostream>
 
-#include "session/timeline.h"
 #include "session/script.h"
 #include "session/startstate.h"
+#include "session/timeline.h"
 
 namespace {
 

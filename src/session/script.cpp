@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <fstream>
 #include <istream>
 #include <ostream>
@@ -17,10 +17,10 @@
 #include "explain/explain.h"
 #include "lab/lab.h"
 #include "palette/palette.h"
+#include "session/dump.h"
 #include "session/eventlog.h"
 #include "session/presenter.h"
 #include "session/tracefigure.h"
-#include "session/dump.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <ostream>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "widgets/numbers.h"
 #include "packet/packet.h"
+#include "widgets/numbers.h"
 #include "wire/trace.h"
 #include "wire/wire.h"
 

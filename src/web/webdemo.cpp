@@ -11,9 +11,12 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "linkdemo_version.h"
 #include "packet/packet.h"
 #include "palette/palette.h"
 #include "session/bindingrules.h"
+#include "session/dump.h"
+#include "session/helptext.h"
 #include "session/keys.h"
 #include "session/lessons.h"
 #include "session/script.h"
@@ -21,9 +24,6 @@
 #include "web/lessons.h"
 #include "widgets/component.h"
 #include "wire/trace.h"
-#include "session/dump.h"
-#include "session/helptext.h"
-#include "linkdemo_version.h"
 
 namespace web {
 

@@ -22,17 +22,17 @@
 
 #include "explain/explain.h"
 #include "session/eventlog.h"
-#include "shell/linkdemo.h"
 #include "session/inputgate.h"
 #include "session/labreport.h"
 #include "session/player.h"
 #include "session/playsession.h"
 #include "session/presenter.h"
 #include "session/recorder.h"
-#include "session/tracetools.h"
 #include "session/recording.h"
 #include "session/rewind.h"
+#include "session/tracetools.h"
 #include "session/wallclock.h"
+#include "shell/linkdemo.h"
 #include "widgets/messagebox.h"
 
 namespace web {

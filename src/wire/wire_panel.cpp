@@ -2,10 +2,9 @@
 // The wire's layout: the line and its end markers, the packet buttons, the
 // settings panel and its lists, and the trace picture with its bars. The
 // rules these controls show and drive are in wire.cpp.
-#include "wire/wire.h"
-
 #include "widgets/numbers.h"
 #include "widgets/panel.h"
+#include "wire/wire.h"
 
 namespace {
 

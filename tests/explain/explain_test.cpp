@@ -2,17 +2,16 @@
 // The explanations: sentences of whole runs of every scenario, direct and
 // through the router, the table of event codes, the runner's line and the
 // descriptions of packets and slots.
-#include "explain/explain.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "explain/explain.h"
 #include "session/dump.h"
 #include "support/testenv.h"
 

@@ -2,12 +2,12 @@
 // Every seed and every regression input of the fuzz target, run as the
 // fuzzer runs them (without libFuzzer): the examples, the seed corpus, and
 // the inputs that once broke something.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "fuzz/fuzz_input.h"
 

@@ -2,8 +2,6 @@
 // The Qt binding on a small hand-built model window: what the model holds is
 // what the widgets show after a sync, and each user action reaches the model
 // exactly once, with no echo of the model's own changes.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -19,6 +17,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <gtest/gtest.h>
 
 #include "gui/modelwindow.h"
 #include "gui/toolzoom.h"

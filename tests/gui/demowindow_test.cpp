@@ -2,20 +2,20 @@
 // The real demonstration window, offscreen: its controls stand where the
 // layout puts them, a run shows packets and traces, and the window's own
 // inputs (a packet click, the background, the keys) reach the model.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include <QApplication>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPushButton>
 #include <QTest>
+
+#include <gtest/gtest.h>
 
 #include "gui/demowindow.h"
 #include "gui/units.h"

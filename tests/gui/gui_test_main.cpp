@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 // GoogleTest main for the Qt tests: one QApplication for all of them, on the
 // offscreen platform unless the caller chose another one.
-#include <gtest/gtest.h>
-
 #include <QApplication>
+
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv)
 {

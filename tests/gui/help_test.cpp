@@ -2,8 +2,6 @@
 // The Help windows and the controls' descriptions, offscreen: the colour
 // legend shows the colours the components draw with, and every control of
 // the demonstration can be read by a screen reader and has a tooltip.
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,15 +9,17 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
-#include <QToolTip>
 #include <QImage>
+#include <QToolTip>
 
+#include <gtest/gtest.h>
+
+#include "explain/explain.h"
 #include "gui/demowindow.h"
 #include "gui/helpwindows.h"
-#include "explain/explain.h"
 #include "gui/profile.h"
-#include "gui/units.h"
 #include "gui/tooltips.h"
+#include "gui/units.h"
 #include "packet/packet.h"
 #include "queue/queue.h"
 #include "receiver/receiver.h"

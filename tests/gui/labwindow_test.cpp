@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The Lab window offscreen: it shows the model's figures and theory, and the
 // user's loss and seed reach the model's lab.
-#include <gtest/gtest.h>
-
 #include <QDoubleSpinBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
+
+#include <gtest/gtest.h>
 
 #include "gui/eventlogwindow.h"
 #include "gui/labwindow.h"

@@ -3,31 +3,30 @@
 // by an XML parser, a session driven by clicks and keys recorded and
 // replayed by the runner, a lesson played at a fast pace, the event log
 // window and the caption band.
-#include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <gtest/gtest.h>
+
 #include "gui/captionband.h"
-#include "session/dump.h"
 #include "gui/demowindow.h"
 #include "gui/eventlogwindow.h"
 #include "gui/lecture.h"
 #include "gui/profile.h"
 #include "gui/traceexport.h"
+#include "session/dump.h"
 #include "session/script.h"
 #include "session/tracefigure.h"
 #include "wire/trace.h"

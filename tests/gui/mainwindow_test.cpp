@@ -4,8 +4,6 @@
 // trace, a packet chosen from the keyboard dies as a click kills it, a
 // colour profile changes what is drawn and never the model; the
 // explanations panel, the component names and Getting started.
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <sstream>
 #include <string>
@@ -20,20 +18,22 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <gtest/gtest.h>
+
 #include "gui/componentnames.h"
-#include "gui/explainpanel.h"
-#include "gui/lecture.h"
 #include "gui/eventlogwindow.h"
+#include "gui/explainpanel.h"
 #include "gui/guide.h"
 #include "gui/helpwindows.h"
 #include "gui/labwindow.h"
+#include "gui/lecture.h"
 #include "gui/mainwindow.h"
 #include "gui/profile.h"
-#include "session/dump.h"
 #include "gui/units.h"
 #include "packet/packet.h"
-#include "shell/linkdemo.h"
+#include "session/dump.h"
 #include "session/script.h"
+#include "shell/linkdemo.h"
 
 namespace {
 

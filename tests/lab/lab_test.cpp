@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The lab's measured figures against runs worked out by hand, seeded random
 // loss, and the runner's lab commands.
-#include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "lab/lab.h"
 #include "session/dump.h"

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 // Sweeps: a row is what the runner gives for the same settings, and the CSV
 // does not depend on the number of threads.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "session/dump.h"
-#include "sweep/sweep.h"
 #include "session/script.h"
+#include "sweep/sweep.h"
 
 namespace {
 

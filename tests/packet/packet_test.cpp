@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "packet/packet.h"
-
 #include <gtest/gtest.h>
+
+#include "packet/packet.h"
 
 namespace {
 Packet filled()

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "palette/colour.h"
+#include <cmath>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include "palette/colour.h"
 
 namespace {
 

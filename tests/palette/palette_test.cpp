@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "palette/palette.h"
-
-#include <gtest/gtest.h>
-
 #include <set>
 #include <sstream>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "packet/packet.h"
 #include "palette/colour.h"
+#include "palette/palette.h"
 
 namespace {
 

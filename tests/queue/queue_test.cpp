@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "queue/queue.h"
-
 #include <gtest/gtest.h>
 
+#include "queue/queue.h"
 #include "support/packets.h"
 #include "support/testenv.h"
 #include "widgets/numbers.h"

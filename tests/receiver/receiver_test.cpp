@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "receiver/receiver.h"
-
 #include <gtest/gtest.h>
 
+#include "receiver/receiver.h"
 #include "support/packets.h"
 #include "support/testenv.h"
 

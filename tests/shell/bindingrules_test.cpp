@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The rules both bindings apply: stacking, the Tab chain, the see-through
 // rule for clicks, the input gate and the key table.
-#include "session/bindingrules.h"
-
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "session/bindingrules.h"
 #include "session/inputgate.h"
 #include "session/keys.h"
 #include "shell_support.h"

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The runner's JSON for single controls, packets and components: the field
 // names and their order are what scripts and their readers rely on.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "session/dump.h"
 #include "support/packets.h"

@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The words behind the help windows and tooltips: every control of the
 // demonstration is described under the name the script runner uses for it.
-#include "session/helptext.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <functional>
 #include <set>
 
+#include <gtest/gtest.h>
+
 #include "packet/packet.h"
+#include "receiver/receiver.h"
+#include "session/helptext.h"
 #include "shell_support.h"
 #include "topology/scenario.h"
-#include "receiver/receiver.h"
 #include "transmitter/transmitter.h"
 
 namespace {

@@ -2,8 +2,6 @@
 // Lecture material without a display: the runner's log, say and svg
 // commands, the script player at an arbitrary pace, the session recorder's
 // typing rule, and the example lessons.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -15,17 +13,19 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "session/eventlog.h"
 #include "session/figureexport.h"
-#include "session/tracefigure.h"
 #include "session/lessons.h"
 #include "session/player.h"
+#include "session/playsession.h"
 #include "session/recorder.h"
 #include "session/rewind.h"
-#include "session/timeline.h"
 #include "session/script.h"
-#include "session/playsession.h"
 #include "session/startstate.h"
+#include "session/timeline.h"
+#include "session/tracefigure.h"
 #include "shell_support.h"
 
 using shelltest::Result;

@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The main window's model: start-up, routing, the clock, the buttons and the
 // scenario set-up.
-#include "shell/linkdemo.h"
-#include "session/dump.h"
-
-#include <gtest/gtest.h>
-
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "session/dump.h"
+#include "shell/linkdemo.h"
 #include "shell_support.h"
 
 using namespace shelltest;

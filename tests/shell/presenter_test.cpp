@@ -1,16 +1,15 @@
 // SPDX-License-Identifier: MIT
 // The presenter's actions: a step, the packets' places between ticks, the
 // packet chosen from the keyboard, the traces kept on the present, the pace.
-#include "session/presenter.h"
-#include "session/dump.h"
-#include "session/wallclock.h"
-
-#include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "session/dump.h"
+#include "session/presenter.h"
 #include "session/script.h"
+#include "session/wallclock.h"
 #include "shell_support.h"
 
 using namespace shelltest;

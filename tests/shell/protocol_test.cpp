@@ -2,12 +2,12 @@
 // Whole runs of the demonstration: every scenario end to end, direct and
 // through the router, the ARQ scenarios recovering from one destroyed packet.
 // (Long runs under many random losses are in the soak: ArqUnderLosses.)
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "lab/lab.h"
 #include "shell/linkdemo.h"

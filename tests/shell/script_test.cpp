@@ -1,21 +1,19 @@
 // SPDX-License-Identifier: MIT
 // The headless script runner: commands, output format, errors, determinism.
-#include "session/script.h"
-
-#include <gtest/gtest.h>
-
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
 #include "palette/palette.h"
+#include "session/script.h"
 #include "shell_support.h"
 
 using namespace shelltest;

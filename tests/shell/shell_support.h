@@ -2,15 +2,15 @@
 // Helpers for driving the whole window model in tests.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "session/dump.h"
-#include "shell/linkdemo.h"
 #include "session/script.h"
+#include "shell/linkdemo.h"
 #include "support/testenv.h"
 
 namespace shelltest {

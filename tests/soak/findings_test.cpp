@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Faults the soak once found, each as the shortest script that showed it,
 // kept so that they stay mended.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <sstream>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "session/script.h"
 

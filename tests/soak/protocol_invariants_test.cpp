@@ -11,8 +11,6 @@
 //
 // LINKDEMO_PROTOCOL_SEED_OFFSET shifts every seed, for more runs than the
 // suite's.
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -24,6 +22,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "soak/invariants.h"
 #include "support/testenv.h"

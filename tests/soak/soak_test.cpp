@@ -9,15 +9,15 @@
 //   LINKDEMO_SOAK_SEED      first seed (default 1); sessions use seed, seed+1, ...
 //   LINKDEMO_SOAK_SHRINK    1: shrink a failing script before printing it
 //   LINKDEMO_SOAK_DUMP      scan the full dump every n lines (default 200, and at the end)
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <sstream>
 
-#include "soak/invariants.h"
+#include <gtest/gtest.h>
+
 #include "session/dump.h"
+#include "soak/invariants.h"
 #include "soak/session.h"
 
 using namespace soak;

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "source/source.h"
-
 #include <cmath>
 
 #include <gtest/gtest.h>
 
+#include "source/source.h"
 #include "support/testenv.h"
 
 namespace {

@@ -3,13 +3,13 @@
 // hooks a test may set to look at every routed event before and after it.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "shell/linkdemo.h"
 

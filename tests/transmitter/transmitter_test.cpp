@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "transmitter/transmitter.h"
-
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/packets.h"
 #include "support/testenv.h"
+#include "transmitter/transmitter.h"
 #include "widgets/numbers.h"
 
 namespace {

@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: MIT
-#include "web/webdemo.h"
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
+#include "session/dump.h"
 #include "session/labreport.h"
 #include "session/script.h"
-#include "session/dump.h"
 #include "web/lessons.h"
+#include "web/webdemo.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "widgets/controls.h"
+#include <string>
 
 #include <gtest/gtest.h>
 
-#include <string>
-
+#include "widgets/controls.h"
 #include "widgets/scheduler.h"
 
 using namespace widgets;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "widgets/numbers.h"
+#include <cmath>
+#include <limits>
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <limits>
+#include "widgets/numbers.h"
 
 using namespace num;
 

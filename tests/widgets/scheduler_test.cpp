@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "widgets/scheduler.h"
-
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "widgets/controls.h"
+#include "widgets/scheduler.h"
 
 using namespace widgets;
 

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "wire/trace.h"
-
 #include <gtest/gtest.h>
 
 #include "support/packets.h"
 #include "support/testenv.h"
+#include "wire/trace.h"
 #include "wire/wire.h"
 
 namespace {

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "wire/wire.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <map>
 
+#include <gtest/gtest.h>
+
 #include "support/packets.h"
 #include "support/testenv.h"
+#include "wire/wire.h"
 
 namespace {
 
