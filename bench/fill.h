@@ -16,7 +16,7 @@ inline void fillTraces(LinkDemo& demo)
     }
     Packet p;
     p.Active = true;
-    p.Colour = pkt::kData;
+    p.Colour = PacketColour::kData;
     p.ShowSequenceFlag = true;
     p.Length = 4;
     int number = 0;
@@ -27,7 +27,7 @@ inline void fillTraces(LinkDemo& demo)
                 p.Number = number;
                 p.SequenceNumber = number % 16;
                 p.ACKFlag = (number % 3) == 0;
-                p.Colour = p.ACKFlag ? pkt::kAck : pkt::kData;
+                p.Colour = p.ACKFlag ? PacketColour::kAck : PacketColour::kData;
                 ++number;
                 w->PacketArrive(p, demo.totalTime);
             }
@@ -39,7 +39,7 @@ inline void fillTraces(LinkDemo& demo)
             p.Number = number;
             p.SequenceNumber = number % 16;
             p.ACKFlag = (i % 2) == 1;
-            p.Colour = p.ACKFlag ? pkt::kAck : pkt::kData;
+            p.Colour = p.ACKFlag ? PacketColour::kAck : PacketColour::kData;
             ++number;
             w->PacketArrive(p, demo.totalTime);
         }

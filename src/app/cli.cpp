@@ -6,7 +6,7 @@
 #include "linkdemo_version.h"
 #include "session/helptext.h"
 
-namespace cli {
+namespace app {
 
 Parsed parse(const std::vector<std::string>& args, const Program& program)
 {
@@ -77,4 +77,4 @@ std::string versionText(std::string_view name)
            std::string(help::kLicence) + "\n";
 }
 
-}  // namespace cli
+}  // namespace app

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cli {
+namespace app {
 
 inline constexpr int kUsageError = 2;
 
@@ -46,4 +46,4 @@ int report(const Parsed& parsed, const Program& program, std::ostream& out, std:
 // copyright and the licence, each line ending in a newline.
 std::string versionText(std::string_view name);
 
-}  // namespace cli
+}  // namespace app

@@ -34,7 +34,7 @@ constexpr const char* kDefaultScene =
     "press LinkDemo.cmdPause\n"
     "run 25000\n";
 
-constexpr cli::Program kProgram{
+constexpr app::Program kProgram{
     "linkdemo-screenshot",
     "linkdemo-screenshot [--profile NAME] OUT.png [SCRIPT]",
     "Render the demonstration window (menu, tool and status bars included) to the\n"
@@ -52,10 +52,10 @@ constexpr cli::Program kProgram{
 
 int usage(const std::string& error)
 {
-    cli::Parsed parsed;
-    parsed.action = cli::Parsed::Action::Error;
+    app::Parsed parsed;
+    parsed.action = app::Parsed::Action::Error;
     parsed.error = error;
-    return cli::report(parsed, kProgram, std::cout, std::cerr);
+    return app::report(parsed, kProgram, std::cout, std::cerr);
 }
 
 }  // namespace
@@ -64,9 +64,9 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::string profileName = palette::name(palette::Profile::Standard);
-    const bool profileGiven = cli::takeOption(args, "--profile", profileName);
-    const cli::Parsed parsed = cli::parse(args, kProgram);
-    if (parsed.action != cli::Parsed::Action::Run) return cli::report(parsed, kProgram, std::cout, std::cerr);
+    const bool profileGiven = app::takeOption(args, "--profile", profileName);
+    const app::Parsed parsed = app::parse(args, kProgram);
+    if (parsed.action != app::Parsed::Action::Run) return app::report(parsed, kProgram, std::cout, std::cerr);
     const std::optional<palette::Profile> profile = palette::profileNamed(profileName);
     if (!profileGiven || !profile) return usage("--profile needs one of standard, projector, colour-vision");
     if (parsed.operands.empty()) return usage("missing the output file OUT.png");

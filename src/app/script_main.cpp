@@ -29,14 +29,14 @@ const std::string kHelp =
     "script ran but an expect did not hold.\n"
     "See linkdemo-script(1) for names, fields and examples.\n";
 
-const cli::Program kProgram{"linkdemo-script", "linkdemo-script [FILE]", kHelp, 1};
+const app::Program kProgram{"linkdemo-script", "linkdemo-script [FILE]", kHelp, 1};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const cli::Parsed parsed = cli::parse(std::vector<std::string>(argv + 1, argv + argc), kProgram);
-    if (parsed.action != cli::Parsed::Action::Run) return cli::report(parsed, kProgram, std::cout, std::cerr);
+    const app::Parsed parsed = app::parse(std::vector<std::string>(argv + 1, argv + argc), kProgram);
+    if (parsed.action != app::Parsed::Action::Run) return app::report(parsed, kProgram, std::cout, std::cerr);
 
     if (!parsed.operands.empty() && parsed.operands[0] != "-") {
         std::ifstream file(parsed.operands[0]);

@@ -51,7 +51,7 @@ A LIST is comma-separated; whole numbers may be given as ranges, "1-6".
 Ctrl+C stops after the runs in progress; the rows finished so far are written.
 )";
 
-const cli::Program kProgram{"linkdemo-sweep", "linkdemo-sweep [OPTION]...", kHelp, 0};
+const app::Program kProgram{"linkdemo-sweep", "linkdemo-sweep [OPTION]...", kHelp, 0};
 
 // Every option but --help and --version takes a value, as "--x VALUE" or
 // "--x=VALUE".
@@ -161,10 +161,10 @@ std::string_view firstValueOption(const std::vector<std::string>& args)
 
 int usageError(const std::string& message)
 {
-    cli::Parsed parsed;
-    parsed.action = cli::Parsed::Action::Error;
+    app::Parsed parsed;
+    parsed.action = app::Parsed::Action::Error;
     parsed.error = message;
-    return cli::report(parsed, kProgram, std::cout, std::cerr);
+    return app::report(parsed, kProgram, std::cout, std::cerr);
 }
 
 // Applies one option's value to the settings; a bad value throws.
@@ -251,9 +251,9 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     // --help, then --version, win over anything else on the line.
-    const cli::Parsed early = cli::parse(args, kProgram);
-    if (early.action == cli::Parsed::Action::Help || early.action == cli::Parsed::Action::Version)
-        return cli::report(early, kProgram, std::cout, std::cerr);
+    const app::Parsed early = app::parse(args, kProgram);
+    if (early.action == app::Parsed::Action::Help || early.action == app::Parsed::Action::Version)
+        return app::report(early, kProgram, std::cout, std::cerr);
 
     sweep::Grid grid;
     unsigned jobs = 0;
@@ -263,14 +263,14 @@ int main(int argc, char** argv)
     try {
         for (std::string_view option = firstValueOption(args); !option.empty(); option = firstValueOption(args)) {
             std::string value;
-            if (!cli::takeOption(args, option, value)) throw UsageError(std::string(option) + " needs a value");
+            if (!app::takeOption(args, option, value)) throw UsageError(std::string(option) + " needs a value");
             apply(std::string(option), value, grid, jobs, output);
         }
     } catch (const UsageError& e) {
         return usageError(e.what());
     }
-    const cli::Parsed parsed = cli::parse(args, kProgram);
-    if (parsed.action != cli::Parsed::Action::Run) return cli::report(parsed, kProgram, std::cout, std::cerr);
+    const app::Parsed parsed = app::parse(args, kProgram);
+    if (parsed.action != app::Parsed::Action::Run) return app::report(parsed, kProgram, std::cout, std::cerr);
 
     std::ofstream file;
     if (!output.empty()) {

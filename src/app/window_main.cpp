@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr cli::Program kProgram{
+constexpr app::Program kProgram{
     "linkdemo",
     "linkdemo [--play FILE] [--profile NAME] [QT-OPTION...]",
     "Start the Link Demo window: a transmitter, a wire and a receiver (optionally\n"
@@ -63,28 +63,28 @@ int main(int argc, char** argv)
     // --help and --version answer before any display is opened, so that they
     // work on a text console as well.
     const std::vector<std::string> given = arguments(argc, argv);
-    const cli::Parsed early = cli::parse(given, kProgram);
-    if (early.action == cli::Parsed::Action::Help || early.action == cli::Parsed::Action::Version)
-        return cli::report(early, kProgram, std::cout, std::cerr);
+    const app::Parsed early = app::parse(given, kProgram);
+    if (early.action == app::Parsed::Action::Help || early.action == app::Parsed::Action::Version)
+        return app::report(early, kProgram, std::cout, std::cerr);
 
     // Qt takes its own options out of argv; whatever it leaves is ours.
     QApplication app(argc, argv);
     std::vector<std::string> args = arguments(argc, argv);
     std::string playFile;
-    if (!cli::takeOption(args, "--play", playFile)) {
+    if (!app::takeOption(args, "--play", playFile)) {
         std::cerr << "linkdemo: --play needs a file\nTry 'linkdemo --help' for more information.\n";
-        return cli::kUsageError;
+        return app::kUsageError;
     }
     std::string profileName = palette::name(palette::Profile::Standard);
-    const bool profileGiven = cli::takeOption(args, "--profile", profileName);
+    const bool profileGiven = app::takeOption(args, "--profile", profileName);
     const std::optional<palette::Profile> profile = palette::profileNamed(profileName);
     if (!profileGiven || !profile) {
         std::cerr << "linkdemo: --profile needs one of standard, projector, colour-vision\n"
                      "Try 'linkdemo --help' for more information.\n";
-        return cli::kUsageError;
+        return app::kUsageError;
     }
-    const cli::Parsed parsed = cli::parse(args, kProgram);
-    if (parsed.action != cli::Parsed::Action::Run) return cli::report(parsed, kProgram, std::cout, std::cerr);
+    const app::Parsed parsed = app::parse(args, kProgram);
+    if (parsed.action != app::Parsed::Action::Run) return app::report(parsed, kProgram, std::cout, std::cerr);
 
     if (!styleChosen(given)) QApplication::setStyle(QStringLiteral("Fusion"));
 
@@ -104,6 +104,6 @@ int main(int argc, char** argv)
     window.windowMenu()->addAction(QObject::tr("&Lab") + QStringLiteral("\tL"), &labWindow, openLab);
     window.demoWindow().bindKey(keys::Action::Lab, openLab);
 
-    if (!playFile.empty() && !window.lecture().play(QString::fromStdString(playFile))) return cli::kUsageError;
+    if (!playFile.empty() && !window.lecture().play(QString::fromStdString(playFile))) return app::kUsageError;
     return app.exec();
 }

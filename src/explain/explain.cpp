@@ -16,7 +16,7 @@ namespace explain {
 namespace {
 
 using SlotState = Transmitter::SlotState;
-using route::Target;
+using topology::Target;
 
 std::string str(std::int64_t n)
 {
@@ -55,8 +55,8 @@ bool isOutstanding(SlotState s)
 // "Data packet 3", "Acknowledgement 4", "Ready message", "Hold message".
 std::string packetName(const Packet& p)
 {
-    if (p.Colour == pkt::kReady) return "Ready message";
-    if (p.Colour == pkt::kHold) return "Hold message";
+    if (p.Colour == PacketColour::kReady) return "Ready message";
+    if (p.Colour == PacketColour::kHold) return "Hold message";
     if (p.ACKFlag) return "Acknowledgement " + str(p.Number);
     return "Data packet " + str(p.Number);
 }
@@ -70,14 +70,14 @@ std::string lowerFirst(std::string s)
 // "single", "cumulative", "selective"; empty for a Ready or Hold message.
 std::string ackKind(const Packet& p)
 {
-    if (p.Colour == pkt::kReady || p.Colour == pkt::kHold) return "";
+    if (p.Colour == PacketColour::kReady || p.Colour == PacketColour::kHold) return "";
     if (p.CumulativeACKFlag) return p.SelectiveACKFlag ? "selective" : "cumulative";
     return "single";
 }
 
 std::optional<std::int32_t> numberOf(const Packet& p)
 {
-    if (p.Colour == pkt::kReady || p.Colour == pkt::kHold) return std::nullopt;
+    if (p.Colour == PacketColour::kReady || p.Colour == PacketColour::kHold) return std::nullopt;
     return p.Number;
 }
 
@@ -99,17 +99,17 @@ std::string jsonLine(const Line& line)
 
 Topic topicFor(int iIndex, int iType, Target target)
 {
-    const bool onWire = iIndex == route::kWire1 || iIndex == route::kWire1 + 1;
-    if (iType == ResetRequest) return iIndex == route::kTransmitter1 ? Topic::RttMeasured : Topic::Silent;
+    const bool onWire = iIndex == topology::kWire1 || iIndex == topology::kWire1 + 1;
+    if (iType == ResetRequest) return iIndex == topology::kTransmitter1 ? Topic::RttMeasured : Topic::Silent;
     // A destruction is worth a sentence even where nobody is told of it.
     if (onWire && (iType == DataSendCancelled || iType == DataArrivalKilled || iType == ACKSendCancelled ||
                    iType == ACKArrivalKilled)) {
         return Topic::Destroyed;
     }
     if (target == Target::Ignored) return Topic::Silent;
-    if (iIndex == route::kTransmitter1 && iType == SendData) return Topic::Send;
-    if (iIndex == route::kQueue1 && (iType == SendData || iType == SendACK)) return Topic::Forward;
-    if (iIndex == route::kReceiver1 && iType == SendACK) return Topic::AckSent;
+    if (iIndex == topology::kTransmitter1 && iType == SendData) return Topic::Send;
+    if (iIndex == topology::kQueue1 && (iType == SendData || iType == SendACK)) return Topic::Forward;
+    if (iIndex == topology::kReceiver1 && iType == SendACK) return Topic::AckSent;
     if (!onWire) return Topic::Silent;
     switch (iType) {
         case DataLineFree:
@@ -318,7 +318,7 @@ void Explainer::compareTransmitter(bool windowFull)
             ack = m_acksWaiting.front();
             m_acksWaiting.pop_front();
         }
-        if (ack && ack->Colour != pkt::kReady && ack->Colour != pkt::kHold) {
+        if (ack && ack->Colour != PacketColour::kReady && ack->Colour != PacketColour::kHold) {
             std::vector<std::int64_t> acked;
             for (std::size_t i = 0; i < before.numbers.size(); ++i) {
                 if (before.states[i] == SlotState::Acknowledged) continue;
@@ -479,7 +479,7 @@ void Explainer::explainSend(const Packet& p)
 {
     std::string text = "Transmitter sends data packet " + str(p.Number);
     if (p.ShowSequenceFlag) text += " (sequence " + str(p.SequenceNumber) + ")";
-    if (p.Colour == pkt::kDataResent) text += " again";
+    if (p.Colour == PacketColour::kDataResent) text += " again";
     say(text, p.Number);
 }
 
@@ -491,11 +491,11 @@ void Explainer::explainForward(int iType, const Packet& p)
 
 void Explainer::explainAckSent(const Packet& p)
 {
-    if (p.Colour == pkt::kReady) {
+    if (p.Colour == PacketColour::kReady) {
         say("Receiver sends Ready: the transmitter may send again");
         return;
     }
-    if (p.Colour == pkt::kHold) {
+    if (p.Colour == PacketColour::kHold) {
         say("Receiver sends Hold: the transmitter must stop sending");
         return;
     }
@@ -519,9 +519,9 @@ void Explainer::explainLineFree(int iIndex, int iType, const Packet& p)
     const bool router = m_demo.topology >= 10 && m_demo.topology < 20;
     std::string sender;
     if (iType == DataLineFree) {
-        sender = iIndex == route::kWire1 ? "the transmitter" : "the router";
+        sender = iIndex == topology::kWire1 ? "the transmitter" : "the router";
     } else {
-        sender = router && iIndex == route::kWire1 ? "the router" : "the receiver";
+        sender = router && iIndex == topology::kWire1 ? "the router" : "the receiver";
     }
     say(packetName(p) + " has been sent: it is wholly on " + wireName(iIndex) + ", and " + sender +
             " may send the next",
@@ -657,7 +657,7 @@ void Explainer::explainRouterHead(const Packet& p)
     int count = 0;
     for (int m = 0; m < size; ++m) count += q.pktQ(m).Active ? 1 : 0;
     const bool red = Queue::kDropPolicies.is(q.cmbDropPolicy.text(), Queue::DropPolicy::RED);
-    const double threshold = num::textValue(q.cmbCongestionThreshold.text());
+    const double threshold = widgets::num::textValue(q.cmbCongestionThreshold.text());
     const std::uint64_t drops = q.dataDropsTotal();
     m_pending.push_back([this, name, number = p.Number, count, size, red, threshold, drops] {
         if (m_demo.Queue1.dataDropsTotal() == drops) {
@@ -680,13 +680,13 @@ void Explainer::explainRouterHead(const Packet& p)
 
 std::string packetText(const Packet& p, const std::string& towards)
 {
-    if (p.Colour == pkt::kReady) return "Ready message on its way to the " + towards + ": sending may go on";
-    if (p.Colour == pkt::kHold) return "Hold message on its way to the " + towards + ": sending must stop";
+    if (p.Colour == PacketColour::kReady) return "Ready message on its way to the " + towards + ": sending may go on";
+    if (p.Colour == PacketColour::kHold) return "Hold message on its way to the " + towards + ": sending must stop";
     if (p.ACKFlag) {
         return "Acknowledgement " + str(p.Number) + " (" + ackKind(p) + ") on its way to the " + towards;
     }
     std::string s = "Data packet " + str(p.Number);
-    if (p.Colour == pkt::kDataResent) s += " (sent again)";
+    if (p.Colour == PacketColour::kDataResent) s += " (sent again)";
     if (p.ShowSequenceFlag) s += ", sequence " + str(p.SequenceNumber);
     s += ", on its way to the " + towards + " (sent at " + seconds(p.HopStarted) + ")";
     return s;
@@ -797,7 +797,7 @@ std::string settingNumber(double v)
     return t;
 }
 
-// The leading number of a text as the model reads it (num::textValue), and
+// The leading number of a text as the model reads it (widgets::num::textValue), and
 // whether the text is that number alone (blanks around it aside).
 struct Reading {
     bool number = false;  // a number leads the text
@@ -812,7 +812,7 @@ Reading readSetting(const std::string& text)
     const char* begin = text.c_str();
     while (*begin == ' ' || *begin == '\t') ++begin;
     if (*begin == '\0') return r;
-    // The same run num::textValue takes: sign, digits, point, exponent.
+    // The same run widgets::num::textValue takes: sign, digits, point, exponent.
     const char* p = begin;
     if (*p == '+' || *p == '-') ++p;
     bool digits = false;
@@ -834,7 +834,7 @@ Reading readSetting(const std::string& text)
     const std::string run(begin, p);
     const double v = std::strtod(run.c_str(), nullptr);
     r.overflow = !std::isfinite(v);
-    r.value = num::textValue(text);
+    r.value = widgets::num::textValue(text);
     while (*p == ' ' || *p == '\t') ++p;
     r.whole = *p == '\0';
     return r;
@@ -894,7 +894,7 @@ std::string secondsText(std::int64_t ms)
     return t + digits + " s";
 }
 
-// A whole number read with num::toInteger: rounded half to even, clamped to
+// A whole number read with widgets::num::toInteger: rounded half to even, clamped to
 // the Integer range.
 struct WholeReading {
     Reading r;
@@ -907,9 +907,9 @@ WholeReading readWhole(const std::string& text)
 {
     WholeReading w;
     w.r = readSetting(text);
-    w.value = num::toInteger(w.r.value);
-    const double rounded = num::roundEven(w.r.value);
-    w.clamped = w.r.overflow || rounded > num::kIntegerMax || rounded < num::kIntegerMin;
+    w.value = widgets::num::toInteger(w.r.value);
+    const double rounded = widgets::num::roundEven(w.r.value);
+    w.clamped = w.r.overflow || rounded > widgets::num::kIntegerMax || rounded < widgets::num::kIntegerMin;
     w.rounded = w.r.number && (!w.r.whole || rounded != w.r.value);
     return w;
 }
@@ -967,7 +967,7 @@ SettingWords txProcessingWords(const std::string& text)
 {
     const char* label = "Tx Proc. Time";
     const Reading r = readSetting(text);
-    const std::int64_t ms = num::toLong(r.value * 1000.0);
+    const std::int64_t ms = widgets::num::toLong(r.value * 1000.0);
     const std::int64_t used = std::max<std::int64_t>(0, ms);
     const std::string force = secondsText(used);
     SettingWords w;
@@ -978,7 +978,7 @@ SettingWords txProcessingWords(const std::string& text)
         w.problem = head + " is not a time; read as 0 s";
     } else if (r.value < 0) {
         w.problem = head + " is below 0; read as 0 s";
-    } else if (r.overflow || ms == num::kLongMax) {
+    } else if (r.overflow || ms == widgets::num::kLongMax) {
         w.problem = head + " is too large; read as " + force;
     } else if (!r.whole || std::fabs(static_cast<double>(used) - r.value * 1000.0) > 1e-6) {
         w.problem = head + " is read as " + force;
@@ -993,7 +993,7 @@ SettingWords rxProcessingWords(const std::string& text, std::int64_t rxClock)
 {
     const char* label = "Rx Delay Time";
     const Reading r = readSetting(text);
-    const std::int64_t ready = num::toLong(static_cast<double>(rxClock) + r.value * 1000.0);
+    const std::int64_t ready = widgets::num::toLong(static_cast<double>(rxClock) + r.value * 1000.0);
     const std::int64_t used = ready - rxClock;
     SettingWords w;
     w.tooltip = std::string(label) +
@@ -1003,7 +1003,7 @@ SettingWords rxProcessingWords(const std::string& text, std::int64_t rxClock)
         w.problem = head + " is not a time; read as 0 s";
     } else if (r.value < 0) {
         w.problem = head + " is below 0: acknowledgements go without waiting";
-    } else if (r.overflow || ready == num::kLongMax) {
+    } else if (r.overflow || ready == widgets::num::kLongMax) {
         w.problem = head + " is too large: acknowledgements wait for the rest of the run";
     } else if (!r.whole || std::fabs(static_cast<double>(used) - r.value * 1000.0) > 1e-6) {
         w.problem = head + " is read as " + secondsText(used);

@@ -55,7 +55,7 @@ enum class Topic {
     RttMeasured,       // Measure RTT's acknowledgement: the run starts afresh
 };
 // The topic of event `iType` reported by `iIndex`, routed to `target`.
-Topic topicFor(int iIndex, int iType, route::Target target);
+Topic topicFor(int iIndex, int iType, topology::Target target);
 
 // What destroyed a packet, as the one who destroys it says.
 // Chosen: the lab's chosen loss (`set drop`), a deliberate loss of a named
@@ -86,7 +86,7 @@ public:
     // calls it after a user's action outside the clock (Step, a click).
     void flush() { flush(true); }
 
-    void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) override;
+    void packetDone(int iIndex, int iType, const Packet& pPacket, topology::Target target) override;
     void resetDone() override;
 
     // The end of a millisecond of the scheduler (its onSettled).

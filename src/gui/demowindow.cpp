@@ -59,7 +59,7 @@ DemoWindow::DemoWindow(LinkDemo& demo, QWidget* parent) : ModelWindow(demo, pare
         };
         // Left of the sending end's bar, where no line is drawn.
         picture->axisRoom = [wire] { return wire->traceTable().xOf(0); };
-        picture->setDashedColour(TimeSequenceTrace::colourFor(pkt::kDataResent));
+        picture->setDashedColour(TimeSequenceTrace::colourFor(PacketColour::kDataResent));
         picture->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(picture, &QWidget::customContextMenuRequested, this, [this, wire, picture](const QPoint& at) {
             QMenu menu(this);

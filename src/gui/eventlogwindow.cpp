@@ -27,7 +27,7 @@ QString text(const std::string& s)
 }
 
 // The component an operation belongs to: "Receiver1" of "Receiver1.Arrive".
-std::string targetComponent(route::Target t)
+std::string targetComponent(topology::Target t)
 {
     const std::string name = eventlog::targetName(t);
     return name.substr(0, name.find('.'));
@@ -51,7 +51,7 @@ QVariant EventTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount()) return {};
     const eventlog::Event& e = event(index.row());
-    const bool routed = e.target != route::Target::Ignored;
+    const bool routed = e.target != topology::Target::Ignored;
     if (role == Qt::ForegroundRole) return routed ? QVariant() : QVariant(QColor(0x90, 0x90, 0x90));
     if (role == Qt::TextAlignmentRole) {
         const int c = index.column();

@@ -31,7 +31,7 @@ constexpr double kUnitsPerPixel = 15;
 
 QColor colour(std::int64_t c)
 {
-    return QColor(num::red(c), num::green(c), num::blue(c));
+    return QColor(widgets::num::red(c), widgets::num::green(c), widgets::num::blue(c));
 }
 
 void drawText(QPainter& p, const figure::Text& t)

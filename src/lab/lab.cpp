@@ -11,14 +11,14 @@ namespace lab {
 PacketKind kindOf(const Packet& p)
 {
     switch (p.Colour) {
-        case pkt::kData:
-        case pkt::kDataResent:
+        case PacketColour::kData:
+        case PacketColour::kDataResent:
             return PacketKind::Data;
-        case pkt::kAck:
+        case PacketColour::kAck:
             return PacketKind::Ack;
-        case pkt::kReady:
+        case PacketColour::kReady:
             return PacketKind::Ready;
-        case pkt::kHold:
+        case PacketColour::kHold:
             return PacketKind::Hold;
         default:
             return PacketKind::Other;
@@ -207,18 +207,18 @@ void Lab::startCounts()
     m_destroyedBase = destroyedTotal();
 }
 
-void Lab::packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target)
+void Lab::packetDone(int iIndex, int iType, const Packet& pPacket, topology::Target target)
 {
-    using route::Target;
-    if (iIndex == route::kTransmitter1 && iType == SendData) {
-        if (pPacket.Colour == pkt::kDataResent) {
+    using topology::Target;
+    if (iIndex == topology::kTransmitter1 && iType == SendData) {
+        if (pPacket.Colour == PacketColour::kDataResent) {
             ++m_retransmissions;
         } else {
             ++m_dataSent;
         }
-    } else if (iIndex == route::kReceiver1 && iType == SendACK) {
+    } else if (iIndex == topology::kReceiver1 && iType == SendACK) {
         ++m_acksSent;
-    } else if (iIndex == route::kWire1 && (iType == DataLineFree || iType == DataSendCancelled)) {
+    } else if (iIndex == topology::kWire1 && (iType == DataLineFree || iType == DataSendCancelled)) {
         if (m_sending > 0 && --m_sending == 0) m_busyMs += m_link.totalTime - m_busySince;
     }
 

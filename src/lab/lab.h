@@ -142,7 +142,7 @@ public:
     // start.
     std::optional<std::int64_t> settingsChangedAt() const;
 
-    void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) override;
+    void packetDone(int iIndex, int iType, const Packet& pPacket, topology::Target target) override;
     void resetDone() override;
 
 private:

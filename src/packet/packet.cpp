@@ -16,7 +16,7 @@ void Packet::Initialise()
     Active = false;
     Length = 1;
     Flag = 0;
-    Colour = pkt::kEmpty;
+    Colour = PacketColour::kEmpty;
 }
 
 void Packet::CopyPacket(Packet& pktDest) const

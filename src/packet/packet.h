@@ -9,17 +9,15 @@
 
 #include <cstdint>
 
-namespace pkt {
-
-// Colours (0xBBGGRR) that carry meaning.
-inline constexpr std::int64_t kEmpty = 0xFFFFFF;
-inline constexpr std::int64_t kData = 0xFFC0C0;        // first transmission
-inline constexpr std::int64_t kDataResent = 0xFFC0FF;  // retransmission
-inline constexpr std::int64_t kAck = 0xC0C0FF;
-inline constexpr std::int64_t kReady = 0xA0C0FF;
-inline constexpr std::int64_t kHold = 0xC0A0FF;
-
-}  // namespace pkt
+struct PacketColour {
+    // Colours (0xBBGGRR) that carry meaning.
+    static constexpr std::int64_t kEmpty = 0xFFFFFF;
+    static constexpr std::int64_t kData = 0xFFC0C0;        // first transmission
+    static constexpr std::int64_t kDataResent = 0xFFC0FF;  // retransmission
+    static constexpr std::int64_t kAck = 0xC0C0FF;
+    static constexpr std::int64_t kReady = 0xA0C0FF;
+    static constexpr std::int64_t kHold = 0xC0A0FF;
+};
 
 class Packet {
 public:
@@ -41,7 +39,7 @@ public:
     std::int32_t Length = 1;
     std::int32_t Flag = 0;
     std::int32_t Congestion = 0;  // carried, never interpreted
-    std::int64_t Colour = pkt::kEmpty;
+    std::int64_t Colour = PacketColour::kEmpty;
 
     // Empties the packet; Congestion is left as it was.
     void Initialise();

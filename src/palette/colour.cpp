@@ -66,8 +66,8 @@ double fromLinear(double light)
 
 Linear linear(std::int64_t colour)
 {
-    return {toLinear(num::red(colour) / 255.0), toLinear(num::green(colour) / 255.0),
-            toLinear(num::blue(colour) / 255.0)};
+    return {toLinear(widgets::num::red(colour) / 255.0), toLinear(widgets::num::green(colour) / 255.0),
+            toLinear(widgets::num::blue(colour) / 255.0)};
 }
 
 std::int64_t fromLinear(const Linear& c)
@@ -75,7 +75,7 @@ std::int64_t fromLinear(const Linear& c)
     auto channel = [](double light) {
         return static_cast<int>(std::lround(std::clamp(fromLinear(light), 0.0, 1.0) * 255.0));
     };
-    return num::rgb(channel(c.r), channel(c.g), channel(c.b));
+    return widgets::num::rgb(channel(c.r), channel(c.g), channel(c.b));
 }
 
 double luminance(std::int64_t colour)

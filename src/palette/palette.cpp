@@ -30,9 +30,9 @@ struct Travelling {
     char letter;
 };
 constexpr Travelling kTravelling[] = {
-    {pkt::kData, "data", 'D'},           {pkt::kDataResent, "retransmission", 'R'},
-    {pkt::kAck, "acknowledgement", 'A'}, {pkt::kReady, "ready", 'Y'},
-    {pkt::kHold, "hold", 'H'},
+    {PacketColour::kData, "data", 'D'},           {PacketColour::kDataResent, "retransmission", 'R'},
+    {PacketColour::kAck, "acknowledgement", 'A'}, {PacketColour::kReady, "ready", 'Y'},
+    {PacketColour::kHold, "hold", 'H'},
 };
 
 std::vector<Entry> gather()
@@ -40,7 +40,7 @@ std::vector<Entry> gather()
     std::vector<Entry> t;
     for (const Travelling& p : kTravelling)
         t.push_back({"packet", p.meaning, Role::Fill, p.colour, -1, false, p.letter});
-    t.push_back({"packet", "empty", Role::Fill, pkt::kEmpty});
+    t.push_back({"packet", "empty", Role::Fill, PacketColour::kEmpty});
     // A packet's caption is drawn black on its fill.
     for (const Travelling& p : kTravelling) t.push_back({"packet", p.meaning, Role::Text, kBlack, p.colour});
 
@@ -61,9 +61,10 @@ std::vector<Entry> gather()
     for (const auto& [m, meaning] : marks)
         t.push_back({"rxSlot", meaning, Role::Text, Receiver::slotColour(m, 0), kPanel});
     // An arrived packet's number takes the packet's own colour.
-    t.push_back({"rxSlot", "arrived data", Role::Text, Receiver::slotColour(Mark::Arrived, pkt::kData), kPanel});
-    t.push_back({"rxSlot", "arrived retransmission", Role::Text, Receiver::slotColour(Mark::Arrived, pkt::kDataResent),
-                 kPanel});
+    t.push_back(
+        {"rxSlot", "arrived data", Role::Text, Receiver::slotColour(Mark::Arrived, PacketColour::kData), kPanel});
+    t.push_back({"rxSlot", "arrived retransmission", Role::Text,
+                 Receiver::slotColour(Mark::Arrived, PacketColour::kDataResent), kPanel});
     t.push_back({"rxSlot", "wrong", Role::Text, Receiver::kWrongColour, kPanel, true});
 
     // A router slot: pale while the packet arrives, its own colour once it
@@ -79,7 +80,7 @@ std::vector<Entry> gather()
         t.push_back({"trace", p.meaning, Role::Line, TimeSequenceTrace::colourFor(p.colour)});
     // The sequence numbers written beside the lines, in the lines' colours.
     for (const Travelling& p : kTravelling) {
-        if (p.colour == pkt::kReady || p.colour == pkt::kHold) continue;  // they carry no number
+        if (p.colour == PacketColour::kReady || p.colour == PacketColour::kHold) continue;  // they carry no number
         t.push_back({"trace", p.meaning, Role::Text, TimeSequenceTrace::colourFor(p.colour), kWhite});
     }
 
@@ -103,29 +104,29 @@ std::vector<Override> projector()
     auto pale = Queue::paleColour;
     auto dark = Queue::darkColour;
     return {
-        {Role::Fill, pkt::kData, 0xFFB3A8},
-        {Role::Fill, pkt::kDataResent, 0xFF89C9},
-        {Role::Fill, pkt::kAck, 0x767EFF},
-        {Role::Fill, pkt::kReady, 0x88BAFF},
-        {Role::Fill, pkt::kHold, 0xB794FF},
-        {Role::Fill, pale(pkt::kData), 0xFFE1E0},
-        {Role::Fill, dark(pkt::kData), 0xED7D77},
-        {Role::Fill, pale(pkt::kDataResent), 0xFFBEF9},
-        {Role::Fill, dark(pkt::kDataResent), 0xD939FF},
-        {Role::Fill, pale(pkt::kAck), 0xB6B5BD},
-        {Role::Fill, dark(pkt::kAck), 0x8B8AB6},
-        {Role::Fill, pale(pkt::kReady), 0xE1EFFF},
-        {Role::Fill, dark(pkt::kReady), 0x367BFF},
-        {Role::Fill, pale(pkt::kHold), 0xDBD3FF},
-        {Role::Fill, dark(pkt::kHold), 0x8247F0},
+        {Role::Fill, PacketColour::kData, 0xFFB3A8},
+        {Role::Fill, PacketColour::kDataResent, 0xFF89C9},
+        {Role::Fill, PacketColour::kAck, 0x767EFF},
+        {Role::Fill, PacketColour::kReady, 0x88BAFF},
+        {Role::Fill, PacketColour::kHold, 0xB794FF},
+        {Role::Fill, pale(PacketColour::kData), 0xFFE1E0},
+        {Role::Fill, dark(PacketColour::kData), 0xED7D77},
+        {Role::Fill, pale(PacketColour::kDataResent), 0xFFBEF9},
+        {Role::Fill, dark(PacketColour::kDataResent), 0xD939FF},
+        {Role::Fill, pale(PacketColour::kAck), 0xB6B5BD},
+        {Role::Fill, dark(PacketColour::kAck), 0x8B8AB6},
+        {Role::Fill, pale(PacketColour::kReady), 0xE1EFFF},
+        {Role::Fill, dark(PacketColour::kReady), 0x367BFF},
+        {Role::Fill, pale(PacketColour::kHold), 0xDBD3FF},
+        {Role::Fill, dark(PacketColour::kHold), 0x8247F0},
         // The grey of New slots, timers and idle receiver slots.
         {Role::Text, Transmitter::slotColour(State::New), 0x626263},
         {Role::Text, Transmitter::slotColour(State::Resending), 0x008253},
         // Acknowledged, and the receiver's warning, share one colour.
         {Role::Text, Transmitter::slotColour(State::Acknowledged), 0x4C43CF},
         {Role::Text, Receiver::slotColour(Mark::Misnumbered, 0), 0x0000C8},
-        {Role::Text, Receiver::slotColour(Mark::Arrived, pkt::kData), 0x9B5A62},
-        {Role::Text, Receiver::slotColour(Mark::Arrived, pkt::kDataResent), 0x8839A1},
+        {Role::Text, Receiver::slotColour(Mark::Arrived, PacketColour::kData), 0x9B5A62},
+        {Role::Text, Receiver::slotColour(Mark::Arrived, PacketColour::kDataResent), 0x8839A1},
     };
 }
 
@@ -137,21 +138,21 @@ std::vector<Override> colourVision()
     auto pale = Queue::paleColour;
     auto dark = Queue::darkColour;
     return {
-        {Role::Fill, pkt::kData, 0xFF9D91},
-        {Role::Fill, pkt::kDataResent, 0xBF89C0},
-        {Role::Fill, pkt::kAck, 0x6931FF},
-        {Role::Fill, pkt::kReady, 0x8CB5FE},
-        {Role::Fill, pkt::kHold, 0x9A74FF},
-        {Role::Fill, pale(pkt::kData), 0xF4BEBB},
-        {Role::Fill, dark(pkt::kData), 0xFF7185},
-        {Role::Fill, pale(pkt::kDataResent), 0xFFE2E5},
-        {Role::Fill, dark(pkt::kDataResent), 0xBE0DDE},
-        {Role::Fill, pale(pkt::kAck), 0xF2F0FF},
-        {Role::Fill, dark(pkt::kAck), 0x4A54B0},
-        {Role::Fill, pale(pkt::kReady), 0xC4D6F6},
-        {Role::Fill, dark(pkt::kReady), 0x2B93C7},
-        {Role::Fill, pale(pkt::kHold), 0xC3AEC9},
-        {Role::Fill, dark(pkt::kHold), 0x946AB9},
+        {Role::Fill, PacketColour::kData, 0xFF9D91},
+        {Role::Fill, PacketColour::kDataResent, 0xBF89C0},
+        {Role::Fill, PacketColour::kAck, 0x6931FF},
+        {Role::Fill, PacketColour::kReady, 0x8CB5FE},
+        {Role::Fill, PacketColour::kHold, 0x9A74FF},
+        {Role::Fill, pale(PacketColour::kData), 0xF4BEBB},
+        {Role::Fill, dark(PacketColour::kData), 0xFF7185},
+        {Role::Fill, pale(PacketColour::kDataResent), 0xFFE2E5},
+        {Role::Fill, dark(PacketColour::kDataResent), 0xBE0DDE},
+        {Role::Fill, pale(PacketColour::kAck), 0xF2F0FF},
+        {Role::Fill, dark(PacketColour::kAck), 0x4A54B0},
+        {Role::Fill, pale(PacketColour::kReady), 0xC4D6F6},
+        {Role::Fill, dark(PacketColour::kReady), 0x2B93C7},
+        {Role::Fill, pale(PacketColour::kHold), 0xC3AEC9},
+        {Role::Fill, dark(PacketColour::kHold), 0x946AB9},
         {Role::Text, Transmitter::slotColour(State::New), 0x616560},
         {Role::Text, Transmitter::slotColour(State::Sending), 0x640000},
         {Role::Text, Transmitter::slotColour(State::Sent), 0x800280},
@@ -161,11 +162,11 @@ std::vector<Override> colourVision()
         {Role::Text, Transmitter::slotColour(State::Acknowledged), 0x3D22E6},
         {Role::Text, Receiver::slotColour(Mark::Incoming, 0), 0x7F4020},
         {Role::Text, Receiver::slotColour(Mark::Misnumbered, 0), 0x0424B9},
-        {Role::Text, Receiver::slotColour(Mark::Arrived, pkt::kData), 0x855C6E},
-        {Role::Text, Receiver::slotColour(Mark::Arrived, pkt::kDataResent), 0xBE3793},
+        {Role::Text, Receiver::slotColour(Mark::Arrived, PacketColour::kData), 0x855C6E},
+        {Role::Text, Receiver::slotColour(Mark::Arrived, PacketColour::kDataResent), 0xBE3793},
         // The retransmission's trace, its line and its number.
-        {Role::Line, TimeSequenceTrace::colourFor(pkt::kDataResent), 0xC200C3},
-        {Role::Text, TimeSequenceTrace::colourFor(pkt::kDataResent), 0xC200C3},
+        {Role::Line, TimeSequenceTrace::colourFor(PacketColour::kDataResent), 0xC200C3},
+        {Role::Text, TimeSequenceTrace::colourFor(PacketColour::kDataResent), 0xC200C3},
     };
 }
 

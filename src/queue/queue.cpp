@@ -12,7 +12,7 @@ namespace {
 // held in 0..255.
 int channel(double x)
 {
-    return static_cast<int>(std::clamp(num::roundEven(x), 0.0, 255.0));
+    return static_cast<int>(std::clamp(widgets::num::roundEven(x), 0.0, 255.0));
 }
 
 }  // namespace
@@ -42,14 +42,14 @@ void Queue::startUp()
 std::int64_t Queue::paleColour(std::int64_t v)
 {
     auto pale = [](int x) { return channel(x / 2.0 + 128.0); };
-    return num::rgb(pale(num::red(v)), pale(num::green(v)), pale(num::blue(v)));
+    return widgets::num::rgb(pale(widgets::num::red(v)), pale(widgets::num::green(v)), pale(widgets::num::blue(v)));
 }
 
 std::int64_t Queue::darkColour(std::int64_t v)
 {
     // Below 0 only for colours darker than any packet colour in use.
     auto dark = [](int x) { return channel(1.5 * x - 128.0); };
-    return num::rgb(dark(num::red(v)), dark(num::green(v)), dark(num::blue(v)));
+    return widgets::num::rgb(dark(widgets::num::red(v)), dark(widgets::num::green(v)), dark(widgets::num::blue(v)));
 }
 
 void Queue::copyShape(const widgets::Shape& from, widgets::Shape& to)
@@ -80,7 +80,7 @@ void Queue::Arriving(Packet& pktArrival)
         return;  // acknowledgement queue full: dropped without a report
     }
 
-    const double threshold = num::textValue(cmbCongestionThreshold.text());
+    const double threshold = widgets::num::textValue(cmbCongestionThreshold.text());
     const bool red = kDropPolicies.is(cmbDropPolicy.text(), DropPolicy::RED);
     // Drawn for every arriving data packet, whatever the policy, so that the
     // sequence of draws does not depend on the settings.
@@ -278,14 +278,14 @@ void Queue::SetSize(int iNewValue)
 {
     if (iNewValue < 1 || iNewValue > 6) return;
     // Selecting the item runs the size handler, which reads the combo's text.
-    cmbSize.setListIndex(cmbSize.itemIndex(num::plainNumber(iNewValue)));
+    cmbSize.setListIndex(cmbSize.itemIndex(widgets::num::plainNumber(iNewValue)));
 }
 
 // ---- the panel's lists -----------------------------------------------------
 
 void Queue::onSizeChosen()
 {
-    const int s = num::toInteger(num::textValue(cmbSize.text()));
+    const int s = widgets::num::toInteger(widgets::num::textValue(cmbSize.text()));
     if (s >= 1 && s <= kSlots) {
         queueSize = s;
         // Every held packet is discarded; the busy flags stay, so a packet
@@ -301,8 +301,8 @@ void Queue::onSizeChosen()
 
 void Queue::onDropPolicyChosen()
 {
-    const int s = num::toInteger(num::textValue(cmbSize.text()));
-    const double t = num::textValue(cmbCongestionThreshold.text());
+    const int s = widgets::num::toInteger(widgets::num::textValue(cmbSize.text()));
+    const double t = widgets::num::textValue(cmbCongestionThreshold.text());
     const bool red = kDropPolicies.is(cmbDropPolicy.text(), DropPolicy::RED);
     // The threshold offered is one below the size under RED (index s - 2,
     // none for size 1), the size itself otherwise (index s - 1).

@@ -99,9 +99,9 @@ void Queue::fillCombos()
 {
     // Items are added without clearing: a repeated start-up lists them twice.
     // Each selection runs the list's handler as a user's choice would.
-    for (int i = 1; i <= kSlots; ++i) cmbSize.addItem(num::plainNumber(i));
+    for (int i = 1; i <= kSlots; ++i) cmbSize.addItem(widgets::num::plainNumber(i));
     cmbSize.setText("3");
-    for (int i = 1; i <= kSlots; ++i) cmbCongestionThreshold.addItem(num::plainNumber(i));
+    for (int i = 1; i <= kSlots; ++i) cmbCongestionThreshold.addItem(widgets::num::plainNumber(i));
     cmbCongestionThreshold.setText("8");
     kDropPolicies.fill(cmbDropPolicy);
     cmbDropPolicy.setText(kDropPolicies.text(DropPolicy::DropTail));

@@ -13,8 +13,8 @@ constexpr std::int64_t kIdleColour = 0x808080;
 constexpr std::int64_t kIncomingColour = 0x804020;
 constexpr std::int64_t kMisnumberedColour = 0x0000FF;
 
-constexpr num::Millis kWrongLife = 1000;
-constexpr num::Millis kTickMs = 100;
+constexpr widgets::num::Millis kWrongLife = 1000;
+constexpr widgets::num::Millis kTickMs = 100;
 
 std::int32_t toNumber(std::int64_t v)
 {
@@ -106,11 +106,11 @@ void Receiver::ResetReceiverState()
         Packet& r = m_rxQueue[static_cast<std::size_t>(i)];
         r.Initialise();
         r.Number = i;
-        lblRxPacket[i].setCaption(num::blankNumber(i));
+        lblRxPacket[i].setCaption(widgets::num::blankNumber(i));
         setSlotMark(i, SlotMark::Fresh);
         if (maxSequence > 0) {
-            r.SequenceNumber = toNumber(num::seqOf(i, maxSequence));
-            lblRxSeq[i].setCaption(num::blankNumber(std::int64_t{r.SequenceNumber}));
+            r.SequenceNumber = toNumber(widgets::num::seqOf(i, maxSequence));
+            lblRxSeq[i].setCaption(widgets::num::blankNumber(std::int64_t{r.SequenceNumber}));
         } else {
             r.SequenceNumber = 0;
             lblRxSeq[i].setCaption("");
@@ -143,8 +143,8 @@ void Receiver::SetRxPolicy(int iNewValue)
 
 void Receiver::SetMaxSequence(int iNewValue)
 {
-    maxSequence = num::toInteger(iNewValue);
-    cmbMaxSequence.setText(num::blankNumber(maxSequence));
+    maxSequence = widgets::num::toInteger(iNewValue);
+    cmbMaxSequence.setText(widgets::num::blankNumber(maxSequence));
 }
 
 void Receiver::SetRxWindow(int iNewValue)
@@ -169,12 +169,12 @@ Receiver::SlotMark Receiver::slotMark(int i) const
 
 std::int64_t Receiver::slotNumber(int i) const
 {
-    return num::toLong(num::textValue(lblRxPacket[i].caption()));
+    return widgets::num::toLong(widgets::num::textValue(lblRxPacket[i].caption()));
 }
 
 std::int64_t Receiver::slotSequence(int i) const
 {
-    return num::toLong(num::textValue(lblRxSeq[i].caption()));
+    return widgets::num::toLong(widgets::num::textValue(lblRxSeq[i].caption()));
 }
 
 bool Receiver::isArriving(int i) const
@@ -209,8 +209,9 @@ void Receiver::renumberIdleSlots()
     for (int i = 0; i < rxWindow; ++i) {
         if (isArriving(i)) continue;
         setSlotMark(i, SlotMark::Idle);
-        lblRxPacket[i].setCaption(num::blankNumber(slotNumber(0) + i));
-        lblRxSeq[i].setCaption(maxSequence < 1 ? "" : num::blankNumber(num::seqOf(slotSequence(0) + i, maxSequence)));
+        lblRxPacket[i].setCaption(widgets::num::blankNumber(slotNumber(0) + i));
+        lblRxSeq[i].setCaption(
+            maxSequence < 1 ? "" : widgets::num::blankNumber(widgets::num::seqOf(slotSequence(0) + i, maxSequence)));
     }
 }
 
@@ -256,7 +257,7 @@ void Receiver::Arriving(Packet& pktArrival)
     }
     if (k < 0) {
         ++m_totals.ignored;
-        lblRxMode.setCaption("Ignoring " + num::blankNumber(n));
+        lblRxMode.setCaption("Ignoring " + widgets::num::blankNumber(n));
         return;
     }
 
@@ -264,7 +265,7 @@ void Receiver::Arriving(Packet& pktArrival)
     pktArrival.CopyPacket(slot);
     setSlotMark(k, SlotMark::Incoming);
     lblRxSeq[k].setVisible(maxSequence > 0);
-    lblRxSeq[k].setCaption(num::plainNumber(s));
+    lblRxSeq[k].setCaption(widgets::num::plainNumber(s));
     lblRxPacket[k].setVisible(true);
     slot.Active = true;
     slot.Colour = kIncomingColour;
@@ -277,9 +278,9 @@ void Receiver::Arriving(Packet& pktArrival)
     }
 
     if (slotNumber(0) != n) {
-        lblRxMode.setCaption("Receiving " + num::blankNumber(n) + " (not " + lblRxPacket[0].caption() + ")");
+        lblRxMode.setCaption("Receiving " + widgets::num::blankNumber(n) + " (not " + lblRxPacket[0].caption() + ")");
     } else {
-        lblRxMode.setCaption("Receiving " + num::blankNumber(n));
+        lblRxMode.setCaption("Receiving " + widgets::num::blankNumber(n));
     }
 }
 
@@ -311,7 +312,7 @@ void Receiver::KillArriving(Packet&)
         if (!isArriving(i)) continue;
         m_rxQueue[static_cast<std::size_t>(i)].Active = false;
         setSlotMark(i, SlotMark::Idle);
-        lblRxMode.setCaption("Expecting " + num::blankNumber(std::int64_t{m_rxQueue[0].Number}));
+        lblRxMode.setCaption("Expecting " + widgets::num::blankNumber(std::int64_t{m_rxQueue[0].Number}));
         return;
     }
 }
@@ -334,13 +335,13 @@ void Receiver::DeliverPackets()
         ++m_totals.delivered;
         // The slot entering at the right; its sequence label keeps its visibility.
         const std::int64_t number = std::int64_t{rxBase} + w;
-        const std::int64_t seq = num::seqOf(number, maxSequence);
+        const std::int64_t seq = widgets::num::seqOf(number, maxSequence);
         Packet& r = m_rxQueue[static_cast<std::size_t>(w)];
         r.Initialise();
         r.Number = toNumber(number);
         r.SequenceNumber = toNumber(seq);
-        lblRxPacket[w].setCaption(num::blankNumber(number));
-        lblRxSeq[w].setCaption(maxSequence < 1 ? "" : num::blankNumber(seq));
+        lblRxPacket[w].setCaption(widgets::num::blankNumber(number));
+        lblRxSeq[w].setCaption(maxSequence < 1 ? "" : widgets::num::blankNumber(seq));
         setSlotMark(w, SlotMark::Idle);
         r.Colour = kIdleColour;
     }
@@ -359,12 +360,12 @@ Receiver::AckMode Receiver::ackMode() const
     return kAckModes.of(cmbAckMode.text()).value_or(AckMode::None);
 }
 
-num::Millis Receiver::readyTime() const
+widgets::num::Millis Receiver::readyTime() const
 {
     // Seconds as typed; a value beyond the Long range of milliseconds clamps,
     // which keeps the entry waiting for the rest of the run.
-    const double seconds = num::textValue(cmbRxProcTime.text());
-    return num::toLong(static_cast<double>(rxClock) + seconds * 1000.0);
+    const double seconds = widgets::num::textValue(cmbRxProcTime.text());
+    return widgets::num::toLong(static_cast<double>(rxClock) + seconds * 1000.0);
 }
 
 int Receiver::lowestFreeEntry() const
@@ -399,15 +400,15 @@ void Receiver::queueAck(const Packet& pktArrival, int f)
     a.Active = true;
     a.ACKFlag = true;
     a.Length = 1;
-    a.Colour = pkt::kAck;
+    a.Colour = PacketColour::kAck;
     if (mode == AckMode::Single) {
         a.Number = toNumber(n + 1);
-        a.SequenceNumber = toNumber(num::seqOf(n + 1, maxSequence));
+        a.SequenceNumber = toNumber(widgets::num::seqOf(n + 1, maxSequence));
         a.SelectiveACKFlag = true;
     } else {
         const std::int64_t e = slotNumber(0);
         a.Number = toNumber(e);
-        a.SequenceNumber = toNumber(num::seqOf(e, maxSequence));
+        a.SequenceNumber = toNumber(widgets::num::seqOf(e, maxSequence));
         a.CumulativeACKFlag = true;
         // The transmitter takes a selective ACK as acknowledging every slot
         // with the trigger's sequence number; for a packet that was not taken
@@ -415,7 +416,7 @@ void Receiver::queueAck(const Packet& pktArrival, int f)
         // Otherwise the ACK merely repeats the next expected number.
         a.SelectiveACKFlag = mode == AckMode::Selective && (f >= 0 || holdsPacket(n));
     }
-    a.TriggerNumber = toNumber(num::seqOf(n, maxSequence));
+    a.TriggerNumber = toNumber(widgets::num::seqOf(n, maxSequence));
     a.ShowSequenceFlag = maxSequence != 0;
     a.TimeStarted = readyTime();
 }
@@ -428,7 +429,7 @@ void Receiver::QueueReadyHold(int v)
     e.Active = true;
     e.ACKFlag = true;
     e.Length = 1;
-    e.Colour = v ? pkt::kReady : pkt::kHold;
+    e.Colour = v ? PacketColour::kReady : PacketColour::kHold;
     e.TriggerNumber = v;
     e.SequenceNumber = v;
     e.Number = v;
@@ -485,9 +486,9 @@ void Receiver::readyHoldClicked()
 
 void Receiver::windowSizeChanged()
 {
-    const double v = num::textValue(cmbRxWindowSize.text());
+    const double v = widgets::num::textValue(cmbRxWindowSize.text());
     if (!(v > 0 && v <= kSlots)) return;
-    const int w = num::toInteger(v);
+    const int w = widgets::num::toInteger(v);
     if (w < 1) return;  // a fraction below one half would round to no window at all
     rxWindow = w;
     set_queue();
@@ -497,17 +498,17 @@ void Receiver::maxSequenceChanged()
 {
     // Free text: clamped to the Integer range; values below 1 switch sequence
     // numbers off (seqOf never divides by zero).
-    maxSequence = num::toInteger(num::textValue(cmbMaxSequence.text()));
+    maxSequence = widgets::num::toInteger(widgets::num::textValue(cmbMaxSequence.text()));
     for (int i = 0; i < rxWindow; ++i) {
         Packet& r = m_rxQueue[static_cast<std::size_t>(i)];
         if (maxSequence >= 1) {
-            r.SequenceNumber = toNumber(num::seqOf(r.Number, maxSequence));
+            r.SequenceNumber = toNumber(widgets::num::seqOf(r.Number, maxSequence));
             lblRxSeq[i].setVisible(true);
         } else {
             r.SequenceNumber = 0;
             lblRxSeq[i].setVisible(false);
         }
-        lblRxSeq[i].setCaption(num::plainNumber(r.SequenceNumber));
+        lblRxSeq[i].setCaption(widgets::num::plainNumber(r.SequenceNumber));
     }
 }
 

@@ -112,15 +112,15 @@ public:
     };
     const Totals& totals() const { return m_totals; }
     // The processing time of an arrival, s, as typed.
-    double processingSeconds() const { return num::textValue(cmbRxProcTime.text()); }
+    double processingSeconds() const { return widgets::num::textValue(cmbRxProcTime.text()); }
 
     // Every variable of the data model, under its own name.
     struct State {
         int rxWindow;
         std::int32_t rxBase;
         int maxSequence;
-        num::Millis rxClock;
-        num::Millis wrongUntil;
+        widgets::num::Millis rxClock;
+        widgets::num::Millis wrongUntil;
         bool rxReady;
         bool ackLineBusy;
         int routingIndex;
@@ -188,7 +188,7 @@ private:
     AckMode ackMode() const;
     bool inWindowPolicy() const;
     // rxClock plus the processing time, in ms: when a new buffer entry may leave.
-    num::Millis readyTime() const;
+    widgets::num::Millis readyTime() const;
     int lowestFreeEntry() const;
     void queueAck(const Packet& pktArrival, int f);
     // True when packet n was delivered already or waits in a slot of the window.
@@ -208,8 +208,8 @@ private:
     int rxWindow = 1;
     std::int32_t rxBase = 0;  // 32 bits: keeps counting past 32767 deliveries
     int maxSequence = 0;
-    num::Millis rxClock = 0;
-    num::Millis wrongUntil = 0;
+    widgets::num::Millis rxClock = 0;
+    widgets::num::Millis wrongUntil = 0;
     bool rxReady = true;
     bool ackLineBusy = false;
     int routingIndex = 0;

@@ -9,23 +9,23 @@ namespace eventlog {
 
 std::string reporterName(int iIndex)
 {
-    if (iIndex >= route::kWire1 && iIndex <= route::kWire1 + 4) return "Wire" + std::to_string(iIndex);
+    if (iIndex >= topology::kWire1 && iIndex <= topology::kWire1 + 4) return "Wire" + std::to_string(iIndex);
     switch (iIndex) {
-        case route::kQueue1:
+        case topology::kQueue1:
             return "Queue1";
-        case route::kQueue2:
+        case topology::kQueue2:
             return "Queue2";
-        case route::kSource1:
+        case topology::kSource1:
             return "Source1";
-        case route::kSource2:
+        case topology::kSource2:
             return "Source2";
-        case route::kReceiver1:
+        case topology::kReceiver1:
             return "Receiver1";
-        case route::kReceiver2:
+        case topology::kReceiver2:
             return "Receiver2";
-        case route::kTransmitter1:
+        case topology::kTransmitter1:
             return "Transmitter1";
-        case route::kTransmitter2:
+        case topology::kTransmitter2:
             return "Transmitter2";
         default:
             return "index " + std::to_string(iIndex);
@@ -44,9 +44,9 @@ std::string codeName(int iType)
     return "code " + std::to_string(iType);
 }
 
-std::string targetName(route::Target target)
+std::string targetName(topology::Target target)
 {
-    using route::Target;
+    using topology::Target;
     switch (target) {
         case Target::Ignored:
             return "";
@@ -85,15 +85,15 @@ std::string targetName(route::Target target)
 std::string kindName(std::int64_t colour)
 {
     switch (colour) {
-        case pkt::kData:
+        case PacketColour::kData:
             return "data";
-        case pkt::kDataResent:
+        case PacketColour::kDataResent:
             return "retransmission";
-        case pkt::kAck:
+        case PacketColour::kAck:
             return "ack";
-        case pkt::kReady:
+        case PacketColour::kReady:
             return "ready";
-        case pkt::kHold:
+        case PacketColour::kHold:
             return "hold";
         default:
             return "other";
@@ -176,7 +176,7 @@ void EventLog::listen(std::function<void(const Event&)> listener)
     if (was && !listening()) m_demo.removeObserver(this);
 }
 
-void EventLog::packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target)
+void EventLog::packetDone(int iIndex, int iType, const Packet& pPacket, topology::Target target)
 {
     if (!m_listener) return;
     Event e;

@@ -22,7 +22,7 @@ struct Event {
     std::int64_t time = 0;  // the run's clock (totalTime), ms
     int iIndex = 0;
     int iType = 0;
-    route::Target target = route::Target::Ignored;
+    topology::Target target = topology::Target::Ignored;
     std::int32_t Number = -1;
     std::int32_t SequenceNumber = -1;
     std::int64_t Colour = 0;
@@ -42,7 +42,7 @@ std::string reporterName(int iIndex);
 std::string codeName(int iType);
 // "Receiver1.Arrive", "Queue1.Departed(true)", "LinkDemo.Reset"; empty for
 // an event no rule routes.
-std::string targetName(route::Target target);
+std::string targetName(topology::Target target);
 // "data", "retransmission", "ack", "ready", "hold" or "other" by colour.
 std::string kindName(std::int64_t colour);
 
@@ -68,7 +68,7 @@ public:
     void listen(std::function<void(const Event&)> listener);
     bool listening() const { return static_cast<bool>(m_listener); }
 
-    void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) override;
+    void packetDone(int iIndex, int iType, const Packet& pPacket, topology::Target target) override;
 
 private:
     LinkDemo& m_demo;

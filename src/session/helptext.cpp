@@ -26,9 +26,9 @@ struct Travelling {
     const char* name;
 };
 constexpr Travelling kTravelling[] = {
-    {pkt::kData, "Data packet"},    {pkt::kDataResent, "Resent data packet"},
-    {pkt::kAck, "Acknowledgement"}, {pkt::kReady, "Ready message"},
-    {pkt::kHold, "Hold message"},
+    {PacketColour::kData, "Data packet"},    {PacketColour::kDataResent, "Resent data packet"},
+    {PacketColour::kAck, "Acknowledgement"}, {PacketColour::kReady, "Ready message"},
+    {PacketColour::kHold, "Hold message"},
 };
 
 ColourGroup packets()
@@ -36,12 +36,12 @@ ColourGroup packets()
     return {"Packets",
             "the fill of a packet on a wire",
             {
-                {{pkt::kData}, "Data", "a data packet on its first transmission"},
-                {{pkt::kDataResent}, "Resent data", "a data packet sent again after its timer ran out"},
-                {{pkt::kAck}, "Acknowledgement", "the receiver confirms what it has received"},
-                {{pkt::kReady}, "Ready", "flow control: the receiver lets the transmitter send again"},
-                {{pkt::kHold}, "Hold", "flow control: the receiver tells the transmitter to stop sending"},
-                {{pkt::kEmpty}, "Empty", "an unused packet slot (never on a wire)"},
+                {{PacketColour::kData}, "Data", "a data packet on its first transmission"},
+                {{PacketColour::kDataResent}, "Resent data", "a data packet sent again after its timer ran out"},
+                {{PacketColour::kAck}, "Acknowledgement", "the receiver confirms what it has received"},
+                {{PacketColour::kReady}, "Ready", "flow control: the receiver lets the transmitter send again"},
+                {{PacketColour::kHold}, "Hold", "flow control: the receiver tells the transmitter to stop sending"},
+                {{PacketColour::kEmpty}, "Empty", "an unused packet slot (never on a wire)"},
             }};
 }
 
@@ -103,7 +103,7 @@ ColourGroup receiverSlots()
                                      : *seq == m
                                          ? std::string("; the sequence number takes this colour too")
                                          : std::string("; the sequence number takes the ") + markName(*seq) + " colour";
-        return ColourEntry{{Receiver::slotColour(m, pkt::kData)}, name, meaning + sequence};
+        return ColourEntry{{Receiver::slotColour(m, PacketColour::kData)}, name, meaning + sequence};
     };
     ColourGroup g{
         "Receiver window",
@@ -146,10 +146,10 @@ ColourGroup traceLines()
     return {"Time-sequence trace",
             "a packet's bar at the sending end, its path across the wire and its sequence number",
             {
-                e(pkt::kData, "Data packet", "first transmission"),
-                e(pkt::kDataResent, "Resent data packet", "retransmission"),
-                e(pkt::kAck, "Acknowledgement", "from the receiver"),
-                e(pkt::kReady, "Ready or Hold message", "flow control (no colour of its own)"),
+                e(PacketColour::kData, "Data packet", "first transmission"),
+                e(PacketColour::kDataResent, "Resent data packet", "retransmission"),
+                e(PacketColour::kAck, "Acknowledgement", "from the receiver"),
+                e(PacketColour::kReady, "Ready or Hold message", "flow control (no colour of its own)"),
             },
             palette::Role::Line};
 }

@@ -105,7 +105,8 @@ void writeLine(std::string& out, const widgets::DrawnLine& l, bool dashed = fals
 std::string cssColour(std::int64_t colour)
 {
     char buf[8];
-    std::snprintf(buf, sizeof buf, "#%02X%02X%02X", num::red(colour), num::green(colour), num::blue(colour));
+    std::snprintf(buf, sizeof buf, "#%02X%02X%02X", widgets::num::red(colour), widgets::num::green(colour),
+                  widgets::num::blue(colour));
     return buf;
 }
 
@@ -273,7 +274,7 @@ TraceFigure traceFigure(const Wire& wire, Range range)
         const double yE = frame.yOf(rec.sendEndTime);
         if (rec.seqLabel < 0 || yE < 0 || yE > f.height) continue;
         if (const auto left = TimeSequenceTrace::labelLeft(rec, frame, box.width()))
-            f.labels.push_back(labelText(box, num::blankNumber(rec.seqLabel), rec.traceColour, *left, yE));
+            f.labels.push_back(labelText(box, widgets::num::blankNumber(rec.seqLabel), rec.traceColour, *left, yE));
     }
     thinLabels(f, box.width(), box.height());
     addAxis(f, frame.startSeconds, frame.unitsPerSecond);
@@ -285,7 +286,7 @@ TraceFigure drawnIn(TraceFigure f, palette::Profile p)
     const palette::Look look = palette::look(p);
     if (look.wideTraceLines) f.lineWidth = 2;
     if (look.dashedRetransmissions) {
-        const std::int64_t resent = TimeSequenceTrace::colourFor(pkt::kDataResent);
+        const std::int64_t resent = TimeSequenceTrace::colourFor(PacketColour::kDataResent);
         f.dashed.resize(f.lines.size());
         for (std::size_t i = 0; i < f.lines.size(); ++i) f.dashed[i] = f.lines[i].colour == resent;
     }

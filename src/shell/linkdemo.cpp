@@ -107,15 +107,15 @@ LinkDemo::LinkDemo(widgets::MessageBox& messageBox, widgets::Random* random)
     ConfigureScenario();
     Reset();
 
-    for (int k = 0; k < 5; ++k) wires()[static_cast<std::size_t>(k)]->SetIndex(route::kWire1 + k);
-    Queue1.SetIndex(route::kQueue1);
-    Queue2.SetIndex(route::kQueue2);
-    Source1.SetIndex(route::kSource1);
-    Source2.SetIndex(route::kSource2);
-    Receiver1.SetIndex(route::kReceiver1);
-    Receiver2.SetIndex(route::kReceiver2);
-    Transmitter1.SetIndex(route::kTransmitter1);
-    Transmitter2.SetIndex(route::kTransmitter2);
+    for (int k = 0; k < 5; ++k) wires()[static_cast<std::size_t>(k)]->SetIndex(topology::kWire1 + k);
+    Queue1.SetIndex(topology::kQueue1);
+    Queue2.SetIndex(topology::kQueue2);
+    Source1.SetIndex(topology::kSource1);
+    Source2.SetIndex(topology::kSource2);
+    Receiver1.SetIndex(topology::kReceiver1);
+    Receiver2.SetIndex(topology::kReceiver2);
+    Transmitter1.SetIndex(topology::kTransmitter1);
+    Transmitter2.SetIndex(topology::kTransmitter2);
 
     LinkSettings();
 

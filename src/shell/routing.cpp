@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The window's routing: every packet event goes to its observers, then to
-// the one operation the routing table (route::targetFor) names.
+// the one operation the routing table (topology::targetFor) names.
 #include "shell/linkdemo.h"
 
 void LinkDemo::PacketDone(int iIndex, int iType, Packet& pPacket)
 {
     if (!m_routingLive) return;
-    using route::Target;
-    const Target target = route::targetFor(topology, iIndex, iType);
+    using topology::Target;
+    const Target target = topology::targetFor(topology, iIndex, iType);
     // Index loop: an observer may add another while it is told.
     for (std::size_t k = 0; k < m_observers.size(); ++k) m_observers[k]->packetDone(iIndex, iType, pPacket, target);
     switch (target) {

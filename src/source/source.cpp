@@ -35,7 +35,7 @@ void Source::startUp()
 
 void Source::showPacketCount()
 {
-    lblTxPacket[0].setCaption(num::blankNumber(static_cast<std::int64_t>(packetCount)));
+    lblTxPacket[0].setCaption(widgets::num::blankNumber(static_cast<std::int64_t>(packetCount)));
 }
 
 // ---- operations ------------------------------------------------------------
@@ -85,11 +85,11 @@ void Source::GenerateTick()
         m_pktSource.Initialise();
         m_pktSource.Active = true;
         m_pktSource.Number = packetCount;
-        m_pktSource.SequenceNumber = static_cast<std::int32_t>(num::seqOf(packetCount, maxSequence));
+        m_pktSource.SequenceNumber = static_cast<std::int32_t>(widgets::num::seqOf(packetCount, maxSequence));
         if (packetCount < INT32_MAX) ++packetCount;
         m_pktSource.TimeStarted = 0;
-        m_pktSource.Length = num::toInteger(num::textValue(cmbPacketSize.text()));
-        m_pktSource.Colour = pkt::kData;
+        m_pktSource.Length = widgets::num::toInteger(widgets::num::textValue(cmbPacketSize.text()));
+        m_pktSource.Colour = PacketColour::kData;
         // Marked waiting before the report, so that a TxFree from inside it
         // is not undone afterwards.
         packetWaiting = true;
@@ -100,7 +100,7 @@ void Source::GenerateTick()
 
 std::int64_t Source::NextGap()
 {
-    const double r = num::textValue(cmbRate.text());
+    const double r = widgets::num::textValue(cmbRate.text());
     const std::optional<Distribution> distribution = kDistributions.of(cmbDistribution.text());
     std::int64_t g = 0;
     if (distribution) {
@@ -108,11 +108,11 @@ std::int64_t Source::NextGap()
             // No usable rate (zero, negative or not a number): the longest gap.
             g = kMaxGap;
         } else if (*distribution == Distribution::Uniform) {
-            g = num::toLong(1000.0 / r);
+            g = widgets::num::toLong(1000.0 / r);
         } else {
             // A draw of exactly 0 gives an infinite gap, clamped below.
             const float u = static_cast<float>(m_ctx.random.next());
-            g = num::toLong(-1000.0 * std::log(static_cast<double>(u)) / r);
+            g = widgets::num::toLong(-1000.0 * std::log(static_cast<double>(u)) / r);
         }
     }
     return std::clamp(g, kMinGap, kMaxGap);

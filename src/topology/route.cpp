@@ -3,7 +3,7 @@
 
 #include "topology/scenario.h"
 
-namespace route {
+namespace topology {
 
 Target targetFor(int topology, int iIndex, int iType)
 {
@@ -47,4 +47,4 @@ Target targetFor(int topology, int iIndex, int iType)
     return Target::Ignored;
 }
 
-}  // namespace route
+}  // namespace topology

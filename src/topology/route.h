@@ -8,7 +8,7 @@
 #include "packet/routing.h"
 
 // Routing indices the window hands out at start-up.
-namespace route {
+namespace topology {
 inline constexpr int kWire1 = 1;  // Wire1..Wire5 are 1..5
 inline constexpr int kQueue1 = 10;
 inline constexpr int kQueue2 = 11;
@@ -43,14 +43,14 @@ enum class Target {
 // between Wire1 and Wire2, or nothing laid out, where only the transmitter's
 // own events are routed).
 Target targetFor(int topology, int iIndex, int iType);
-}  // namespace route
+}  // namespace topology
 
 // Watches the window's routing without taking part in it.
 class LinkDemoObserver {
 public:
     virtual ~LinkDemoObserver() = default;
     // Every PacketDone call, before it is routed; `target` is what it leads to.
-    virtual void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) = 0;
+    virtual void packetDone(int iIndex, int iType, const Packet& pPacket, topology::Target target) = 0;
     // The window's Reset has emptied every component.
     virtual void resetDone() {}
 };

@@ -15,12 +15,12 @@ namespace {
 // leaving the 32-bit range.
 std::int64_t clampLong(std::int64_t v)
 {
-    return std::clamp(v, num::kLongMin, num::kLongMax);
+    return std::clamp(v, widgets::num::kLongMin, widgets::num::kLongMax);
 }
 
 double comboValue(const widgets::ComboBox& c)
 {
-    return num::textValue(c.text());
+    return widgets::num::textValue(c.text());
 }
 
 }  // namespace
@@ -66,12 +66,12 @@ Transmitter::SlotState Transmitter::slotState(int i) const
 
 std::int64_t Transmitter::slotNumber(int i) const
 {
-    return num::toLong(num::textValue(lblTxPacket[i].caption()));
+    return widgets::num::toLong(widgets::num::textValue(lblTxPacket[i].caption()));
 }
 
 std::int64_t Transmitter::slotSequenceLabel(int i) const
 {
-    return num::toLong(num::textValue(lblTxSeq[i].caption()));
+    return widgets::num::toLong(widgets::num::textValue(lblTxSeq[i].caption()));
 }
 
 // The sequence label follows the number label into New, Sending, Expired and
@@ -96,17 +96,17 @@ bool Transmitter::isOutstanding(SlotState s)
 std::string Transmitter::sequenceText(std::int64_t n) const
 {
     if (maxSequence < 1) return std::string();
-    return num::blankNumber(num::seqOf(n, maxSequence));
+    return widgets::num::blankNumber(widgets::num::seqOf(n, maxSequence));
 }
 
 std::string Transmitter::tenthsText(std::int64_t ms)
 {
-    return num::blankNumber(num::toLong(ms / 100.0));
+    return widgets::num::blankNumber(widgets::num::toLong(ms / 100.0));
 }
 
 void Transmitter::showRTT()
 {
-    lblRTT.setCaption(num::blankNumber(rttEstimate / 1000.0));
+    lblRTT.setCaption(widgets::num::blankNumber(rttEstimate / 1000.0));
 }
 
 // ---- creation ------------------------------------------------------------
@@ -225,7 +225,7 @@ void Transmitter::TransmitSlot(int i)
         p.SequenceNumber = 0;
         p.ShowSequenceFlag = false;
     } else {
-        p.SequenceNumber = static_cast<std::int32_t>(num::seqOf(p.Number, maxSequence));
+        p.SequenceNumber = static_cast<std::int32_t>(widgets::num::seqOf(p.Number, maxSequence));
         p.ShowSequenceFlag = true;
     }
     p.TimeStarted = txClock;
@@ -242,13 +242,13 @@ void Transmitter::TransmitSlot(int i)
 
     const SlotState s = slotState(i);
     if (s == SlotState::New) {
-        p.Colour = pkt::kData;
+        p.Colour = PacketColour::kData;
         setSlotState(i, SlotState::Sending);
-        lblTxMode.setCaption("Transmit " + num::blankNumber(static_cast<std::int64_t>(p.Number)));
+        lblTxMode.setCaption("Transmit " + widgets::num::blankNumber(static_cast<std::int64_t>(p.Number)));
     } else if (s == SlotState::Expired) {
-        p.Colour = pkt::kDataResent;
+        p.Colour = PacketColour::kDataResent;
         setSlotState(i, SlotState::Resending);
-        lblTxMode.setCaption("Retransmit " + num::blankNumber(static_cast<std::int64_t>(p.Number)));
+        lblTxMode.setCaption("Retransmit " + widgets::num::blankNumber(static_cast<std::int64_t>(p.Number)));
     }
 
     // The wire may free the line from inside the report.
@@ -265,7 +265,7 @@ int Transmitter::packetLength() const
 {
     // A typed size below zero would give the wire a negative transmission
     // time; zero is a legal size.
-    return std::max(0, num::toInteger(comboValue(cmbPacketLength)));
+    return std::max(0, widgets::num::toInteger(comboValue(cmbPacketLength)));
 }
 
 double Transmitter::processingSeconds() const
@@ -326,7 +326,7 @@ void Transmitter::GoneMoveUp()
 
     const int last = txWindow - 1;
     m_pktTx[static_cast<std::size_t>(last)].Initialise();
-    lblTxPacket[last].setCaption(num::blankNumber(nextPacketNumber));
+    lblTxPacket[last].setCaption(widgets::num::blankNumber(nextPacketNumber));
     setSlotState(last, SlotState::New);
     lblTxPacket[last].setVisible(lblTxPacket[0].visible());
     lblTxSeq[last].setCaption(sequenceText(nextPacketNumber));
@@ -351,10 +351,10 @@ void Transmitter::ResizeWindow(int n)
 
     for (int j = txWindow; j < n; ++j) {
         lblTxPacket[j].setVisible(true);
-        lblTxPacket[j].setCaption(num::blankNumber(base + j));
+        lblTxPacket[j].setCaption(widgets::num::blankNumber(base + j));
         setSlotState(j, SlotState::New);
         if (reliable) {
-            lblTxSeq[j].setCaption(num::blankNumber(num::seqOf(base + j, maxSequence)));
+            lblTxSeq[j].setCaption(widgets::num::blankNumber(widgets::num::seqOf(base + j, maxSequence)));
             lblTxSeq[j].setVisible(true);
         } else {
             lblTxSeq[j].setCaption("");
@@ -388,7 +388,7 @@ void Transmitter::Restart()
 
     for (int i = 0; i < txWindow; ++i) {
         m_pktTx[static_cast<std::size_t>(i)].Initialise();
-        lblTxPacket[i].setCaption(num::blankNumber(static_cast<std::int64_t>(i)));
+        lblTxPacket[i].setCaption(widgets::num::blankNumber(static_cast<std::int64_t>(i)));
         setSlotState(i, SlotState::New);
         lblTxSeq[i].setCaption(sequenceText(i));
         lblTxSeq[i].setForeColour(kGrey);
@@ -416,7 +416,7 @@ void Transmitter::Arrive(Packet& pktACK)
         a.Active = true;
         // The processing time is typed in seconds; its milliseconds are
         // clamped to the Long range, the clock itself is 64-bit.
-        a.TimeStarted = txClock + num::toLong(comboValue(cmbTxProcTime) * 1000.0);
+        a.TimeStarted = txClock + widgets::num::toLong(comboValue(cmbTxProcTime) * 1000.0);
         return;
     }
     // A full queue drops the ACK silently.
@@ -464,9 +464,9 @@ void Transmitter::ProcessACK(int k)
     // nothing. A space below 1 means no sequence numbers, negative included.
     if (!(a.ShowSequenceFlag && maxSequence > 0)) AcknowledgeSlot(0);
 
-    if (a.Colour == pkt::kHold) {
+    if (a.Colour == PacketColour::kHold) {
         sendPermitted = false;
-    } else if (a.Colour == pkt::kReady) {
+    } else if (a.Colour == PacketColour::kReady) {
         sendPermitted = true;
     }
 
@@ -532,20 +532,20 @@ void Transmitter::MeasureRTT()
 
 void Transmitter::txWindowSizeClick()
 {
-    ResizeWindow(num::toInteger(comboValue(cmbTxWindowSize)));
+    ResizeWindow(widgets::num::toInteger(comboValue(cmbTxWindowSize)));
     maxSequenceClick();
 }
 
 void Transmitter::maxSequenceClick()
 {
     // Below 1 means no sequence numbers (and no modulo at all).
-    maxSequence = num::toInteger(comboValue(cmbMaxSequence));
+    maxSequence = widgets::num::toInteger(comboValue(cmbMaxSequence));
     for (int i = 0; i < txWindow; ++i) {
         if (maxSequence < 1) {
             lblTxSeq[i].setCaption("0");
             lblTxSeq[i].setVisible(false);
         } else {
-            lblTxSeq[i].setCaption(num::blankNumber(num::seqOf(slotNumber(i), maxSequence)));
+            lblTxSeq[i].setCaption(widgets::num::blankNumber(widgets::num::seqOf(slotNumber(i), maxSequence)));
             lblTxSeq[i].setVisible(true);
         }
     }
@@ -607,8 +607,8 @@ void Transmitter::SetTxWindow(int iNewValue)
 
 void Transmitter::SetMaxSequence(int iNewValue)
 {
-    maxSequence = std::clamp(iNewValue, num::kIntegerMin, num::kIntegerMax);
-    cmbMaxSequence.setText(num::blankNumber(maxSequence));
+    maxSequence = std::clamp(iNewValue, widgets::num::kIntegerMin, widgets::num::kIntegerMax);
+    cmbMaxSequence.setText(widgets::num::blankNumber(maxSequence));
 }
 
 void Transmitter::SetRetransmitMode(int iNewValue)
@@ -630,7 +630,7 @@ void Transmitter::SetReliable(bool bNewValue)
 
 void Transmitter::SetRTT(std::int64_t lNewValue)
 {
-    rttEstimate = num::toLong(static_cast<double>(lNewValue) * 100.0);
+    rttEstimate = widgets::num::toLong(static_cast<double>(lNewValue) * 100.0);
     ComputeRetransmitTime();
 }
 

@@ -961,7 +961,7 @@ std::string profileLook(const std::string& profile)
 {
     const palette::Look l = palette::look(profileOf(profile));
     auto flag = [](bool on) { return on ? "true" : "false"; };
-    const std::int64_t dashed = l.dashedRetransmissions ? TimeSequenceTrace::colourFor(pkt::kDataResent) : -1;
+    const std::int64_t dashed = l.dashedRetransmissions ? TimeSequenceTrace::colourFor(PacketColour::kDataResent) : -1;
     return std::string("{\"wideTraceLines\": ") + flag(l.wideTraceLines) + ", \"largeClock\": " + flag(l.largeClock) +
            ", \"dashedRetransmissions\": " + flag(l.dashedRetransmissions) +
            ", \"packetLetters\": " + flag(l.packetLetters) + ", \"dashedColour\": " + std::to_string(dashed) + "}";

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace num {
+namespace widgets::num {
 
 double roundEven(double v)
 {
@@ -108,4 +108,4 @@ std::int64_t seqOf(std::int64_t n, std::int64_t maxSequence)
     return r < 0 ? r + m : r;
 }
 
-}  // namespace num
+}  // namespace widgets::num

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-namespace num {
+namespace widgets::num {
 
 // Simulated time in milliseconds. Held in 64 bits so that no sum of a clock
 // and a typed delay can overflow; values taken from text are clamped to the
@@ -72,4 +72,4 @@ inline constexpr std::int64_t rgb(int r, int g, int b)
            (static_cast<std::int64_t>(b & 0xFF) << 16);
 }
 
-}  // namespace num
+}  // namespace widgets::num

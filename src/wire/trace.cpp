@@ -29,11 +29,11 @@ TimeSequenceTrace::TimeSequenceTrace(widgets::Picture& picture, widgets::ScrollB
 std::int64_t TimeSequenceTrace::colourFor(std::int64_t packetColour)
 {
     switch (packetColour) {
-        case pkt::kData:
+        case PacketColour::kData:
             return 0xC00000;
-        case pkt::kDataResent:
+        case PacketColour::kDataResent:
             return 0xC000C0;
-        case pkt::kAck:
+        case PacketColour::kAck:
             return 0x0000C0;
         default:
             return 0x000000;
@@ -56,7 +56,7 @@ int TimeSequenceTrace::open(const Packet& p, std::int64_t lTime)
     m_records[static_cast<std::size_t>(m_traceCount)].labelled = false;
     // The bar is a 16-bit control: a start time past 32767 s leaves it at its
     // end. Pulling the value into the new range repaints (change handler).
-    m_startBar.setMax(num::toInteger(static_cast<double>(lTime) / 1000.0));
+    m_startBar.setMax(widgets::num::toInteger(static_cast<double>(lTime) / 1000.0));
     return r;
 }
 
@@ -141,7 +141,7 @@ double TimeSequenceTrace::Frame::yOf(std::int64_t t) const
 {
     const double secondsShown = static_cast<double>(t) / 1000.0 - startSeconds;
     // As (scale + 10) x 5, in that order, as the trace always computed it.
-    return num::roundEven(secondsShown * (unitsPerSecond / 5) * 5);
+    return widgets::num::roundEven(secondsShown * (unitsPerSecond / 5) * 5);
 }
 
 double TimeSequenceTrace::Frame::xOf(double p) const
@@ -202,7 +202,7 @@ void TimeSequenceTrace::drawRecord(int r)
 
     if (!(h - kLabelClearance > yE) || rec.labelled || m_labelCount >= kLabels || !(yE >= 1)) return;
     widgets::TextBox& label = m_labels[m_labelCount];
-    label.setText(num::blankNumber(rec.seqLabel));
+    label.setText(widgets::num::blankNumber(rec.seqLabel));
     if (rec.seqLabel < 0) return;
     label.setTop(m_picture.top() + yE);
     label.setForeColour(m_picture.drawColour());

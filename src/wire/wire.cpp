@@ -74,26 +74,26 @@ void Wire::ClearWire()
 // good value in force; the combo keeps what was typed.
 void Wire::readBitRate()
 {
-    const double v = num::textValue(cmbBitRate.text());
+    const double v = widgets::num::textValue(cmbBitRate.text());
     if (usable(v)) bitRate = v;
 }
 
 void Wire::readDelay()
 {
-    const double v = num::textValue(cmbDelay.text());
+    const double v = widgets::num::textValue(cmbDelay.text());
     if (usable(v)) delay = v;
 }
 
 void Wire::SetBitRate(double v)
 {
     if (usable(v)) bitRate = v;
-    cmbBitRate.setText(num::blankNumber(v));
+    cmbBitRate.setText(widgets::num::blankNumber(v));
 }
 
 void Wire::SetDelay(double v)
 {
     if (usable(v)) delay = v;
-    cmbDelay.setText(num::blankNumber(v));
+    cmbDelay.setText(widgets::num::blankNumber(v));
 }
 
 void Wire::SetIndex(int iNewValue)
@@ -158,7 +158,7 @@ double Wire::along(double fromX, double fraction) const
     if (std::isnan(d)) d = 0;  // an infinite fraction of a line of length 0
     const double v = fromX + d;
     if (std::isnan(v)) return fromX;  // a held extreme met an infinite length
-    return num::roundEven(std::clamp(v, -kFar, kFar));
+    return widgets::num::roundEven(std::clamp(v, -kFar, kFar));
 }
 
 double Wire::fractionOf(double x) const

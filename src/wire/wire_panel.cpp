@@ -155,7 +155,7 @@ void Wire::showPanel(bool open)
 
 int Wire::Length() const
 {
-    return num::toInteger(x2() - x1());
+    return widgets::num::toInteger(x2() - x1());
 }
 
 // The right marker, the picture and its bars follow the right end.
@@ -189,10 +189,10 @@ void Wire::showCaption(int i)
     const Packet& p = m_pktWire[static_cast<std::size_t>(i)];
     std::string caption;
     if (!p.ACKFlag && p.Number >= 0) {
-        caption = "(" + num::blankNumber(p.Number) + ")";
-        if (p.ShowSequenceFlag) caption = num::blankNumber(p.SequenceNumber) + caption;
+        caption = "(" + widgets::num::blankNumber(p.Number) + ")";
+        if (p.ShowSequenceFlag) caption = widgets::num::blankNumber(p.SequenceNumber) + caption;
     } else if (p.ACKFlag && p.ShowSequenceFlag) {
-        caption = num::blankNumber(p.SequenceNumber) + "(" + num::blankNumber(p.TriggerNumber) + ")";
+        caption = widgets::num::blankNumber(p.SequenceNumber) + "(" + widgets::num::blankNumber(p.TriggerNumber) + ")";
     }
     cmdPacket[i].setCaption(caption);
 }

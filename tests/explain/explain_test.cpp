@@ -385,7 +385,7 @@ TEST(Topics, EveryRoutedEventIsExplainedOrDeliberatelySilent)
             for (int code : codes) {
                 const auto it = want.find({index, code});
                 const Topic expected = it == want.end() ? Topic::Silent : it->second;
-                EXPECT_EQ(explain::topicFor(index, code, route::targetFor(topology, index, code)), expected)
+                EXPECT_EQ(explain::topicFor(index, code, topology::targetFor(topology, index, code)), expected)
                     << "topology " << topology << " index " << index << " code " << code;
             }
         }
@@ -411,10 +411,10 @@ TEST(Descriptions, PacketsSayKindNumberAndWhereTheyGo)
     data.SequenceNumber = 3;
     data.ShowSequenceFlag = true;
     data.HopStarted = 12300;
-    data.Colour = pkt::kData;
+    data.Colour = PacketColour::kData;
     EXPECT_EQ(explain::packetText(data, "receiver"),
               "Data packet 3, sequence 3, on its way to the receiver (sent at 12.3 s)");
-    data.Colour = pkt::kDataResent;
+    data.Colour = PacketColour::kDataResent;
     data.ShowSequenceFlag = false;
     EXPECT_EQ(explain::packetText(data, "router"),
               "Data packet 3 (sent again), on its way to the router (sent at 12.3 s)");
@@ -422,9 +422,9 @@ TEST(Descriptions, PacketsSayKindNumberAndWhereTheyGo)
     ack.ACKFlag = true;
     ack.Number = 4;
     ack.CumulativeACKFlag = true;
-    ack.Colour = pkt::kAck;
+    ack.Colour = PacketColour::kAck;
     EXPECT_EQ(explain::packetText(ack, "transmitter"), "Acknowledgement 4 (cumulative) on its way to the transmitter");
-    ack.Colour = pkt::kHold;
+    ack.Colour = PacketColour::kHold;
     EXPECT_EQ(explain::packetText(ack, "transmitter"), "Hold message on its way to the transmitter: sending must stop");
 }
 

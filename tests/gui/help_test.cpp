@@ -55,12 +55,12 @@ TEST(HelpWindows, ColourSwatchesShowTheComponentsColours)
         std::int64_t bgr;
     };
     const std::vector<Case> cases = {
-        {"Packets/Data/0", pkt::kData},
-        {"Packets/Resent data/0", pkt::kDataResent},
-        {"Packets/Acknowledgement/0", pkt::kAck},
-        {"Packets/Ready/0", pkt::kReady},
-        {"Packets/Hold/0", pkt::kHold},
-        {"Packets/Empty/0", pkt::kEmpty},
+        {"Packets/Data/0", PacketColour::kData},
+        {"Packets/Resent data/0", PacketColour::kDataResent},
+        {"Packets/Acknowledgement/0", PacketColour::kAck},
+        {"Packets/Ready/0", PacketColour::kReady},
+        {"Packets/Hold/0", PacketColour::kHold},
+        {"Packets/Empty/0", PacketColour::kEmpty},
         {"Transmitter window/New/0", Transmitter::slotColour(S::New)},
         {"Transmitter window/Sending/0", Transmitter::slotColour(S::Sending)},
         {"Transmitter window/Sent/0", Transmitter::slotColour(S::Sent)},
@@ -73,14 +73,14 @@ TEST(HelpWindows, ColourSwatchesShowTheComponentsColours)
         {"Receiver window/Incoming/0", Receiver::slotColour(M::Incoming, 0)},
         {"Receiver window/Misnumbered/0", Receiver::slotColour(M::Misnumbered, 0)},
         {"Receiver window/Wrong!/0", Receiver::kWrongColour},
-        {"Router buffer/Data packet/0", Queue::paleColour(pkt::kData)},
-        {"Router buffer/Data packet/1", pkt::kData},
-        {"Router buffer/Data packet/2", Queue::darkColour(pkt::kData)},
-        {"Router buffer/Hold message/2", Queue::darkColour(pkt::kHold)},
-        {"Time-sequence trace/Data packet/0", TimeSequenceTrace::colourFor(pkt::kData)},
-        {"Time-sequence trace/Resent data packet/0", TimeSequenceTrace::colourFor(pkt::kDataResent)},
-        {"Time-sequence trace/Acknowledgement/0", TimeSequenceTrace::colourFor(pkt::kAck)},
-        {"Time-sequence trace/Ready or Hold message/0", TimeSequenceTrace::colourFor(pkt::kHold)},
+        {"Router buffer/Data packet/0", Queue::paleColour(PacketColour::kData)},
+        {"Router buffer/Data packet/1", PacketColour::kData},
+        {"Router buffer/Data packet/2", Queue::darkColour(PacketColour::kData)},
+        {"Router buffer/Hold message/2", Queue::darkColour(PacketColour::kHold)},
+        {"Time-sequence trace/Data packet/0", TimeSequenceTrace::colourFor(PacketColour::kData)},
+        {"Time-sequence trace/Resent data packet/0", TimeSequenceTrace::colourFor(PacketColour::kDataResent)},
+        {"Time-sequence trace/Acknowledgement/0", TimeSequenceTrace::colourFor(PacketColour::kAck)},
+        {"Time-sequence trace/Ready or Hold message/0", TimeSequenceTrace::colourFor(PacketColour::kHold)},
     };
     gui::ColoursWindow window;
     window.show();
@@ -102,10 +102,10 @@ TEST(HelpWindows, TheLegendDrawsInTheProfileInForce)
     auto drawn = [](std::int64_t model, palette::Role role) {
         return gui::toQColor(palette::drawn(P::Projector, model, role)).rgb() & 0xFFFFFF;
     };
-    EXPECT_EQ(drawnColour(window, "Packets/Data/0"), drawn(pkt::kData, palette::Role::Fill));
+    EXPECT_EQ(drawnColour(window, "Packets/Data/0"), drawn(PacketColour::kData, palette::Role::Fill));
     EXPECT_EQ(drawnColour(window, "Transmitter window/New/0"),
               drawn(Transmitter::slotColour(Transmitter::SlotState::New), palette::Role::Text));
-    EXPECT_NE(drawn(pkt::kData, palette::Role::Fill), gui::toQColor(pkt::kData).rgb() & 0xFFFFFF);
+    EXPECT_NE(drawn(PacketColour::kData, palette::Role::Fill), gui::toQColor(PacketColour::kData).rgb() & 0xFFFFFF);
     gui::setProfile(P::Standard);
 }
 

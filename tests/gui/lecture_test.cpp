@@ -191,7 +191,7 @@ TEST_F(LectureFixture, AnExportedTraceFollowsTheProfile)
         const std::int64_t colour =
             palette::drawn(palette::Profile::ColourVision, drawn[i].colour, palette::Role::Line);
         EXPECT_NE(lines[i].find("stroke=\"" + figure::cssColour(colour) + "\""), std::string::npos) << lines[i];
-        const bool resent = drawn[i].colour == TimeSequenceTrace::colourFor(pkt::kDataResent);
+        const bool resent = drawn[i].colour == TimeSequenceTrace::colourFor(PacketColour::kDataResent);
         EXPECT_EQ(lines[i].find("stroke-dasharray") != std::string::npos, resent) << lines[i];
         dashed += resent;
     }
@@ -415,7 +415,7 @@ TEST_F(LectureFixture, TheEventLogListensOnlyWhileShownAndFilters)
     ASSERT_GT(all, 10);
     int grey = 0;
     for (int r = 0; r < all; ++r) {
-        const bool routed = log.events().event(r).target != route::Target::Ignored;
+        const bool routed = log.events().event(r).target != topology::Target::Ignored;
         const QVariant fg = log.events().data(log.events().index(r, 0), Qt::ForegroundRole);
         EXPECT_EQ(fg.isValid(), !routed);
         grey += !routed;

@@ -354,16 +354,16 @@ TEST_F(MainFixture, AProfileChangesTheDrawnColoursAndNeverTheModel)
     wall(1100);
     const widgets::Button& packet = demo.Wire1.cmdPacket[0];
     ASSERT_TRUE(packet.visible());
-    ASSERT_EQ(packet.backColour(), pkt::kData);
+    ASSERT_EQ(packet.backColour(), PacketColour::kData);
     auto* button = qobject_cast<gui::ButtonView*>(view.widgetFor(packet));
     ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->backColour(), gui::toQColor(pkt::kData));
+    EXPECT_EQ(button->backColour(), gui::toQColor(PacketColour::kData));
     EXPECT_TRUE(button->letter().isNull());
 
     window.setProfile(palette::Profile::Projector);
     EXPECT_EQ(button->backColour(),
-              gui::toQColor(palette::drawn(palette::Profile::Projector, pkt::kData, palette::Role::Fill)));
-    EXPECT_NE(button->backColour(), gui::toQColor(pkt::kData));
+              gui::toQColor(palette::drawn(palette::Profile::Projector, PacketColour::kData, palette::Role::Fill)));
+    EXPECT_NE(button->backColour(), gui::toQColor(PacketColour::kData));
     window.setProfile(palette::Profile::ColourVision);
     EXPECT_EQ(button->letter(), QLatin1Char('D'));
 

@@ -184,9 +184,9 @@ TEST(RandomLoss, LeavesTheProcessWideGeneratorAlone)
 {
     struct Arrivals : LinkDemoObserver {
         int data = 0;
-        void packetDone(int, int, const Packet& p, route::Target t) override
+        void packetDone(int, int, const Packet& p, topology::Target t) override
         {
-            if (t == route::Target::Queue1Arriving && !p.ACKFlag) ++data;
+            if (t == topology::Target::Queue1Arriving && !p.ACKFlag) ++data;
         }
     };
     const auto draws = [](double loss, int& arrivals, std::uint64_t& lost) {
@@ -287,9 +287,9 @@ TEST(ChosenLoss, LosesTheNamedTransmissionAtAnyBitRate)
 {
     struct Arrivals : LinkDemoObserver {
         std::vector<std::int64_t> colours;  // of data packet 2, as it wholly arrives
-        void packetDone(int iIndex, int iType, const Packet& p, route::Target) override
+        void packetDone(int iIndex, int iType, const Packet& p, topology::Target) override
         {
-            if (iIndex == route::kWire1 && iType == DataArrived && p.Number == 2) colours.push_back(p.Colour);
+            if (iIndex == topology::kWire1 && iType == DataArrived && p.Number == 2) colours.push_back(p.Colour);
         }
     };
     for (const char* rate : {"1", "4"}) {
@@ -312,7 +312,7 @@ TEST(ChosenLoss, LosesTheNamedTransmissionAtAnyBitRate)
             // Half-way, seen at the first tick (100 ms of a 2 s delay) there.
             for (double f : at) EXPECT_TRUE(f >= 0.5 && f < 0.55) << f;
             // Only a retransmission ever reaches the receiver, and only once.
-            EXPECT_EQ(seen.colours, std::vector<std::int64_t>{pkt::kDataResent}) << rate << " " << drops;
+            EXPECT_EQ(seen.colours, std::vector<std::int64_t>{PacketColour::kDataResent}) << rate << " " << drops;
             EXPECT_EQ(runner.demo().lab().figures().destroyed, lost);
         }
     }

@@ -21,7 +21,7 @@ Packet filled()
     p.Length = 32;
     p.Flag = 1;
     p.Congestion = 9;
-    p.Colour = pkt::kHold;
+    p.Colour = PacketColour::kHold;
     return p;
 }
 }  // namespace

@@ -88,14 +88,17 @@ TEST(Palette, ColourVisionKeepsEveryTwoMeaningsApartForEveryEye)
 // told apart by the model's own colours.
 TEST(Palette, LettersNameEachTravellingPacketInColourVisionOnly)
 {
-    const std::pair<std::int64_t, char> letters[] = {
-        {pkt::kData, 'D'}, {pkt::kDataResent, 'R'}, {pkt::kAck, 'A'}, {pkt::kHold, 'H'}, {pkt::kReady, 'Y'}};
+    const std::pair<std::int64_t, char> letters[] = {{PacketColour::kData, 'D'},
+                                                     {PacketColour::kDataResent, 'R'},
+                                                     {PacketColour::kAck, 'A'},
+                                                     {PacketColour::kHold, 'H'},
+                                                     {PacketColour::kReady, 'Y'}};
     for (const auto& [colour, letter] : letters) {
         EXPECT_EQ(packetLetter(Profile::ColourVision, colour), letter);
         EXPECT_EQ(packetLetter(Profile::Standard, colour), '\0');
         EXPECT_EQ(packetLetter(Profile::Projector, colour), '\0');
     }
-    EXPECT_EQ(packetLetter(Profile::ColourVision, pkt::kEmpty), '\0');
+    EXPECT_EQ(packetLetter(Profile::ColourVision, PacketColour::kEmpty), '\0');
     EXPECT_TRUE(look(Profile::ColourVision).dashedRetransmissions);
     EXPECT_TRUE(look(Profile::Projector).wideTraceLines);
     EXPECT_FALSE(look(Profile::Standard).wideTraceLines || look(Profile::Standard).dashedRetransmissions);
@@ -119,7 +122,7 @@ TEST(Palette, TableIsWrittenOneEntryALine)
     std::ostringstream first;
     first << "{\"colour\": {\"group\": \"packet\", \"meaning\": \"data\", \"role\": \"fill\", \"model\": 16761024, "
              "\"drawn\": "
-          << drawn(Profile::Projector, pkt::kData, Role::Fill) << ", \"on\": null}}";
+          << drawn(Profile::Projector, PacketColour::kData, Role::Fill) << ", \"on\": null}}";
     EXPECT_EQ(line, first.str());
 
     std::size_t lines = 1;

@@ -10,11 +10,11 @@
 namespace {
 
 // Sequence numbers modulo 4; an acknowledgement carries its packet's number.
-Packet data(int number, std::int64_t colour = pkt::kData)
+Packet data(int number, std::int64_t colour = PacketColour::kData)
 {
     return packets::data(number).seq(number % 4).colour(colour);
 }
-Packet ack(int number, std::int64_t colour = pkt::kAck)
+Packet ack(int number, std::int64_t colour = PacketColour::kAck)
 {
     return packets::data(number).seq(number % 4).colour(colour).reverse().length(1);
 }
@@ -55,7 +55,7 @@ protected:
         arrive(p);
     }
     void choosePolicy(Queue::DropPolicy policy) { q.cmbDropPolicy.userChoose(Queue::kDropPolicies.index(policy)); }
-    void chooseSize(int s) { q.cmbSize.userChoose(q.cmbSize.itemIndex(num::plainNumber(s))); }
+    void chooseSize(int s) { q.cmbSize.userChoose(q.cmbSize.itemIndex(widgets::num::plainNumber(s))); }
     // The numbers in the first n slots of one queue (&Queue::pktQ or &Queue::pktA).
     std::vector<int> numbers(const Packet& (Queue::*slot)(int) const, int n) const
     {
@@ -73,14 +73,14 @@ TEST(QueueColours, PaleAndDarkRoundHalvesToEvenAndCapAt255)
         std::int64_t v, pale, dark;
     };
     const Case cases[] = {
-        {pkt::kData, 0xFFE0E0, 0xFEA0A0},
-        {pkt::kDataResent, 0xFFE0FF, 0xFEA0FE},
-        {pkt::kAck, 0xE0E0FF, 0xA0A0FE},
-        {pkt::kHold, 0xE0D0FF, 0xA070FE},
+        {PacketColour::kData, 0xFFE0E0, 0xFEA0A0},
+        {PacketColour::kDataResent, 0xFFE0FF, 0xFEA0FE},
+        {PacketColour::kAck, 0xE0E0FF, 0xA0A0FE},
+        {PacketColour::kHold, 0xE0D0FF, 0xA070FE},
         // 255 / 2 + 128 = 255.5 -> 256 -> capped; 1.5 * 255 - 128 = 254.5 -> 254.
         {0xFFFFFF, 0xFFFFFF, 0xFEFEFE},
         // 1 / 2 + 128 = 128.5 -> 128, 3 / 2 + 128 = 129.5 -> 130; dark of 0..85 is held at 0.
-        {num::rgb(1, 3, 0), num::rgb(128, 130, 128), 0},
+        {widgets::num::rgb(1, 3, 0), widgets::num::rgb(128, 130, 128), 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Queue::paleColour(c.v), c.pale) << std::hex << c.v;
@@ -156,9 +156,9 @@ TEST_F(QueueTest, DropTailAtSizeThreeDiscardsTheFourthSilently)
 TEST_F(QueueTest, DepartedForwardsTheNextAndShiftsColoursWithTheRecords)
 {
     whole(data(0));
-    whole(data(1, pkt::kDataResent));  // waits behind the busy output
+    whole(data(1, PacketColour::kDataResent));  // waits behind the busy output
     arriving(data(2));
-    EXPECT_EQ(q.shpQueue[1].fillColour(), pkt::kDataResent);
+    EXPECT_EQ(q.shpQueue[1].fillColour(), PacketColour::kDataResent);
     EXPECT_EQ(q.shpQueue[2].fillColour(), 0xFFE0E0);
     env.routing.clear();
 
@@ -166,7 +166,7 @@ TEST_F(QueueTest, DepartedForwardsTheNextAndShiftsColoursWithTheRecords)
     ASSERT_EQ(env.routing.codes(), std::vector<int>{SendData});
     EXPECT_EQ(env.routing.reports[0].packet.Number, 1);
     EXPECT_EQ(numbers(&Queue::pktQ, 3), (std::vector<int>{1, 2, -1}));
-    EXPECT_EQ(q.shpQueue[0].fillColour(), Queue::darkColour(pkt::kDataResent));
+    EXPECT_EQ(q.shpQueue[0].fillColour(), Queue::darkColour(PacketColour::kDataResent));
     EXPECT_EQ(q.shpQueue[1].fillColour(), 0xFFE0E0);
     EXPECT_TRUE(q.shpQueue[1].filled());
     EXPECT_FALSE(q.shpQueue[2].filled());
@@ -253,7 +253,7 @@ TEST_F(QueueTest, ADiscardedPacketsArriveMarksAnOlderCopyWithItsNumber)
     arriving(data(1));  // retransmission, dropped: the queue is full
     arrive(data(1));
     EXPECT_EQ(q.pktQ(1).Flag, 1);
-    EXPECT_EQ(q.shpQueue[1].fillColour(), pkt::kData);
+    EXPECT_EQ(q.shpQueue[1].fillColour(), PacketColour::kData);
 }
 
 TEST_F(QueueTest, RedWithThresholdTwoDropsAboveOneHalf)
@@ -317,7 +317,7 @@ TEST_F(QueueTest, DropPolicyHandlerCases)
     // RED at size 1: nothing selected, the threshold reads as 0.
     chooseSize(1);
     EXPECT_EQ(th.listIndex(), -1);
-    EXPECT_EQ(num::textValue(th.text()), 0);
+    EXPECT_EQ(widgets::num::textValue(th.text()), 0);
 
     // Not RED: the size itself, hidden.
     chooseSize(6);
@@ -444,7 +444,7 @@ TEST_F(QueueTest, KillingAnAcknowledgementLetsTheOnesBehindItMoveUp)
     EXPECT_EQ(env.routing.reports[0].packet.Number, 6);
     EXPECT_EQ(q.pktA(2).Number, 6);
     EXPECT_FALSE(q.pktA(1).Active);
-    EXPECT_EQ(q.shpQueueA[2].fillColour(), Queue::darkColour(pkt::kAck));
+    EXPECT_EQ(q.shpQueueA[2].fillColour(), Queue::darkColour(PacketColour::kAck));
     EXPECT_FALSE(q.shpQueueA[1].filled());
 }
 

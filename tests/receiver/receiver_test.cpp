@@ -143,9 +143,9 @@ TEST_F(ReceiverTest, CreationDefaultsAndLayout)
 TEST(ReceiverSlotColours, EachMarkReadsBackFromItsColour)
 {
     for (Mark m : {Mark::Fresh, Mark::Idle, Mark::Incoming, Mark::Misnumbered}) {
-        EXPECT_EQ(Receiver::slotMarkOf(Receiver::slotColour(m, pkt::kData)), m);
+        EXPECT_EQ(Receiver::slotMarkOf(Receiver::slotColour(m, PacketColour::kData)), m);
     }
-    for (std::int64_t c : {pkt::kData, pkt::kAck}) {
+    for (std::int64_t c : {PacketColour::kData, PacketColour::kAck}) {
         EXPECT_EQ(Receiver::slotColour(Mark::Arrived, c), c);
         EXPECT_EQ(Receiver::slotMarkOf(c), Mark::Arrived);
     }
@@ -279,7 +279,7 @@ TEST_F(ReceiverTest, InWindowTakesAheadAndDeliversWhenTheGapCloses)
     EXPECT_FALSE(rx.lblWrong.visible());
     arrive();
     EXPECT_EQ(rx.slotMark(2), Mark::Arrived);
-    EXPECT_EQ(rx.lblRxPacket[2].foreColour(), pkt::kData);
+    EXPECT_EQ(rx.lblRxPacket[2].foreColour(), PacketColour::kData);
     EXPECT_EQ(status(), "Receiving  5 (not  3)");  // completed outside slot 0: no delivery
     receive(3, 3);
     EXPECT_EQ(state().rxBase, 4);  // slot 1 was empty: one move-up only
@@ -588,20 +588,20 @@ TEST_F(ReceiverTest, SoftwareModeSendsHoldAndReadyMessages)
     EXPECT_EQ(ack(0), hold);
     ticks(2);  // leaves although the receiver is on Hold
     ASSERT_EQ(env.routing.reports.size(), 1u);
-    EXPECT_EQ(env.routing.reports[0].packet.Colour, pkt::kHold);
+    EXPECT_EQ(env.routing.reports[0].packet.Colour, PacketColour::kHold);
     rx.TxFree();
     receive(0, 0);
     EXPECT_EQ(activeAcks(), 0);
     EXPECT_EQ(rx.slotMark(0), Mark::Arrived);
 
     rx.chkRxReady.click();
-    EXPECT_EQ(ack(0).Colour, pkt::kReady);
+    EXPECT_EQ(ack(0).Colour, PacketColour::kReady);
     EXPECT_EQ(ack(0).Number, 1);
     EXPECT_EQ(ack(0).TriggerNumber, 1);
     EXPECT_EQ(state().rxBase, 1);
     ticks(2);
     EXPECT_EQ(env.routing.reports.size(), 2u);
-    EXPECT_EQ(env.routing.reports[1].packet.Colour, pkt::kReady);
+    EXPECT_EQ(env.routing.reports[1].packet.Colour, PacketColour::kReady);
 }
 
 TEST_F(ReceiverTest, SelectiveAckForADiscardedPacketIsNotSelective)
@@ -668,7 +668,7 @@ TEST_F(ReceiverTest, HugeValuesClamp)
     configure(0, 1, InOrder, Single);
     rx.cmbRxProcTime.userEdit("1e300");
     receive(0, 0);
-    EXPECT_EQ(ack(0).TimeStarted, num::kLongMax);
+    EXPECT_EQ(ack(0).TimeStarted, widgets::num::kLongMax);
     ticks(50);
     EXPECT_TRUE(env.routing.reports.empty());
     rx.Reset(1, 1);
@@ -717,8 +717,8 @@ TEST_F(ReceiverTest, ResetEmptiesAndTheBoxReadsReady)
         EXPECT_FALSE(rx.pktRxQueue(i).Active);
     }
     EXPECT_EQ(sequences(6), (std::vector<std::string>{" 0", " 1", " 2", " 3", " 0", " 1"}));
-    EXPECT_EQ(rx.lblRxSeq[1].foreColour(), pkt::kData);  // a reset recolours only the packet numbers
-    rx.chkRxReady.click();                               // the next click holds, as the box says
+    EXPECT_EQ(rx.lblRxSeq[1].foreColour(), PacketColour::kData);  // a reset recolours only the packet numbers
+    rx.chkRxReady.click();                                        // the next click holds, as the box says
     EXPECT_EQ(rx.chkRxReady.caption(), "Hold");
     EXPECT_EQ(state().rxReady, false);
 

@@ -32,12 +32,12 @@ TEST(Dump, PacketNamesEveryField)
 {
     Packet p;
     p.Number = 40000;
-    p.Colour = pkt::kHold;
+    p.Colour = PacketColour::kHold;
     const dump::Json j = dump::packet(p, "Wire1.pktWire(0)");
     EXPECT_EQ(j.begin().key(), "name");
     EXPECT_EQ(j["kind"], "packet");
     EXPECT_EQ(j["Number"], 40000);
-    EXPECT_EQ(j["Colour"], pkt::kHold);
+    EXPECT_EQ(j["Colour"], PacketColour::kHold);
     EXPECT_EQ(j.size(), 17u);
 }
 

@@ -53,8 +53,8 @@ TEST(HelpText, LegendHoldsEveryPacketColourAndSlotStateOnce)
     ASSERT_EQ(legend.size(), 5u);
     std::set<std::int64_t> packets;
     for (const auto& e : legend[0].entries) packets.insert(e.swatches.at(0));
-    EXPECT_EQ(packets,
-              (std::set<std::int64_t>{pkt::kEmpty, pkt::kData, pkt::kDataResent, pkt::kAck, pkt::kReady, pkt::kHold}));
+    EXPECT_EQ(packets, (std::set<std::int64_t>{PacketColour::kEmpty, PacketColour::kData, PacketColour::kDataResent,
+                                               PacketColour::kAck, PacketColour::kReady, PacketColour::kHold}));
     std::set<Transmitter::SlotState> states;
     for (const auto& e : legend[1].entries) states.insert(Transmitter::slotStateOf(e.swatches.at(0)));
     EXPECT_EQ(states.size(), 7u);

@@ -45,10 +45,10 @@ std::vector<dump::Json> jsonLines(const std::string& text)
 struct Routed : LinkDemoObserver {
     std::vector<std::pair<std::string, std::string>> seen;  // reporter, target
     LinkDemo* demo = nullptr;
-    void packetDone(int iIndex, int iType, const Packet&, route::Target) override
+    void packetDone(int iIndex, int iType, const Packet&, topology::Target) override
     {
         // The table looked up again, for the topology in force at the call.
-        const route::Target t = route::targetFor(demo->topology, iIndex, iType);
+        const topology::Target t = topology::targetFor(demo->topology, iIndex, iType);
         seen.emplace_back(eventlog::reporterName(iIndex), eventlog::targetName(t));
     }
 };
@@ -107,13 +107,13 @@ TEST(EventLog, FormatsTheLineTheLogWindowShows)
     e.time = 12300;
     e.iIndex = 1;
     e.iType = DataArrived;
-    e.target = route::Target::Receiver1Arrive;
+    e.target = topology::Target::Receiver1Arrive;
     e.Number = 5;
     e.SequenceNumber = 5;
-    e.Colour = pkt::kData;
+    e.Colour = PacketColour::kData;
     EXPECT_EQ(eventlog::toText(e), "12.300 s  Wire1 DataArrived (2) \u2192 Receiver1.Arrive  #5 seq 5 data");
-    e.target = route::Target::Ignored;
-    e.Colour = pkt::kHold;
+    e.target = topology::Target::Ignored;
+    e.Colour = PacketColour::kHold;
     EXPECT_EQ(eventlog::toText(e), "12.300 s  Wire1 DataArrived (2) not routed  #5 seq 5 hold");
     EXPECT_EQ(eventlog::toCsv(e), "12.300,Wire1,2,DataArrived,,5,5,hold");
     // A scenario without sequence numbers (Software Flow) shows none.

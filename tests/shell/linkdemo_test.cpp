@@ -13,7 +13,7 @@
 #include "shell_support.h"
 
 using namespace shelltest;
-using route::Target;
+using topology::Target;
 
 namespace {
 
@@ -218,10 +218,10 @@ void expectTable(int topology, const Table& table)
         for (int code : codes) {
             auto it = table.find({index, code});
             const Target want = it == table.end() ? Target::Ignored : it->second;
-            EXPECT_EQ(route::targetFor(topology, index, code), want)
+            EXPECT_EQ(topology::targetFor(topology, index, code), want)
                 << "topology " << topology << " index " << index << " code " << code;
         }
-        EXPECT_EQ(route::targetFor(topology, index, 99), Target::ResetAll) << "topology " << topology;
+        EXPECT_EQ(topology::targetFor(topology, index, 99), Target::ResetAll) << "topology " << topology;
     }
 }
 
@@ -250,7 +250,7 @@ TEST(Routing, DataFromTheTransmitterGoesOntoWire1)
     Packet p;
     p.Active = true;
     p.Number = 41;
-    p.Colour = pkt::kData;
+    p.Colour = PacketColour::kData;
     demo.PacketDone(16, SendData, p);
     const auto rec = object(demo, "Wire1.pktWire(0)");
     EXPECT_EQ(rec["Number"], 41);
@@ -268,7 +268,7 @@ TEST(Routing, AnAckGoesOntoTheWireOfTheTopologyInForce)
     ack.Active = true;
     ack.ACKFlag = true;
     ack.Number = 3;
-    ack.Colour = pkt::kAck;
+    ack.Colour = PacketColour::kAck;
 
     demo.PacketDone(14, SendACK, ack);
     EXPECT_EQ(inFlight(demo, "Wire1").reverse, 1);
@@ -283,7 +283,7 @@ TEST(Routing, AnAckGoesOntoTheWireOfTheTopologyInForce)
     Packet data;
     data.Active = true;
     data.Number = 5;
-    data.Colour = pkt::kData;
+    data.Colour = PacketColour::kData;
     demo.PacketDone(10, SendData, data);
     EXPECT_EQ(inFlight(demo, "Wire2").forward, 1);
     demo.cmdRouter.click();
@@ -303,7 +303,7 @@ TEST(Routing, ReportsOfTheComponentsThatTakeNoPartChangeNothing)
     Packet p;
     p.Active = true;
     p.Number = 9;
-    p.Colour = pkt::kData;
+    p.Colour = PacketColour::kData;
     Packet a = p;
     a.ACKFlag = true;
     for (int index : {3, 4, 5, 11, 12, 13, 15, 17}) {
@@ -559,7 +559,7 @@ TEST(Router, ChoosingAScenarioRemovesIt)
     Packet p;
     p.Active = true;
     p.Number = 0;
-    p.Colour = pkt::kData;
+    p.Colour = PacketColour::kData;
     demo.PacketDone(1, DataHeadArrived, p);
     EXPECT_EQ(object(demo, "Receiver1.pktRxQueue(0)")["Active"], true);
 }

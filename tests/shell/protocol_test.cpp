@@ -51,8 +51,9 @@ Observed observe(WatchedDemo& demo, std::int64_t ms)
         o.maxForward = std::max(o.maxForward, w1.forward);
         if (w1.reverse > 0) ++o.reverseSteps;
         if (w2.forward + w2.reverse > 0) ++o.wire2Steps;
-        if (std::any_of(wire1.begin(), wire1.end(),
-                        [](const widgets::Button* b) { return b->visible() && b->backColour() == pkt::kDataResent; })) {
+        if (std::any_of(wire1.begin(), wire1.end(), [](const widgets::Button* b) {
+                return b->visible() && b->backColour() == PacketColour::kDataResent;
+            })) {
             ++o.resentSteps;
         }
         if (wrong.visible()) o.wrongShown = true;

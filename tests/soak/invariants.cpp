@@ -74,7 +74,7 @@ void scanNumbers(const Json& j, const std::string& where, std::vector<std::strin
 
 bool isFlowColour(std::int64_t c)
 {
-    return c == pkt::kAck || c == pkt::kReady || c == pkt::kHold;
+    return c == PacketColour::kAck || c == PacketColour::kReady || c == PacketColour::kHold;
 }
 
 bool startsWith(const std::string& s, const std::string& p)
@@ -106,20 +106,20 @@ bool isPlainCount(const std::string& s)
 std::string wireCaption(const Packet& p)
 {
     if (!p.ACKFlag && p.Number >= 0) {
-        std::string c = "(" + num::blankNumber(std::int64_t{p.Number}) + ")";
-        if (p.ShowSequenceFlag) c = num::blankNumber(std::int64_t{p.SequenceNumber}) + c;
+        std::string c = "(" + widgets::num::blankNumber(std::int64_t{p.Number}) + ")";
+        if (p.ShowSequenceFlag) c = widgets::num::blankNumber(std::int64_t{p.SequenceNumber}) + c;
         return c;
     }
     if (p.ACKFlag && p.ShowSequenceFlag) {
-        return num::blankNumber(std::int64_t{p.SequenceNumber}) + "(" +
-               num::blankNumber(std::int64_t{p.TriggerNumber}) + ")";
+        return widgets::num::blankNumber(std::int64_t{p.SequenceNumber}) + "(" +
+               widgets::num::blankNumber(std::int64_t{p.TriggerNumber}) + ")";
     }
     return "";
 }
 
-void ArrivalWatch::packetDone(int iIndex, int iType, const Packet& pPacket, route::Target)
+void ArrivalWatch::packetDone(int iIndex, int iType, const Packet& pPacket, topology::Target)
 {
-    if (iIndex < route::kWire1 || iIndex > route::kWire1 + 4) return;
+    if (iIndex < topology::kWire1 || iIndex > topology::kWire1 + 4) return;
     const bool reverse = iType == ACKHeadArrived || iType == ACKArrived || iType == ACKArrivalKilled;
     const std::string who = "Wire" + std::to_string(iIndex) + ": " + (reverse ? "reverse" : "forward") + " packet " +
                             std::to_string(pPacket.Number);
@@ -319,9 +319,10 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
         fail(n + ": txWindow " + std::to_string(window));
         return;
     }
-    if (window != num::toInteger(num::textValue(t.cmbTxWindowSize.text()))) fail(n + ": txWindow differs from combo");
+    if (window != widgets::num::toInteger(widgets::num::textValue(t.cmbTxWindowSize.text())))
+        fail(n + ": txWindow differs from combo");
     const int maxSequence = st.maxSequence;
-    if (maxSequence != num::toInteger(num::textValue(t.cmbMaxSequence.text()))) {
+    if (maxSequence != widgets::num::toInteger(widgets::num::textValue(t.cmbMaxSequence.text()))) {
         fail(n + ": maxSequence " + std::to_string(maxSequence) + " differs from combo " + q(t.cmbMaxSequence.text()));
     }
     const int panelMode = st.panelMode;
@@ -346,7 +347,7 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
         }
         const std::string& seq = t.lblTxSeq[i].caption();
         if (maxSequence >= 1) {
-            const std::string want = num::blankNumber(num::seqOf(t.slotNumber(i), maxSequence));
+            const std::string want = widgets::num::blankNumber(widgets::num::seqOf(t.slotNumber(i), maxSequence));
             if (seq != want) fail(slotName(n, "lblTxSeq", i) + ": caption " + q(seq) + ", packet gives " + q(want));
         } else if (seq != "" && seq != "0") {
             fail(slotName(n, "lblTxSeq", i) + ": caption " + q(seq) + " without sequence numbers");
@@ -364,7 +365,7 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
         if (!s.empty() && !isBlankInteger(s)) fail(slotName(n, "lblRTO", i) + ": caption " + q(s));
     }
     const std::int64_t rtt = st.rttEstimate;
-    const std::string rttText = num::blankNumber(static_cast<double>(rtt) / 1000.0);
+    const std::string rttText = widgets::num::blankNumber(static_cast<double>(rtt) / 1000.0);
     if (t.lblRTT.caption() != rttText || !isBlankNumber(rttText)) {
         fail(n + ".lblRTT: caption " + q(t.lblRTT.caption()) + " for rttEstimate " + std::to_string(rtt));
     }
@@ -407,7 +408,7 @@ void ModelChecker::checkTransmitter(const Transmitter& t)
     } else {
         const std::string& f = t.cmbRetransmitTime.text();
         const std::int64_t factor = f == "RTT" ? 1 : f == "2*RTT" ? 2 : 3;
-        const std::int64_t want = std::min<std::int64_t>(factor * rtt, num::kLongMax);
+        const std::int64_t want = std::min<std::int64_t>(factor * rtt, widgets::num::kLongMax);
         if (rto != want) {
             fail(n + ": retransmitTime " + std::to_string(rto) + " for " + f + " of " + std::to_string(rtt));
         }
@@ -428,9 +429,10 @@ void ModelChecker::checkReceiver(const Receiver& r)
         fail(n + ": rxWindow " + std::to_string(window));
         return;
     }
-    if (window != num::toInteger(num::textValue(r.cmbRxWindowSize.text()))) fail(n + ": rxWindow differs from combo");
+    if (window != widgets::num::toInteger(widgets::num::textValue(r.cmbRxWindowSize.text())))
+        fail(n + ": rxWindow differs from combo");
     const int maxSequence = st.maxSequence;
-    if (maxSequence != num::toInteger(num::textValue(r.cmbMaxSequence.text()))) {
+    if (maxSequence != widgets::num::toInteger(widgets::num::textValue(r.cmbMaxSequence.text()))) {
         fail(n + ": maxSequence " + std::to_string(maxSequence) + " differs from combo " + q(r.cmbMaxSequence.text()));
     }
     const std::int64_t base = st.rxBase;
@@ -511,7 +513,8 @@ void ModelChecker::checkQueue(const Queue& q, bool routed)
         fail(n + ": queueSize " + std::to_string(size));
         return;
     }
-    if (size != num::toInteger(num::textValue(q.cmbSize.text()))) fail(n + ": queueSize differs from cmbSize");
+    if (size != widgets::num::toInteger(widgets::num::textValue(q.cmbSize.text())))
+        fail(n + ": queueSize differs from cmbSize");
     const bool dataBusy = st.dataOutBusy;
     const bool ackBusy = st.ackOutBusy;
 

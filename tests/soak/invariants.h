@@ -34,7 +34,7 @@ std::string wireCaption(const Packet& p);
 // most one packet per wire and direction is announced at a time.
 class ArrivalWatch : public LinkDemoObserver {
 public:
-    void packetDone(int iIndex, int iType, const Packet& pPacket, route::Target target) override;
+    void packetDone(int iIndex, int iType, const Packet& pPacket, topology::Target target) override;
     void resetDone() override { m_open.clear(); }
     // The violations seen since the last call.
     std::vector<std::string> take();

@@ -347,10 +347,10 @@ struct FlowWatch {
             const Packet& now = t.pktWaiting(k);
             Packet& was = seen[static_cast<std::size_t>(k)];
             if (was.Active && !now.Active) {
-                if (was.Colour == pkt::kHold) {
+                if (was.Colour == PacketColour::kHold) {
                     held = true;
                     ++holds;
-                } else if (was.Colour == pkt::kReady) {
+                } else if (was.Colour == PacketColour::kReady) {
                     held = false;
                     ++readies;
                 }
@@ -380,17 +380,17 @@ TEST_P(SoftwareFlow, NothingIsSentBetweenAProcessedHoldAndAProcessedReady)
         }
     };
     run.demo.before = [&](int index, int code, Packet&) {
-        if (index == route::kTransmitter1 && code == SendData) {
+        if (index == topology::kTransmitter1 && code == SendData) {
             flow.look(run.demo.Transmitter1);
             ++sent;
             if (flow.held) ++sentWhileHeld;
         }
-        if (route::targetFor(run.demo.topology, index, code) == route::Target::Transmitter1Arrive) {
+        if (topology::targetFor(run.demo.topology, index, code) == topology::Target::Transmitter1Arrive) {
             flow.look(run.demo.Transmitter1);
         }
     };
     run.demo.after = [&](int index, int code, Packet&) {
-        if (route::targetFor(run.demo.topology, index, code) == route::Target::Transmitter1Arrive) {
+        if (topology::targetFor(run.demo.topology, index, code) == topology::Target::Transmitter1Arrive) {
             flow.look(run.demo.Transmitter1);
         }
     };

@@ -145,7 +145,7 @@ TEST_F(SourceTest, PacketsAreNumberedWithSequenceNumbersModuloFour)
         EXPECT_EQ(r.packet.SequenceNumber, seqs[i]);
         EXPECT_TRUE(r.packet.Active);
         EXPECT_EQ(r.packet.Length, 32);
-        EXPECT_EQ(r.packet.Colour, pkt::kData);
+        EXPECT_EQ(r.packet.Colour, PacketColour::kData);
         EXPECT_FALSE(r.packet.ACKFlag);
     }
     EXPECT_EQ(src.lblTxPacket[0].caption(), " 6");

@@ -67,7 +67,7 @@ inline Built data(int number)
 {
     Built p;
     p.Active = true;
-    p.Colour = pkt::kData;
+    p.Colour = PacketColour::kData;
     p.Number = number;
     p.SequenceNumber = number % 8;
     p.Length = 4;
@@ -80,7 +80,7 @@ inline Built ack()
 {
     Built p;
     p.Active = true;
-    p.Colour = pkt::kAck;
+    p.Colour = PacketColour::kAck;
     p.ACKFlag = true;
     return p;
 }

@@ -29,7 +29,7 @@ public:
     {
         if (before) before(iIndex, iType, pPacket);
         ++depth;
-        if (route::targetFor(topology, iIndex, iType) == route::Target::Receiver1Arrive) {
+        if (topology::targetFor(topology, iIndex, iType) == topology::Target::Receiver1Arrive) {
             watchDeliveries([&] { LinkDemo::PacketDone(iIndex, iType, pPacket); });
         } else {
             LinkDemo::PacketDone(iIndex, iType, pPacket);

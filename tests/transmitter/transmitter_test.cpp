@@ -152,7 +152,7 @@ TEST_F(TransmitterTest, NoneSendsOnePacketAfterAnotherWithoutWaiting)
     ASSERT_EQ(sent(), std::vector<int>{0});
     const Packet& p = env.routing.reports[0].packet;
     EXPECT_EQ(env.routing.reports[0].index, 16);
-    EXPECT_EQ(p.Colour, pkt::kData);
+    EXPECT_EQ(p.Colour, PacketColour::kData);
     EXPECT_FALSE(p.ShowSequenceFlag);
     EXPECT_EQ(p.SequenceNumber, 0);
     EXPECT_EQ(p.Length, 4);
@@ -239,7 +239,7 @@ TEST_F(TransmitterTest, JointTimerBatchResendsEveryOutstandingSlotInOrder)
     sendAndFree(2);
     EXPECT_EQ(states(), "Resent Resent Resent");
     EXPECT_EQ(sent(), (std::vector<int>{0, 1, 2, 0, 1, 2}));
-    EXPECT_EQ(env.routing.reports[3].packet.Colour, pkt::kDataResent);
+    EXPECT_EQ(env.routing.reports[3].packet.Colour, PacketColour::kDataResent);
 }
 
 TEST_F(TransmitterTest, JointTimerRestartsWhenTheWindowMovesUp)
@@ -409,21 +409,21 @@ TEST_F(TransmitterTest, HoldStopsNewPacketsAndRetransmissionsUntilReady)
 {
     configure(1, 1, Batch, Individual);
     sendAndFree(1);
-    deliver(flowMessage(pkt::kHold));
+    deliver(flowMessage(PacketColour::kHold));
     EXPECT_FALSE(tx.state().sendPermitted);
     env.scheduler.advanceTo(3000);
     EXPECT_EQ(tx.slotState(0), State::Expired);  // timers keep running
     EXPECT_EQ(sent(), std::vector<int>{0});
-    deliver(flowMessage(pkt::kReady));
+    deliver(flowMessage(PacketColour::kReady));
     EXPECT_EQ(sent(), (std::vector<int>{0, 0}));
     EXPECT_EQ(tx.slotState(0), State::Resending);
 
     configure(1, 0, None, Individual);
     sendAndFree(1);
-    deliver(flowMessage(pkt::kHold));
+    deliver(flowMessage(PacketColour::kHold));
     ticks(10);
     EXPECT_EQ(sent(), std::vector<int>{0});
-    deliver(flowMessage(pkt::kReady));
+    deliver(flowMessage(PacketColour::kReady));
     EXPECT_EQ(sent(), (std::vector<int>{0, 1}));
 }
 
@@ -691,15 +691,15 @@ TEST_F(TransmitterTest, ProcessingTimeAndRttClampToTheLongRange)
     EXPECT_EQ(tx.pktWaiting(0).TimeStarted, 0);
     tx.cmbTxProcTime.userEdit("1e12");
     arrive(plainAck());
-    EXPECT_EQ(tx.pktWaiting(1).TimeStarted, num::kLongMax);
+    EXPECT_EQ(tx.pktWaiting(1).TimeStarted, widgets::num::kLongMax);
 
     tx.SetRTT(std::int64_t{1} << 40);
-    EXPECT_EQ(tx.state().rttEstimate, num::kLongMax);
+    EXPECT_EQ(tx.state().rttEstimate, widgets::num::kLongMax);
     tx.cmbRetransmitTime.userChoose(item(Time::ThreeRTT));
     tx.SetRTT(30000000);  // 3 x 3e9 ms
-    EXPECT_EQ(tx.state().retransmitTime, num::kLongMax);
+    EXPECT_EQ(tx.state().retransmitTime, widgets::num::kLongMax);
     tx.SetRTT(-(std::int64_t{1} << 40));
-    EXPECT_EQ(tx.state().rttEstimate, num::kLongMin);
+    EXPECT_EQ(tx.state().rttEstimate, widgets::num::kLongMin);
 }
 
 TEST_F(TransmitterTest, PacketNumbersCountPast32767)

@@ -6,7 +6,7 @@
 
 #include "widgets/numbers.h"
 
-using namespace num;
+using namespace widgets::num;
 
 TEST(Numbers, RoundsHalvesToEven)
 {

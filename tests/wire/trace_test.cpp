@@ -39,7 +39,7 @@ struct TraceTest : ::testing::Test {
     }
 };
 
-Packet packet(int number, std::int64_t colour = pkt::kData, bool ack = false)
+Packet packet(int number, std::int64_t colour = PacketColour::kData, bool ack = false)
 {
     const packets::Built p = packets::data(number).shown().colour(colour);
     return ack ? p.reverse() : p;
@@ -180,11 +180,11 @@ TEST_F(TraceTest, MovingPacketsFillAndDrawTheirRecords)
 
 TEST_F(TraceTest, RecordsTakeTheirColourAndEndFromThePacket)
 {
-    put(packet(0, pkt::kData));
-    put(packet(1, pkt::kDataResent));
-    put(packet(2, pkt::kAck, true));
-    put(packet(3, pkt::kReady, true));
-    put(packet(4, pkt::kHold, true));
+    put(packet(0, PacketColour::kData));
+    put(packet(1, PacketColour::kDataResent));
+    put(packet(2, PacketColour::kAck, true));
+    put(packet(3, PacketColour::kReady, true));
+    put(packet(4, PacketColour::kHold, true));
     EXPECT_EQ(trace.traceCount(), 5);
     const std::int64_t colours[] = {0xC00000, 0xC000C0, 0x0000C0, 0x000000, 0x000000};
     for (int r = 0; r < 5; ++r) EXPECT_EQ(trace.record(r).traceColour, colours[r]) << r;

@@ -80,7 +80,7 @@ TEST_F(WireTest, ForwardPacketFollowsTheWorkedExample)
     put(dataPacket(0));
     EXPECT_TRUE(button(0).visible());
     EXPECT_EQ(button(0).caption(), "( 0)");
-    EXPECT_EQ(button(0).backColour(), pkt::kData);
+    EXPECT_EQ(button(0).backColour(), PacketColour::kData);
     EXPECT_EQ(button(0).top(), 360);
     EXPECT_EQ(button(0).left(), 120);
     EXPECT_EQ(button(0).width(), 0);
