@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "gui/modelwindow.h"
 #include "gui/units.h"
@@ -59,18 +61,60 @@ void CaptionBand::setText(const QString& text)
     update();
 }
 
+// Along the bottom edge of the part of the client area in sight: the whole
+// client area, unless a zoom larger than the window makes it scroll; then
+// the band goes with the view, so that no caption or question is out of
+// sight.
 void CaptionBand::place()
 {
-    const QWidget* host = parentWidget();
+    const QRect room = inSight();
     int h = static_cast<int>(std::lround(m_scale.toPixels(m_heightUnits)));
     if (m_panel) {
         // As tall as the question needs, up to half the window.
-        m_panel->setFixedWidth(host->width());
-        h = std::min(std::max(h, m_panel->heightForWidth(host->width())), host->height() / 2);
-        h = std::max(h, std::min(m_panel->sizeHint().height(), host->height() / 2));
+        m_panel->setFixedWidth(room.width());
+        h = std::min(std::max(h, m_panel->heightForWidth(room.width())), room.height() / 2);
+        h = std::max(h, std::min(m_panel->sizeHint().height(), room.height() / 2));
     }
-    setGeometry(0, host->height() - h, host->width(), h);
-    if (m_panel) m_panel->setGeometry(0, 0, host->width(), h);
+    setGeometry(room.left(), room.bottom() + 1 - h, room.width(), h);
+    if (m_panel) m_panel->setGeometry(0, 0, room.width(), h);
+}
+
+void CaptionBand::keepOnTop()
+{
+    if (isHidden()) return;
+    const QObjectList& siblings = parentWidget()->children();
+    for (qsizetype i = siblings.indexOf(this) + 1; i < siblings.size(); ++i) {
+        const auto* w = qobject_cast<const QWidget*>(siblings[i]);
+        if (w && w->isVisible() && w->geometry().intersects(geometry())) {
+            raise();
+            return;
+        }
+    }
+}
+
+QRect CaptionBand::inSight()
+{
+    QWidget* host = parentWidget();
+    if (!m_area) {
+        for (QWidget* w = host->parentWidget(); w; w = w->parentWidget()) {
+            auto* area = qobject_cast<QScrollArea*>(w);
+            if (!area || area->widget() != host) continue;
+            m_area = area;
+            // The view scrolls or changes size: the band follows.
+            for (QScrollBar* bar : {area->horizontalScrollBar(), area->verticalScrollBar()}) {
+                connect(bar, &QScrollBar::valueChanged, this, [this] {
+                    place();
+                    if (!m_text.isEmpty()) fit();
+                });
+            }
+            area->viewport()->installEventFilter(this);
+            break;
+        }
+    }
+    if (!m_area || m_area->widget() != host) return host->rect();
+    const QRect view(host->mapFrom(m_area->viewport(), QPoint(0, 0)), m_area->viewport()->size());
+    const QRect room = view & host->rect();
+    return room.isEmpty() ? host->rect() : room;
 }
 
 // The largest size at which the whole text fits the band, wrapped.
@@ -88,7 +132,8 @@ void CaptionBand::fit()
 
 bool CaptionBand::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == parentWidget() && event->type() == QEvent::Resize) {
+    const bool view = m_area && watched == m_area->viewport();
+    if ((watched == parentWidget() || view) && event->type() == QEvent::Resize) {
         place();
         if (!m_text.isEmpty()) fit();
     }

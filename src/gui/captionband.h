@@ -11,10 +11,12 @@
 // and only then, the band takes clicks.
 #pragma once
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
 struct Checkpoint;
+class QScrollArea;
 
 namespace gui {
 
@@ -44,6 +46,9 @@ public:
                        const QString& note = QString());
     // Whether a question, a reveal or a waiting caption is shown.
     bool interactive() const { return m_panel != nullptr; }
+    // Back above what has been raised over it (a scrolled view puts the
+    // band over the components, which a refresh may raise).
+    void keepOnTop();
     // The text the band shows (captions, question, mark, explanation),
     // one part a line, for tests and accessibility.
     QString shownText() const;
@@ -60,6 +65,9 @@ protected:
 private:
     void place();
     void fit();
+    // The part of the host in sight: all of it, or what a scroll area
+    // around it shows.
+    QRect inSight();
     void clearPanel();
     void showPanel(const QString& key);
 
@@ -70,6 +78,7 @@ private:
     QWidget* m_panel = nullptr;
     QString m_panelKey;  // what the panel shows, to build it only on a change
     QStringList m_shown;
+    QPointer<QScrollArea> m_area;  // around the host, once found
 };
 
 }  // namespace gui

@@ -51,6 +51,7 @@ Lecture::Lecture(DemoWindow& window, LinkDemo& demo, QWidget* dialogParent)
         m_window.pressAsUser(m_demo.cmdPause);
     };
     m_band = new CaptionBand(&window, kBandUnits);
+    connect(&window, &DemoWindow::refreshed, m_band, &CaptionBand::keepOnTop);
 
     m_exportTrace = new QAction(tr("Export &trace…"), this);
     m_exportWindow = new QAction(tr("Export window as &PNG…"), this);

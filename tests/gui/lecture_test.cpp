@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -474,6 +475,41 @@ TEST_F(LectureFixture, ACancelledSaveAsksBeforeDiscardingTheRecording)
          at = script.find("# Recording starts here", at + 1))
         ++marks;
     EXPECT_EQ(marks, 1u);
+}
+
+// Zoomed larger than its window, the demonstration scrolls: the caption
+// band goes along the bottom edge of the part in sight, wherever it is
+// scrolled to.
+TEST_F(LectureFixture, TheCaptionBandStaysInSightOfAScrolledView)
+{
+    QScrollArea area;
+    area.setWidget(&window);
+    area.resize(700, 400);
+    area.show();
+    window.setZoom(2.0);
+    lecture.playText("say Look here.\nrun 1000\n", "caption");
+    const gui::CaptionBand& band = lecture.captionBand();
+    for (int at : {0, area.verticalScrollBar()->maximum() / 2}) {
+        area.horizontalScrollBar()->setValue(at);
+        area.verticalScrollBar()->setValue(at);
+        const QRect view(window.mapFrom(area.viewport(), QPoint(0, 0)), area.viewport()->size());
+        EXPECT_EQ(band.geometry().bottom(), view.bottom()) << at;
+        EXPECT_EQ(band.geometry().left(), view.left()) << at;
+        EXPECT_EQ(band.width(), view.width()) << at;
+        // Over the components it now covers, after a refresh too.
+        window.sync();
+        bool above = false, covered = false;
+        for (const QObject* o : window.children()) {
+            const auto* w = qobject_cast<const QWidget*>(o);
+            if (w == &band)
+                above = true;
+            else if (above && w && w->isVisible() && w->geometry().intersects(band.geometry()))
+                covered = true;
+        }
+        EXPECT_FALSE(covered) << at;
+    }
+    lecture.stopPlay();
+    area.takeWidget();
 }
 
 TEST_F(LectureFixture, TheCaptionBandLiesBelowEveryComponent)
