@@ -1584,9 +1584,10 @@ class Page {
     if (info.state === 'failed' && info.error && !info.status.includes(info.error)) info.status += `: ${info.error}`;
     if (!was || info.status !== was.status) this.status(info.status);
     const pause = document.getElementById('pause-script');
-    pause.textContent = info.paused ? 'Continue script' : 'Pause script';
-    pause.setAttribute('aria-pressed', String(info.paused));
-    document.getElementById('step-script').disabled = !info.paused;
+    setText(pause, info.paused ? 'Continue script' : 'Pause script');
+    if (pause.getAttribute('aria-pressed') !== String(info.paused)) pause.setAttribute('aria-pressed', String(info.paused));
+    const step = document.getElementById('step-script');
+    if (step.disabled === info.paused) step.disabled = !info.paused;
     setHidden(document.getElementById('script-controls'), !info.playing);
     this.showBand(info.band);
   }

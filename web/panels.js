@@ -70,6 +70,24 @@ class Panels {
       if (synced) synced();
       this.synced();
     };
+    // Whether the event log stands at its newest row is read before an
+    // update writes anything, and the log scrolled after all its writes: a
+    // read between them would lay the page out twice more at every tick.
+    const after = this.binding.after.bind(this.binding);
+    this.binding.after = () => {
+      this.logAtEnd = this.model.eventLogOn() && !this.paused() ? this.logFollows() : undefined;
+      this.updating = true;
+      try {
+        after();
+      } finally {
+        this.updating = false;
+        this.logAtEnd = undefined;
+      }
+      if (this.scrollLog) {
+        this.scrollLog = false;
+        this.logScroll.scrollTop = this.logScroll.scrollHeight;
+      }
+    };
     document.addEventListener('keydown', (ev) => {
       if (ev.key !== 'F1' || ev.ctrlKey || ev.altKey || ev.metaKey || ev.shiftKey || this.binding.modal) return;
       ev.preventDefault();
@@ -257,7 +275,7 @@ class Panels {
     for (const l of lines) {
       // The clock went back: the run was reset (or a scenario chosen).
       if (l.time < this.lastTime) {
-        this.explainList.prepend(el('li', { class: 'afresh', text: '\u2014 the run starts afresh \u2014' }));
+        this.explainList.prepend(this.striped(el('li', { class: 'afresh', text: '\u2014 the run starts afresh \u2014' })));
       }
       this.lastTime = l.time;
       const item = el('li', { text: `${(l.time / 1000).toFixed(1)} s  ${l.text}` });
@@ -266,11 +284,19 @@ class Panels {
         item.dataset.packet = String(l.packet);
         item.dataset.ack = l.ack ? '1' : '0';
       }
-      this.explainList.prepend(item);
+      this.explainList.prepend(this.striped(item));
       newest = l.text;
     }
     while (list.childElementCount > EXPLAIN_MAX_LINES) list.lastElementChild.remove();
     if (newest !== null) this.live.textContent = newest;
+  }
+
+  // Every other line is shaded, by a class given once: a rule on the
+  // lines' positions would restyle the whole list at every line added.
+  striped(item) {
+    this.shaded = !this.shaded;
+    if (this.shaded) item.classList.add('shaded');
+    return item;
   }
 
   // ---- the event log ----
@@ -369,7 +395,7 @@ class Panels {
   // on continuing.
   flushEvents() {
     if (!this.paused() && this.pending.length) {
-      const following = this.logScroll.scrollTop + this.logScroll.clientHeight >= this.logScroll.scrollHeight - 2;
+      const following = this.logAtEnd !== undefined ? this.logAtEnd : this.logFollows();
       const added = this.pending;
       this.pending = [];
       for (const e of added) this.events.push(e);
@@ -385,9 +411,15 @@ class Panels {
         this.countShown();
       }
       while (this.logBody.childElementCount > EVENTS_LISTED) this.logBody.firstElementChild.remove();
-      if (following) this.logScroll.scrollTop = this.logScroll.scrollHeight;
+      if (following && this.updating) this.scrollLog = true;
+      else if (following) this.logScroll.scrollTop = this.logScroll.scrollHeight;
     }
     this.logStatusText();
+  }
+
+  logFollows() {
+    const s = this.logScroll;
+    return s.scrollTop + s.clientHeight >= s.scrollHeight - 2;
   }
 
   countShown() {

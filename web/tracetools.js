@@ -220,13 +220,15 @@ class TraceTools {
         const was = v.info;
         v.info = t;
         if (!was || JSON.stringify(was.axis) !== JSON.stringify(t.axis) || was.room !== t.room) v.stale = true;
-        v.fullText.textContent = `The trace is full (${t.records} packets).`;
+        const full = `The trace is full (${t.records} packets).`;
+        if (v.fullText.textContent !== full) v.fullText.textContent = full;
         setHidden(v.full, !t.full);
         setHidden(v.follow, !t.follow);
       }
     }
     for (const v of this.views.values()) this.keepOver(v);
-    this.followButton.setAttribute('aria-pressed', String(this.model.followPresent()));
+    const follow = String(this.model.followPresent());
+    if (this.followButton.getAttribute('aria-pressed') !== follow) this.followButton.setAttribute('aria-pressed', follow);
     this.placeMotion();
   }
 
