@@ -95,11 +95,11 @@ void CaptionBand::keepOnTop()
 QRect CaptionBand::inSight()
 {
     QWidget* host = parentWidget();
-    if (!m_area) {
+    if (!m_view) {
         for (QWidget* w = host->parentWidget(); w; w = w->parentWidget()) {
             auto* area = qobject_cast<QScrollArea*>(w);
             if (!area || area->widget() != host) continue;
-            m_area = area;
+            m_view = area->viewport();
             // The view scrolls or changes size: the band follows.
             for (QScrollBar* bar : {area->horizontalScrollBar(), area->verticalScrollBar()}) {
                 connect(bar, &QScrollBar::valueChanged, this, [this] {
@@ -111,8 +111,8 @@ QRect CaptionBand::inSight()
             break;
         }
     }
-    if (!m_area || m_area->widget() != host) return host->rect();
-    const QRect view(host->mapFrom(m_area->viewport(), QPoint(0, 0)), m_area->viewport()->size());
+    if (!m_view || host->parentWidget() != m_view) return host->rect();
+    const QRect view(host->mapFrom(m_view.data(), QPoint(0, 0)), m_view->size());
     const QRect room = view & host->rect();
     return room.isEmpty() ? host->rect() : room;
 }
@@ -132,7 +132,7 @@ void CaptionBand::fit()
 
 bool CaptionBand::eventFilter(QObject* watched, QEvent* event)
 {
-    const bool view = m_area && watched == m_area->viewport();
+    const bool view = m_view && watched == m_view.data();
     if ((watched == parentWidget() || view) && event->type() == QEvent::Resize) {
         place();
         if (!m_text.isEmpty()) fit();

@@ -16,7 +16,6 @@
 #include <QWidget>
 
 struct Checkpoint;
-class QScrollArea;
 
 namespace gui {
 
@@ -78,7 +77,9 @@ private:
     QWidget* m_panel = nullptr;
     QString m_panelKey;  // what the panel shows, to build it only on a change
     QStringList m_shown;
-    QPointer<QScrollArea> m_area;  // around the host, once found
+    // The view of a scroll area around the host, once found (a widget, not
+    // the area: nothing here touches an area being destroyed).
+    QPointer<QWidget> m_view;
 };
 
 }  // namespace gui
