@@ -144,7 +144,9 @@ describe('a wire\'s context menu', () => {
   // Firefox over WebDriver BiDi has no touch emulation.
   test('a long press of a finger opens it, and does not also press what it held', { skip: firefox }, async () => {
     const { page } = await sessionPage('choose LinkDemo.cmbScenario Go-back-N ARQ\npress LinkDemo.cmdPause\nrun 1100\n');
+    // A touch screen reloads the page, which restores the session before its first frame.
     await page.setViewport({ width: 1200, height: 900, hasTouch: true, isMobile: false });
+    await page.waitForFunction(() => window.linkdemo && window.linkdemo.firstFrameMs !== null, { timeout: 20000 });
     const name = await page.$eval('[data-name^="Wire1.cmdPacket"]:not([hidden])', (e) => e.dataset.name);
     const packet = await centre(page, name);
     await page.touchscreen.touchStart(packet.x, packet.y);
