@@ -8,16 +8,7 @@
 // file only draws them and hands the user's settings back. Off until the
 // tool bar's Lab or the key L opens it.
 
-function labEl(tag, attrs = {}, ...children) {
-  const e = document.createElement(tag);
-  for (const [k, v] of Object.entries(attrs)) {
-    if (k === 'text') e.textContent = v;
-    else if (k === 'class') e.className = v;
-    else e.setAttribute(k, v);
-  }
-  e.append(...children);
-  return e;
-}
+// Elements are made with panels.js's el().
 
 function labSetText(e, text) {
   if (e.textContent !== text) e.textContent = text;
@@ -56,7 +47,7 @@ class LabPanel {
 
   build() {
     const bar = document.getElementById('toolbar');
-    this.button = labEl('button', {
+    this.button = el('button', {
       type: 'button', id: 'lab-toggle', class: 'full-only', 'aria-pressed': 'false', 'aria-controls': 'lab-panel',
       title: 'Show or hide the Lab (L): the figures of the run beside the theory, loss, a plot, Copy as CSV',
       text: 'Lab',
@@ -66,8 +57,8 @@ class LabPanel {
 
     // A field, its accessible name and the caption beside it.
     const field = (id, label, caption, attrs) => {
-      const input = labEl('input', { id, 'aria-label': label, ...attrs });
-      return [input, labEl('label', { for: id, text: caption }), input];
+      const input = el('input', { id, 'aria-label': label, ...attrs });
+      return [input, el('label', { for: id, text: caption }), input];
     };
     this.loss = [];
     this.drops = [];
@@ -104,40 +95,40 @@ class LabPanel {
       this.drops.push(drops);
       rows.push(dropsRow);
     }
-    const settings = labEl('fieldset', { class: 'lab-settings' }, labEl('legend', { text: 'Loss' }),
-      ...rows.map(([label, input]) => labEl('div', { class: 'lab-field' }, label, input)));
+    const settings = el('fieldset', { class: 'lab-settings' }, el('legend', { text: 'Loss' }),
+      ...rows.map(([label, input]) => el('div', { class: 'lab-field' }, label, input)));
 
-    this.changedText = labEl('span', { id: 'lab-changed-text' });
-    const restart = labEl('button', {
+    this.changedText = el('span', { id: 'lab-changed-text' });
+    const restart = el('button', {
       type: 'button', id: 'lab-restart',
       title: 'Count again from now, for the settings in force, without resetting the run', text: 'Restart counts',
     });
     restart.addEventListener('click', () => this.setting(() => this.model.restartLabCounts()));
-    this.changed = labEl('div', { id: 'lab-changed', role: 'status', hidden: '' }, this.changedText, restart);
+    this.changed = el('div', { id: 'lab-changed', role: 'status', hidden: '' }, this.changedText, restart);
 
-    const copy = labEl('button', { type: 'button', id: 'lab-copy', text: 'Copy as CSV' });
+    const copy = el('button', { type: 'button', id: 'lab-copy', text: 'Copy as CSV' });
     copy.addEventListener('click', () => this.copyCsv());
-    this.csvField = labEl('textarea', { id: 'lab-csv', readonly: '', rows: '3', 'aria-label': 'The run as CSV', hidden: '' });
+    this.csvField = el('textarea', { id: 'lab-csv', readonly: '', rows: '3', 'aria-label': 'The run as CSV', hidden: '' });
 
     // Figures: the table and the plot; Formulas: the one in force and the help.
-    this.figureBody = labEl('tbody');
-    const table = labEl('table', { id: 'lab-figures', 'aria-label': 'Figures' },
-      labEl('thead', {}, labEl('tr', {}, labEl('td'), labEl('th', { scope: 'col', text: 'Measured' }),
-        labEl('th', { scope: 'col', text: 'Theory' }))), this.figureBody);
-    this.plotBox = labEl('div', { id: 'lab-plot', role: 'img', 'aria-label': 'Plot of correct and wrong deliveries against simulated time, with the theory' });
-    this.inForce = labEl('p', { id: 'lab-in-force' });
-    const help = labEl('div', { class: 'lab-help' });
+    this.figureBody = el('tbody');
+    const table = el('table', { id: 'lab-figures', 'aria-label': 'Figures' },
+      el('thead', {}, el('tr', {}, el('td'), el('th', { scope: 'col', text: 'Measured' }),
+        el('th', { scope: 'col', text: 'Theory' }))), this.figureBody);
+    this.plotBox = el('div', { id: 'lab-plot', role: 'img', 'aria-label': 'Plot of correct and wrong deliveries against simulated time, with the theory' });
+    this.inForce = el('p', { id: 'lab-in-force' });
+    const help = el('div', { class: 'lab-help' });
     help.innerHTML = Module.LinkDemoModel.labHelp();
-    const tabs = [['figures', 'Figures', labEl('div', { class: 'lab-figures-tab' }, table, this.plotBox)],
-      ['formulas', 'Formulas', labEl('div', { class: 'lab-formulas-tab' }, this.inForce, help)]];
-    this.tabs = tabs.map(([key, text]) => labEl('button', {
+    const tabs = [['figures', 'Figures', el('div', { class: 'lab-figures-tab' }, table, this.plotBox)],
+      ['formulas', 'Formulas', el('div', { class: 'lab-formulas-tab' }, this.inForce, help)]];
+    this.tabs = tabs.map(([key, text]) => el('button', {
       type: 'button', role: 'tab', id: `lab-tab-${key}`, 'aria-controls': `lab-${key}`, 'aria-selected': 'false',
       tabindex: '-1', text,
     }));
-    this.tabPanels = tabs.map(([key, , body]) => labEl('div', {
+    this.tabPanels = tabs.map(([key, , body]) => el('div', {
       role: 'tabpanel', id: `lab-${key}`, 'aria-labelledby': `lab-tab-${key}`, hidden: '',
     }, body));
-    const tabList = labEl('div', { role: 'tablist', 'aria-label': 'Lab' }, ...this.tabs);
+    const tabList = el('div', { role: 'tablist', 'aria-label': 'Lab' }, ...this.tabs);
     this.tabs.forEach((t, i) => t.addEventListener('click', () => this.selectTab(i)));
     tabList.addEventListener('keydown', (ev) => {
       if (ev.key !== 'ArrowLeft' && ev.key !== 'ArrowRight') return;
@@ -149,13 +140,13 @@ class LabPanel {
     });
     this.selectTab(0);
 
-    this.panel = labEl('section', { id: 'lab-panel', 'aria-labelledby': 'lab-title' },
-      labEl('div', { class: 'panel-head' },
-        labEl('h2', { id: 'lab-title', text: 'Lab' }),
-        labEl('button', { type: 'button', class: 'panel-close', 'aria-label': 'Close the Lab', text: '\u00D7' })),
-      labEl('div', { class: 'lab-body' },
-        labEl('div', { class: 'lab-side' }, this.changed, settings, copy, this.csvField),
-        labEl('div', { class: 'lab-main' }, tabList, ...this.tabPanels)));
+    this.panel = el('section', { id: 'lab-panel', 'aria-labelledby': 'lab-title' },
+      el('div', { class: 'panel-head' },
+        el('h2', { id: 'lab-title', text: 'Lab' }),
+        el('button', { type: 'button', class: 'panel-close', 'aria-label': 'Close the Lab', text: '\u00D7' })),
+      el('div', { class: 'lab-body' },
+        el('div', { class: 'lab-side' }, this.changed, settings, copy, this.csvField),
+        el('div', { class: 'lab-main' }, tabList, ...this.tabPanels)));
     this.panel.querySelector('.panel-close').addEventListener('click', () => {
       this.show(false);
       this.button.focus();
@@ -193,9 +184,9 @@ class LabPanel {
     this.info = info;
     const body = this.figureBody;
     if (body.childElementCount !== info.rows.length) {
-      body.replaceChildren(...info.rows.map((r) => labEl('tr', {},
-        labEl('th', { scope: 'row', text: r.name }),
-        labEl('td', { 'data-key': r.key }), labEl('td', { 'data-theory': r.key }))));
+      body.replaceChildren(...info.rows.map((r) => el('tr', {},
+        el('th', { scope: 'row', text: r.name }),
+        el('td', { 'data-key': r.key }), el('td', { 'data-theory': r.key }))));
     }
     info.rows.forEach((r, i) => {
       const cells = body.children[i].children;
