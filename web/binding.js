@@ -108,6 +108,40 @@ function setStyle(el, prop, value) {
   else el.style[prop] = value;
 }
 
+// A button's colour, its bevel's two shades and the shades swapped while it
+// is pressed come from a rule made for that colour the first time a button
+// shows it: the button takes the colour by its class, and the restyle that
+// every move of a packet costs resolves no variables.
+const looks = new Map();
+let looksSheet = null;
+
+function lookClass(bgr) {
+  let name = looks.get(bgr);
+  if (name !== undefined) return name;
+  name = `ld-look-${looks.size}`;
+  looks.set(bgr, name);
+  if (!looksSheet) {
+    looksSheet = document.createElement('style');
+    looksSheet.id = 'button-looks';
+    document.head.append(looksSheet);
+  }
+  const [light, dark] = [shade(bgr, 1.4), shade(bgr, 1 / 1.5)];
+  // Added as rules, not as text: a new text would restyle the whole page.
+  const sheet = looksSheet.sheet;
+  sheet.insertRule(`.${name} { background: ${colour(bgr)}; box-shadow: inset 1px 1px 0 ${light}, inset -1px -1px 0 ${dark}; }`,
+    sheet.cssRules.length);
+  sheet.insertRule(`.${name}:active { box-shadow: inset 1px 1px 0 ${dark}, inset -1px -1px 0 ${light}; }`, sheet.cssRules.length);
+  return name;
+}
+
+function setLook(el, bgr) {
+  const name = lookClass(bgr);
+  if (el.look === name) return;
+  if (el.look) el.classList.remove(el.look);
+  el.classList.add(name);
+  el.look = name;
+}
+
 function setHidden(el, hidden) {
   if (el.hasAttribute('hidden') === hidden) return;
   if (hidden) el.setAttribute('hidden', '');
@@ -126,13 +160,31 @@ function setText(el, text) {
   }
 }
 
-function place(el, st) {
-  const [l, t, w, h] = pixelRect(st);
-  setStyle(el, 'left', `${l}px`);
-  setStyle(el, 'top', `${t}px`);
+// Whether an update's changed fields are the control's place alone.
+function movedOnly(changed) {
+  for (const k in changed) if (k !== 'left' && k !== 'top' && k !== 'width' && k !== 'height') return false;
+  return true;
+}
+
+// Places an element at a rectangle of pixels in its container. A button is
+// placed by a translation: a packet moves at every tick, and a move by left
+// and top lays the whole page out again, where a translation lays out nothing
+// (a new width lays out the button's component alone).
+function placeRect(el, [l, t, w, h], translate) {
+  if (translate) {
+    setStyle(el, 'transform', `translate(${l}px, ${t}px)`);
+  } else {
+    setStyle(el, 'left', `${l}px`);
+    setStyle(el, 'top', `${t}px`);
+  }
   setStyle(el, 'width', `${w}px`);
   setStyle(el, 'height', `${h}px`);
-  return [w, h];
+}
+
+function place(el, st, translate = false) {
+  const r = pixelRect(st);
+  placeRect(el, r, translate);
+  return [r[2], r[3]];
 }
 
 // ---- fitting a caption into its box ----------------------------------------
@@ -178,17 +230,47 @@ function width(text, px, bold) {
   return w;
 }
 
+// Each character's advance by font, and whether `text` is at most w pixels
+// wide. Kerning and ligatures take a few per cent off the sum of a text's
+// advances and add nothing: a new text well inside or well beyond the limit
+// (a counter at every tick) is judged without measuring it.
+const advances = new Map();
+
+function fitsIn(text, px, bold, w) {
+  const font = fontFace(px, bold);
+  const known = widths.get(`${font}|${text}`);
+  if (known !== undefined) return known <= w;
+  let table = advances.get(font);
+  if (!table) {
+    if (advances.size >= 64) advances.clear();
+    table = new Map();
+    advances.set(font, table);
+  }
+  let sum = 0;
+  for (const ch of text) {
+    let a = table.get(ch);
+    if (a === undefined) {
+      a = width(ch, px, bold);
+      table.set(ch, a);
+    }
+    sum += a;
+  }
+  if (sum * 1.02 + 0.5 <= w) return true;
+  if (sum * 0.9 > w) return false;
+  return width(text, px, bold) <= w;
+}
+
 function fitsWrapped(text, px, bold, w, h) {
   let lines = 0;
   for (const paragraph of text.split('\n')) {
     let line = '';
     for (const word of paragraph.split(' ')) {
       const next = line ? `${line} ${word}` : word;
-      if (width(next, px, bold) <= w) {
+      if (fitsIn(next, px, bold, w)) {
         line = next;
         continue;
       }
-      if (width(word, px, bold) > w) return false;
+      if (!fitsIn(word, px, bold, w)) return false;
       ++lines;
       line = word;
     }
@@ -204,7 +286,7 @@ function fitText(text, [points, bold], w, h, mayWrap) {
   const out = { px: base, text, wrap: false };
   if (!text || w <= 0) return out;
   out.wrap = mayWrap && h >= 2 * lineSpacing(base) && text.includes(' ');
-  const fits = (px) => (out.wrap ? fitsWrapped(text, px, bold, w, h) : width(text, px, bold) <= w);
+  const fits = (px) => (out.wrap ? fitsWrapped(text, px, bold, w, h) : fitsIn(text, px, bold, w));
   if (fits(base)) return out;
   const floor = Math.min(base, FLOOR_PX);
   for (let px = base - 1; px >= floor; --px) {
@@ -270,6 +352,7 @@ const kinds = {
       setStyle(el, 'height', `${h}px`);
       setStyle(el, 'background', colour(st.backColour));
       setStyle(el, 'font', fontCss(st.font));
+      b.childFonts(n);
       b.size = [w, h];
       if (b.onResized) b.onResized();
       else b.applyZoom();
@@ -297,6 +380,7 @@ const kinds = {
       // empty part reaches whatever lies beneath, down to the window.
       setStyle(el, 'pointerEvents', fill ? 'auto' : 'none');
       setStyle(el, 'font', fontCss(st.font));
+      b.childFonts(n);
     },
   },
 
@@ -311,16 +395,16 @@ const kinds = {
       el.addEventListener('click', () => b.act(() => b.model.click(n.id)));
       return el;
     },
-    update(b, n, el, st) {
-      const [w, h] = place(el, st);
+    update(b, n, el, st, changed) {
+      const [w, h] = place(el, st, true);
       b.targetRoom(el, n, st);
-      setStyle(el, 'font', fontCss(st.font));
+      // A packet on the move: its place alone changed (its letter depends
+      // on its size).
+      if (!b.look.packetLetters && movedOnly(changed)) return;
+      b.ownFont(el, n, st);
       setText(el.firstChild, st.caption);
       setText(el.lastChild, b.letterFor(st, w, h));
-      const back = b.drawn(st.backColour, 'fill');
-      setStyle(el, 'background', colour(back));
-      setStyle(el, '--light', shade(back, 1.4));
-      setStyle(el, '--dark', shade(back, 1 / 1.5));
+      setLook(el, b.drawn(st.backColour, 'fill'));
     },
   },
 
@@ -626,6 +710,8 @@ class Binding {
     this.model = model;
     this.stage = stage;
     this.nodes = JSON.parse(model.tree());
+    this.children = this.nodes.map(() => []);
+    for (const n of this.nodes) if (n.parent >= 0) this.children[n.parent].push(n.id);
     this.els = [];
     this.state = [];
     this.pictures = [];
@@ -721,6 +807,21 @@ class Binding {
     return need <= w - 4 && lineSpacing(px) <= h ? letter : '';
   }
 
+  // A button in its container's font inherits it: a font of its own would
+  // cost each restyle of a moving packet the font's resolution.
+  ownFont(el, n, st) {
+    const font = fontCss(st.font);
+    const p = this.state[n.parent];
+    setStyle(el, 'font', p && fontCss(p.font) === font ? '' : font);
+  }
+
+  // After a container's font was set: its buttons inherit it or not.
+  childFonts(n) {
+    for (const id of this.children[n.id]) {
+      if (this.nodes[id].kind === 'button' && this.state[id]) this.ownFont(this.els[id], this.nodes[id], this.state[id]);
+    }
+  }
+
   // A finger's target around a small control stays inside its container
   // (page.css): the control's size and its room to the container's edges.
   // Only where touch is in use: these inherited properties make every move
@@ -776,7 +877,7 @@ class Binding {
       // The model sends the fields that changed; the page keeps the rest.
       const st = this.state[id] ? Object.assign(this.state[id], changed) : changed;
       this.state[id] = st;
-      kinds[n.kind].update(this, n, el, st);
+      kinds[n.kind].update(this, n, el, st, changed);
       if (n.kind !== 'window') setHidden(el, !st.visible);
       this.applyTab(n, el, st);
       if (n.kind === 'window') document.title = this.model.caption();
@@ -1043,9 +1144,12 @@ class Page {
     this.clock = new WallClock(this);
     this.binding.messageBox = this.messageBox();
     const clock = document.getElementById('clock');
+    const clockSize = document.getElementById('clock-size');
     this.playRevision = -1;
     this.binding.onSynced = () => {
-      setText(clock, this.binding.model.status());
+      const status = this.binding.model.status();
+      setText(clock, status);
+      setText(clockSize, status.replace(/\d/g, '0'));
       this.showPlay();
     };
     this.last = null;
@@ -1664,7 +1768,7 @@ class Page {
     const menu = document.getElementById('profile');
     const show = () => {
       menu.value = this.binding.profile;
-      document.getElementById('clock').classList.toggle('large', this.binding.look.largeClock);
+      document.getElementById('clock-box').classList.toggle('large', this.binding.look.largeClock);
     };
     show();
     menu.addEventListener('change', () => {

@@ -357,8 +357,9 @@ class Exports {
     const had = root.contains(document.activeElement) ? document.activeElement : this.lastFocused;
     const focused = had && had.isConnected ? had.closest('.ld-button, .ld-combo, .ld-check') : null;
     if (focused) copy.querySelector(`[data-id="${focused.dataset.id}"]`).classList.add('ld-focused');
-    // The page's own style sheet, the focus drawn where it was.
-    const css = [...document.querySelectorAll('style')].map((s) => s.textContent).join('\n')
+    // The page's own style sheets (with the rules the binding added), the
+    // focus drawn where it was.
+    const css = [...document.styleSheets].map((sheet) => [...sheet.cssRules].map((r) => r.cssText).join('\n')).join('\n')
       .replace(/:focus(-within|-visible)?/g, '.ld-focused');
     const frame = document.createElement('div');
     frame.className = document.documentElement.className;

@@ -73,7 +73,7 @@ class TimeControls {
     });
     const time = rewindEl('span', { id: 'time-controls', class: 'full-only' },
       tick, ' ', five, ' ', rewindEl('label', { title: this.slider.title },
-        rewindEl('span', { class: 'word', text: 'Time' }), ' ', this.slider));
+        rewindEl('span', { class: 'word', text: 'Time' }), ' ', rewindEl('span', { id: 'timeline-box' }, this.slider)));
     step.after(time);
     this.recordButton = button('record', 'Record\u2026', 'Record\u2026',
       'Record what you do from now on as a script of user actions, saved when you stop (replay it with Play script)');

@@ -330,16 +330,14 @@ class TraceTools {
     const b = this.binding;
     const spans = this.model.smoothMotion() ? JSON.parse(this.model.motion()) : [];
     if (!spans.length) {
-      for (const id of this.moved) if (b.state[id]) place(b.els[id], b.state[id]);
+      for (const id of this.moved) if (b.state[id]) place(b.els[id], b.state[id], true);
       this.moved.clear();
       return;
     }
     for (const [id, left, w] of spans) {
       const st = b.state[id];
       if (!st) continue;
-      const [l, , pw] = pixelRect({ left, top: st.top, width: w, height: st.height });
-      setStyle(b.els[id], 'left', `${l}px`);
-      setStyle(b.els[id], 'width', `${pw}px`);
+      placeRect(b.els[id], pixelRect({ left, top: st.top, width: w, height: st.height }), true);
       this.moved.add(id);
     }
   }
