@@ -130,7 +130,7 @@ function lookClass(bgr) {
   const sheet = looksSheet.sheet;
   sheet.insertRule(`.${name} { background: ${colour(bgr)}; box-shadow: inset 1px 1px 0 ${light}, inset -1px -1px 0 ${dark}; }`,
     sheet.cssRules.length);
-  sheet.insertRule(`.${name}:active { box-shadow: inset 1px 1px 0 ${dark}, inset -1px -1px 0 ${light}; }`, sheet.cssRules.length);
+  sheet.insertRule(`.${name}:active, .${name}.pressed { box-shadow: inset 1px 1px 0 ${dark}, inset -1px -1px 0 ${light}; }`, sheet.cssRules.length);
   return name;
 }
 
@@ -385,9 +385,13 @@ const kinds = {
   },
 
   button: {
+    // An element with a button's role rather than a <button>: packets are
+    // restyled at every tick, and a <button> costs the browser more than
+    // twice a plain element's restyle. Enter and Space press it (the
+    // binding's keys), as they press a <button>.
     create(b, n) {
-      const el = document.createElement('button');
-      el.type = 'button';
+      const el = document.createElement('div');
+      el.setAttribute('role', 'button');
       el.className = 'ld ld-button';
       el.append(document.createElement('span'));
       // The packet's letter, in the profiles that show one.
@@ -739,6 +743,7 @@ class Binding {
     new MutationObserver(touchInUse).observe(html, { attributes: true, attributeFilter: ['class'] });
     // A component receives the focus when the user moves it into one of
     // its controls (by mouse or by Tab); the binding never moves focus.
+    this.pressKeys();
     this.quietFocus = false;  // true while the page gives the focus back
     this.root.addEventListener('focusin', (ev) => {
       if (this.quietFocus) return;
@@ -763,6 +768,35 @@ class Binding {
     };
     watchRatio();
     window.addEventListener('resize', newRatio);
+  }
+
+  // Enter presses the focused button at once, Space when it is let go
+  // (drawn pressed while held), as with a <button>: after the page's own
+  // keys, so that a key the page took (a shortcut, the pause of a played
+  // script) presses nothing.
+  pressKeys() {
+    const button = (ev) => ev.target instanceof Element && ev.target.classList.contains('ld-button') &&
+      this.root.contains(ev.target) ? ev.target : null;
+    window.addEventListener('keydown', (ev) => {
+      const el = button(ev);
+      if (!el || ev.defaultPrevented || ev.altKey || ev.ctrlKey || ev.metaKey) return;
+      if (ev.key === 'Enter') {
+        ev.preventDefault();
+        el.click();
+      } else if (ev.key === ' ') {
+        ev.preventDefault();
+        el.classList.add('pressed');
+      }
+    });
+    window.addEventListener('keyup', (ev) => {
+      const el = button(ev);
+      if (!el || ev.key !== ' ' || !el.classList.contains('pressed')) return;
+      el.classList.remove('pressed');
+      el.click();
+    });
+    this.root.addEventListener('focusout', (ev) => {
+      if (ev.target.classList) ev.target.classList.remove('pressed');
+    });
   }
 
   // The colour profile the page draws in: colours through the core's colour
@@ -1502,7 +1536,7 @@ class Page {
     const focusedKind = (el) => {
       if (!el || el === document.body) return 'none';
       if (el.matches('input[type=checkbox]')) return 'check';
-      if (el.matches('button')) return 'button';
+      if (el.matches('button, [role=button]')) return 'button';
       if (el.matches('select')) return 'list';
       if (el.matches('input, textarea') || el.isContentEditable) return 'field';
       return 'none';

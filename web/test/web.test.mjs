@@ -220,6 +220,10 @@ describe('real input', () => {
     await page.evaluate(() => document.activeElement.blur());
     await page.keyboard.press(' ');
     assert.equal(await caption(), 'Cont');
+    // Return presses the focused button too.
+    await page.focus('[data-name="LinkDemo.cmdPause"]');
+    await page.keyboard.press('Enter');
+    assert.equal(await caption(), 'Pause');
     await page.close();
   });
 });
