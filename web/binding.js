@@ -230,10 +230,12 @@ function width(text, px, bold) {
   return w;
 }
 
-// Each character's advance by font, and whether `text` is at most w pixels
-// wide. Kerning and ligatures take a few per cent off the sum of a text's
-// advances and add nothing: a new text well inside or well beyond the limit
-// (a counter at every tick) is judged without measuring it.
+// Each character's advance and each pair's kerning by font, and whether
+// `text` is at most w pixels wide. Kerning and ligatures take a little off
+// the sum of a text's advances and add nothing, so that a new text (a
+// counter at every tick) whose sum fits, or is well beyond the limit, is
+// judged from its characters alone; near the limit from its pairs too (the
+// font's kerning is pairwise), and measured whole only within half a pixel.
 const advances = new Map();
 
 function fitsIn(text, px, bold, w) {
@@ -241,22 +243,29 @@ function fitsIn(text, px, bold, w) {
   const known = widths.get(`${font}|${text}`);
   if (known !== undefined) return known <= w;
   let table = advances.get(font);
-  if (!table) {
+  if (!table || table.size >= 8192) {
     if (advances.size >= 64) advances.clear();
     table = new Map();
     advances.set(font, table);
   }
-  let sum = 0;
-  for (const ch of text) {
-    let a = table.get(ch);
+  const advance = (s) => {
+    let a = table.get(s);
     if (a === undefined) {
-      a = width(ch, px, bold);
-      table.set(ch, a);
+      a = width(s, px, bold);
+      table.set(s, a);
     }
-    sum += a;
-  }
-  if (sum * 1.02 + 0.5 <= w) return true;
+    return a;
+  };
+  const chars = [...text];
+  let sum = 0;
+  for (const ch of chars) sum += advance(ch);
+  if (sum <= w) return true;
   if (sum * 0.9 > w) return false;
+  for (let i = 1; i < chars.length; ++i) {
+    const pair = chars[i - 1] + chars[i];
+    sum += advance(pair) - advance(chars[i - 1]) - advance(chars[i]);
+  }
+  if (Math.abs(sum - w) > 0.5) return sum <= w;
   return width(text, px, bold) <= w;
 }
 
@@ -912,6 +921,7 @@ class Binding {
       const st = this.state[id] ? Object.assign(this.state[id], changed) : changed;
       this.state[id] = st;
       kinds[n.kind].update(this, n, el, st, changed);
+      if (movedOnly(changed)) continue;
       if (n.kind !== 'window') setHidden(el, !st.visible);
       this.applyTab(n, el, st);
       if (n.kind === 'window') document.title = this.model.caption();

@@ -127,11 +127,14 @@ class Panels {
   names() {
     const b = this.binding;
     b.onSyncData = (d) => {
+      const named = new Set();
       for (const [id, text] of d.words) {
         this.words[id] = text;
-        this.name(id);
+        named.add(id);
       }
-      for (const [id] of d.controls) this.name(id);
+      // A control that only moved keeps its names.
+      for (const [id, changed] of d.controls) if (!movedOnly(changed)) named.add(id);
+      for (const id of named) this.name(id);
     };
     for (const n of b.nodes) this.name(n.id);
     // The words of the first sync came before this page listened.
