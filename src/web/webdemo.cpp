@@ -48,14 +48,17 @@ public:
         m_out += "\":";
         return *this;
     }
-    // Whole numbers print without a fraction, as in the runner's dump.
+    // Whole numbers print without a fraction, as in the runner's dump;
+    // others in the few digits that read back as the same number, by the
+    // JSON library's own formatter (Grisu2; printf's "%.17g" costs several
+    // times as much, and a moving packet sends two at every tick, a trace's
+    // new lines five each; this toolchain's std::to_chars has no doubles).
     Writer& number(double v)
     {
         if (!std::isfinite(v)) v = 0;
         if (v == std::floor(v) && std::fabs(v) < 9e15) return integer(static_cast<std::int64_t>(v));
         char buf[32];
-        const int n = std::snprintf(buf, sizeof buf, "%.17g", v);
-        m_out.append(buf, static_cast<std::size_t>(n));
+        m_out.append(buf, nlohmann::detail::to_chars(buf, buf + sizeof buf, v));
         return *this;
     }
     Writer& integer(std::int64_t v)
