@@ -750,9 +750,9 @@ class Binding {
       if (html.classList.contains('touch')) this.useTouchTargets();
     };
     new MutationObserver(touchInUse).observe(html, { attributes: true, attributeFilter: ['class'] });
+    this.pressKeys();
     // A component receives the focus when the user moves it into one of
     // its controls (by mouse or by Tab); the binding never moves focus.
-    this.pressKeys();
     this.quietFocus = false;  // true while the page gives the focus back
     this.root.addEventListener('focusin', (ev) => {
       if (this.quietFocus) return;
