@@ -18,6 +18,10 @@ function rewindEl(tag, attrs = {}, ...children) {
   return e;
 }
 
+// The least time between two writes of the time slider's range while it
+// has no focus.
+const SLIDER_EVERY_MS = 1000;
+
 class TimeControls {
   constructor(page) {
     this.page = page;
@@ -59,7 +63,11 @@ class TimeControls {
     // moved by a key), the run goes back to that moment. Used with the
     // pointer, it gives the focus back to the pause button, as the window's
     // slider takes none, so that Space goes on pressing the pause button.
-    this.slider.addEventListener('pointerdown', () => { this.holding = true; });
+    this.slider.addEventListener('pointerdown', () => {
+      this.showTime(true);
+      this.holding = true;
+    });
+    this.slider.addEventListener('focus', () => this.showTime(true));
     this.slider.addEventListener('change', () => {
       const pointer = this.holding;
       this.holding = false;
@@ -88,18 +96,35 @@ class TimeControls {
     b.act(() => rewind());
     this.page.clock.rebase();
     this.page.status(this.model.backStatus());
-    this.showTime();
+    this.showTime(true);
   }
 
   // The slider covers the running time so far and stands at the present,
-  // unless the user holds it; a played script has it disabled.
-  showTime() {
+  // unless the user holds it; a played script has it disabled. At the
+  // present its thumb stands at the right end however long the run, and a
+  // new range lays the slider out again: without the focus it takes the
+  // running time at most once a second (and a second after the last
+  // change), at once when the user reaches for it (`now`: a press, the
+  // focus, a way back).
+  showTime(now = false) {
     const playing = this.model.playing();
     if (this.slider.disabled !== playing) this.slider.disabled = playing;
     if (this.holding) return;
     const ticks = String(this.model.timeTicks());
-    if (this.slider.max !== ticks) this.slider.max = ticks;
-    if (this.slider.value !== ticks) this.slider.value = ticks;
+    if (this.slider.max === ticks && this.slider.value === ticks) return;
+    const wait = (this.written || -Infinity) + SLIDER_EVERY_MS - performance.now();
+    if (!now && wait > 0 && this.slider.max !== '0' && document.activeElement !== this.slider) {
+      if (!this.later) {
+        this.later = setTimeout(() => {
+          this.later = 0;
+          this.showTime(true);
+        }, wait);
+      }
+      return;
+    }
+    this.slider.max = ticks;
+    this.slider.value = ticks;
+    this.written = performance.now();
   }
 
   // Shift+S and Shift+Left, from the core's key table (the Keyboard help
