@@ -122,6 +122,8 @@ class TimeControls {
       }
       return;
     }
+    clearTimeout(this.later);
+    this.later = 0;
     this.slider.max = ticks;
     this.slider.value = ticks;
     this.written = performance.now();
