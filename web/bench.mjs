@@ -14,6 +14,7 @@ import path from 'node:path';
 
 import { launch, openPage, pagePath, root, runnerPath } from './test/browser.mjs';
 
+const WARM_UP_TICKS = 20;
 const benchPagePath = process.env.LINKDEMO_BENCH_PAGE || path.join(root, 'build-web/bench/linkdemo.html');
 
 const { browser, close } = await launch();
@@ -36,13 +37,15 @@ try {
     binding.after();
   });
   await page.tracing.start({ categories: ['devtools.timeline'] });
-  const ticks = await page.evaluate(async () => {
+  // The first ticks after the fill run code the JavaScript engine has not
+  // compiled yet: they are timed apart, and the 40 after them measured.
+  const { warm, ticks } = await page.evaluate(async (warmUp) => {
     const { binding } = window.linkdemo.page;
     const model = binding.model;
     const frame = () => new Promise((resolve) => requestAnimationFrame(resolve));
     await frame();
     const times = [];
-    for (let i = 0; i < 40; ++i) {
+    for (let i = 0; i < warmUp + 40; ++i) {
       performance.mark('tick');
       const start = performance.now();
       model.advanceTo(model.now() + 100);
@@ -51,15 +54,15 @@ try {
       times.push(performance.now() - start);
       await frame();
     }
-    return times;
-  });
+    return { warm: times.slice(0, warmUp), ticks: times.slice(warmUp) };
+  }, WARM_UP_TICKS);
   // The main thread's own time in the animation frames that ran the ticks.
   const trace = JSON.parse(Buffer.from(await page.tracing.stop()).toString('utf8')).traceEvents;
   const frames = trace.filter((e) => e.name === 'FireAnimationFrame' && e.ph === 'X' && e.tdur).slice(-40);
   const cpu = frames.map((e) => e.tdur / 1000);
   const mean = ticks.reduce((a, b) => a + b, 0) / ticks.length;
   const cpuMean = cpu.reduce((a, b) => a + b, 0) / Math.max(1, cpu.length);
-  console.log(`web main tick with the DOM update, 16 packets on each wire, full traces: mean ${mean.toFixed(2)} ms, worst ${Math.max(...ticks).toFixed(2)} ms wall; main thread mean ${cpuMean.toFixed(2)} ms, worst ${Math.max(...cpu).toFixed(2)} ms (target mean 1 ms, worst 4 ms)`);
+  console.log(`web main tick with the DOM update, 16 packets on each wire, full traces: mean ${mean.toFixed(2)} ms, worst ${Math.max(...ticks).toFixed(2)} ms wall; main thread mean ${cpuMean.toFixed(2)} ms, worst ${Math.max(...cpu).toFixed(2)} ms (target mean 1 ms, worst 4 ms; after ${WARM_UP_TICKS} ticks of warm-up, the slowest of them ${Math.max(...warm).toFixed(2)} ms)`);
   await page.close();
 
   // The page left running at 20x with Go-back-N ARQ and the router: frames

@@ -317,14 +317,24 @@ function fontPx(points) {
   return Math.max(1, Math.round((p * 96) / 72));
 }
 
+// Fits already made, by box, font and text: a counter's captions come back
+// (a slot shows the same few numbers again and again). Forgotten as a whole
+// when it grows large, as the widths are.
+const fitsMade = new Map();
+
 // Shows a caption fitted into the element's box.
 function presentCaption(el, text, font, w, h, mayWrap) {
   // Measuring is the costly part: a caption is fitted again only when it
-  // or its box changed.
+  // or its box changed, and a fit made before is taken as it was.
   const key = `${w},${h},${font[0]},${font[1]},${mayWrap},${text}`;
   if (el.fitted === key) return;
   el.fitted = key;
-  const f = fitText(text, font, w, h, mayWrap);
+  let f = fitsMade.get(key);
+  if (!f) {
+    f = fitText(text, font, w, h, mayWrap);
+    if (fitsMade.size >= 4096) fitsMade.clear();
+    fitsMade.set(key, f);
+  }
   setStyle(el, 'font', fontFace(f.px, font[1]));
   setStyle(el, 'whiteSpace', f.wrap ? 'pre-wrap' : 'pre');
   setText(el.captionNode || el, f.text);

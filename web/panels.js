@@ -35,6 +35,30 @@ function attr(e, name, value) {
   }
 }
 
+// A control's tooltip. A new title restyles its element (the browser's own
+// style sheet has rules on titles), and in a busy run the words change at
+// every tick: a title is written at once where there was none or where the
+// pointer is, else when the pointer comes over the control, before any
+// tooltip shows (Panels.names). Assistive tools take the words from the
+// names, which are written at once.
+function tip(e, text) {
+  if (!e.hasAttribute('title') || e.matches(':hover') || e.getAttribute('title') === text) {
+    e.tipText = undefined;
+    attr(e, 'title', text);
+  } else {
+    e.tipText = text;
+  }
+}
+
+// Writes the tooltips put off on the way from `e` up.
+function tipsUnder(e) {
+  for (let x = e; x; x = x.parentElement) {
+    if (x.tipText === undefined) continue;
+    attr(x, 'title', x.tipText);
+    x.tipText = undefined;
+  }
+}
+
 // A caption, then what the control is: "Start — LinkDemo.cmdPause: ...",
 // as the window's screen-reader names.
 function readerName(caption, about) {
@@ -137,6 +161,7 @@ class Panels {
       for (const id of named) this.name(id);
     };
     for (const n of b.nodes) this.name(n.id);
+    document.addEventListener('pointerover', (ev) => tipsUnder(ev.target), true);
     // The words of the first sync came before this page listened.
     this.model.resendWords();
     b.after();
@@ -162,22 +187,22 @@ class Panels {
       case 'component':
         attr(e, 'role', 'group');
         attr(e, 'aria-label', about);
-        attr(e, 'title', about);
+        tip(e, about);
         break;
       case 'button': {
         const packet = /\.cmdPacket\(/.test(n.name);
         attr(e, 'aria-label', readerName(st.caption, words || about));
-        attr(e, 'title', words ? (packet ? `${words}. Click to destroy it.` : words) : about);
+        tip(e, words ? (packet ? `${words}. Click to destroy it.` : words) : about);
         attr(e, 'aria-description', words ? about : null);
         break;
       }
       case 'check':
-        attr(e, 'title', words || about);
+        tip(e, words || about);
         if (e.box) attr(e.box, 'aria-description', words ? `${words}. ${about}` : about);
         break;
       case 'combo': {
         const caption = n.caption || about;
-        attr(e, 'title', about);
+        tip(e, about);
         if (e.field) {
           attr(e.field, 'aria-label', caption);
           attr(e.field, 'aria-description', about);
@@ -189,7 +214,9 @@ class Panels {
         break;
       }
       case 'label':
-        attr(e, 'title', words || about);
+        tip(e, words || about);
+        // Described as the title describes it, also while the title waits.
+        attr(e, 'aria-description', words || about);
         // A slot's number says little by itself: it is read with its words,
         // once a slot (its sequence number and timer say the same).
         if (/\.(lblTxSeq|lblRTO|lblRxSeq)\(/.test(n.name)) {
@@ -202,12 +229,12 @@ class Panels {
       case 'picture':
         attr(e, 'role', 'img');
         attr(e, 'aria-label', about);
-        attr(e, 'title', about);
+        tip(e, about);
         break;
       case 'scrollbar':
         attr(e, 'role', 'scrollbar');
         attr(e, 'aria-label', about);
-        attr(e, 'title', about);
+        tip(e, about);
         attr(e, 'aria-orientation', 'vertical');
         if (st.min !== undefined) {
           attr(e, 'aria-valuemin', String(Math.min(st.min, st.max)));
@@ -217,13 +244,13 @@ class Panels {
         break;
       case 'shape':
         attr(e, 'aria-hidden', 'true');
-        attr(e, 'title', words || about);
+        tip(e, words || about);
         break;
       case 'line':
         attr(e, 'aria-hidden', 'true');
         break;
       default:
-        attr(e, 'title', about);
+        tip(e, about);
     }
   }
 

@@ -111,8 +111,15 @@ describe('accessible names', { skip: firefox && 'needs the DevTools protocol' },
     for (const name of ['Delay', 'Bit Rate', 'Max Window Size', 'Length', 'Rx Policy']) {
       assert.ok(names.includes(name), `a field or list named ${name}`);
     }
-    // The page's tooltips are the same words.
-    const title = await page.evaluate(() => window.linkdemo.page.binding.element('Wire1.cmdPacket(1)').title);
+    // The page's tooltips are the same words, written when the pointer
+    // comes over a packet (one no Edit panel covers).
+    const name = await page.evaluate(() => [...document.querySelectorAll('[data-name*=".cmdPacket("]')].find((e) => {
+      const r = e.getBoundingClientRect();
+      return r.width > 0 && e.contains(document.elementFromPoint(r.x + r.width / 2, r.y + r.height / 2));
+    }).dataset.name);
+    const packet = `[data-name="${name}"]`;
+    await page.hover(packet);
+    const title = await page.$eval(packet, (e) => e.title);
     assert.match(title, /^(Data packet|Acknowledgement) .*\. Click to destroy it\.$/);
     assert.deepEqual(problems, []);
     await page.close();
