@@ -3,8 +3,11 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string_view>
 
 namespace widgets::num {
 
@@ -18,7 +21,10 @@ double roundEven(double v)
     double diff = v - fl;
     if (diff > 0.5) return fl + 1.0;
     if (diff < 0.5) return fl;
-    return std::fmod(fl, 2.0) == 0.0 ? fl : fl + 1.0;
+    // fl is whole: it is even where its half is whole too (exact, and
+    // cheaper than fmod).
+    const double half = fl / 2.0;
+    return std::floor(half) == half ? fl : fl + 1.0;
 }
 
 int toInteger(double v)
@@ -36,6 +42,43 @@ std::int64_t toLong(double v)
     if (r > static_cast<double>(kLongMax)) return kLongMax;
     return static_cast<std::int64_t>(r);
 }
+
+namespace {
+
+// [sign] digits [. digits] with at most 15 significant digits and 22
+// after the point, read without strtod: such a value and ten to the power
+// of its decimals are exact doubles, so that one division rounds as strtod
+// rounds the whole. The fields of a run hold such numbers, and they are
+// read again at every packet (strtod is slow where long double is software,
+// as in WebAssembly).
+std::optional<double> plainDecimal(std::string_view s)
+{
+    static constexpr double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::size_t i = 0;
+    const bool negative = !s.empty() && s[0] == '-';
+    if (!s.empty() && (s[0] == '+' || s[0] == '-')) ++i;
+    std::int64_t mantissa = 0;
+    int significant = 0;
+    int decimals = 0;
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return std::nullopt;  // an exponent
+        if (mantissa != 0 || c != '0') ++significant;
+        if (significant > 15) return std::nullopt;
+        mantissa = mantissa * 10 + (c - '0');
+        if (point && ++decimals > 22) return std::nullopt;
+    }
+    const double v = static_cast<double>(mantissa) / kTens[decimals];
+    return negative ? -v : v;
+}
+
+}  // namespace
 
 double textValue(const std::string& text)
 {
@@ -68,6 +111,7 @@ double textValue(const std::string& text)
             i = j;
         }
     }
+    if (const auto exact = plainDecimal(std::string_view(text).substr(begin, i - begin))) return *exact;
     const std::string num = text.substr(begin, i - begin);
     double v = std::strtod(num.c_str(), nullptr);
     if (std::isnan(v)) return 0.0;

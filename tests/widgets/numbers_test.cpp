@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +72,27 @@ TEST(Numbers, TextValueReadsTheLeadingNumber)
     }
     EXPECT_FALSE(std::isnan(textValue("nan")));
     EXPECT_EQ(textValue(std::string(500, '9')), 1e308);
+}
+
+// Plain decimals are read without strtod: every one must read as strtod
+// reads it, to the last bit (near 15 digits and 22 decimals above all).
+TEST(Numbers, TextValueReadsDecimalsAsStrtodDoes)
+{
+    std::mt19937_64 random(7);
+    const auto digits = [&](int count) {
+        std::string s;
+        for (int k = 0; k < count; ++k) s += static_cast<char>('0' + random() % 10);
+        return s;
+    };
+    for (int k = 0; k < 20000; ++k) {
+        const int whole = static_cast<int>(random() % 17);
+        const int fraction = static_cast<int>(random() % 25);
+        std::string text = (random() % 4 == 0 ? "-" : "") + digits(whole);
+        if (fraction > 0 || whole == 0) text += "." + digits(std::max(1, fraction));
+        const double expected = std::strtod(text.c_str(), nullptr);
+        const double got = textValue(text);
+        EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << text;
+    }
 }
 
 TEST(Numbers, LeadingBlankForm)
