@@ -308,11 +308,19 @@ class Panels {
         this.explainList.prepend(this.striped(el('li', { class: 'afresh', text: '\u2014 the run starts afresh \u2014' })));
       }
       this.lastTime = l.time;
-      const item = el('li', { text: `${(l.time / 1000).toFixed(1)} s  ${l.text}` });
+      const text = `${(l.time / 1000).toFixed(1)} s  ${l.text}`;
+      const item = el('li');
       if (l.packet !== null) {
-        item.title = `Click to choose ${l.ack ? 'acknowledgement' : 'packet'} ${l.packet} on its wire`;
+        // A line that names a packet is a button: a click, Enter or Space
+        // chooses the packet (tracetools.js).
+        item.append(el('button', {
+          type: 'button', class: 'explain-choose', text,
+          title: `Click to choose ${l.ack ? 'acknowledgement' : 'packet'} ${l.packet} on its wire`,
+        }));
         item.dataset.packet = String(l.packet);
         item.dataset.ack = l.ack ? '1' : '0';
+      } else {
+        item.textContent = text;
       }
       this.explainList.prepend(this.striped(item));
       newest = l.text;

@@ -108,7 +108,7 @@ describe('trace tools', () => {
     await page.close();
   });
 
-  test('a click on an explanation that names a packet chooses it', async () => {
+  test('a click on an explanation that names a packet chooses it, and so does Enter', async () => {
     const { page, problems } = await openPage(browser, { query: '?clock=off' });
     await page.click('#explain-toggle');
     await run(page, `${GBN}run 1500\n`);
@@ -117,6 +117,12 @@ describe('trace tools', () => {
     await item.click();
     const chosen = await page.evaluate(() => [...document.querySelectorAll('.ld-button.chosen')].map((e) => e.dataset.name));
     assert.deepEqual(chosen, ['Wire1.cmdPacket(0)']);
+    await page.keyboard.press('Escape');
+    assert.equal(await page.evaluate(() => document.querySelectorAll('.ld-button.chosen').length), 0);
+    await page.focus('#explain-list li[data-packet="0"][data-ack="0"] button');
+    await page.keyboard.press('Enter');
+    const again = await page.evaluate(() => [...document.querySelectorAll('.ld-button.chosen')].map((e) => e.dataset.name));
+    assert.deepEqual(again, ['Wire1.cmdPacket(0)']);
     assert.deepEqual(problems, []);
     await page.close();
   });
