@@ -80,7 +80,7 @@ const std::vector<Row>& table()
          "Zoom in / out / back to 100 %",
          S::Shortcut,
          {{ctrl("="), A::ZoomIn}, {ctrl("+"), A::ZoomIn}, {ctrl("-"), A::ZoomOut}, {ctrl("0"), A::ZoomActual}}},
-        {"L", "Open the Lab window", S::Window, {{plain("L"), A::Lab}}},
+        {"L", "Open the Lab window", S::Window, {{plain("L"), A::Lab}}, "Open or close the Lab"},
         {"F1", "Getting started", S::Shortcut, {{plain("F1"), A::GettingStarted}}},
         {"Tab / Shift+Tab", "Move the focus to the next / previous control", S::Toolkit, {}},
         {"Return or Space", "Press the focused button", S::Toolkit, {}},

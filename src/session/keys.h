@@ -61,6 +61,7 @@ struct Row {
     std::string words;
     Scope scope;
     std::vector<Press> presses;
+    std::string pageWords = {};  // the web page's, where they differ (its Lab is a panel)
 };
 
 // Every key, in the order a presenter meets them.

@@ -640,7 +640,8 @@ std::string WebDemo::keyTable()
         const char* scope = row.scope == keys::Scope::Window     ? "window"
                             : row.scope == keys::Scope::Shortcut ? "shortcut"
                                                                  : "toolkit";
-        rows.push_back(Json{{"keys", row.keys}, {"words", row.words}, {"scope", scope}, {"presses", presses}});
+        const std::string& words = row.pageWords.empty() ? row.words : row.pageWords;
+        rows.push_back(Json{{"keys", row.keys}, {"words", words}, {"scope", scope}, {"presses", presses}});
     }
     return rows.dump();
 }

@@ -218,6 +218,8 @@ describe('help', () => {
     assert.deepEqual(listed, table.filter((k) => listed.includes(k)));
     for (const k of ['Space', 'F', '] / [', 'Delete', 'Escape', 'L', 'F1']) assert.ok(listed.includes(k), k);
     assert.ok(!listed.some((k) => k.startsWith('Ctrl+')), listed.join(', '));
+    // The page's Lab is a panel that L opens and closes.
+    assert.match(await page.$eval('#help-keys .key-table', (t) => t.textContent), /LOpen or close the Lab/);
     await page.keyboard.press('Escape');
 
     await run(page, 'press LinkDemo.cmdPause\nrun 1100\n');
