@@ -8,15 +8,7 @@
 // a file to save, a cancel asking before the recording goes. This file only
 // draws and forwards.
 
-function rewindEl(tag, attrs = {}, ...children) {
-  const e = document.createElement(tag);
-  for (const [k, v] of Object.entries(attrs)) {
-    if (k === 'text') e.textContent = v;
-    else e.setAttribute(k, v);
-  }
-  e.append(...children);
-  return e;
-}
+// Elements are made with panels.js's el().
 
 // The least time between two writes of the time slider's range while it
 // has no focus.
@@ -45,7 +37,7 @@ class TimeControls {
     const step = document.getElementById('step');
     // Clicks take no focus, so that Space goes on pressing the pause button.
     const button = (id, text, label, title) => {
-      const b = rewindEl('button', { type: 'button', id, class: 'full-only', 'aria-label': label, title, text });
+      const b = el('button', { type: 'button', id, class: 'full-only', 'aria-label': label, title, text });
       b.addEventListener('mousedown', (ev) => ev.preventDefault());
       return b;
     };
@@ -54,7 +46,7 @@ class TimeControls {
       'Back Five Seconds (Shift+Left): the run as it was five seconds of running ago');
     tick.addEventListener('click', () => this.back(() => this.model.backTick()));
     five.addEventListener('click', () => this.back(() => this.model.back(5000)));
-    this.slider = rewindEl('input', {
+    this.slider = el('input', {
       type: 'range', id: 'timeline', min: '0', max: '0', value: '0', step: '1', 'aria-label': 'Time in the run',
       title: 'The run so far: drag back to return to that moment (Shift+S: one tick, Shift+Left: five seconds); '
         + 'going on from there discards what came after',
@@ -79,9 +71,9 @@ class TimeControls {
       // A click that moved nothing sends no change.
       setTimeout(() => { this.holding = false; }, 0);
     });
-    const time = rewindEl('span', { id: 'time-controls', class: 'full-only' },
-      tick, ' ', five, ' ', rewindEl('label', { title: this.slider.title },
-        rewindEl('span', { class: 'word', text: 'Time' }), ' ', rewindEl('span', { id: 'timeline-box' }, this.slider)));
+    const time = el('span', { id: 'time-controls', class: 'full-only' },
+      tick, ' ', five, ' ', el('label', { title: this.slider.title },
+        el('span', { class: 'word', text: 'Time' }), ' ', el('span', { id: 'timeline-box' }, this.slider)));
     step.after(time);
     this.recordButton = button('record', 'Record\u2026', 'Record\u2026',
       'Record what you do from now on as a script of user actions, saved when you stop (replay it with Play script)');
@@ -145,16 +137,16 @@ class TimeControls {
   // A small window over the page, as the help windows: Save offers the
   // session under the name given; Cancel asks before the recording goes.
   recordDialog() {
-    const name = rewindEl('input', { type: 'text', id: 'record-name', value: 'session.txt', 'aria-label': 'File name' });
-    this.dialog = rewindEl('div', { id: 'record-dialog', class: 'help-window', role: 'dialog',
+    const name = el('input', { type: 'text', id: 'record-name', value: 'session.txt', 'aria-label': 'File name' });
+    this.dialog = el('div', { id: 'record-dialog', class: 'help-window', role: 'dialog',
       'aria-labelledby': 'record-title', hidden: '' },
-    rewindEl('div', { class: 'panel-head' }, rewindEl('h2', { id: 'record-title', text: 'Save recording' })),
-    rewindEl('div', { class: 'help-body' },
-      rewindEl('p', { id: 'record-text' }),
-      rewindEl('p', { id: 'record-file' }, rewindEl('label', {}, 'File name ', name))),
-    rewindEl('div', { class: 'help-foot' },
-      rewindEl('button', { type: 'button', id: 'record-yes' }),
-      rewindEl('button', { type: 'button', id: 'record-no', text: 'Cancel' })));
+    el('div', { class: 'panel-head' }, el('h2', { id: 'record-title', text: 'Save recording' })),
+    el('div', { class: 'help-body' },
+      el('p', { id: 'record-text' }),
+      el('p', { id: 'record-file' }, el('label', {}, 'File name ', name))),
+    el('div', { class: 'help-foot' },
+      el('button', { type: 'button', id: 'record-yes' }),
+      el('button', { type: 'button', id: 'record-no', text: 'Cancel' })));
     document.body.append(this.dialog);
     this.nameField = name;
     this.dialog.querySelector('#record-yes').addEventListener('click', () => (this.asking ? this.discard() : this.save()));
