@@ -1071,7 +1071,8 @@ class Binding {
   }
 
   // Draws the picture's lines from number `from` of its list (five numbers
-  // a line) on. One path a colour: the lines of one sync go in a few
+  // a line: the ends in whole pixels at zoom 1, as the core sends them, and
+  // the colour) on. One path a colour: the lines of one sync go in a few
   // strokes (where two colours cross, the pixel may take either).
   drawLines(el, from, scale = this.dpr * this.zoom) {
     const v = el.lines;
@@ -1083,8 +1084,8 @@ class Binding {
     for (let i = from; i + 4 < v.length; i += 5) {
       let path = paths.get(v[i + 4]);
       if (!path) paths.set(v[i + 4], (path = new Path2D()));
-      path.moveTo(Math.round(toPx(v[i])) + 0.5, Math.round(toPx(v[i + 1])) + 0.5);
-      path.lineTo(Math.round(toPx(v[i + 2])) + 0.5, Math.round(toPx(v[i + 3])) + 0.5);
+      path.moveTo(v[i] + 0.5, v[i + 1] + 0.5);
+      path.lineTo(v[i + 2] + 0.5, v[i + 3] + 0.5);
     }
     for (const [c, path] of paths) {
       ctx.strokeStyle = colour(this.drawn(c, 'line'));

@@ -101,6 +101,19 @@ private:
     bool m_first = true;
 };
 
+// A trace line's end in the page's pixels at zoom 1, rounded as the page
+// rounds (JavaScript's Math.round: the nearest, a half upwards) and held
+// within a million pixels: the page draws the lines at these pixels, scaled
+// for its zoom and pixel ratio, and a whole number costs a fraction of the
+// digits, here and in the page's reading.
+std::int64_t pagePixel(double units)
+{
+    constexpr double kUnitsPerPixel = 15.0;
+    const double v = std::isfinite(units) ? std::clamp(units / kUnitsPerPixel, -1e6, 1e6) : 0.0;
+    const double down = std::floor(v);
+    return static_cast<std::int64_t>(v - down >= 0.5 ? down + 1 : down);
+}
+
 // What the page needs of a control to draw it: the fields of the runner's
 // dump (under the same names) plus fonts, see-through labels, alignment,
 // shape borders and container colours; `tab` is the control's place in the
@@ -293,6 +306,7 @@ WebDemo::WebDemo()
         if (m_entries[i].parent == 0 && m_entries[i].control->kind() == Kind::Component) {
             m_components.push_back(static_cast<int>(i));
         }
+        if (m_entries[i].control->kind() == Kind::Picture) m_pictures.push_back(i);
     }
     m_gate.onInput = [this](const UserInput& input) {
         noteInput(input);
@@ -357,7 +371,8 @@ void WebDemo::invalidate()
 {
     for (Entry& e : m_entries) {
         e.revision = 0;
-        e.fields.clear();
+        e.sent.clear();
+        e.sentKeys.clear();
         e.stale = true;
     }
     for (Stack& s : m_stacks) s.revision = 0;
@@ -405,24 +420,28 @@ std::string WebDemo::sync()
         m_keys.clear();
         writeState(m_scratch, *e.control, e.tab, &m_keys);
         const std::size_t count = m_keys.size();
-        const bool whole = e.fields.size() != count;
-        if (whole) e.fields.assign(count, std::string());
+        const bool whole = e.sentKeys.size() != count;
+        // Field k of a state text: from its key up to the next field's
+        // comma, or the closing brace.
+        const auto field = [count](const std::string& text, const std::vector<std::size_t>& keys, std::size_t k) {
+            const std::size_t to = k + 1 < count ? keys[k + 1] - 1 : text.size() - 1;
+            return std::string_view(text.data() + keys[k], to - keys[k]);
+        };
         const std::size_t start = out.size();
         out += first ? "[" : ",[";
         Writer(out).integer(static_cast<std::int64_t>(i));
         out += ",{";
         bool any = false;
         for (std::size_t k = 0; k < count; ++k) {
-            const std::size_t from = m_keys[k];
-            // Up to the next field's comma, or the closing brace.
-            const std::size_t to = k + 1 < count ? m_keys[k + 1] - 1 : m_scratch.size() - 1;
-            const std::string_view field(m_scratch.data() + from, to - from);
-            if (!whole && field == e.fields[k]) continue;
-            e.fields[k].assign(field);
+            const std::string_view now = field(m_scratch, m_keys, k);
+            if (!whole && now == field(e.sent, e.sentKeys, k)) continue;
             if (any) out += ',';
             any = true;
-            out += field;
+            out += now;
         }
+        // The buffers swap: the scratch keeps a capacity for the next entry.
+        e.sent.swap(m_scratch);
+        e.sentKeys.swap(m_keys);
         if (!any) {
             out.resize(start);  // the revision moved, nothing the page shows did
             continue;
@@ -433,9 +452,8 @@ std::string WebDemo::sync()
 
     out += "],\"pictures\":[";
     first = true;
-    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+    for (const std::size_t i : m_pictures) {
         Entry& e = m_entries[i];
-        if (e.control->kind() != Kind::Picture) continue;
         const auto& picture = static_cast<const widgets::Picture&>(*e.control);
         const auto& lines = picture.lines();
         if (picture.clearCount() != e.clearCount || lines.size() < e.drawn || picture.backColour() != e.back) {
@@ -454,13 +472,13 @@ std::string WebDemo::sync()
             const widgets::DrawnLine& l = lines[k];
             if (k != from) out += ',';
             Writer w(out);
-            w.number(l.x1);
+            w.integer(pagePixel(l.x1));
             out += ',';
-            w.number(l.y1);
+            w.integer(pagePixel(l.y1));
             out += ',';
-            w.number(l.x2);
+            w.integer(pagePixel(l.x2));
             out += ',';
-            w.number(l.y2);
+            w.integer(pagePixel(l.y2));
             out += ',';
             w.integer(l.colour);
         }
@@ -512,7 +530,8 @@ WebDemo::Entry* WebDemo::entry(int id, Kind kind)
 void WebDemo::resend(Entry& e)
 {
     e.revision = 0;
-    e.fields.clear();
+    e.sent.clear();
+    e.sentKeys.clear();
 }
 
 void WebDemo::act(Entry& e, UserInput::Kind kind, const std::function<void()>& action, const std::string& text,

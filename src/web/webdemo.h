@@ -71,6 +71,8 @@ public:
     //   "pictures": [[id, redraw, [x1, y1, x2, y2, colour, ...]], ...]
     // A picture with redraw true is cleared to its back colour before its
     // lines are drawn; otherwise the lines continue what was drawn before.
+    // A line's ends are in whole pixels at zoom 1 (15 units a pixel, halves
+    // rounded up, as the page's Math.round rounds).
     // Hidden pictures are brought up to date when they are next shown.
     std::string sync();
     // Makes the next sync describe everything, as the first one does.
@@ -396,9 +398,12 @@ private:
         std::string name;
         std::uint64_t revision = 0;
         int tab = 0;  // place in the Tab chain as last sent (0: none)
-        // The state's fields as last sent ("key":value), empty when the
-        // page is to get them all.
-        std::vector<std::string> fields{};
+        // The state as last sent and where each of its fields ("key":value)
+        // starts; empty when the page is to get them all. One text an
+        // entry, not a string a field: the sync compares them at every
+        // tick, and in the page each scattered string is a cold read.
+        std::string sent{};
+        std::vector<std::size_t> sentKeys{};
         // Pictures: what the page holds.
         std::uint64_t clearCount = 0;
         std::size_t drawn = 0;
@@ -454,7 +459,8 @@ private:
     bool m_endShown = false;
     int m_playRevision = 0;
     InputGate m_gate;
-    std::vector<int> m_components;  // ids of the window's components
+    std::vector<int> m_components;        // ids of the window's components
+    std::vector<std::size_t> m_pictures;  // ids of the pictures
     presenter::Selection m_selection;
     bool m_follow = false;
     bool m_smooth = false;

@@ -144,10 +144,12 @@ TEST(WebDemo, TraceLinesArriveOnceAndInFullAfterAClear)
     const int picture = idOf(tree, "Wire1.Picture1");
     d.sync();
     d.click(idOf(tree, "LinkDemo.cmdPause"));
+    Json last;
     auto linesSent = [&](const Json& sync, bool* redraw) {
         for (const auto& p : sync["pictures"]) {
             if (p[0] == picture) {
                 *redraw = p[1].get<bool>();
+                last = p[2];
                 return p[2].size() / 5;
             }
         }
@@ -167,7 +169,16 @@ TEST(WebDemo, TraceLinesArriveOnceAndInFullAfterAClear)
     d.background();
     const std::size_t again = linesSent(Json::parse(d.sync()), &redraw);
     EXPECT_TRUE(redraw);
-    EXPECT_EQ(again, model.lines().size());
+    ASSERT_EQ(again, model.lines().size());
+    // The ends arrive in whole pixels at zoom 1 (15 units), halves up.
+    for (std::size_t k = 0; k < again; ++k) {
+        const auto& l = model.lines()[k];
+        const std::vector<double> ends{l.x1, l.y1, l.x2, l.y2};
+        for (std::size_t j = 0; j < 4; ++j) {
+            ASSERT_TRUE(last[5 * k + j].is_number_integer());
+            EXPECT_EQ(last[5 * k + j].get<double>(), std::round(ends[j] / 15)) << "line " << k;
+        }
+    }
 }
 
 TEST(WebDemo, RunContinuesTheLiveModelAndPrintsAsTheRunner)
