@@ -19,7 +19,7 @@
 
 namespace gui {
 
-inline constexpr double kUnitsPerPixel = 15.0;
+inline constexpr double kUnitsPerPixel = widgets::kUnitsPerPixel;
 
 // Widget coordinates are integers: a position far beyond any screen (a model
 // value gone wild) is held at a million pixels rather than overflowing.

@@ -108,8 +108,7 @@ private:
 // digits, here and in the page's reading.
 std::int64_t pagePixel(double units)
 {
-    constexpr double kUnitsPerPixel = 15.0;
-    const double v = std::isfinite(units) ? std::clamp(units / kUnitsPerPixel, -1e6, 1e6) : 0.0;
+    const double v = std::isfinite(units) ? std::clamp(units / widgets::kUnitsPerPixel, -1e6, 1e6) : 0.0;
     const double down = std::floor(v);
     return static_cast<std::int64_t>(v - down >= 0.5 ? down + 1 : down);
 }

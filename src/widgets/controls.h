@@ -25,6 +25,10 @@ namespace widgets {
 class Container;
 class Scheduler;
 
+// Display units in a device-independent pixel (1/96 inch) at 100 %: what
+// every binding places and draws by.
+inline constexpr double kUnitsPerPixel = 15.0;
+
 enum class Kind { Window, Component, Button, Label, Combo, Check, Shape, Line, Picture, ScrollBar, TextBox, Timer };
 
 struct Font {
